@@ -1,0 +1,44 @@
+# The Wine test environment: sourced by scripts/test and scripts/demo.
+# testenv_start makes it (own prefix under the build folder, Xvfb, wineserver, COM pairs);
+# testenv_stop ends what testenv_start started.
+
+testenv_pids=()
+
+testenv_start() {
+  local build=$1
+  export WINEPREFIX="$build/wineprefix"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG=C.UTF-8 LC_ALL=C.UTF-8 TZ=UTC
+
+  if [ -z "${DISPLAY:-}" ]; then
+    local n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    testenv_pids+=($!)
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+
+  mkdir -p "$WINEPREFIX"
+  # Wine's helper processes would otherwise hold our pipes open.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wineboot -i </dev/null >/dev/null 2>&1
+
+  if [ -f "$here/scripts/lib/compairs.sh" ]; then
+    # shellcheck source=compairs.sh
+    . "$here/scripts/lib/compairs.sh"
+    compairs_start "$build"
+  fi
+}
+
+testenv_stop() {
+  if declare -F compairs_stop >/dev/null; then compairs_stop; fi
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  local p
+  for p in "${testenv_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${testenv_pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  testenv_pids=()
+}
