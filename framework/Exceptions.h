@@ -43,6 +43,8 @@ DRAVIK_EXCEPTION(EIniFileException, Exception);
 DRAVIK_EXCEPTION(EThread, Exception);
 DRAVIK_EXCEPTION(EOSError, Exception);
 DRAVIK_EXCEPTION(EComponentError, Exception);
+DRAVIK_EXCEPTION(EMathError, Exception);
+DRAVIK_EXCEPTION(EInvalidOp, EMathError);
 
 // Raises EOSError for the calling thread's last error, with the system's text.
 [[noreturn]] void RaiseLastOSError();
