@@ -1,0 +1,235 @@
+#include "framework/Forms.h"
+
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "framework/Thread.h"
+
+// ---------------------------------------------------------------------------------------------------------------
+// TApplication
+
+namespace {
+
+const char ApplicationClassName[] = "TApplication";
+
+AnsiString ModuleFileName()
+{
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), DWORD(buffer.size()));
+        if (n < buffer.size()) return AnsiString(buffer.data(), int(n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// "C:\dir\Name.exe" -> "Name".
+AnsiString BaseName(const AnsiString& path)
+{
+    const std::string& s = path.str();
+    const std::size_t slash = s.find_last_of("\\/:");
+    std::string name = slash == std::string::npos ? s : s.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return AnsiString(name);
+}
+
+}  // namespace
+
+TApplication::TApplication() : exeName_(ModuleFileName())
+{
+    title_ = BaseName(exeName_);
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(GetModuleHandleA(nullptr), ApplicationClassName, &wc)) {
+        wc.lpfnWndProc = &TApplication::WindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.lpszClassName = ApplicationClassName;
+        RegisterClassA(&wc);
+    }
+    // Zero-sized and not shown: it owns the forms and will carry the taskbar button once the main form shows.
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    window_ = CreateWindowExA(0, ApplicationClassName, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), this);
+}
+
+TApplication::~TApplication()
+{
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);  // the object is going: default handling from here
+        DestroyWindow(window_);
+    }
+}
+
+void TApplication::SetTitle(const AnsiString& value)
+{
+    title_ = value;
+    if (window_) SetWindowTextA(window_, title_.c_str());
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
+    if (!self->window_) self->window_ = wnd;  // messages of CreateWindowEx come before it returns
+    try {
+        return self->WndProc(msg, wParam, lParam);
+    } catch (...) {
+        self->HandleException(nullptr);
+        return 0;
+    }
+}
+
+LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_NULL:  // posted by a worker that queued a synchronised call
+        CheckSynchronize();
+        return 0;
+    case WM_CLOSE:  // the window must outlive the loop: the synchronised calls are woken through it
+        Terminate();
+        return 0;
+    default:
+        return DefWindowProcA(window_, msg, wParam, lParam);
+    }
+}
+
+bool TApplication::ProcessMessage(MSG& msg)
+{
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+    CheckSynchronize();
+}
+
+void TApplication::Idle()
+{
+    if (CheckSynchronize()) return;
+    // Wakes for new messages and for a call queued before its wake-up message could be posted.
+    const HANDLE sync = SyncEvent();
+    MsgWaitForMultipleObjectsEx(1, &sync, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void TApplication::HandleMessage()
+{
+    MSG msg;
+    if (!ProcessMessage(msg)) Idle();
+}
+
+void TApplication::Run()
+{
+    while (!terminated_) {
+        try {
+            HandleMessage();
+        } catch (...) {
+            HandleException(nullptr);
+        }
+    }
+}
+
+void TApplication::Terminate()
+{
+    if (GetCurrentThreadId() == MainThreadID)
+        PostQuitMessage(0);
+    else
+        PostThreadMessageA(MainThreadID, WM_QUIT, 0, 0);
+}
+
+void TApplication::HandleException(TObject* Sender)
+{
+    const std::exception_ptr current = std::current_exception();
+    if (!current) return;
+    auto report = [&](Exception& e) {
+        if (!onException_) {
+            ShowException(e);
+            return;
+        }
+        try {
+            onException_(Sender, &e);
+        } catch (Exception& raised) {
+            ShowException(raised);
+        }
+    };
+    try {
+        try {
+            std::rethrow_exception(current);
+        } catch (EAbort&) {
+        } catch (Exception& e) {
+            report(e);
+        } catch (std::exception& e) {
+            Exception wrapped(e.what());
+            report(wrapped);
+        } catch (...) {
+            Exception wrapped("Unknown exception");
+            report(wrapped);
+        }
+    } catch (...) {
+        // The handler or the box failed as well: there is nobody left to tell.
+    }
+}
+
+void TApplication::ShowException(const Exception& E)
+{
+    ShowMessageBox(E.Message(), MB_OK | MB_ICONSTOP | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+int TApplication::ShowMessageBox(const AnsiString& text, UINT flags)
+{
+    if (messageBoxHook_) return messageBoxHook_(text, title_, flags);
+    return MessageBoxA(nullptr, text.c_str(), title_.c_str(), flags);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The global application object
+
+namespace {
+
+void PostWakeUp()
+{
+    if (TApplication* app = TApplicationRef::Get())
+        if (app->Handle()) PostMessageA(app->Handle(), WM_NULL, 0, 0);
+}
+
+struct ApplicationHolder {
+    std::unique_ptr<TApplication> app;
+    ApplicationHolder() : app(std::make_unique<TApplication>()) { WakeMainThread = &PostWakeUp; }
+    ~ApplicationHolder()
+    {
+        WakeMainThread = nullptr;
+        app.reset();
+    }
+};
+
+}  // namespace
+
+TApplication* TApplicationRef::Get()
+{
+    static ApplicationHolder holder;
+    return holder.app.get();
+}
+
+const TApplicationRef Application;
+
+namespace {
+// Made during start-up on the main thread, so it exists before the program's entry (as the framework's does).
+const bool applicationMade = (TApplicationRef::Get(), true);
+}  // namespace
