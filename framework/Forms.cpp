@@ -90,8 +90,9 @@ LRESULT CALLBACK TApplication::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPA
 LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_NULL:  // posted by a worker that queued a synchronised call
+    case WM_NULL:  // posted by a worker that queued a synchronised call or handed over an exception
         CheckSynchronize();
+        ReportQueuedExceptions();
         return 0;
     case WM_CLOSE:  // the window must outlive the loop: the synchronised calls are woken through it
         Terminate();
@@ -119,6 +120,7 @@ void TApplication::ProcessMessages()
     while (ProcessMessage(msg)) {
     }
     CheckSynchronize();
+    ReportQueuedExceptions();
 }
 
 void TApplication::Idle()
@@ -158,6 +160,32 @@ void TApplication::HandleException(TObject* Sender)
 {
     const std::exception_ptr current = std::current_exception();
     if (!current) return;
+    if (GetCurrentThreadId() != MainThreadID) {
+        // Handlers and boxes belong to the main thread; the worker goes on at once.
+        try {
+            std::lock_guard<std::mutex> lock(queuedMutex_);
+            queued_.push_back({Sender, current});
+        } catch (...) {
+            return;
+        }
+        if (window_) PostMessageA(window_, WM_NULL, 0, 0);
+        return;
+    }
+    Report(Sender, current);
+}
+
+void TApplication::ReportQueuedExceptions()
+{
+    std::vector<QueuedException> queued;
+    {
+        std::lock_guard<std::mutex> lock(queuedMutex_);
+        queued.swap(queued_);
+    }
+    for (const QueuedException& q : queued) Report(q.sender, q.error);
+}
+
+void TApplication::Report(TObject* Sender, const std::exception_ptr& error)
+{
     auto report = [&](Exception& e) {
         if (!onException_) {
             ShowException(e);
@@ -171,7 +199,7 @@ void TApplication::HandleException(TObject* Sender)
     };
     try {
         try {
-            std::rethrow_exception(current);
+            std::rethrow_exception(error);
         } catch (EAbort&) {
         } catch (Exception& e) {
             report(e);

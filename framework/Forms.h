@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <exception>
+#include <mutex>
+#include <vector>
 
 #include "framework/AnsiString.h"
 #include "framework/Closure.h"
@@ -43,7 +46,7 @@ public:
     bool Terminated() const { return terminated_; }
 
     // Call inside a catch: hands the exception being handled to OnException, or shows it. Never raises. EAbort
-    // is silent.
+    // is silent. From another thread it is handed to the main thread, which reports it from its message loop.
     void HandleException(TObject* Sender);
     // A message box with the exception's message and the title.
     void ShowException(const Exception& E);
@@ -61,6 +64,13 @@ private:
     bool ProcessMessage(MSG& msg);
     void Idle();
     int ShowMessageBox(const AnsiString& text, UINT flags);
+    void Report(TObject* Sender, const std::exception_ptr& error);
+    void ReportQueuedExceptions();
+
+    struct QueuedException {
+        TObject* sender;
+        std::exception_ptr error;
+    };
 
     HWND window_ = nullptr;  // owned; destroyed in the destructor
     AnsiString title_;
@@ -68,6 +78,8 @@ private:
     std::atomic<bool> terminated_{false};
     TExceptionEvent onException_;
     TMessageBoxHook messageBoxHook_;
+    std::mutex queuedMutex_;
+    std::vector<QueuedException> queued_;  // handed over by other threads, reported on the main thread
 };
 
 // The program's application object, made during start-up on the main thread (or by whatever start-up code uses

@@ -156,6 +156,28 @@ TEST_F(ApplicationTest, AnExceptionFromOnExceptionIsShownNotRaised)
     EXPECT_EQ(boxes[0].text, "again");
 }
 
+TEST_F(ApplicationTest, HandleExceptionOnAnotherThreadIsReportedOnTheMainThread)
+{
+    std::vector<std::string> messages;
+    std::vector<DWORD> threads;
+    Application->SetOnException(TExceptionEvent::From([&](TObject*, Exception* e) {
+        messages.push_back(e->Message().c_str());
+        threads.push_back(GetCurrentThreadId());
+    }));
+    std::thread worker([] {
+        try {
+            throw EWriteError("Stream write error");
+        } catch (...) {
+            Application->HandleException(nullptr);  // returns at once; nothing runs on this thread
+        }
+    });
+    worker.join();
+    EXPECT_TRUE(messages.empty());
+    Application->ProcessMessages();
+    EXPECT_EQ(messages, std::vector<std::string>{"Stream write error"});
+    EXPECT_EQ(threads, std::vector<DWORD>{MainThreadID});
+}
+
 TEST_F(ApplicationTest, ShowExceptionUsesTheBox)
 {
     Application->ShowException(Exception("Not able to open the serial port!"));
