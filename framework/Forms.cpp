@@ -91,6 +91,7 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_NULL:  // posted by a worker that queued a synchronised call or handed over an exception
+        wakeUpPosted_ = false;  // before serving, so a call queued from now on posts again
         CheckSynchronize();
         ReportQueuedExceptions();
         return 0;
@@ -168,10 +169,17 @@ void TApplication::HandleException(TObject* Sender)
         } catch (...) {
             return;
         }
-        if (window_) PostMessageA(window_, WM_NULL, 0, 0);
+        WakeUp();
         return;
     }
     Report(Sender, current);
+}
+
+void TApplication::WakeUp()
+{
+    // A wait in TThread::WaitFor serves calls without taking this message from the queue; posting one per call
+    // would fill the queue while it waits.
+    if (window_ && !wakeUpPosted_.exchange(true)) PostMessageA(window_, WM_NULL, 0, 0);
 }
 
 void TApplication::ReportQueuedExceptions()
@@ -233,8 +241,7 @@ namespace {
 
 void PostWakeUp()
 {
-    if (TApplication* app = TApplicationRef::Get())
-        if (app->Handle()) PostMessageA(app->Handle(), WM_NULL, 0, 0);
+    if (TApplication* app = TApplicationRef::Get()) app->WakeUp();
 }
 
 struct ApplicationHolder {

@@ -54,6 +54,9 @@ public:
     TExceptionEvent OnException() const { return onException_; }
     void SetOnException(TExceptionEvent value) { onException_ = value; }
 
+    // Gets a sleeping message loop going to serve synchronised calls (posts one wake-up message at a time).
+    void WakeUp();
+
     // Lets tests see message boxes instead of waiting on them. Null: the real MessageBoxA.
     TMessageBoxHook MessageBoxHook() const { return messageBoxHook_; }
     void SetMessageBoxHook(TMessageBoxHook value) { messageBoxHook_ = value; }
@@ -76,6 +79,7 @@ private:
     AnsiString title_;
     AnsiString exeName_;
     std::atomic<bool> terminated_{false};
+    std::atomic<bool> wakeUpPosted_{false};  // one wake-up message in the queue is enough
     TExceptionEvent onException_;
     TMessageBoxHook messageBoxHook_;
     std::mutex queuedMutex_;

@@ -108,6 +108,31 @@ TEST(Thread, ManySynchronizedCallsFromSeveralWorkersWhileWaitingForOne)
     EXPECT_EQ(elsewhere, 0);
 }
 
+int WakeUpsQueued()
+{
+    int n = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, Application->Handle(), WM_NULL, WM_NULL, PM_REMOVE)) {
+        ++n;
+        DispatchMessageA(&msg);
+    }
+    return n;
+}
+
+TEST(Thread, CallsServedByWaitForLeaveAtMostOneWakeUpInTheQueue)
+{
+    Watchdog dog;
+    Application->ProcessMessages();
+    int calls = 0;
+    FunctionThread t([&](FunctionThread& self) {
+        for (int i = 0; i < 2000; ++i) self.Synchronize(Call([&] { ++calls; }));
+    });
+    t.Resume();
+    t.WaitFor();
+    EXPECT_EQ(calls, 2000);
+    EXPECT_LE(WakeUpsQueued(), 1);
+}
+
 TEST(Thread, SynchronizedExceptionIsRaisedAgainInTheWorker)
 {
     Watchdog dog;
