@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "framework/Exceptions.h"
+#include "framework/SysUtils.h"
 
 namespace {
 char zeroChar = '\0';
@@ -20,12 +21,7 @@ AnsiString::AnsiString(long v) : s_(std::to_string(v)) {}
 AnsiString::AnsiString(unsigned long v) : s_(std::to_string(v)) {}
 AnsiString::AnsiString(long long v) : s_(std::to_string(v)) {}
 AnsiString::AnsiString(unsigned long long v) : s_(std::to_string(v)) {}
-AnsiString::AnsiString(double v)
-{
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", v);
-    s_ = buf;
-}
+AnsiString::AnsiString(double v) : s_(FloatToStr(v).str()) {}
 
 char AnsiString::operator[](int index) const
 {
@@ -155,17 +151,7 @@ int AnsiString::ToIntDef(int def) const
     }
 }
 
-double AnsiString::ToDouble() const
-{
-    AnsiString t = Trim();
-    if (t.IsEmpty()) throw EConvertError("'" + *this + "' is not a valid floating point value");
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(t.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE)
-        throw EConvertError("'" + *this + "' is not a valid floating point value");
-    return v;
-}
+double AnsiString::ToDouble() const { return double(StrToFloat(*this)); }
 
 AnsiString AnsiString::StringOfChar(char c, int count)
 {

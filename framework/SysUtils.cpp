@@ -244,47 +244,40 @@ struct DecimalDigits {
     bool negative = false;
 };
 
-DecimalDigits SignificantDigits(long double v, int precision)
+// |v| rounded, halves away from zero as on paper, to `precision` significant digits and, when
+// `decimals` >= 0, to no more than that many decimal places.
+DecimalDigits RoundedDigits(long double v, int precision, int decimals = -1)
 {
     DecimalDigits r;
     r.negative = std::signbit(v);
     v = std::fabs(v);
     if (v == 0) return r;
+    // 21 significant digits tell a true half from the binary neighbours of one.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*Le", std::clamp(precision, 1, 20) - 1, v);
+    std::snprintf(buf, sizeof buf, "%.20Le", v);
+    std::string raw;
     const char* p = buf;
     for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') r.digits += *p;
-    r.exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
-    while (!r.digits.empty() && r.digits.back() == '0') r.digits.pop_back();
-    return r;
-}
-
-// |v| rounded to `decimals` places, as digits with the exponent of SignificantDigits; rounding happens once,
-// at the later of the `precision`-th significant digit and the `decimals`-th decimal.
-DecimalDigits FixedDigits(long double v, int precision, int decimals)
-{
-    DecimalDigits sig = SignificantDigits(v, precision);
-    if (sig.digits.empty() || sig.exponent + decimals >= precision) return sig;
-    char buf[128];
-    std::snprintf(buf, sizeof buf, "%.*Lf", decimals, std::fabs(v));
-    DecimalDigits r;
-    r.negative = std::signbit(v);
-    std::string all;
-    int intLen = 0;
-    bool seenPoint = false;
-    for (const char* p = buf; *p; ++p) {
-        if (*p == '.') seenPoint = true;
-        else {
-            all += *p;
-            if (!seenPoint) ++intLen;
+        if (*p >= '0' && *p <= '9') raw += *p;
+    int exponent = (*p == 'e' ? std::atoi(p + 1) : 0) + 1;
+    int n = std::min<int>(std::clamp(precision, 1, 20), int(raw.size()));
+    if (decimals >= 0) n = std::min(n, exponent + decimals);
+    if (n < 0) return r;
+    std::string digits = raw.substr(0, std::size_t(n));
+    if (std::size_t(n) < raw.size() && raw[std::size_t(n)] >= '5') {
+        int k = n - 1;
+        while (k >= 0 && digits[std::size_t(k)] == '9') digits[std::size_t(k--)] = '0';
+        if (k >= 0) {
+            ++digits[std::size_t(k)];
+        } else {
+            digits.insert(0, 1, '1');
+            ++exponent;
         }
     }
-    std::size_t first = all.find_first_not_of('0');
-    if (first == std::string::npos) return r;
-    r.digits = all.substr(first);
-    r.exponent = intLen - int(first);
-    while (!r.digits.empty() && r.digits.back() == '0') r.digits.pop_back();
+    while (!digits.empty() && digits.back() == '0') digits.pop_back();
+    if (digits.empty()) return r;
+    r.digits = std::move(digits);
+    r.exponent = exponent;
     return r;
 }
 
@@ -379,7 +372,7 @@ AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, in
     switch (format) {
     case ffGeneral:
     case ffExponent: {
-        DecimalDigits d = SignificantDigits(value, precision);
+        DecimalDigits d = RoundedDigits(value, precision);
         if (d.digits.empty()) {
             if (format == ffGeneral) return "0";
             d.digits.assign(1, '0');
@@ -403,7 +396,7 @@ AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, in
     case ffFixed:
     case ffNumber:
     case ffCurrency: {
-        DecimalDigits d = FixedDigits(value, precision, digits);
+        DecimalDigits d = RoundedDigits(value, precision, digits);
         if (d.exponent > precision) return FloatToStrF(value, ffExponent, precision, 3);
         r = IntegerPart(d);
         if (format != ffFixed) r = Group(r);
@@ -484,7 +477,7 @@ std::string ApplyFloatSection(const std::string& f, long double value, bool with
     bool allZero;
     if (exponent) {
         int lead = intPlaces;
-        DecimalDigits d = SignificantDigits(value, std::clamp(lead + decPlaces, 1, 18));
+        DecimalDigits d = RoundedDigits(value, std::clamp(lead + decPlaces, 1, 18));
         int e = d.digits.empty() ? 0 : d.exponent - lead;
         d.exponent = lead;
         intDigits = lead > 0 ? IntegerPart(d) : std::string();
@@ -494,7 +487,7 @@ std::string ApplyFloatSection(const std::string& f, long double value, bool with
         expText = std::string(1, 'E') + (e < 0 ? "-" : expPlus ? "+" : "") + ed;
         allZero = d.digits.empty();
     } else {
-        DecimalDigits d = FixedDigits(value, 18, decPlaces);
+        DecimalDigits d = RoundedDigits(value, 18, decPlaces);
         intDigits = IntegerPart(d);
         decDigits = FractionPart(d, decPlaces);
         allZero = d.digits.empty();
@@ -1458,7 +1451,13 @@ void FormatDateTimeTo(std::string& out, const std::string& f, TDateTime dt, int 
             afterHour = false;
             continue;
         case 'y':
-            out += run <= 2 ? TwoDigits(year % 100) : std::to_string(year);
+            if (run <= 2) {
+                out += TwoDigits(year % 100);
+            } else {
+                char b[8];
+                std::snprintf(b, sizeof b, "%04d", int(year));
+                out += b;
+            }
             i += run <= 2 ? run : std::min<std::size_t>(run, 4);
             afterHour = false;
             continue;

@@ -2,6 +2,7 @@
 
 #include "framework/AnsiString.h"
 #include "framework/Exceptions.h"
+#include "framework/SysUtils.h"
 
 TEST(AnsiString, SubStringIsOneBasedAndClipped)
 {
@@ -56,4 +57,19 @@ TEST(AnsiString, IntegerConversion)
     }
     EXPECT_EQ(AnsiString(42), "42");
     EXPECT_EQ("n=" + AnsiString(-3), "n=-3");
+}
+
+TEST(AnsiString, FloatTextFollowsTheDecimalSeparator)
+{
+    const char saved = DecimalSeparator;
+    EXPECT_EQ(AnsiString(1e15), "1E15");
+    EXPECT_EQ(AnsiString(0.1 + 0.2), "0.3");
+    EXPECT_EQ(AnsiString(" 2.5 ").ToDouble(), 2.5);
+    EXPECT_THROW(AnsiString("0x10").ToDouble(), EConvertError);
+    EXPECT_THROW(AnsiString("inf").ToDouble(), EConvertError);
+    DecimalSeparator = ',';
+    EXPECT_EQ(AnsiString(-1.25), "-1,25");
+    EXPECT_EQ(AnsiString("-1,25").ToDouble(), -1.25);
+    EXPECT_THROW(AnsiString("1.5").ToDouble(), EConvertError);
+    DecimalSeparator = saved;
 }
