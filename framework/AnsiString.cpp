@@ -10,7 +10,7 @@
 #include "framework/SysUtils.h"
 
 namespace {
-char zeroChar = '\0';
+thread_local char zeroChar = '\0';
 
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
 }  // namespace

@@ -202,9 +202,20 @@ AnsiString ToHex(unsigned long long v, int digits)
 }  // namespace
 
 AnsiString IntToStr(int value) { return AnsiString(std::to_string(value)); }
+AnsiString IntToStr(unsigned value) { return AnsiString(std::to_string(value)); }
+AnsiString IntToStr(long value) { return AnsiString(std::to_string(value)); }
+AnsiString IntToStr(unsigned long value) { return AnsiString(std::to_string(value)); }
 AnsiString IntToStr(long long value) { return AnsiString(std::to_string(value)); }
+AnsiString IntToStr(unsigned long long value) { return AnsiString(std::to_string(value)); }
 AnsiString IntToHex(int value, int digits) { return ToHex(static_cast<std::uint32_t>(value), digits); }
+AnsiString IntToHex(unsigned value, int digits) { return ToHex(value, digits); }
+AnsiString IntToHex(long value, int digits)
+{
+    return ToHex(static_cast<std::make_unsigned_t<long>>(value), digits);
+}
+AnsiString IntToHex(unsigned long value, int digits) { return ToHex(value, digits); }
 AnsiString IntToHex(long long value, int digits) { return ToHex(static_cast<unsigned long long>(value), digits); }
+AnsiString IntToHex(unsigned long long value, int digits) { return ToHex(value, digits); }
 
 int StrToInt(const AnsiString& s)
 {

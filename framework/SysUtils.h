@@ -93,11 +93,20 @@ inline AnsiString Format(const AnsiString& format) { return Format(format, std::
 // ---------------------------------------------------------------------------------------------------------------
 // Integers and floating point
 
+// One overload per integer width and signedness, so that DWORD, size_t and the like need no cast.
 AnsiString IntToStr(int value);
+AnsiString IntToStr(unsigned value);
+AnsiString IntToStr(long value);
+AnsiString IntToStr(unsigned long value);
 AnsiString IntToStr(long long value);
-// Upper-case hexadecimal, at least Digits digits; negative values as their two's complement.
+AnsiString IntToStr(unsigned long long value);
+// Upper-case hexadecimal, at least Digits digits; negative values as the two's complement of their width.
 AnsiString IntToHex(int value, int digits);
+AnsiString IntToHex(unsigned value, int digits);
+AnsiString IntToHex(long value, int digits);
+AnsiString IntToHex(unsigned long value, int digits);
 AnsiString IntToHex(long long value, int digits);
+AnsiString IntToHex(unsigned long long value, int digits);
 
 // Decimal, or hexadecimal after '$' or "0x"; leading blanks and a sign allowed, nothing after the digits.
 int StrToInt(const AnsiString& s);                           // raises EConvertError

@@ -188,6 +188,14 @@ TEST(SysUtilsIntegers, ToText)
     EXPECT_EQ(IntToStr(INT_MIN), "-2147483648");
     EXPECT_EQ(IntToStr(LLONG_MIN), "-9223372036854775808");
     EXPECT_EQ(IntToStr(1LL << 40), "1099511627776");
+    // Unsigned values keep their magnitude; DWORD and size_t need no cast.
+    EXPECT_EQ(IntToStr(DWORD(4294967295u)), "4294967295");
+    EXPECT_EQ(IntToStr(sizeof(int)), "4");
+    EXPECT_EQ(IntToStr(~0ull), "18446744073709551615");
+    EXPECT_EQ(IntToStr(static_cast<short>(-3)), "-3");
+    EXPECT_EQ(IntToHex(DWORD(0xC0000005), 8), "C0000005");
+    EXPECT_EQ(IntToHex(-1L, 1), "FFFFFFFF");
+    EXPECT_EQ(IntToHex(static_cast<unsigned char>(0xAB), 4), "00AB");
     struct Hex { long long value; bool wide; int digits; const char* text; };
     const Hex hex[] = {
         {255, false, 4, "00FF"},    {0x1234, false, 2, "1234"},   {0, false, 0, "0"},
