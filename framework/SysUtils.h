@@ -75,7 +75,8 @@ private:
     const void* ptr_ = nullptr;
 };
 
-// %[index:][-][0][width][.precision]type with types d i u x X e f g n m p s c and %%;
+// %[index:][-][0][width][.precision]type with types d i u x X e E f g n m p s c and %%; x and e write
+// lower case, X and E upper case, as C does. The digits of e, f, g, n and m are those of FloatToStrF.
 // '*' takes a width or precision from the arguments. A bad specifier, a missing argument or one of the
 // wrong kind raises EConvertError.
 AnsiString Format(const AnsiString& format, std::span<const TVarRec> args);
@@ -203,12 +204,8 @@ int FileGetAttr(const AnsiString& fileName);  // -1 when it does not exist
 long long DiskFree(unsigned char drive);
 long long DiskSize(unsigned char drive);
 
-// Thin wrappers of the file calls; handles are -1 on failure.
-enum : unsigned {
-    fmOpenRead = 0x0000, fmOpenWrite = 0x0001, fmOpenReadWrite = 0x0002,
-    fmShareCompat = 0x0000, fmShareExclusive = 0x0010, fmShareDenyWrite = 0x0020, fmShareDenyRead = 0x0030,
-    fmShareDenyNone = 0x0040,
-};
+// Thin wrappers of the file calls; handles are -1 on failure. Modes are the fmOpen* and fmShare* values
+// of Streams.h.
 int FileOpen(const AnsiString& fileName, unsigned mode);
 int FileCreate(const AnsiString& fileName);
 int FileRead(int handle, void* buffer, int count);         // bytes read, -1 on failure

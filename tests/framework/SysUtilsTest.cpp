@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "framework/Streams.h"
 #include "framework/SysUtils.h"
 
 namespace {
