@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 
 #include "framework/Exceptions.h"
 #include "framework/SysUtils.h"
@@ -114,42 +111,9 @@ bool AnsiString::IsDelimiter(const AnsiString& delimiters, int index) const
     return delimiters.s_.find(s_[std::size_t(index - 1)]) != std::string::npos;
 }
 
-int AnsiString::ToInt() const
-{
-    // Decimal, or hexadecimal with a leading '$' or "0x"; surrounding blanks are not allowed.
-    const char* p = s_.c_str();
-    bool neg = false;
-    if (*p == '-' || *p == '+') neg = (*p++ == '-');
-    int base = 10;
-    if (*p == '$') { base = 16; ++p; }
-    else if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) { base = 16; p += 2; }
-    if (*p == '\0')
-        throw EConvertError("'" + *this + "' is not a valid integer value");
-    unsigned long long v = 0;
-    for (; *p; ++p) {
-        int d;
-        if (*p >= '0' && *p <= '9') d = *p - '0';
-        else if (base == 16 && *p >= 'a' && *p <= 'f') d = *p - 'a' + 10;
-        else if (base == 16 && *p >= 'A' && *p <= 'F') d = *p - 'A' + 10;
-        else throw EConvertError("'" + *this + "' is not a valid integer value");
-        v = v * unsigned(base) + unsigned(d);
-        if (v > (base == 16 ? 0xFFFFFFFFull : 0x80000000ull))
-            throw EConvertError("'" + *this + "' is not a valid integer value");
-    }
-    if (base == 10 && !neg && v > 0x7FFFFFFFull)
-        throw EConvertError("'" + *this + "' is not a valid integer value");
-    auto r = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-    return neg ? int(-static_cast<std::int64_t>(r)) : r;
-}
+int AnsiString::ToInt() const { return StrToInt(*this); }
 
-int AnsiString::ToIntDef(int def) const
-{
-    try {
-        return ToInt();
-    } catch (const EConvertError&) {
-        return def;
-    }
-}
+int AnsiString::ToIntDef(int def) const { return StrToIntDef(*this, def); }
 
 double AnsiString::ToDouble() const { return double(StrToFloat(*this)); }
 

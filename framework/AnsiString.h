@@ -56,6 +56,7 @@ public:
     int LastDelimiter(const AnsiString& delimiters) const;
     bool IsDelimiter(const AnsiString& delimiters, int index) const;
 
+    // As StrToInt, StrToIntDef and StrToFloat.
     int ToInt() const;               // raises EConvertError
     int ToIntDef(int def) const;
     double ToDouble() const;         // raises EConvertError

@@ -43,7 +43,7 @@ TEST(AnsiString, IntegerConversion)
         {"+4", true, 4},          {"$1F", true, 31},        {"0x10", true, 16},
         {"2147483647", true, 2147483647},                   {"-2147483648", true, -2147483647 - 1},
         {"2147483648", false, 0}, {"", false, 0},           {"abc", false, 0},
-        {" 1", false, 0},         {"1 ", false, 0},         {"$", false, 0},
+        {" 1", true, 1},          {"1 ", false, 0},         {"$", false, 0},
         {"0xFFFFFFFF", true, -1}, {"12a", false, 0},
     };
     for (const auto& c : cases) {
