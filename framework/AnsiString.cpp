@@ -1,8 +1,5 @@
 #include "framework/AnsiString.h"
 
-#include <windows.h>
-
-
 #include "framework/Exceptions.h"
 #include "framework/SysUtils.h"
 

@@ -451,7 +451,9 @@ std::vector<std::string> FloatSections(const std::string& f)
     return r;
 }
 
-std::string ApplyFloatSection(const std::string& f, long double value, bool withSign)
+// Lays |value| (with a leading '-' when withSign and the value is negative) into one section; zero tells
+// whether every digit shown is 0.
+std::string ApplyFloatSection(const std::string& f, long double value, bool withSign, bool& zero)
 {
     // Survey the placeholders.
     int intPlaces = 0, intZeros = 0, decPlaces = 0, decZeros = 0, expZeros = 0;
@@ -546,10 +548,7 @@ std::string ApplyFloatSection(const std::string& f, long double value, bool with
             r += c;
         }
     }
-    if (!pointDone) {
-        // No decimal point: integer digits not yet placed belong at the last placeholder; they were emitted.
-        while (intNext < intDigits.size()) r += intDigits[intNext++];
-    }
+    zero = allZero;
     return r;
 }
 
@@ -560,14 +559,14 @@ AnsiString FormatFloat(const AnsiString& format, long double value)
     if (format.IsEmpty() || std::isnan(value) || std::isinf(value)) return FloatToStr(value);
     std::vector<std::string> sections = FloatSections(format.str());
     // The zero section applies when the value shows as zero in the first section.
-    std::string positive = ApplyFloatSection(sections[0], std::fabs(value), false);
-    bool shownZero = positive.find_first_of("123456789") == std::string::npos;
-    if (shownZero && sections.size() >= 3 && !sections[2].empty())
-        return AnsiString(ApplyFloatSection(sections[2], 0.0L, false));
-    if (value < 0 && !shownZero) {
+    bool zero;
+    std::string positive = ApplyFloatSection(sections[0], std::fabs(value), false, zero);
+    if (zero && sections.size() >= 3 && !sections[2].empty())
+        return AnsiString(ApplyFloatSection(sections[2], 0.0L, false, zero));
+    if (value < 0 && !zero) {
         if (sections.size() >= 2 && !sections[1].empty())
-            return AnsiString(ApplyFloatSection(sections[1], std::fabs(value), false));
-        return AnsiString(ApplyFloatSection(sections[0], value, true));
+            return AnsiString(ApplyFloatSection(sections[1], std::fabs(value), false, zero));
+        return AnsiString(ApplyFloatSection(sections[0], value, true, zero));
     }
     return AnsiString(std::move(positive));
 }

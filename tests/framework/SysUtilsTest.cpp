@@ -381,6 +381,9 @@ TEST_F(FloatTest, FormatFloatPatterns)
         {"0.0E-00", 12345, "1.2E04"},
         {"0.00E+00", 0.00012345, "1.23E-04"},
         {"'x'0\" y\"", 5, "x5 y"},
+        {"0 'items 1'", 0.2, "0 items 1"},
+        {"0.0 'u1';-0.0 'u2';'none 3'", 0.01, "none 3"},
+        {"'just text'", 5, "just text"},
         {"", 1.5, "1.5"},
     };
     for (const auto& c : cases) {
