@@ -689,7 +689,8 @@ AnsiString Format(const AnsiString& format, std::span<const TVarRec> args)
             ++i;
             const TVarRec& a = takeArg();
             if (a.kind() != TVarRec::Kind::Integer) BadFormat(format);
-            value = int(a.AsInt64());
+            // Kept to a sane size: a width taken from data must not exhaust memory.
+            value = int(std::clamp<long long>(a.AsInt64(), -100000, 100000));
             return true;
         }
         if (i >= f.size() || f[i] < '0' || f[i] > '9') return false;

@@ -142,6 +142,9 @@ TEST_F(FormatTest, SpecifiersWidthsAndPrecisions)
     EXPECT_EQ(Format("%s=%d (%.1f)", "x", 3, 0.25), "x=3 (0.3)");
     EXPECT_EQ(Format("%s=%d", {"y", 4}), "y=4");
     EXPECT_EQ(Format("plain"), "plain");
+    // Widths are bounded, whether written or taken from the arguments.
+    EXPECT_EQ(Format("%*d", INT_MAX, 1).Length(), 100000);
+    EXPECT_EQ(Format("%9999999999d", 1).Length(), 100000);
 }
 
 TEST_F(FormatTest, MismatchesAndBadSpecifiersRaise)
