@@ -1239,7 +1239,8 @@ int DaysInMonth(int year, int month)
 void SplitDateTime(TDateTime dt, long long& days, long long& msecs)
 {
     long double total = std::nearbyint(std::fabs(static_cast<long double>(dt)) * msecsPerDay);
-    auto t = static_cast<long long>(std::min<long double>(total, 1e18L));
+    if (!(total < 1e18L)) total = 0;  // NaN or beyond any date: no reading of it is meaningful
+    auto t = static_cast<long long>(total);
     days = t / msecsPerDay;
     msecs = t % msecsPerDay;
     if (dt < 0) days = -days;

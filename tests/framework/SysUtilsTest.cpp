@@ -846,6 +846,10 @@ TEST_F(DateTest, TimesAndNegativeDates)
     DecodeTime(-1.25, h, n, s, z);
     EXPECT_EQ(y * 10000 + m * 100 + d, 18991229);
     EXPECT_EQ(h, 6);
+    // Values no date can have decode without failing.
+    DecodeDate(std::numeric_limits<double>::quiet_NaN(), y, m, d);
+    DecodeDate(1e300, y, m, d);
+    EXPECT_NO_THROW(FormatDateTime("c dddd mmmm", 1e300));
     SYSTEMTIME st{};
     st.wYear = 1899;
     st.wMonth = 12;
