@@ -37,6 +37,7 @@ DRAVIK_EXCEPTION(EFOpenError, EStreamError);
 DRAVIK_EXCEPTION(EReadError, EStreamError);
 DRAVIK_EXCEPTION(EWriteError, EStreamError);
 DRAVIK_EXCEPTION(EFilerError, EStreamError);
+DRAVIK_EXCEPTION(EClassNotFound, EFilerError);
 DRAVIK_EXCEPTION(EResNotFound, Exception);
 DRAVIK_EXCEPTION(ERegistryException, Exception);
 DRAVIK_EXCEPTION(EIniFileException, Exception);
