@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "framework/AnsiString.h"
+#include "framework/Classes.h"
 #include "framework/Handles.h"
-
-class TComponent;
 
 // Seek origins.
 enum : unsigned short { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
@@ -27,12 +26,8 @@ enum : unsigned {
     fmCreate = 0xFF00,
 };
 
-class TStream {
+class TStream : public TObject {
 public:
-    TStream() = default;
-    TStream(const TStream&) = delete;
-    TStream& operator=(const TStream&) = delete;
-    virtual ~TStream() = default;
 
     // Plain transfers: return the number of bytes moved and never raise for a short transfer.
     virtual int Read(void* buffer, int count) = 0;
