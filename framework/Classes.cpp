@@ -318,7 +318,7 @@ void TComponent::ChangeName(const AnsiString& newName) { name_ = newName; }
 
 void TComponent::ValidateRename(TComponent* component, const AnsiString& curName, const AnsiString& newName)
 {
-    if (component && !SameText(curName, newName) && component->owner_ == this) {
+    if (component && !SameText(curName, newName)) {
         TComponent* other = FindComponent(newName);
         if (other && other != component)
             throw EComponentError(Format("A component named %s already exists", newName));
@@ -951,9 +951,11 @@ AnsiString TStrings::DelimitedText() const { return DelimitedWith(delimiter_, qu
 
 void TStrings::SetDelimitedText(const AnsiString& text) { SetDelimitedWith(text, delimiter_, quoteChar_); }
 
+// The hook runs outside the count, so that it can still report the change that begins.
 void TStrings::BeginUpdate()
 {
-    if (updateCount_++ == 0) SetUpdateState(true);
+    if (updateCount_ == 0) SetUpdateState(true);
+    ++updateCount_;
 }
 
 void TStrings::EndUpdate()
