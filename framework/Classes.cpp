@@ -9,6 +9,7 @@
 #include <typeindex>
 #include <unordered_map>
 
+#include "framework/Filer.h"
 #include "framework/Streams.h"
 
 // Class references ---------------------------------------------------------------------------------------------
@@ -966,7 +967,35 @@ void TStrings::EndUpdate()
 
 void TStrings::SetUpdateState(bool) {}
 
-void TStrings::DefineProperties(TFiler* filer) { TPersistent::DefineProperties(filer); }
+void TStrings::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer->DefineProperty("Strings", TReaderProc(this, &TStrings::ReadData), TWriterProc(this, &TStrings::WriteData),
+                          Count() > 0);
+}
+
+void TStrings::ReadData(TReader* reader)
+{
+    BeginUpdate();
+    try {
+        Clear();
+        reader->ReadListBegin();
+        while (!reader->EndOfList()) Add(reader->ReadString());
+        reader->ReadListEnd();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TStrings::WriteData(TWriter* writer)
+{
+    writer->WriteListBegin();
+    const int n = Count();
+    for (int i = 0; i < n; ++i) writer->WriteString(Get(i));
+    writer->WriteListEnd();
+}
 
 void TStrings::LoadFromFile(const AnsiString& fileName)
 {

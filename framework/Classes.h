@@ -453,9 +453,12 @@ protected:
     virtual void SetUpdateState(bool updating);
     virtual int CompareStrings(const AnsiString& s1, const AnsiString& s2) const;
     [[noreturn]] static void Error(const AnsiString& message, int data);
+    // The lines are stored as one list property "Strings", so a list that is a published sub-object keeps them.
     void DefineProperties(TFiler* filer) override;
 
 private:
+    void ReadData(TReader* reader);
+    void WriteData(TWriter* writer);
     AnsiString DelimitedWith(char delimiter, char quote) const;
     void SetDelimitedWith(const AnsiString& text, char delimiter, char quote);
 

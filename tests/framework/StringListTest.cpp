@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Filer.h"
 #include "framework/Streams.h"
 
 namespace {
@@ -447,4 +450,51 @@ TEST(StringListFiles, StreamsAreReadFromTheirPosition)
     list.SaveToStream(&out);
     EXPECT_EQ(out.Size(), 6);
     EXPECT_EQ(std::string(static_cast<const char*>(out.Memory()), 6), "a\r\nb\r\n");
+}
+
+// Streaming --------------------------------------------------------------------------------------------------
+
+namespace {
+// A component that publishes a string list it owns.
+class TLinesHolder : public TComponent {
+public:
+    explicit TLinesHolder(TComponent* owner) : TComponent(owner) {}
+    TStringList* Lines() const { return lines_.get(); }
+
+private:
+    std::unique_ptr<TStringList> lines_ = std::make_unique<TStringList>();
+};
+}  // namespace
+
+TEST(StringListStreaming, APublishedListKeepsItsLines)
+{
+    static const bool registered = [] {
+        PublishedProperties<TLinesHolder>().Object("Lines", &TLinesHolder::Lines, nullptr);
+        RegisterClass(ClassOf<TLinesHolder>());
+        return true;
+    }();
+    (void)registered;
+
+    TMemoryStream stream;
+    {
+        TLinesHolder holder(nullptr);
+        Fill(*holder.Lines(), {"one", "", "a \"b\", c"});
+        stream.WriteComponent(&holder);
+    }
+    stream.SetPosition(0);
+    TLinesHolder back(nullptr);
+    back.Lines()->Add("stale");
+    stream.ReadComponent(&back);
+    EXPECT_EQ(ItemsOf(*back.Lines()), (Items{"one", "", "a \"b\", c"}));
+
+    // An empty list writes nothing and reads back empty.
+    TMemoryStream empty;
+    {
+        TLinesHolder holder(nullptr);
+        empty.WriteComponent(&holder);
+    }
+    empty.SetPosition(0);
+    TLinesHolder none(nullptr);
+    empty.ReadComponent(&none);
+    EXPECT_EQ(none.Lines()->Count(), 0);
 }
