@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Closure.h"
+#include "framework/Sets.h"
 #include "framework/SysUtils.h"
 
 class TMetaClass;
@@ -160,41 +161,7 @@ enum TComponentStateItem : unsigned char {
 };
 
 // The state flags of a component.
-class TComponentState {
-public:
-    constexpr TComponentState() = default;
-    constexpr TComponentState(std::initializer_list<TComponentStateItem> items)
-    {
-        for (TComponentStateItem i : items) Include(i);
-    }
-    constexpr bool Contains(TComponentStateItem i) const { return (bits_ >> unsigned(i) & 1u) != 0; }
-    constexpr TComponentState& Include(TComponentStateItem i)
-    {
-        bits_ |= 1u << unsigned(i);
-        return *this;
-    }
-    constexpr TComponentState& Exclude(TComponentStateItem i)
-    {
-        bits_ &= ~(1u << unsigned(i));
-        return *this;
-    }
-    constexpr bool Empty() const { return bits_ == 0; }
-    constexpr std::uint32_t ToInt() const { return bits_; }
-    friend constexpr bool operator==(TComponentState a, TComponentState b) { return a.bits_ == b.bits_; }
-    friend constexpr TComponentState operator+(TComponentState a, TComponentState b)
-    {
-        a.bits_ |= b.bits_;
-        return a;
-    }
-    friend constexpr TComponentState operator-(TComponentState a, TComponentState b)
-    {
-        a.bits_ &= ~b.bits_;
-        return a;
-    }
-
-private:
-    std::uint32_t bits_ = 0;
-};
+using TComponentState = TSet<TComponentStateItem>;
 
 enum TOperation { opInsert, opRemove };
 
