@@ -38,7 +38,8 @@ public:
     TObject& operator=(const TObject&) = delete;
     virtual ~TObject() = default;
 
-    // The class's own name without namespace qualifiers ("TStringList", "TKvPalette").
+    // The class's own name without namespace qualifiers ("TStringList", "TKvPalette"). Inside a base class's
+    // constructor or destructor it is that base's name: the derived part does not exist then.
     AnsiString ClassName() const;
     // The class reference of the object's dynamic class; equal for two objects of exactly the same class.
     TClass ClassType() const;
@@ -174,8 +175,9 @@ class TComponentLoader;
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* owner);
-    // Runs after the derived destructors: sets csDestroying, frees the owned components (last created first),
-    // tells free-notification partners, and leaves the owner.
+    // Runs after the derived destructors: sets csDestroying, tells free-notification partners, frees the owned
+    // components (last created first, each taken out of this one with opRemove first), and leaves the owner.
+    // The inserted component's own Notification override does not see its opInsert: it is not built yet.
     ~TComponent() override;
 
     TComponent* Owner() const { return owner_; }
@@ -258,9 +260,12 @@ private:
 };
 
 // The loading protocol for forms built in code. While a loader is open on a root, the root and every component
-// created with the root as owner are flagged csLoading and csReading. Finish() clears csReading and calls
-// Loaded() on each in creation order, the root first, as the reader does with a stored form; Loaded clears
-// csLoading. A loader left without Finish (an exception) clears the flags without calling Loaded.
+// created with the root (or a component already loading) as owner are flagged csLoading and csReading from their
+// TComponent constructor on. Finish() clears csReading and calls Loaded() on each in creation order, the root
+// first, as the reader does with a stored form; the base Loaded clears csLoading. Components made after Finish
+// began are not part of it; components freed before their turn are skipped. A loader left without Finish (an
+// exception) clears the flags without calling Loaded. Create<T> also runs ReadState(nullptr), the hook a
+// component has before its properties are set; plain `new T(root)` skips that hook.
 //   TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
 //       TComponentLoader loading(this);
 //       ok_ = loading.Create<TButton>();   // or new TButton(this)
