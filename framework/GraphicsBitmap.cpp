@@ -416,6 +416,22 @@ PaletteHandle PaletteOf(const std::vector<RGBQUAD>& table)
     return PaletteHandle(CreatePalette(lp));
 }
 
+// The system does not tell whether a section's rows run down (its reported height is positive either way), so
+// the first byte in memory is changed for a moment and the row that shows it decides. A table of one colour
+// shows nothing: such a picture looks the same either way up.
+bool RowsRunDown(HDC dc, const TBitmapImage& im)
+{
+    if (im.height < 2) return false;
+    GdiFlush();
+    const COLORREF top = GetPixel(dc, 0, 0), bottom = GetPixel(dc, 0, im.height - 1);
+    const unsigned char saved = im.bits[0];
+    im.bits[0] = static_cast<unsigned char>(saved ^ 0xFF);
+    const bool down = GetPixel(dc, 0, 0) != top && GetPixel(dc, 0, im.height - 1) == bottom;
+    im.bits[0] = saved;
+    GdiFlush();
+    return down;
+}
+
 std::unique_ptr<TBitmapImage> CopyImage(const TBitmapImage& from, HDC fromDC)
 {
     auto to = from.mono ? NewMono(from.width, from.height) : NewDib(from.width, from.height, from.format, from.table);
@@ -719,14 +735,14 @@ void TBitmap::SetHandle(HBITMAP bitmap)
             im->handle = std::move(owned);
             im->bits = static_cast<unsigned char*>(bm.bmBits);
             im->format = f;
-            im->topDown = ds.dsBmih.biHeight < 0;
             im->stride = bm.bmWidthBytes;
+            MemoryDC dc(CreateCompatibleDC(nullptr));
+            SelectedObject sel(dc.get(), im->handle.get());
             if (bits <= 8) {
-                MemoryDC dc(CreateCompatibleDC(nullptr));
-                SelectedObject sel(dc.get(), im->handle.get());
                 im->table.assign(std::size_t(1) << bits, RGBQUAD{0, 0, 0, 0});
                 GetDIBColorTable(dc.get(), 0, UINT(im->table.size()), im->table.data());
             }
+            im->topDown = RowsRunDown(dc.get(), *im);
             Adopt(std::move(im));
             Changed();
             return;
