@@ -603,6 +603,29 @@ TEST_F(RegistryTest, IniLongValuesAndManyNames)
     EXPECT_EQ(list.Values("name299"), "299");
 }
 
+TEST_F(RegistryTest, IniReadsTheSystemsSerialPortList)
+{
+    // The port list as the program reads it; what Wine puts there varies, so compare with a raw read.
+    const std::string key = "Hardware\\DeviceMap\\SerialComm";
+    Names raw;
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
+        char name[512];
+        for (DWORD i = 0;; ++i) {
+            DWORD len = sizeof name;
+            if (RegEnumValueA(k, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            auto v = RawQuery(HKEY_LOCAL_MACHINE, key, std::string(name, len));
+            if (v && v->type == REG_SZ && v->bytes.size() > 1)
+                raw.push_back(std::string(name, len) + "=" + v->bytes.substr(0, v->bytes.find('\0')));
+        }
+        RegCloseKey(k);
+    }
+    RootedRegIniFile ini(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap", true);
+    TStringList list;
+    ini.ReadSectionValues("SerialComm", &list);
+    EXPECT_EQ(Sorted(Lines(list)), Sorted(raw));
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // TRegistryIniFile
 
