@@ -340,6 +340,7 @@ void ZCLDelay(std::uint32_t MS)
 
 namespace {
 
+// The framework's new-style flag: Windows has the version-4 shell controls.
 bool NewStyleControlsFlag()
 {
     return LOBYTE(LOWORD(GetVersion())) >= 4;
