@@ -210,9 +210,9 @@ TEST(MultiReadExclusiveWrite, AWriterThatStillReadsKeepsWritersOut)
     lock.BeginRead();
     lock.EndWrite();  // now only a reader
     Contender writer([&] { lock.BeginWrite(); }, [&] { lock.EndWrite(); });
-    Contender reader([&] { lock.BeginRead(); }, [&] { lock.EndRead(); });
     EXPECT_FALSE(writer.EntersWithin(100));
-    EXPECT_FALSE(reader.Entered());
+    Contender reader([&] { lock.BeginRead(); }, [&] { lock.EndRead(); });  // comes after the waiting writer
+    EXPECT_FALSE(reader.EntersWithin(100));
     lock.EndRead();
     EXPECT_TRUE(writer.EntersWithin(10000));
     writer.Leave();
