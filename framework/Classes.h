@@ -166,6 +166,10 @@ using TComponentState = TSet<TComponentStateItem>;
 
 enum TOperation { opInsert, opRemove };
 
+// The modifier keys and mouse buttons held during an input event (keyboard, mouse, shortcuts).
+enum TShiftStateItem : unsigned char { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateItem>;
+
 using TGetChildProc = Closure<void(TComponent* child)>;
 
 class TComponentLoader;
