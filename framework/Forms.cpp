@@ -36,7 +36,7 @@ AnsiString BaseName(const AnsiString& path)
 
 }  // namespace
 
-TApplication::TApplication() : exeName_(ModuleFileName())
+TApplication::TApplication(TComponent* owner) : TComponent(owner), exeName_(ModuleFileName())
 {
     title_ = BaseName(exeName_);
     WNDCLASSA wc = {};
@@ -82,7 +82,7 @@ LRESULT CALLBACK TApplication::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPA
     try {
         return self->WndProc(msg, wParam, lParam);
     } catch (...) {
-        self->HandleException(nullptr);
+        self->HandleException(self);
         return 0;
     }
 }
@@ -144,7 +144,7 @@ void TApplication::Run()
         try {
             HandleMessage();
         } catch (...) {
-            HandleException(nullptr);
+            HandleException(this);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/AnsiString.h"
+#include "framework/Classes.h"
 #include "framework/Closure.h"
 #include "framework/Exceptions.h"
 
@@ -19,13 +20,11 @@ using TExceptionEvent = Closure<void(TObject* Sender, Exception* E)>;
 // Stands in for MessageBoxA (text, caption, MB_ flags) -> the button's id.
 using TMessageBoxHook = Closure<int(const AnsiString& Text, const AnsiString& Caption, UINT Flags)>;
 
-class TApplication {
+class TApplication : public TComponent {
 public:
     // Makes the hidden application window (class "TApplication", text = Title) on the calling thread.
-    TApplication();
-    ~TApplication();
-    TApplication(const TApplication&) = delete;
-    TApplication& operator=(const TApplication&) = delete;
+    explicit TApplication(TComponent* owner = nullptr);
+    ~TApplication() override;
 
     HWND Handle() const { return window_; }
     // Defaults to the executable's name without its extension.

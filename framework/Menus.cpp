@@ -103,6 +103,24 @@ unsigned KeyFromName(std::string_view name)
 
 }  // namespace
 
+TShortCut ShortCut(WORD key, TShiftState shift)
+{
+    TShortCut s = TShortCut(key & 0xFF);
+    if (shift.Contains(ssShift)) s |= scShift;
+    if (shift.Contains(ssCtrl)) s |= scCtrl;
+    if (shift.Contains(ssAlt)) s |= scAlt;
+    return s;
+}
+
+void ShortCutToKey(TShortCut shortCut, WORD& key, TShiftState& shift)
+{
+    key = shortCut & 0xFF;
+    shift.Clear();
+    if (shortCut & scShift) shift.Include(ssShift);
+    if (shortCut & scCtrl) shift.Include(ssCtrl);
+    if (shortCut & scAlt) shift.Include(ssAlt);
+}
+
 AnsiString ShortCutToText(TShortCut shortCut)
 {
     const unsigned key = shortCut & 0xFF;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "framework/AnsiString.h"
+#include "framework/Classes.h"
 
 // ---------------------------------------------------------------------------------------------------------------
 // Shortcuts: a virtual-key code in the low byte plus modifier bits.
@@ -11,6 +12,10 @@
 using TShortCut = unsigned short;
 
 enum : TShortCut { scNone = 0, scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000 };
+
+// The key with the modifiers of shift (ssShift, ssCtrl, ssAlt; the mouse buttons do not count), and back.
+TShortCut ShortCut(WORD key, TShiftState shift);
+void ShortCutToKey(TShortCut shortCut, WORD& key, TShiftState& shift);
 
 // "Shift+", "Ctrl+", "Alt+" (in that order) before the key's name, from one fixed English table that does not
 // depend on the keyboard layout: "A".."Z", "0".."9", "F1".."F24", "BkSp", "Tab", "Enter", "Esc", "Space",

@@ -183,7 +183,7 @@ void TThread::DoTerminate()
 
 void TThread::CallOnTerminate()
 {
-    if (onTerminate_) onTerminate_(nullptr);
+    if (onTerminate_) onTerminate_(this);
 }
 
 void TThread::Resume()

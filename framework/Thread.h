@@ -11,6 +11,7 @@
 #include <atomic>
 #include <exception>
 
+#include "framework/Classes.h"
 #include "framework/Closure.h"
 #include "framework/Handles.h"
 
@@ -32,7 +33,7 @@ enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest,
 
 using TThreadMethod = Closure<void()>;
 
-class TThread {
+class TThread : public TObject {
 public:
     // A thread made running starts when the thread that made it next serves synchronised calls or calls Resume or
     // WaitFor: C++ has no hook after the derived constructor, and Execute must not run on a half-built object.
@@ -40,9 +41,7 @@ public:
     // A thread still running is terminated, resumed if suspended, and waited for. Its derived part is already
     // gone by then, so a derived class whose Execute uses its own members stops the thread in its own destructor.
     // A thread that never ran does not run Execute at all.
-    virtual ~TThread();
-    TThread(const TThread&) = delete;
-    TThread& operator=(const TThread&) = delete;
+    ~TThread() override;
 
     void Resume();
     // Asynchronous, as SuspendThread is: the thread stops wherever it is.

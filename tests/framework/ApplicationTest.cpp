@@ -92,7 +92,8 @@ TEST_F(ApplicationTest, HandleExceptionGoesToOnException)
         gotSender = sender;
         gotMessage = e->Message().c_str();
     }));
-    auto* sender = reinterpret_cast<TObject*>(&gotMessage);  // only compared, never used
+    TComponent component(nullptr);
+    TObject* sender = &component;
     try {
         throw EConvertError("'abc' is not a valid integer value");
     } catch (...) {

@@ -95,6 +95,31 @@ TEST(ShortCut, ChosenTexts)
     }
 }
 
+TEST(ShortCut, KeyAndShiftStateBothWays)
+{
+    const struct {
+        WORD key;
+        TShiftState shift;
+        TShortCut value;
+    } cases[] = {
+        {'C', {ssCtrl}, 0x4043},
+        {VK_TAB, {ssShift, ssCtrl, ssAlt}, 0xE009},
+        {VK_F4, {ssAlt}, 0x8073},
+        {VK_NUMPAD5, {ssShift}, 0x2065},
+        {'A', {}, 0x0041},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ShortCut(c.key, c.shift), c.value);
+        WORD key = 0;
+        TShiftState shift{ssLeft};
+        ShortCutToKey(c.value, key, shift);
+        EXPECT_EQ(key, c.key);
+        EXPECT_TRUE(shift == c.shift);
+    }
+    // Mouse buttons are no modifiers, and only the low byte is a key.
+    EXPECT_EQ(ShortCut(0x1241, {ssLeft, ssDouble, ssShift}), 0x2041);
+}
+
 TEST(ShortCut, UnknownTextsGiveZero)
 {
     for (const char* text : {"", "Ctrl+", "Shift+Alt+", "Foo", "Ctrl+Foo", "F25", "F0", "Num 10", "Num", "#",

@@ -397,15 +397,18 @@ TEST(Thread, OnTerminateRunsOnTheMainThreadAfterExecute)
     Watchdog dog;
     std::vector<std::string> order;
     DWORD ranOn = 0;
+    TObject* sender = nullptr;
     FunctionThread t([&](FunctionThread&) { order.push_back("execute"); });
-    t.SetOnTerminate(TNotifyEvent::From([&](TObject*) {
+    t.SetOnTerminate(TNotifyEvent::From([&](TObject* s) {
         order.push_back("terminate");
         ranOn = GetCurrentThreadId();
+        sender = s;
     }));
     t.Resume();
     t.WaitFor();
     EXPECT_EQ(order, (std::vector<std::string>{"execute", "terminate"}));
     EXPECT_EQ(ranOn, MainThreadID);
+    EXPECT_EQ(sender, &t);
 }
 
 TEST(Thread, PriorityMapsToTheSystemsThreadPriority)
