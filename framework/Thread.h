@@ -35,8 +35,9 @@ using TThreadMethod = Closure<void()>;
 
 class TThread : public TObject {
 public:
-    // A thread made running starts when the thread that made it next serves synchronised calls or calls Resume or
-    // WaitFor: C++ has no hook after the derived constructor, and Execute must not run on a half-built object.
+    // A thread made running starts at the first of: the main thread serving synchronised calls (its message loop,
+    // ProcessMessages, a WaitFor), Resume, or WaitFor on it. C++ has no hook after the derived constructor, and
+    // Execute must not run on a half-built object.
     explicit TThread(bool createSuspended);
     // A thread still running is terminated, resumed if suspended, and waited for. Its derived part is already
     // gone by then, so a derived class whose Execute uses its own members stops the thread in its own destructor.
