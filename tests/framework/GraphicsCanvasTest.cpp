@@ -342,6 +342,58 @@ TEST(GraphicsCanvas, LockKeepsOtherThreadsOut)
     EXPECT_TRUE(got);
 }
 
+// The way a control's canvas works: it gets a window DC when first drawn on and gives it back in FreeHandle.
+class WindowCanvas : public TCanvas {
+public:
+    explicit WindowCanvas(HWND wnd) : wnd_(wnd) {}
+    ~WindowCanvas() override { FreeHandle(); }
+    void FreeHandle() override
+    {
+        TCanvas::FreeHandle();  // our objects leave the DC before it goes back
+        if (dc_) {
+            ReleaseDC(wnd_, dc_);
+            dc_ = nullptr;
+        }
+    }
+    int made = 0;
+
+protected:
+    void CreateHandle() override
+    {
+        dc_ = GetDC(wnd_);
+        ++made;
+        SetHandle(dc_);
+    }
+
+private:
+    HWND wnd_;
+    HDC dc_ = nullptr;
+};
+
+TEST(GraphicsCanvas, DerivedCanvasMakesAndFreesItsOwnDC)
+{
+    HWND wnd = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    ReleaseDC(wnd, GetDC(wnd));  // the window's first DC stays cached with the window
+    const int before = gfxtest::GdiObjectsInUse();
+    {
+        WindowCanvas c(wnd);
+        EXPECT_FALSE(c.HandleAllocated());
+        EXPECT_EQ(c.made, 0) << "no DC before it is needed";
+        c.Brush()->SetColor(clRed);
+        c.FillRect(Rect(0, 0, 10, 10));
+        EXPECT_EQ(c.made, 1);
+        HDC dc = c.Handle();
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), c.Brush()->Handle());
+        c.FreeHandle();
+        EXPECT_FALSE(c.HandleAllocated());
+        c.TextWidth("again");
+        EXPECT_EQ(c.made, 2);
+    }
+    EXPECT_EQ(gfxtest::GdiObjectsInUse(), before);
+    DestroyWindow(wnd);
+}
+
 // A canvas made and dropped every cycle on a foreign DC, as the placeholder picture is, frees everything.
 TEST(GraphicsCanvas, CanvasCyclesReleaseEveryGdiObject)
 {
