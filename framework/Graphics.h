@@ -163,6 +163,7 @@ public:
     void Assign(TPersistent* source) override;
 
     TColor Color() const { return color_; }
+    // A clear brush given a colour becomes solid: a colour is set to be painted with.
     void SetColor(TColor color);
     TBrushStyle Style() const { return style_; }
     void SetStyle(TBrushStyle style);

@@ -266,6 +266,35 @@ TEST(GraphicsBitmap, MonochromeBlitsTakeTheTargetsTextAndBackgroundColours)
     EXPECT_EQ(m.Canvas()->Pixels(1, 0), clWhite);
 }
 
+// The disabled look of a glyph, made the way the library makes it: a monochrome copy whose white pixels are
+// the glyph's black ones, blitted with a raster operation that paints the brush read through Handle.
+TEST(GraphicsBitmap, EmbossedGlyphFromAMonochromeCopy)
+{
+    auto src = Bitmap24(4, 3, Lime);
+    Put24(*src, 1, 1, Black);
+    Put24(*src, 2, 1, Red);
+    TBitmap m;
+    m.Assign(src.get());
+    m.Canvas()->Brush()->SetColor(clBlack);
+    m.SetMonochrome(true);
+    TBitmap dest;
+    dest.SetPixelFormat(pf24bit);
+    dest.SetSize(6, 5);
+    dest.Canvas()->Brush()->SetColor(src->TransparentColor());
+    dest.Canvas()->FillRect(Rect(0, 0, 6, 5));
+    for (const auto& [color, at] : {std::pair{clBtnHighlight, 1}, std::pair{clBtnShadow, 0}}) {
+        dest.Canvas()->Brush()->SetColor(color);
+        HDC dc = dest.Canvas()->Handle();
+        SetTextColor(dc, 0);
+        SetBkColor(dc, 0xFFFFFF);
+        BitBlt(dc, at, at, 4, 3, m.Canvas()->Handle(), 0, 0, 0x00E20746);
+    }
+    EXPECT_EQ(At24(dest, 1, 1), std::uint32_t(ColorToRGB(clBtnShadow)));
+    EXPECT_EQ(At24(dest, 2, 2), std::uint32_t(ColorToRGB(clBtnHighlight)));
+    EXPECT_EQ(At24(dest, 2, 1), Lime) << "only the black pixels are embossed";
+    EXPECT_EQ(At24(dest, 0, 0), Lime);
+}
+
 TEST(GraphicsBitmap, TransparentColorIsTheBottomLeftPixelUnlessSet)
 {
     auto b = Bitmap24(3, 3, Lime);

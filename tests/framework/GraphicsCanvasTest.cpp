@@ -160,6 +160,17 @@ TEST(GraphicsCanvas, PolygonAndEllipseAreFilled)
     EXPECT_EQ(s.dib.at(40, 5), Black);
 }
 
+TEST(GraphicsCanvas, RoundRectRoundsItsCorners)
+{
+    Surface s;
+    s.canvas.Brush()->SetColor(clAqua);
+    s.canvas.RoundRect(2, 2, 32, 22, 12, 12);
+    EXPECT_EQ(s.dib.at(17, 12), 0xFFFF00u);
+    EXPECT_EQ(s.dib.at(17, 2), Black) << "the straight edge";
+    EXPECT_EQ(s.dib.at(2, 2), White) << "the rounded corner";
+    EXPECT_EQ(s.dib.at(31, 21), White);
+}
+
 TEST(GraphicsCanvas, PenModeMixesWithTheGround)
 {
     Surface s;
