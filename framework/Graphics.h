@@ -246,6 +246,7 @@ enum TFillStyle : unsigned char { fsSurface, fsBorder };
 // (brush colour) and background mode (transparent for bsClear and hatched brushes, else opaque). After that, the
 // canvas touches those DC settings again only when font or brush change: CopyRect, Draw and StretchDraw never set
 // the DC's text or background colours, so colours set directly on Handle decide how monochrome sources come out.
+// A derived canvas calls FreeHandle in its own destructor: the base's cannot reach the override.
 class TCanvas : public TPersistent {
 public:
     TCanvas();
@@ -302,6 +303,7 @@ public:
     // Copies bitmap's area with the pixels of colour (RGB compared, palette flag ignored) replaced by the brush.
     void BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& sourceRect, TColor color);
 
+    // <windows.h> renames TextOut to TextOutA here and in every caller alike.
     void TextOut(int x, int y, const AnsiString& text);
     // Text at (x, y) clipped to r; the brush fills r unless it is clear.
     void TextRect(const TRect& r, int x, int y, const AnsiString& text);
