@@ -1,0 +1,292 @@
+#pragma once
+// The serial port engine: one port opened for overlapped I/O, a writer thread that drains a queue of write
+// requests onto it and a reader/status thread that reads what the derived class asks for and watches line
+// events. Requests, payloads and status texts come from private heaps; failures become texts for two sinks.
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "framework/Handles.h"
+
+// Request types.
+inline constexpr BYTE KvRequestCharacter = 0;
+inline constexpr BYTE KvRequestFileStart = 1;
+inline constexpr BYTE KvRequestData = 2;
+inline constexpr BYTE KvRequestTransferComplete = 3;
+inline constexpr BYTE KvRequestDataBlock = 4;
+inline constexpr BYTE KvRequestFlushQueue = 5;
+
+// What OnReceive tells the reader to do next.
+inline constexpr BYTE KvReceiveNothing = 1;
+inline constexpr BYTE KvReceiveNextRequest = 2;  // the next queued request may go
+inline constexpr BYTE KvReceiveReadAgain = 3;
+inline constexpr BYTE KvReceiveStop = 255;
+
+// Kinds of completed reads handed to OnReceive.
+inline constexpr BYTE KvReadComplete = 1;  // the requested number of bytes
+inline constexpr BYTE KvReadShort = 2;     // fewer: the read timed out
+
+// One queued operation; the record comes zeroed from the writer heap, the payload from the data heap.
+struct KvWriteRequest {
+    BYTE type;
+    BYTE character;      // written by a type-0 request
+    HANDLE payloadHeap;  // the data heap the payload was taken from
+    DWORD length;        // payload bytes to write
+    BYTE* payload;
+    DWORD replyByteCount;  // request/reply mode: bytes the reader reads as the answer
+    COMMTIMEOUTS timeouts;  // request/reply mode: applied before the request is written
+    BYTE purge;            // request/reply mode: drop pending input first
+    KvWriteRequest* next;
+    KvWriteRequest* prev;
+};
+
+class KvCriticalSection {
+public:
+    KvCriticalSection() { InitializeCriticalSection(&section_); }
+    ~KvCriticalSection() { DeleteCriticalSection(&section_); }
+    KvCriticalSection(const KvCriticalSection&) = delete;
+    KvCriticalSection& operator=(const KvCriticalSection&) = delete;
+    void Enter() { EnterCriticalSection(&section_); }
+    void Leave() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+class KvLockGuard {
+public:
+    explicit KvLockGuard(KvCriticalSection& section) : section_(&section) { section_->Enter(); }
+    // Takes the lock only when asked to.
+    KvLockGuard(KvCriticalSection& section, bool take) : section_(take ? &section : nullptr)
+    {
+        if (section_) section_->Enter();
+    }
+    ~KvLockGuard()
+    {
+        if (section_) section_->Leave();
+    }
+    KvLockGuard(const KvLockGuard&) = delete;
+    KvLockGuard& operator=(const KvLockGuard&) = delete;
+
+private:
+    KvCriticalSection* section_;
+};
+
+class KvSerialPort {
+public:
+    KvSerialPort();
+    KvSerialPort(const KvSerialPort&) = delete;
+    KvSerialPort& operator=(const KvSerialPort&) = delete;
+
+    // File transfer helpers on the two file handles (the reading one and the writing one).
+    virtual bool FileOpen(const char* name);
+    virtual bool FileCreate(const char* name);
+    virtual bool FileSeek(DWORD position);
+    virtual void FileClose();
+    virtual bool FileRead(void* buffer, DWORD size, DWORD* done);
+    virtual bool FileWrite(const void* buffer, DWORD size, DWORD* done);
+
+    // Puts the line settings and the working time-outs on the port.
+    virtual bool UpdateConnection();
+    // Fills the line settings and the port name; the base has none, so a bare engine cannot open.
+    virtual bool LoadSettings();
+    virtual bool CheckModemStatus(bool force);
+    virtual void OnModemStatusChanged(DWORD modemStatus);
+    virtual void ReportProgress();
+    virtual void OnWriteProgress(DWORD done, DWORD total);
+    virtual void OnReadProgress(DWORD done, DWORD total);
+    virtual bool PollLineStatus(bool force);
+    virtual void OnLineStatusChanged(DWORD errors, const COMSTAT& comStat);
+    virtual bool ReadLineErrors();
+    virtual void ReportComStat(DWORD errors, const COMSTAT& comStat);
+    virtual void OnCommEvent(DWORD events);
+    virtual void ReportCommEvent(DWORD events);
+    // Called on the reader thread after every completed read (kind KvReadComplete or KvReadShort); the
+    // result steers the reader (KvReceive...).
+    virtual BYTE OnReceive(BYTE kind, const BYTE* buffer, DWORD count);
+    virtual bool TransferFile(DWORD* chunkSize, DWORD* chunks, DWORD* fileSize);
+    // The two sinks: failures and numbered status texts.
+    virtual void OnError(const char* text);
+    virtual void OnStatus(const char* text);
+
+    virtual ~KvSerialPort();
+
+    virtual bool OpenConnection();
+    virtual bool SignalStop();
+    // False when the link was not open. On a link thread (a fatal error) it only stops the link; the owner's
+    // next close, open or the destructor finishes the teardown.
+    virtual bool CloseConnection();
+    virtual bool SetQueueSizes(DWORD inputSize, DWORD outputSize);
+    virtual bool SetTimeouts(const COMMTIMEOUTS& timeouts);
+    virtual COMMTIMEOUTS GetTimeouts() const;
+    virtual bool Purge(DWORD flags);
+    virtual bool ReloadSettings();
+    virtual DWORD CharsPerSecond() const;
+    virtual bool SetFromDCB(const DCB& dcb);
+    virtual bool GetDCB(DCB& dcb);
+
+    // Names that do not fit the name buffer are refused: the name is then empty and the open fails.
+    bool SetPortName(const char* name);
+    const char* PortName() const { return portName_; }
+    BYTE PortNumber() const { return portNumber_; }
+    bool Connected() const { return connected_; }
+
+    // A zeroed request with a payload of size bytes; null for size 0 or when memory runs out.
+    KvWriteRequest* NewWriteRequest(BYTE type, DWORD size);
+    // The queue owns the request from here on. False when the link is closed: the request is freed at once.
+    bool QueueWriteRequest(KvWriteRequest* request);
+    bool NodePushBack(KvWriteRequest* request);
+    // Frees a request that is not queued and nulls the caller's pointer.
+    bool FreeWriterItem(KvWriteRequest** request, bool lock);
+    // The reader's next read size; optionally new time-outs and a purge of the input.
+    bool SetReadRequest(DWORD count, const COMMTIMEOUTS* timeouts, bool purge);
+
+    DWORD HoldCount() const { return holdCount_; }
+
+protected:
+    // Stream mode: every request goes at once and the reader reads all the time (the link object's mode).
+    void SetStreamMode(bool value) { streamMode_ = value; }
+    bool StreamMode() const { return streamMode_; }
+
+    // Diagnostics. ReportError adds the last system error and its text; ReportFatal closes the link.
+    void ReportError(const char* operation);
+    void ReportFatal(const char* operation);
+    void UpdateStatus(const char* text);
+    // Hands queued status texts to OnStatus, in order (the reader thread does this while the link is open).
+    void DeliverStatusMessages();
+
+    bool CreateDataHeap();
+    void DestroyDataHeap();
+    void* AllocDataItem(DWORD size, DWORD flags);
+    bool FreeDataItem(HANDLE heap, void* item);
+    bool CreateWriterHeap();
+    void DestroyWriterHeap();
+    KvWriteRequest* AllocWriterItem(DWORD flags);
+    bool CreateStatusHeap();
+    void DestroyStatusHeap();
+    struct StatusItem;
+    StatusItem* AllocStatusItem(DWORD size, DWORD flags);
+    bool FreeStatusItem(StatusItem* item);
+
+    bool DispatchWriteRequests(bool mayGo);
+    bool WriterGeneric(const BYTE* buffer, DWORD length);
+
+    // How long a close waits for the link threads.
+    DWORD CloseWaitMs() const { return closeWaitMs_; }
+    void SetCloseWaitMs(DWORD value) { closeWaitMs_ = value; }
+
+    HANDLE PortHandle() const { return port_.get(); }
+    HANDLE WriterHeap() const { return writerHeap_; }
+    HANDLE DataHeap() const { return dataHeap_; }
+    KvCriticalSection& DispatchLock() { return dispatchLock_; }
+    HANDLE TransferCompleteEvent() const { return eventTransferComplete_.get(); }
+
+    // Line settings.
+    DWORD eventMask_ = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
+    BYTE eventChar_ = 0x0A;
+    BYTE xonChar_ = 0x11;
+    BYTE xoffChar_ = 0x13;
+    WORD xonLimit_ = 0;
+    WORD xoffLimit_ = 0;
+    DWORD rtsControl_ = RTS_CONTROL_ENABLE;
+    DWORD dtrControl_ = DTR_CONTROL_ENABLE;
+    bool ctsOutFlow_ = false;
+    bool dsrOutFlow_ = false;
+    bool dsrSensitivity_ = false;
+    bool outX_ = false;  // the protocol is binary: XON/XOFF would eat 0x11 and 0x13 and stall output
+    bool inX_ = false;
+    bool txContinueOnXoff_ = false;
+    BYTE portNumber_ = 1;
+    BYTE dataBits_ = 8;
+    BYTE parity_ = EVENPARITY;
+    BYTE stopBits_ = ONESTOPBIT;
+    DWORD baudRate_ = 38400;
+
+    COMMTIMEOUTS savedTimeouts_{};
+    COMMTIMEOUTS timeouts_{0, 0, 5000, 0, 0};
+    DWORD inputQueueSize_ = 358400;
+    DWORD outputQueueSize_ = 358400;
+
+    std::atomic<DWORD> readRequestSize_{1};
+
+private:
+    struct ReaderState;
+
+    static unsigned __stdcall WriterEntry(void* self);
+    static unsigned __stdcall ReaderEntry(void* self);
+    void WriterProc();
+    void ReaderAndStatusProc();
+    void ReaderLoop(ReaderState& s);
+    void HandleEvents(ReaderState& s, DWORD events);
+    void HandleRead(ReaderState& s, DWORD count);
+    void EndReaderIo(ReaderState& s);
+    void HandleThreadException();
+
+    bool OnLinkThread() const;
+    bool StartThreads();
+    // Stops the threads and releases what they use; false (with everything kept) while a thread runs on.
+    bool Teardown(DWORD waitMs);
+    void SignalThreadExit();
+    bool ThreadExitSignalled() const { return exitRequested_.load(std::memory_order_acquire); }
+    bool ClearLineErrors(DWORD& errors, COMSTAT& comStat);
+    bool PurgeAll();
+    bool CreateEventChecked(KernelHandle& event, BOOL manualReset, const char* operation);
+
+    // Status texts.
+    HANDLE statusHeap_ = nullptr;
+    StatusItem* statusHead_ = nullptr;  // a dummy item
+    StatusItem* statusTail_ = nullptr;
+    KvCriticalSection statusLock_;
+    KernelHandle eventStatusMessage_;
+
+    char portName_[10] = "";
+    bool streamMode_ = false;
+
+    DWORD modemStatus_ = 0;
+    COMSTAT comStat_{};
+    DWORD lineErrors_ = 0;
+
+    // Progress marks are never set here, so the progress hooks stay quiet.
+    DWORD writeMarkLow_ = 0, writeMarkHigh_ = 0, bytesWritten_ = 0, writeInProgress_ = 0;
+    KvCriticalSection writeCounterLock_;
+    DWORD readMarkLow_ = 0, readMarkHigh_ = 0, bytesRead_ = 0, readInProgress_ = 0;
+    KvCriticalSection readCounterLock_;
+
+    KernelHandle eventThreadExit_;
+    std::atomic<bool> exitRequested_{false};
+    bool stopFlag_ = false;
+
+    KvCriticalSection writerListLock_;
+    KvCriticalSection dataHeapLock_;
+    KvCriticalSection dispatchLock_;
+
+    HANDLE writerHeap_ = nullptr;
+    KernelHandle eventAddNode_;
+    KernelHandle eventNextNode_;
+    KernelHandle eventTransferComplete_;
+    KernelHandle eventInitSync_;
+    KernelHandle writeEvent_;  // the writer thread's overlapped event, made on its first write
+
+    KvWriteRequest* current_ = nullptr;
+    FileHandle readFile_;
+    FileHandle writeFile_;
+    KvWriteRequest queueHead_{};
+    KvWriteRequest queueTail_{};
+    HANDLE dataHeap_ = nullptr;
+
+    FileHandle port_;
+    KernelHandle readerThread_;
+    KernelHandle writerThread_;
+    DWORD readerThreadId_ = 0;
+    DWORD writerThreadId_ = 0;
+
+    // connected_ changes under the writer-list lock, so a request is never linked into a closing queue.
+    std::atomic<bool> connected_{false};
+    bool threadsLive_ = false;  // threads, heaps and the port still to be released by the owner
+    bool closing_ = false;
+    DWORD closeWaitMs_ = 20000;
+
+    bool holdFlag_ = false;
+    DWORD holdCount_ = 0;
+};
