@@ -36,7 +36,8 @@ AnsiString BaseName(const AnsiString& path)
 
 }  // namespace
 
-TApplication::TApplication(TComponent* owner) : TComponent(owner), exeName_(ModuleFileName())
+TApplication::TApplication(TComponent* owner)
+    : TComponent(owner), exeName_(ModuleFileName()), icon_(std::make_unique<TIcon>())
 {
     title_ = BaseName(exeName_);
     WNDCLASSA wc = {};
@@ -54,10 +55,24 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner), exeName_(Modu
     window_ = CreateWindowExA(0, ApplicationClassName, title_.c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
                               nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON")) icon_->SetHandle(CopyIcon(icon));
+    icon_->SetOnChange(TNotifyEvent(this, &TApplication::IconChanged));
+    IconChanged(nullptr);
+}
+
+void TApplication::IconChanged(TObject*)
+{
+    if (window_ && !icon_->Empty())
+        SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_->Handle()));
 }
 
 TApplication::~TApplication()
 {
+    // The forms go first, while the window that owns theirs still exists.
+    Destroying();
+    DestroyComponents();
+    mainForm_ = nullptr;
+    hooks_.clear();
     if (window_) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);  // the object is going: default handling from here
         DestroyWindow(window_);
@@ -87,9 +102,33 @@ LRESULT CALLBACK TApplication::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPA
     }
 }
 
+void TApplication::HookMainWindow(TWindowHook hook)
+{
+    hooks_.push_back(std::make_shared<MainWindowHook>(MainWindowHook{hook, false}));
+}
+
+void TApplication::UnhookMainWindow(TWindowHook hook)
+{
+    for (auto it = hooks_.begin(); it != hooks_.end(); ++it)
+        if ((*it)->hook == hook) {
+            (*it)->removed = true;
+            hooks_.erase(it);
+            return;
+        }
+}
+
 LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (!hooks_.empty()) {
+        TMessage message{msg, wParam, lParam, 0};
+        const std::vector<std::shared_ptr<MainWindowHook>> hooks = hooks_;  // hooks may unhook while called
+        for (const auto& h : hooks)
+            if (!h->removed && h->hook(message) && msg != WM_DESTROY && msg != WM_NCDESTROY) return message.Result;
+    }
     switch (msg) {
+    case WM_ACTIVATEAPP:
+        active_ = wParam != 0;
+        return DefWindowProcA(window_, msg, wParam, lParam);
     case WM_NULL:  // posted by a worker that queued a synchronised call or handed over an exception
         wakeUpPosted_ = false;  // before serving, so a call queued from now on posts again
         CheckSynchronize();
@@ -110,6 +149,7 @@ bool TApplication::ProcessMessage(MSG& msg)
         terminated_ = true;
         return true;
     }
+    if (IsKeyMsg(msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;
@@ -124,9 +164,40 @@ void TApplication::ProcessMessages()
     ReportQueuedExceptions();
 }
 
+bool TApplication::IsKeyMsg(MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_CHAR &&
+        msg.message != WM_SYSCHAR)
+        return false;
+    // Inner windows of a system control (a combo box's edit) belong to the nearest framework control above.
+    HWND wnd = msg.hwnd;
+    TWinControl* control = nullptr;
+    while (wnd && !(control = FindControl(wnd))) wnd = GetParent(wnd);
+    if (!control) return false;
+    try {
+        return control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+    } catch (...) {
+        HandleException(control);
+        return true;
+    }
+}
+
+void TApplication::DoIdle()
+{
+    try {
+        UpdateMouseControl();
+        FreeDeviceContexts();
+        bool done = true;
+        if (onIdle_) onIdle_(this, done);
+    } catch (...) {
+        HandleException(this);
+    }
+}
+
 void TApplication::Idle()
 {
     if (CheckSynchronize()) return;
+    DoIdle();
     // Wakes for new messages and for a call queued before its wake-up message could be posted.
     const HANDLE sync = SyncEvent();
     MsgWaitForMultipleObjectsEx(1, &sync, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
@@ -140,6 +211,13 @@ void TApplication::HandleMessage()
 
 void TApplication::Run()
 {
+    if (showMainForm_ && mainForm_ && !terminated_) {
+        try {
+            mainForm_->Show();
+        } catch (...) {
+            HandleException(mainForm_);
+        }
+    }
     while (!terminated_) {
         try {
             HandleMessage();
@@ -228,10 +306,19 @@ void TApplication::ShowException(const Exception& E)
     ShowMessageBox(E.Message(), MB_OK | MB_ICONSTOP | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
+int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags)
+{
+    const AnsiString title = caption.IsEmpty() ? title_ : caption;
+    if (messageBoxHook_) return messageBoxHook_(text, title, flags);
+    HWND owner = GetActiveWindow();
+    if (!owner) owner = window_;
+    return ::MessageBoxA(owner, text.c_str(), title.c_str(), flags);
+}
+
 int TApplication::ShowMessageBox(const AnsiString& text, UINT flags)
 {
     if (messageBoxHook_) return messageBoxHook_(text, title_, flags);
-    return MessageBoxA(nullptr, text.c_str(), title_.c_str(), flags);
+    return ::MessageBoxA(nullptr, text.c_str(), title_.c_str(), flags);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -246,7 +333,8 @@ void PostWakeUp()
 
 struct ApplicationHolder {
     std::unique_ptr<TApplication> app;
-    ApplicationHolder() : app(std::make_unique<TApplication>()) { WakeMainThread = &PostWakeUp; }
+    // The screen is made first so that it outlives the forms the application frees.
+    ApplicationHolder() : app((TScreenRef::Get(), std::make_unique<TApplication>())) { WakeMainThread = &PostWakeUp; }
     ~ApplicationHolder()
     {
         WakeMainThread = nullptr;
