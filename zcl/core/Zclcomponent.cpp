@@ -1,0 +1,3 @@
+#include "zcl/core/Zclcomponent.h"
+
+TZCLComponent::TZCLComponent(TComponent* AOwner) : TZCLCustomComponent(AOwner) {}
