@@ -230,6 +230,14 @@ TEST(ZclApplication, StartsWithTheDocumentedDefaults)
     EXPECT_TRUE(app.AlreadyRunning());  // ZCLApplication holds the mutex
 }
 
+TEST(ZclApplication, TheLibrarysCursorResourceBecomesScreenCursorMinus255)
+{
+    const HCURSOR own = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ZCLCursorResource));
+    ASSERT_NE(own, nullptr) << "the test program carries the cursor";
+    EXPECT_EQ(Screen->Cursors(crZCLCursor), own);
+    EXPECT_NE(Screen->Cursors(crZCLCursor), Screen->Cursors(crArrow));
+}
+
 // Log file ------------------------------------------------------------------------------------------------------
 
 class AppLog : public testing::Test {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Forms.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclcomponent.h"
 #include "zcl/core/Zclobject.h"
@@ -122,16 +123,8 @@ TEST(ZclUniqueName, DropsOnlyALeadingTAndNumbersFromOneWithoutOwner)
 
 // One-instance check ---------------------------------------------------------------------------------------------
 
-// Form classes are recognised by their class names; these stand for them until the forms exist.
+// The framework has no data-module class: one is recognised by its class name.
 namespace stand_in {
-class TCustomForm : public TComponent {
-public:
-    using TComponent::TComponent;
-};
-class TMainWindow : public TCustomForm {
-public:
-    using TCustomForm::TCustomForm;
-};
 class TDataModule : public TComponent {
 public:
     using TComponent::TComponent;
@@ -162,7 +155,7 @@ TEST(ZclCheckForSameClass, AnOwnerThatIsNoFormIsRefused)
 
 TEST(ZclCheckForSameClass, OnAFormOnlyASecondInstanceIsRefused)
 {
-    stand_in::TMainWindow form(nullptr);
+    TForm form(nullptr);
     new TComponent(&form);
     new TOneOnly(&form);
     EXPECT_FALSE(ZCLCheckForSameClass(&form, ClassOf<TOneOnly>(), false));
@@ -171,6 +164,16 @@ TEST(ZclCheckForSameClass, OnAFormOnlyASecondInstanceIsRefused)
     EXPECT_TRUE(ZCLCheckForSameClass(&form, ClassOf<TOneOnly>(), false));
     EXPECT_FALSE(ZCLCheckForSameClass(&form, ClassOf<TOneOnlyDerived>(), false));
     EXPECT_FALSE(ZCLCheckForSameClass(&form, nullptr, false));
+}
+
+TEST(ZclCreateHandle, MakesTheControlsWindowNow)
+{
+    TForm form(nullptr);
+    EXPECT_FALSE(form.HandleAllocated());
+    ZCLCreateHandle(&form);
+    EXPECT_TRUE(form.HandleAllocated());
+    EXPECT_TRUE(IsWindow(form.Handle()));
+    ZCLCreateHandle(nullptr);
 }
 
 TEST(ZclOneInstError, CarriesTheTextsOfBothModes)

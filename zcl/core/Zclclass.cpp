@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "framework/Controls.h"
 #include "framework/Filer.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
@@ -317,7 +318,8 @@ TZCLApplication::TZCLApplication(TComponent* AOwner)
     SetLogName(AnsiString());
     LARGE_INTEGER frequency;
     if (QueryPerformanceFrequency(&frequency)) frequency_ = frequency.QuadPart;
-    // Cursor resource 16548 becomes the screen's cursor -255 here once the framework has a screen object.
+    if (HCURSOR cursor = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ZCLCursorResource)))
+        Screen->SetCursors(crZCLCursor, cursor);
 }
 
 TZCLApplication::~TZCLApplication()
@@ -599,7 +601,7 @@ AnsiString OneInstText(const AnsiString& Text, int Mode)
     return Text + ":\rInvalid owner (<>TForm) or second instance on a form";
 }
 
-// The forms unit sits above this one, so form classes are known here by name only.
+// The framework has no data-module class; one is known by its class name.
 bool DerivesFrom(const TObject* object, const char* className)
 {
     for (TClass c = object->ClassType(); c; c = c->ClassParent())
@@ -614,7 +616,7 @@ ZCLEOneInstError::ZCLEOneInstError(const AnsiString& Text, int Mode) : Exception
 bool ZCLCheckForSameClass(TComponent* Owner, TClass AClass, bool AllowDataModule)
 {
     if (!Owner) return true;
-    const bool form = DerivesFrom(Owner, "TCustomForm");
+    const bool form = dynamic_cast<TCustomForm*>(Owner) != nullptr;
     const bool dataModule = AllowDataModule && DerivesFrom(Owner, "TDataModule");
     if (!form && !dataModule) return true;
     if (!AClass) return false;
@@ -636,3 +638,8 @@ AnsiString ZCLUniqueName(const AnsiString& Base, TComponent* Owner)
 }
 
 TPoint ZCLFaceIndex(int X, int Y) { return TPoint(X, Y); }
+
+void ZCLCreateHandle(TWinControl* Control)
+{
+    if (Control) Control->HandleNeeded();
+}

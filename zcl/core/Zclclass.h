@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Controls.h"
 #include "framework/Exceptions.h"
 #include "framework/Graphics.h"
 #include "framework/Handles.h"
@@ -157,6 +158,10 @@ using TZCLLogHeaderEvent = Closure<void(TObject* Sender, TStrings* Lines)>;
 using TZCLExceptionEvent = Closure<void(TObject* Sender, Exception* E, bool& Handled)>;
 // Stands in for ExitWindowsEx (flags) so that tests do not end the session. Null: the real call.
 using TZCLExitWindowsHook = Closure<bool(UINT Flags)>;
+
+// The screen cursor that the library's cursor resource 16548 becomes, when the program carries it.
+constexpr TCursor crZCLCursor = -255;
+constexpr int ZCLCursorResource = 16548;
 
 // The first id AddTimer hands out is AppTimerIdBase + 1; the application has AppTimerSlots of them.
 constexpr std::uint16_t AppTimerIdBase = 0xFD00;
@@ -309,3 +314,5 @@ bool ZCLCheckForSameClass(TComponent* Owner, TClass AClass, bool AllowDataModule
 // Base without a leading "T" and with the first number from 1 on that no component of Owner carries.
 AnsiString ZCLUniqueName(const AnsiString& Base, TComponent* Owner);
 TPoint ZCLFaceIndex(int X, int Y);
+// Makes the control create its window now; nothing without a control.
+void ZCLCreateHandle(TWinControl* Control);
