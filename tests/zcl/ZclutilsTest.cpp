@@ -20,6 +20,7 @@
 #include "framework/IniFiles.h"
 #include "framework/Registry.h"
 #include "framework/Thread.h"
+#include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclprocs.h"
 
 namespace {
@@ -305,6 +306,104 @@ TEST(ZclutilsWait, ServesSynchronisedCalls)
 }
 
 // ---------------------------------------------------------------------------------------------------------------
+// Previous instance: a second start of this test program plays the new instance
+
+constexpr const char* PrevTitleVariable = "ZCLUTILS_PREV_TITLE";
+
+std::string WindowText(HWND wnd)
+{
+    char text[256] = "";
+    GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+// Starts this program again with only the second instance's side below, and serves messages until it has
+// ended: restoring our window sends messages to it. Returns its exit code.
+DWORD RunSecondInstance(const std::string& title)
+{
+    char exe[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string cmd = std::string("\"") + exe +
+                      "\" --gtest_also_run_disabled_tests --gtest_filter=ZclutilsPrevInstance.DISABLED_SecondInstanceSide";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    SetEnvironmentVariableA(PrevTitleVariable, title.c_str());
+    const BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA(PrevTitleVariable, nullptr);
+    if (!started) return DWORD(-1);
+    KernelHandle process(pi.hProcess), thread(pi.hThread);
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && GetTickCount() - start < 60000) ZCLWait(20);
+    DWORD code = DWORD(-1);
+    if (!GetExitCodeProcess(process.get(), &code) || code == STILL_ACTIVE) {
+        TerminateProcess(process.get(), 1);
+        return DWORD(-1);
+    }
+    return code;
+}
+
+// Runs in the second instance only.
+TEST(ZclutilsPrevInstance, DISABLED_SecondInstanceSide)
+{
+    char title[256] = "";
+    ASSERT_GT(GetEnvironmentVariableA(PrevTitleVariable, title, sizeof title), 0u);
+    ASSERT_TRUE(ZCLApplication->AlreadyRunning());
+    Application->SetTitle(title);
+    ASSERT_EQ(WindowText(Application->Handle()), title);
+    ZCLActivatePrevInstance();
+    EXPECT_EQ(WindowText(Application->Handle()), "");
+}
+
+TEST(ZclutilsPrevInstance, FirstInstanceDoesNothing)
+{
+    ASSERT_FALSE(ZCLApplication->AlreadyRunning());
+    const std::string own = WindowText(Application->Handle());
+    TApplication other;
+    other.SetTitle(Application->Title());
+    ShowWindow(other.Handle(), SW_MINIMIZE);
+    ZCLActivatePrevInstance();
+    EXPECT_EQ(WindowText(Application->Handle()), own);
+    EXPECT_TRUE(IsIconic(other.Handle()));
+    ShowWindow(other.Handle(), SW_HIDE);
+}
+
+TEST(ZclutilsPrevInstance, SecondInstanceRestoresTheMinimisedFirst)
+{
+    // The first instance's application window, by class and title.
+    TApplication first;
+    first.SetTitle("Zclutils first instance, minimised");
+    ShowWindow(first.Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(first.Handle()));
+    EXPECT_EQ(RunSecondInstance("Zclutils first instance, minimised"), 0u);
+    EXPECT_FALSE(IsIconic(first.Handle()));
+    EXPECT_EQ(WindowText(first.Handle()), "Zclutils first instance, minimised");
+    ShowWindow(first.Handle(), SW_HIDE);
+}
+
+TEST(ZclutilsPrevInstance, SecondInstanceBringsTheFirstToTheForeground)
+{
+    TApplication first;
+    first.SetTitle("Zclutils first instance, behind");
+    ShowWindow(first.Handle(), SW_SHOWNORMAL);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ZclutilsFront";
+    RegisterClassA(&wc);
+    WindowHandle front(CreateWindowExA(0, wc.lpszClassName, "front", WS_POPUP | WS_VISIBLE, 10, 10, 100, 100,
+                                       nullptr, nullptr, wc.hInstance, nullptr));
+    SetForegroundWindow(front.get());
+    ZCLWait(50);
+    ASSERT_EQ(GetForegroundWindow(), front.get());
+    EXPECT_EQ(RunSecondInstance("Zclutils first instance, behind"), 0u);
+    ZCLWait(50);
+    EXPECT_EQ(GetForegroundWindow(), first.Handle());
+    EXPECT_FALSE(IsIconic(first.Handle()));
+    ShowWindow(first.Handle(), SW_HIDE);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
 // Window placement on the 1024 x 768 test display
 
 class PlacementTest : public testing::Test {
@@ -470,7 +569,8 @@ protected:
     void SetUp() override
     {
         wnd_ = Application->Handle();
-        // The application window's menu has the short layout: Restore, Minimize, a separator, Close.
+        // The short layout that the trimming expects of the application window: Restore, Minimize, a separator,
+        // Close. Wine gives every window the standard menu, so it is cut down here.
         HMENU menu = GetSystemMenu(wnd_, FALSE);
         ASSERT_TRUE(menu);
         for (UINT id : MenuCommands(menu))

@@ -12,6 +12,7 @@
 #include "framework/Registry.h"
 #include "framework/SysUtils.h"
 #include "framework/Thread.h"
+#include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
 
@@ -77,6 +78,17 @@ void ZCLStringToFont(const AnsiString& S, TFont* Font)
 
 // ---------------------------------------------------------------------------------------------------------------
 // Application
+
+void ZCLActivatePrevInstance()
+{
+    if (!ZCLApplication->AlreadyRunning()) return;
+    const AnsiString title = Application->Title();
+    SetWindowTextA(Application->Handle(), "");
+    const HWND other = FindWindowA("TApplication", title.c_str());
+    if (!other) return;
+    if (IsIconic(other)) ShowWindow(other, SW_RESTORE);
+    else SetForegroundWindow(other);
+}
 
 void ZCLWait(std::uint32_t MS)
 {

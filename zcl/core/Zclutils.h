@@ -50,6 +50,11 @@ void ZCLStringToFont(const AnsiString& S, TFont* Font);
 
 // Application --------------------------------------------------------------------------------------------------
 
+// Only when another instance of the program was running at start: brings that instance's application window
+// back, restored when it is minimised, else to the foreground. Our own application window's title is blanked
+// first (and stays blank), so that neither this search nor a later instance's finds this one.
+void ZCLActivatePrevInstance();
+
 // Serves messages and synchronised calls until more than MS milliseconds have passed or the application
 // is terminating; 0 returns at once.
 void ZCLWait(std::uint32_t MS);
