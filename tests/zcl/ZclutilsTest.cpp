@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -323,8 +324,8 @@ DWORD RunSecondInstance(const std::string& title)
 {
     char exe[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string cmd = std::string("\"") + exe +
-                      "\" --gtest_also_run_disabled_tests --gtest_filter=ZclutilsPrevInstance.DISABLED_SecondInstanceSide";
+    std::string cmd = std::string("\"") + exe + "\" --gtest_also_run_disabled_tests" +
+                      " --gtest_filter=ZclutilsPrevInstance.DISABLED_SecondInstanceSide";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -527,14 +528,32 @@ TEST_F(PlacementTest, CenterChildWindowOnItsParent)
         WindowHandle parent = Make(c.parent);
         ZCLCenterChildWindow(parent.get(), child.get());
         EXPECT_EQ(Rect(child.get()), c.result);
-        // The form procedure's placement holds the left edge as well.
-        const TRect form = ZCLCenterChildRect(c.parent, 200, 100);
-        EXPECT_EQ(form, Bounds(std::max<int>(c.result.left, 0), c.result.top, 200, 100));
+        // The form procedure holds the left edge as well.
+        TForm parentForm(nullptr), childForm(nullptr);
+        parentForm.SetBoundsRect(c.parent);
+        childForm.SetBounds(1, 2, 200, 100);
+        childForm.SetPosition(poScreenCenter);
+        ZCLCenterChild(&parentForm, &childForm, false);
+        EXPECT_EQ(childForm.BoundsRect(), Bounds(std::max<int>(c.result.left, 0), c.result.top, 200, 100));
+        EXPECT_EQ(childForm.Position(), poDesigned);
+        EXPECT_FALSE(childForm.Visible());
     }
     // A missing window moves nothing.
     const TRect before = Rect(child.get());
     ZCLCenterChildWindow(nullptr, child.get());
     EXPECT_EQ(Rect(child.get()), before);
+}
+
+TEST_F(PlacementTest, CenterChildShowsTheFormWhereItWasPlaced)
+{
+    TForm parent(nullptr), child(nullptr);
+    parent.SetBounds(300, 200, 400, 300);
+    child.SetBounds(0, 0, 200, 100);
+    child.SetPosition(poScreenCenter);
+    ZCLCenterChild(&parent, &child, true);
+    EXPECT_TRUE(child.Visible());
+    EXPECT_TRUE(IsWindowVisible(child.Handle()));
+    EXPECT_EQ(Rect(child.Handle()), Bounds(400, 300, 200, 100));
 }
 
 TEST_F(PlacementTest, DialogTargetRectangles)
@@ -549,6 +568,25 @@ TEST_F(PlacementTest, DialogTargetRectangles)
     EXPECT_EQ(ZCLDlgGetTargetRect(brActiveWindow, &form), form);
     EXPECT_EQ(ZCLDlgGetTargetRect(brMainForm, nullptr), TRect(0, 0, 1024, 768));
     EXPECT_EQ(ZCLDlgGetTargetRect(brActiveWindow, nullptr), TRect(0, 0, 1024, 768));
+
+    EXPECT_EQ(ZCLDlgGetTargetRect(brScreen), TRect(0, 0, 1024, 768));
+    EXPECT_EQ(ZCLDlgGetTargetRect(brScreenWorkArea), work);
+    // This program has no main form: the screen.
+    ASSERT_EQ(Application->MainForm(), nullptr);
+    EXPECT_EQ(ZCLDlgGetTargetRect(brMainForm), TRect(0, 0, 1024, 768));
+}
+
+TEST_F(PlacementTest, DialogTargetOfTheActiveForm)
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(120, 80, 300, 200);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    ZCLWait(50);
+    ASSERT_EQ(Screen->ActiveForm(), form.get());
+    EXPECT_EQ(ZCLDlgGetTargetRect(brActiveWindow), Bounds(120, 80, 300, 200));
+    form.reset();
+    EXPECT_EQ(ZCLDlgGetTargetRect(brActiveWindow), TRect(0, 0, 1024, 768));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -562,6 +600,80 @@ std::set<UINT> MenuCommands(HMENU menu)
         if (id != 0 && id != UINT(-1)) ids.insert(id);
     }
     return ids;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Forms and controls
+
+TEST(ZclutilsForms, IsChildFollowsTheParents)
+{
+    TForm form(nullptr), other(nullptr);
+    auto* outer = new TWinControl(&form);
+    outer->SetParent(&form);
+    auto* inner = new TWinControl(&form);
+    inner->SetParent(outer);
+    auto* loose = new TWinControl(&form);  // owned by the form, but not on it
+    EXPECT_TRUE(ZCLIsChild(inner, &form));
+    EXPECT_TRUE(ZCLIsChild(inner, outer));
+    EXPECT_TRUE(ZCLIsChild(inner, inner));
+    EXPECT_TRUE(ZCLIsChild(&form, &form));
+    EXPECT_FALSE(ZCLIsChild(outer, inner));
+    EXPECT_FALSE(ZCLIsChild(inner, &other));
+    EXPECT_FALSE(ZCLIsChild(loose, &form));
+    EXPECT_FALSE(ZCLIsChild(nullptr, &form));
+    EXPECT_FALSE(ZCLIsChild(inner, nullptr));
+}
+
+// Closes itself with mrRetry once it is up; counts how many exist.
+class SelfClosingForm : public TForm {
+public:
+    static constexpr UINT WM_DONE = WM_APP + 71;
+    static inline int alive = 0;
+    static inline bool failOnShow = false;
+    explicit SelfClosingForm(TComponent* owner) : TForm(owner)
+    {
+        ++alive;
+        SetBounds(100, 100, 200, 120);
+        SetOnShow(TNotifyEvent::From([this](TObject*) {
+            if (failOnShow) throw EInvalidOperation("cannot show");
+            PostMessageA(Handle(), WM_DONE, 0, 0);
+        }));
+        AddWindowHook(TWindowHook::From([this](TMessage& m) {
+            if (m.Msg != WM_DONE) return false;
+            SetModalResult(mrRetry);
+            return true;
+        }));
+    }
+    ~SelfClosingForm() override { --alive; }
+};
+
+TEST(ZclutilsForms, ShowModalMakesShowsAndFreesTheForm)
+{
+    TComponent owner(nullptr);
+    EXPECT_EQ(ZCLShowModal(ClassOf<SelfClosingForm>(), &owner), mrRetry);
+    EXPECT_EQ(SelfClosingForm::alive, 0);
+    EXPECT_EQ(owner.ComponentCount(), 0);
+
+    SelfClosingForm::failOnShow = true;
+    EXPECT_THROW(ZCLShowModal(ClassOf<SelfClosingForm>(), &owner), EInvalidOperation);
+    SelfClosingForm::failOnShow = false;
+    EXPECT_EQ(SelfClosingForm::alive, 0);
+    EXPECT_EQ(owner.ComponentCount(), 0);
+
+    EXPECT_THROW(ZCLShowModal(ClassOf<TWinControl>(), &owner), EInvalidOperation);
+    EXPECT_THROW(ZCLShowModal(nullptr, &owner), EInvalidOperation);
+    EXPECT_EQ(owner.ComponentCount(), 0);
+}
+
+TEST(ZclutilsForms, FormSystemMenuKeepsTheGivenEntries)
+{
+    TForm form(nullptr);
+    ZCLCheckFormSysMenu(&form, {smMove, smClose});
+    const std::set<UINT> ids = MenuCommands(GetSystemMenu(form.Handle(), FALSE));
+    EXPECT_TRUE(ids.count(SC_MOVE));
+    EXPECT_TRUE(ids.count(SC_CLOSE));
+    for (UINT gone : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) EXPECT_FALSE(ids.count(gone)) << gone;
+    ZCLCheckFormSysMenu(nullptr, {});
 }
 
 class ApplicationSysMenuTest : public testing::Test {
@@ -751,6 +863,67 @@ TEST_F(ExplodeTest, SecondVariantTwiceStartsAtThePoint)
     ASSERT_FALSE(framesSeen.empty());
     EXPECT_LT(*framesSeen.begin(), 3);
     EXPECT_GE(*framesSeen.rbegin(), 4);
+}
+
+// True when box is one of the frames from `from` to `to` in `steps` even steps.
+bool OnPath(const TRect& box, const TRect& from, const TRect& to, int steps)
+{
+    auto at = [steps](int a, int b, int i) { return a + (b - a) * i / steps; };
+    for (int i = 1; i <= steps; ++i) {
+        const TRect frame(at(from.left, to.left, i), at(from.top, to.top, i), at(from.right, to.right, i),
+                          at(from.bottom, to.bottom, i));
+        if (Near(box, frame)) return true;
+    }
+    return false;
+}
+
+class ExplodeFormTest : public ExplodeTest {
+protected:
+    void SetUp() override
+    {
+        ExplodeTest::SetUp();
+        if (IsSkipped()) return;
+        delay_ = ZCLApplication->ExplodeDelay();
+        ZCLApplication->SetExplodeDelay(100);  // 10 ms a step
+        form.SetBounds(300, 200, 400, 300);
+        ASSERT_TRUE(SetCursorPos(60, 40));
+        POINT p{};
+        GetCursorPos(&p);
+        ASSERT_EQ(TPoint(p), TPoint(60, 40));
+    }
+    void TearDown() override { ZCLApplication->SetExplodeDelay(delay_); }
+    TForm form{nullptr};
+
+private:
+    std::uint8_t delay_ = 3;
+};
+
+TEST_F(ExplodeFormTest, FromTheCursorToTheFormInFortySteps)
+{
+    double ms = 0;
+    const std::vector<TRect> seen = Watch(area, [&] { ZCLExplodeForm(&form); }, ms);
+    EXPECT_GE(ms, 395.0);
+    ASSERT_FALSE(seen.empty());
+    for (const TRect& box : seen)
+        EXPECT_TRUE(OnPath(box, TRect(60, 40, 60, 40), form.BoundsRect(), 40)) << ZCLRectToString(box).c_str();
+}
+
+TEST_F(ExplodeFormTest, SecondFormInTwoPassesOfFortySteps)
+{
+    double ms = 0;
+    const std::vector<TRect> seen = Watch(area, [&] { ZCLExplodeForm2(&form); }, ms);
+    EXPECT_GE(ms, 795.0);
+    ASSERT_FALSE(seen.empty());
+    const TRect seed(55, 30, 65, 50), strip(300, 340, 700, 360);
+    bool first = false, second = false;
+    for (const TRect& box : seen) {
+        const bool a = OnPath(box, seed, strip, 40), b = OnPath(box, strip, form.BoundsRect(), 40);
+        EXPECT_TRUE(a || b) << ZCLRectToString(box).c_str();
+        first = first || a;
+        second = second || b;
+    }
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

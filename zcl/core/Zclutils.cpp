@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "framework/Classes.h"
+#include "framework/Controls.h"
+#include "framework/Exceptions.h"
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
 #include "framework/Handles.h"
@@ -115,6 +118,30 @@ void ZCLCheckApplicationSysMenu(TZCLSysMenuEntries Entries)
 }
 
 // ---------------------------------------------------------------------------------------------------------------
+// Forms and controls
+
+bool ZCLIsChild(const TControl* Control, const TControl* Parent)
+{
+    for (const TControl* c = Control; c; c = c->Parent())
+        if (c == Parent) return true;
+    return false;
+}
+
+int ZCLShowModal(const TMetaClass* FormClass, TComponent* Owner)
+{
+    if (!FormClass || !FormClass->InheritsFrom(ClassOf<TCustomForm>()))
+        throw EInvalidOperation("ZCLShowModal needs a form class");
+    // Freed also when showing it raises.
+    std::unique_ptr<TCustomForm> form(static_cast<TCustomForm*>(FormClass->Create(Owner)));
+    return form->ShowModal();
+}
+
+void ZCLCheckFormSysMenu(TCustomForm* Form, TZCLSysMenuEntries Entries)
+{
+    if (Form) ZCLCheckSystemMenu(Entries, GetSystemMenu(Form->Handle(), FALSE), false);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
 // Window placement
 
 namespace {
@@ -123,7 +150,7 @@ constexpr UINT MoveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 
 TRect ScreenRect()
 {
-    return TRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return TRect(0, 0, Screen->Width(), Screen->Height());
 }
 
 TPoint KeepOnScreen(TPoint p, int w, int h, bool holdLeft)
@@ -149,6 +176,16 @@ bool WindowBounds(HWND wnd, TRect& r)
 
 }  // namespace
 
+void ZCLCenterChild(TCustomForm* Parent, TCustomForm* Child, bool Show)
+{
+    if (!Parent || !Child) return;
+    Child->SetPosition(poDesigned);
+    const int w = Child->Width(), h = Child->Height();
+    const TPoint p = KeepOnScreen(CenteredIn(Parent->BoundsRect(), w, h), w, h, true);
+    Child->SetBounds(p.x, p.y, w, h);
+    if (Show) Child->Show();
+}
+
 void ZCLCenterChildWindow(HWND Parent, HWND Child)
 {
     TRect parent, child;
@@ -156,12 +193,6 @@ void ZCLCenterChildWindow(HWND Parent, HWND Child)
     const TPoint p = KeepOnScreen(CenteredIn(parent, child.Width(), child.Height()), child.Width(),
                                   child.Height(), false);
     SetWindowPos(Child, nullptr, p.x, p.y, 0, 0, MoveOnly);
-}
-
-TRect ZCLCenterChildRect(const TRect& ParentBounds, int Width, int Height)
-{
-    const TPoint p = KeepOnScreen(CenteredIn(ParentBounds, Width, Height), Width, Height, true);
-    return Bounds(p.x, p.y, Width, Height);
 }
 
 bool ZCLCenterWindow(HWND Wnd, std::uint8_t Divider)
@@ -172,6 +203,16 @@ bool ZCLCenterWindow(HWND Wnd, std::uint8_t Divider)
     TPoint p((screen.Width() - r.Width()) / 2, (screen.Height() - r.Height()) / (int(Divider) + 2));
     p = KeepOnScreen(p, r.Width(), r.Height(), true);
     return SetWindowPos(Wnd, nullptr, p.x, p.y, 0, 0, MoveOnly) != 0;
+}
+
+TRect ZCLDlgGetTargetRect(TZCLDlgPosRel Rel)
+{
+    const TCustomForm* form = Rel == brMainForm ? Application->MainForm()
+                              : Rel == brActiveWindow ? Screen->ActiveForm()
+                                                      : nullptr;
+    if (!form) return ZCLDlgGetTargetRect(Rel, nullptr);
+    const TRect bounds = form->BoundsRect();
+    return ZCLDlgGetTargetRect(Rel, &bounds);
 }
 
 TRect ZCLDlgGetTargetRect(TZCLDlgPosRel Rel, const TRect* FormBounds)
@@ -307,6 +348,26 @@ void ZCLExplodeRectExt2(const TRect& Target, int X, int Y, bool Twice, int Delay
         Explode(screen.get(), seed, strip, Delay, Steps);
     }
     Explode(screen.get(), strip, Target, Delay, Steps);
+}
+
+void ZCLExplodeForm(TCustomForm* Form)
+{
+    ZCLExplodeFormExt(Form, -1, -1, ZCLApplication->ExplodeDelay(), 40);
+}
+
+void ZCLExplodeFormExt(TCustomForm* Form, int X, int Y, int Delay, int Steps)
+{
+    if (Form) ZCLExplodeRectExt(Form->BoundsRect(), X, Y, Delay, Steps);
+}
+
+void ZCLExplodeForm2(TCustomForm* Form)
+{
+    ZCLExplodeFormExt2(Form, -1, -1, true, ZCLApplication->ExplodeDelay(), 10, 20, 40);
+}
+
+void ZCLExplodeFormExt2(TCustomForm* Form, int X, int Y, bool Twice, int Delay, int DX, int DY, int Steps)
+{
+    if (Form) ZCLExplodeRectExt2(Form->BoundsRect(), X, Y, Twice, Delay, DX, DY, Steps);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -15,6 +15,10 @@ class TObject;
 class TStrings;
 class TStringList;
 class TFont;
+class TComponent;
+class TControl;
+class TCustomForm;
+class TMetaClass;
 
 // Dialog placement ---------------------------------------------------------------------------------------------
 
@@ -61,19 +65,31 @@ void ZCLWait(std::uint32_t MS);
 // The application window's system menu trimmed to Entries (short layout).
 void ZCLCheckApplicationSysMenu(TZCLSysMenuEntries Entries);
 
+// Forms and controls -------------------------------------------------------------------------------------------
+
+// True when Parent is Control or one of its parents; false without Control.
+bool ZCLIsChild(const TControl* Control, const TControl* Parent);
+// Makes a form of FormClass owned by Owner, shows it modally and frees it; returns its modal result.
+// Raises EInvalidOperation for a class that is not a form.
+int ZCLShowModal(const TMetaClass* FormClass, TComponent* Owner);
+// The standard system menu of the form's window trimmed to Entries.
+void ZCLCheckFormSysMenu(TCustomForm* Form, TZCLSysMenuEntries Entries);
+
 // Window placement ---------------------------------------------------------------------------------------------
 // Windows are moved without sizing, activation or Z-order change. "Inside the screen" pulls the right and
 // bottom edges back onto the screen, then holds the left and top edges at 0 or more.
 
+// Makes Child a form of designed position, centres it on Parent inside the screen, and shows it when Show.
+void ZCLCenterChild(TCustomForm* Parent, TCustomForm* Child, bool Show);
 // Centres Child on Parent, inside the screen except that the left edge may leave it.
 void ZCLCenterChildWindow(HWND Parent, HWND Child);
-// The bounds of a Width x Height window centred on ParentBounds and kept inside the screen.
-TRect ZCLCenterChildRect(const TRect& ParentBounds, int Width, int Height);
 // Horizontally centred on the screen and vertically at (screen height - height) / (Divider + 2), both kept
 // inside the screen. False when the window cannot be moved.
 bool ZCLCenterWindow(HWND Wnd, std::uint8_t Divider);
-// The screen, its work area, or FormBounds (the main form's or the active form's bounds) for brMainForm and
-// brActiveWindow; the screen when there is no such form (FormBounds null).
+// The screen, its work area, the application's main form or the screen's active form; the screen when there is
+// no such form.
+TRect ZCLDlgGetTargetRect(TZCLDlgPosRel Rel);
+// The same with the form's bounds given for brMainForm and brActiveWindow (null: there is no such form).
 TRect ZCLDlgGetTargetRect(TZCLDlgPosRel Rel, const TRect* FormBounds);
 // Places the window in Target by Position (bpCustom as bpTopLeft) and keeps it inside the screen.
 void ZCLPositionWindow(HWND Wnd, const TRect& Target, TZCLDlgPosition Position);
@@ -88,6 +104,12 @@ void ZCLExplodeRectExt(const TRect& Target, int X, int Y, int Delay, int Steps);
 // Growing from Target's horizontal centre line. With Twice a first pass grows a DX x DY rectangle at X, Y
 // into a strip of Target's width and DY's height on that line; the second pass opens the strip to Target.
 void ZCLExplodeRectExt2(const TRect& Target, int X, int Y, bool Twice, int Delay, int DX, int DY, int Steps);
+// The same towards the form's bounds. The short forms start at the cursor with the library application's
+// explode delay and 40 steps; the second one in two passes from a 10 x 20 rectangle.
+void ZCLExplodeForm(TCustomForm* Form);
+void ZCLExplodeFormExt(TCustomForm* Form, int X, int Y, int Delay, int Steps);
+void ZCLExplodeForm2(TCustomForm* Form);
+void ZCLExplodeFormExt2(TCustomForm* Form, int X, int Y, bool Twice, int Delay, int DX, int DY, int Steps);
 
 // Lists --------------------------------------------------------------------------------------------------------
 
