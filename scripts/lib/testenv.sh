@@ -22,6 +22,10 @@ testenv_start() {
     for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
 
+  # Extra displays for the 16-bit and 8-bit screen paths of capture and colour reduction.
+  testenv_display 16 DRAVIK_DISPLAY16
+  testenv_display 8 DRAVIK_DISPLAY8
+
   mkdir -p "$WINEPREFIX"
   # Wine's helper processes would otherwise hold our pipes open.
   wineserver -p </dev/null >/dev/null 2>&1
@@ -32,6 +36,19 @@ testenv_start() {
     . "$here/scripts/lib/compairs.sh"
     compairs_start "$build"
   fi
+}
+
+# testenv_display DEPTH VAR: a 1024 x 768 Xvfb display of that depth, its name exported in VAR (kept when set).
+testenv_display() {
+  local depth=$1 var=$2
+  [ -n "${!var:-}" ] && return 0
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp -noreset >/dev/null 2>&1 &
+  testenv_pids+=($!)
+  export "$var=:$n"
+  local i
+  for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 }
 
 testenv_stop() {
