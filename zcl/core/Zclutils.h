@@ -1,7 +1,7 @@
 #pragma once
-// Library utilities: the text forms of rectangles, points and fonts that the settings store writes, waiting
-// with messages, window placement, the system menu of the application window, the exploding-rectangle
-// animation, divisors and separated lists, and the custom colours of a colour dialog.
+// Library utilities: the text forms of rectangles, points and fonts that the settings store writes, the previous
+// instance, waiting with messages, forms shown modally, window and form placement, system menus, the
+// exploding-rectangle animation, divisors and separated lists, and the custom colours of a colour dialog.
 
 #include <windows.h>
 
@@ -43,7 +43,8 @@ AnsiString ZCLRectToString(const TRect& R);
 TRect ZCLStringToRect(const AnsiString& S);
 // "[x,y]".
 AnsiString ZCLPointToString(const TPoint& P);
-// The text between "[" and the first "," and between it and "]"; 0, 0 without a "," inside the brackets.
+// x from after the opening bracket to the first ",", y from there to before the closing bracket, each trimmed
+// and 0 when it is no integer; 0, 0 unless that "," lies after the first and before the last character.
 TPoint ZCLStringToPoint(const AnsiString& S);
 // "name,size,colour,bold,italic,underline,strikeout"; the colour as its colour name or number, the styles as
 // "1" or "0".
