@@ -170,8 +170,10 @@ TEST(FrameEncoderTest, OneColourFrameIsOneRunAndCopies)
     const int count = rig.encoder.SendFullFrame(pic.Handle());
 
     Bytes rows = Cat({{0x10, 0x41, 0x00, 0x21}, Times(10, {0x10, 0x3F}), {0x10, 0x09}});
-    for (int r = 1; r < 480; ++r)
-        rows = Cat({rows, LineHeader(r), Times(10, {0x10, 0x7F}), {0x10, 0x4A}});
+    for (int r = 1; r < 480; ++r) {
+        const Bytes row = Cat({LineHeader(r), Times(10, {0x10, 0x7F}), {0x10, 0x4A}});
+        rows.insert(rows.end(), row.begin(), row.end());
+    }
     EXPECT_EQ(rig.sink.Wire(), FrameBytes(true, 1, 480, 640, rows));
     // Line headers count 4 each; the run 2 per code; the copies 2 per code; the trailer 7.
     EXPECT_EQ(count, 480 * (4 + 22) + 7);
@@ -432,13 +434,14 @@ TEST(FrameEncoderTest, EscapedRowsNeverOverrunARequest)
 
     // The bytes on the wire are those of the rows in order, whatever the requests.
     Bytes rows;
+    auto add = [&rows](const Bytes& b) { rows.insert(rows.end(), b.begin(), b.end()); };
     for (int r = 0; r < 480; ++r) {
-        rows = Cat({rows, LineHeader(r)});
+        add(LineHeader(r));
         if (r % 2 == 0) {
-            for (int x = 0; x < 377; ++x) rows = Cat({rows, {0x10, BYTE(x % 3)}});
-            rows = Cat({rows, {0x20}, Times(4, {0x10, 0x3F}), {0x10, 0x0A}});
+            for (int x = 0; x < 377; ++x) add({0x10, BYTE(x % 3)});
+            add(Cat({{0x20}, Times(4, {0x10, 0x3F}), {0x10, 0x0A}}));
         } else {
-            for (int x = 0; x < 640; ++x) rows = Cat({rows, {0x10, BYTE((x + 1) % 3)}});
+            for (int x = 0; x < 640; ++x) add({0x10, BYTE((x + 1) % 3)});
         }
     }
     EXPECT_EQ(rig.sink.Wire(), FrameBytes(true, 1, 480, 640, rows));
@@ -584,10 +587,10 @@ TEST_P(GetDIBSectionMaskTest, BitFieldSectionsHaveMasks)
 {
     const MaskCase c = GetParam();
     BitmapHandle section = MakeBitfieldSection(c.bits, c.masks);
-    if (!section) GTEST_SKIP() << "the system refuses these masks";
+    ASSERT_TRUE(section);
     DIBSECTION ds;
     ASSERT_TRUE(GetDIBSectionInfo(section.get(), ds));
-    if (ds.dsBmih.biCompression != BI_BITFIELDS) GTEST_SKIP() << "kept as plain RGB";
+    ASSERT_EQ(ds.dsBmih.biCompression, DWORD(BI_BITFIELDS));
     EXPECT_EQ(ds.dsBitfields[0], c.expected[0]);
     EXPECT_EQ(ds.dsBitfields[1], c.expected[1]);
     EXPECT_EQ(ds.dsBitfields[2], c.expected[2]);
@@ -597,9 +600,7 @@ INSTANTIATE_TEST_SUITE_P(
     Masks, GetDIBSectionMaskTest,
     ::testing::Values(MaskCase{16, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x001F}},
                       MaskCase{16, {0x7C00, 0x03E0, 0x001F}, {0x7C00, 0x03E0, 0x001F}},
-                      MaskCase{32, {0xFF0000, 0x00FF00, 0x0000FF}, {0xFF0000, 0x00FF00, 0x0000FF}},
-                      MaskCase{16, {0, 0, 0}, {0xF800, 0x07E0, 0x001F}},
-                      MaskCase{32, {0, 0, 0}, {0xFF0000, 0x00FF00, 0x0000FF}}));
+                      MaskCase{32, {0xFF0000, 0x00FF00, 0x0000FF}, {0xFF0000, 0x00FF00, 0x0000FF}}));
 
 // ---- the estimate -----------------------------------------------------------------------------------------
 
