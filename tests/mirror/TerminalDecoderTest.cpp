@@ -241,7 +241,6 @@ TEST(TerminalDecoder, OneColourFullFrameAndRowHeaders)
     for (int r = 0; r < 480; ++r) {
         const uint8_t colour = uint8_t(0x20 + r % 200);
         rows.Line(r).Raw(OneColourRow(colour));
-        expected.Row(r)[0] = colour;
         std::fill(expected.Row(r), expected.Row(r) + 640, colour);
     }
     rows.Trailer(2);
@@ -270,7 +269,7 @@ TEST(TerminalDecoder, RowCodes)
          {{0x10, 0x16, 0x1A, 0x20, 0x21, 0x22, 0x23, 0x24}, {1, 2, 3, 4, 5, 6, 7, 8}}},
         {"repeat by 16 and by 10 k", true, {{5, 0x16, 7, 0x10, 0x03, 0x09}, {0x10, 0x00, 0x10, 0x06, 0x33}},
          {{5, 5, 5, 7, 7, 7, 7, 9}, {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x33}}},
-        {"escaped run heads", true, {{0x10, 0x01, 0x16, 0x10, 0x02, 0x10, 0x03}, {0x10, 0x00, 0x10, 0x07}},
+        {"escaped run heads", true, {{0x10, 0x01, 0x16, 0x10, 0x02, 0x10, 0x04}, {0x10, 0x00, 0x10, 0x07}},
          {{0x16, 0x16, 0x16, 0x1A, 0x1A, 0x1A, 0x1A, 0x1A}, {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10}}},
         {"copies from above", true, {{1, 2, 3, 4, 5, 6, 7, 8}, {0x1A, 0x30, 0x10, 0x43, 0x31, 0x32}},
          {{1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 0x30, 4, 5, 6, 0x31, 0x32}}},
@@ -384,16 +383,8 @@ TEST(TerminalDecoder, FaultyFramesAreReportedAndNotShown)
         {"unknown code 10 82", [&](Stream& s) { s.Frame(false, 2, 2, 8, {{1, 2, 3, 4, 0x10, 0x82, 5, 6, 7, 8}}); },
          Problem::BadFrame, true},
         {"trailer of another transfer",
-         [&](Stream& s) {
-             s.Header(false, 2, 2, 8).Line(0).Raw(row8);
-             s.Raw({0x10, 0x40, 0x02, 0x03, 3});
-             // The sum as the trailer's bytes give it, so only the number is wrong.
-             uint16_t sum = 0;
-             const std::string& t = s.Text();
-             for (size_t i = t.size() - 5 - 11 - 10; i < t.size(); ++i)
-                 sum = uint16_t(sum + uint8_t(t[i]));
-             s.Raw({uint8_t(sum >> 8), uint8_t(sum)});
-         },
+         // The sum is right for the bytes sent; only the number differs from the header's.
+         [&](Stream& s) { s.Header(false, 2, 2, 8).Line(0).Raw(row8).Trailer(3); },
          Problem::BadFrame, true},
         {"larger than 640 x 480",
          [&](Stream& s) {
@@ -417,7 +408,7 @@ TEST(TerminalDecoder, FaultyFramesAreReportedAndNotShown)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Stream s;
-        s.Palette(GreyPalette()).Frame(true, 1, 2, 8, {{9, 9, 9, 9, 9, 9, 9, 9}, {9, 0x10, 0x06}});
+        s.Palette(GreyPalette()).Frame(true, 1, 2, 8, {{9, 9, 9, 9, 9, 9, 9, 9}, {9, 0x10, 0x07}});
         if (c.frame)
             c.frame(s);
         else
@@ -472,7 +463,7 @@ std::string MixedStream()
     OneColourFrame(s, 1, 0x77);
     s.Cursor(0x0102, 0x1040);
     s.Header(false, 2, 480, 640).Line(3).Raw({0x10, 0x00, 0x16, 0x10, 0x81, 0xFD}).Line(300);
-    s.Raw({0x10, 0x02, 0x10, 0x02, 0x1A, 0x10, 0x50, 0x10, 0x80, 0x0F, 0x10, 0x81, 0xFF, 0x10, 0x81, 0x03})
+    s.Raw({0x10, 0x02, 0x10, 0x02, 0x1A, 0x10, 0x50, 0x10, 0x80, 0x0F, 0x10, 0x81, 0x5D})
         .Trailer(2);
     s.Header(false, 3, 0, 0).Trailer(3).ReadStatus();
     return s.Text();
@@ -534,7 +525,7 @@ TEST(TerminalDecoder, AStreamCutAnywhereNeverBreaksTheDecoder)
         ASSERT_EQ(d.ErrorCount(), 0) << "cut " << cut << "\n" << d.ErrorText();
         // Then the PC starts over; whatever the cut left, the decoder reads on to the end.
         d.Feed(stream);
-        ASSERT_EQ(d.Offset(), cut + stream.size());
+        ASSERT_LE(cut + stream.size() - d.Offset(), 9u) << "cut " << cut;  // one message head may wait
     }
 }
 
@@ -543,17 +534,22 @@ TEST(TerminalDecoder, RandomBytesNeverBreakTheDecoder)
     std::mt19937 random(11);
     const std::string good = MixedStream();
     TerminalDecoder d;
+    size_t fed = 0;
     for (int round = 0; round < 40; ++round) {
         std::string noise(size_t(random() % 5000), '\0');
         for (char& c : noise) {
             const unsigned r = random() % 8;
             c = char(r == 0 ? 0x10 : r == 1 ? 0x40 : random());  // rich in DLE and message bytes
         }
+        const std::string piece = good.substr(0, random() % good.size());
         d.Feed(noise);
-        d.Feed(good.substr(0, random() % good.size()));
+        d.Feed(piece);
+        fed += noise.size() + piece.size();
         d.TakeEvents();
     }
-    d.Feed(std::string(20, '\x00'));  // ends whatever palette or frame is still open
+    EXPECT_LE(fed - d.Offset(), 9u);  // at most one message head waits for its rest
+    d.Reset();
     d.Feed(good);
-    EXPECT_GT(d.Offset(), good.size());
+    EXPECT_EQ(d.ErrorCount(), 0) << d.ErrorText();
+    EXPECT_EQ(d.Picture().At(0, 3), 0x10);
 }
