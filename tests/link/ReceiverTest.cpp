@@ -1,0 +1,340 @@
+// The receiver of the terminal's frames and the reply state, fed byte for byte as the reader thread feeds
+// them; injection goes to a recorder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "LinkTestSupport.h"
+#include "support/TerminalStandIn.h"
+
+using namespace linktest;
+
+namespace {
+
+class Receiver : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        link_.SetInputInjector(&input_);
+        ASSERT_TRUE(link_.PrepareConnection());
+        // Absolute pointer positions then equal terminal ones.
+        link_.screenWidth_ = 65535;
+        link_.screenHeight_ = 65535;
+        event_.Reset();
+    }
+
+    RecordingInput input_;
+    TestLink link_;
+    NextTransferEvent event_;
+};
+
+struct FrameCase {
+    const char* name;
+    std::string bytes;
+    int acknowledge;  // -1: none
+    int status;       // -1: none
+    int transferNo;   // -1: none
+    bool wakes;
+    Events input;
+};
+
+class ReceiverFrames : public Receiver, public testing::WithParamInterface<FrameCase> {};
+
+TEST_P(ReceiverFrames, EachKindIsTakenOrDropped)
+{
+    const FrameCase& c = GetParam();
+    link_.SetSentTransferNo(3);  // a report of 3 catches up
+    event_.Reset();
+    link_.Feed(c.bytes);
+    EXPECT_EQ(link_.ReadRequestSize(), 1u) << "a whole frame leaves the receiver waiting for a start byte";
+    EXPECT_EQ(event_.IsSet(), c.wakes);
+    EXPECT_EQ(int(link_.TakeAcknowledge()), c.acknowledge < 0 ? 0xFF : c.acknowledge);
+    EXPECT_EQ(int(link_.TakeStatusReply()), c.status < 0 ? 0 : c.status);
+    EXPECT_EQ(int(link_.GetReceivedTransferNo()), c.transferNo < 0 ? 0 : c.transferNo);
+    EXPECT_EQ(input_.Take(), c.input);
+}
+
+using S = TerminalStandIn;
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReceiverFrames,
+    testing::Values(
+        FrameCase{"Ack0", Hex("02 00 03 05 00 08"), 5, -1, -1, true, {}},
+        FrameCase{"Ack1", S::Acknowledge(7, 0x01), 7, -1, -1, true, {}},
+        FrameCase{"Ack2", S::Acknowledge(0, 0x02), 0, -1, -1, true, {}},
+        FrameCase{"AckWrongSum", Hex("02 00 03 05 00 09"), -1, -1, -1, false, {}},
+        FrameCase{"Status", S::StatusReply(4), -1, 4, -1, true, {}},
+        FrameCase{"TransferNo", S::TransferNumber(3), -1, -1, 3, true, {}},
+        FrameCase{"TransferNoBehind", S::TransferNumber(1), -1, -1, 1, false, {}},
+        FrameCase{"Pointer", S::Pointer(300, 200, 0), -1, -1, -1, false, {"move 300,200"}},
+        // Extra data after the five pointer bytes is allowed.
+        FrameCase{"PointerLong", S::Frame(0x10, Hex("00 10 00 20 00 99")), -1, -1, -1, false, {"move 16,32"}},
+        FrameCase{"PointerShort", S::Frame(0x10, Hex("00 10 00 20")), -1, -1, -1, false, {}},
+        FrameCase{"Keys", S::KeyBitmap({0x0001, 0, 0, 0}), -1, -1, -1, false, {"+F1"}},
+        FrameCase{"KeysShort", S::Frame(0x11, Hex("00 01 00 00 00 00 00")), -1, -1, -1, false, {}},
+        FrameCase{"UnknownCommand", S::UnknownCommand(0x07, Hex("05")), -1, -1, -1, false, {}},
+        FrameCase{"NoData", S::Frame(0x00, ""), -1, -1, -1, false, {}},
+        FrameCase{"LengthZero", Hex("02 00 00"), -1, -1, -1, false, {}},
+        FrameCase{"LengthOne", Hex("02 00 01 05"), -1, -1, -1, false, {}},
+        FrameCase{"TwoInOne", S::Acknowledge(1) + S::StatusReply(2), 1, 2, -1, true, {}}),
+    [](const testing::TestParamInfo<FrameCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Receiver, ReadsOneByteThenTheLengthItWasGiven)
+{
+    const std::string frame = Hex("02 00 03 05 00 08");
+    const DWORD expected[] = {1, 1, 3, 1};  // after the start byte, the command, the length, the body
+    link_.Feed(frame.substr(0, 1));
+    EXPECT_EQ(link_.ReadRequestSize(), expected[0]);
+    link_.Feed(frame.substr(1, 1));
+    EXPECT_EQ(link_.ReadRequestSize(), expected[1]);
+    link_.Feed(frame.substr(2, 1));
+    EXPECT_EQ(link_.ReadRequestSize(), expected[2]);
+    link_.Feed(frame.substr(3));
+    EXPECT_EQ(link_.ReadRequestSize(), expected[3]);
+    EXPECT_EQ(link_.TakeAcknowledge(), 5);
+    EXPECT_EQ(link_.TakeAcknowledge(), 0xFF);
+}
+
+TEST_F(Receiver, AnUnknownCommandIsDroppedAfterItsCommandByte)
+{
+    link_.Feed(Hex("02 07"));
+    EXPECT_EQ(link_.ReadRequestSize(), 1u);
+    // The next start byte begins a frame at once.
+    link_.Feed(Hex("02 00 03 05 00 08"));
+    EXPECT_EQ(link_.TakeAcknowledge(), 5);
+}
+
+// A false start byte with a large length asks for more than the line brings: the read times out and the
+// good frame among what came is still taken.
+TEST_F(Receiver, AFalseStartDoesNotSwallowTheFrameBehindIt)
+{
+    link_.Feed(Hex("02 00 FF") + S::Acknowledge(6));
+    EXPECT_EQ(link_.ReadRequestSize(), 255u);
+    EXPECT_EQ(link_.TakeAcknowledge(), 0xFF);
+    link_.TimeOut();
+    EXPECT_EQ(link_.TakeAcknowledge(), 6);
+    EXPECT_EQ(link_.ReadRequestSize(), 1u);
+
+    // The same with the frame inside a body that fails its sum.
+    link_.Feed(Hex("02 03 0B") + S::StatusReply(3) + Hex("AA BB CC DD 00"));
+    EXPECT_EQ(link_.TakeStatusReply(), 3);
+    EXPECT_EQ(link_.ReadRequestSize(), 1u);
+}
+
+TEST_F(Receiver, GarbageWithoutStartBytesIsIgnoredAndATimeOutResets)
+{
+    std::mt19937 random(7);
+    link_.Feed(S::Garbage(1000, random, true));
+    EXPECT_EQ(link_.ReadRequestSize(), 1u);
+    link_.Feed(Hex("02 11 0A 00"));
+    EXPECT_EQ(link_.ReadRequestSize(), 10u);
+    link_.TimeOut();
+    EXPECT_EQ(link_.ReadRequestSize(), 1u);
+    link_.Feed(S::Pointer(1, 2, 0));
+    EXPECT_EQ(input_.Take(), (Events{"move 1,2"}));
+}
+
+// A million random bytes with good frames between them: nothing breaks, and every good frame is taken
+// (pointer frames, each to its own position, so every one shows).
+TEST_F(Receiver, EveryGoodFrameAmongAMillionRandomBytesIsTaken)
+{
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<int> gap(0, 100);
+    std::string stream;
+    std::vector<std::string> expected;
+    while (stream.size() < 1000000) {
+        stream += S::Garbage(size_t(gap(random)), random);
+        const int i = int(expected.size());
+        const WORD x = WORD(i % 640), y = WORD(i / 640 % 480);
+        stream += S::Pointer(x, y, 0);
+        expected.push_back(std::to_string(x) + "," + std::to_string(y));
+    }
+    link_.Feed(stream);
+    link_.TimeOut();
+
+    // Garbage that happens to look like a frame may add events of its own; the good ones come in order.
+    const Events got = input_.Take();
+    size_t next = 0;
+    for (const std::string& e : got) {
+        if (next < expected.size() && e.size() > expected[next].size() &&
+            e.compare(e.size() - expected[next].size(), std::string::npos, expected[next]) == 0 && e[e.size() - expected[next].size() - 1] == ' ')
+            ++next;
+    }
+    EXPECT_EQ(next, expected.size()) << "first missing: " << (next < expected.size() ? expected[next] : "");
+    EXPECT_GT(expected.size(), 15000u);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Reply state
+
+TEST_F(Receiver, TheSendWindowOpensToAsyncDiffOnceTheTerminalCatchesUp)
+{
+    link_.asyncDiff_ = 2;
+    link_.SetSentTransferNo(3);
+    EXPECT_FALSE(event_.IsSet());
+    link_.Feed(S::TransferNumber(3));
+    EXPECT_TRUE(event_.IsSet());
+    event_.Reset();
+    link_.SetSentTransferNo(5);
+    EXPECT_TRUE(event_.IsSet()) << "two outstanding fit the window";
+    event_.Reset();
+    link_.SetSentTransferNo(6);
+    EXPECT_FALSE(event_.IsSet());
+}
+
+TEST_F(Receiver, WithAsyncDiffZeroEveryFrameWaitsForItsReport)
+{
+    link_.SetSentTransferNo(1);
+    EXPECT_FALSE(event_.IsSet());
+    link_.SetReceivedTransferNo(1);
+    EXPECT_TRUE(event_.IsSet());
+    event_.Reset();
+    link_.SetSentTransferNo(2);
+    EXPECT_FALSE(event_.IsSet());
+}
+
+struct WindowCase {
+    int asyncDiff;
+    BYTE received;
+    BYTE sent;
+    bool wakes;
+};
+
+class SendWindow : public Receiver, public testing::WithParamInterface<WindowCase> {};
+
+// The numbers are bytes that wrap: 255 -> 0 is one frame ahead, not 255 behind.
+TEST_P(SendWindow, CountsModulo256)
+{
+    const WindowCase& c = GetParam();
+    link_.asyncDiff_ = c.asyncDiff;
+    link_.SetReceivedTransferNo(c.received);  // the terminal caught up: the window is open
+    link_.SetSentTransferNo(c.received);
+    event_.Reset();
+    link_.SetSentTransferNo(c.sent);
+    EXPECT_EQ(event_.IsSet(), c.wakes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SendWindow,
+                         testing::Values(WindowCase{0, 255, 0, false}, WindowCase{2, 255, 0, true},
+                                         WindowCase{2, 255, 1, true}, WindowCase{2, 255, 2, false},
+                                         WindowCase{2, 254, 1, false}, WindowCase{0, 5, 3, true},
+                                         WindowCase{255, 0, 200, true}));
+
+TEST_F(Receiver, TakeGivesTheValueOnce)
+{
+    link_.SetAcknowledge(5);
+    link_.SetStatusReply(2);
+    EXPECT_EQ(link_.TakeAcknowledge(), 5);
+    EXPECT_EQ(link_.TakeAcknowledge(), 0xFF);
+    EXPECT_EQ(link_.TakeStatusReply(), 2);
+    EXPECT_EQ(link_.TakeStatusReply(), 0);
+}
+
+TEST_F(Receiver, CloseWakesTheCaptureThread)
+{
+    link_.CloseConnection();
+    EXPECT_TRUE(event_.IsSet());
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Target window and cursor feedback on the display
+
+class Window {
+public:
+    Window(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE)
+    {
+        handle_ = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "target", style, x, y, w, h, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    }
+    ~Window()
+    {
+        if (handle_) DestroyWindow(handle_);
+    }
+    HWND Handle() const { return handle_; }
+    void Destroy()
+    {
+        DestroyWindow(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    HWND handle_;
+};
+
+TEST_F(Receiver, TheTargetWindowIsGivenOnlyWhileItCanBeUsed)
+{
+    Window w(50, 50, 200, 100);
+    ASSERT_TRUE(w.Handle());
+    link_.SetTargetWindow(w.Handle());
+    EXPECT_EQ(link_.GetTargetWindow(), w.Handle());
+    ShowWindow(w.Handle(), SW_HIDE);
+    EXPECT_EQ(link_.GetTargetWindow(), nullptr);
+    ShowWindow(w.Handle(), SW_SHOWNOACTIVATE);
+    EXPECT_EQ(link_.GetTargetWindow(), w.Handle());
+    w.Destroy();
+    EXPECT_EQ(link_.GetTargetWindow(), nullptr);
+}
+
+struct CursorCase {
+    const char* name;
+    const char* mode;  // "Desktop" or "Application"
+    int areaWidth, areaHeight;
+    POINT cursor;
+    bool reported;
+    POINT terminal;
+};
+
+class CursorFeedback : public Receiver, public testing::WithParamInterface<CursorCase> {};
+
+TEST_P(CursorFeedback, ScaledBoundedAndRelativeToTheTarget)
+{
+    const CursorCase& c = GetParam();
+    // One window for the table: Wine takes a while to take one off the display.
+    static Window target(100, 50, 640, 480);
+    link_.applicationMode_ = std::string(c.mode) == "Application";
+    link_.areaWidth_ = c.areaWidth;
+    link_.areaHeight_ = c.areaHeight;
+    link_.SetTargetWindow(target.Handle());
+    ASSERT_TRUE(SetCursorPos(c.cursor.x, c.cursor.y));
+    POINT p{-1, -1};
+    EXPECT_EQ(link_.GetCursorUpdate(p), c.reported);
+    if (c.reported) {
+        EXPECT_EQ(p.x, c.terminal.x);
+        EXPECT_EQ(p.y, c.terminal.y);
+    }
+    // Not moved since: nothing to report.
+    EXPECT_FALSE(link_.GetCursorUpdate(p));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CursorFeedback,
+    testing::Values(CursorCase{"Plain", "Desktop", 0, 0, {100, 200}, true, {100, 200}},
+                    CursorCase{"Scaled", "Desktop", 800, 600, {400, 300}, true, {320, 240}},
+                    CursorCase{"Scaled1024", "Desktop", 1024, 768, {1023, 767}, true, {639, 479}},
+                    // The terminal's screen ends at 639 / 479.
+                    CursorCase{"RightEdge", "Desktop", 0, 0, {640, 10}, false, {}},
+                    CursorCase{"BottomEdge", "Desktop", 0, 0, {10, 480}, false, {}},
+                    CursorCase{"InTarget", "Application", 0, 0, {150, 60}, true, {50, 10}},
+                    // The window is captured unscaled: the desktop area does not apply.
+                    CursorCase{"InTargetNoArea", "Application", 800, 600, {150, 60}, true, {50, 10}},
+                    CursorCase{"LeftOfTarget", "Application", 0, 0, {99, 60}, false, {}},
+                    CursorCase{"PastTarget", "Application", 0, 0, {740, 60}, false, {}}),
+    [](const testing::TestParamInfo<CursorCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Receiver, SmallMovesOfAScaledCursorAreNotReported)
+{
+    link_.areaWidth_ = 1024;
+    link_.areaHeight_ = 768;
+    POINT p;
+    ASSERT_TRUE(SetCursorPos(500, 400));
+    ASSERT_TRUE(link_.GetCursorUpdate(p));
+    ASSERT_TRUE(SetCursorPos(502, 402));  // steps of 2 pixels are one terminal pixel
+    EXPECT_FALSE(link_.GetCursorUpdate(p));
+    ASSERT_TRUE(SetCursorPos(503, 400));
+    EXPECT_TRUE(link_.GetCursorUpdate(p));
+}
+
+}  // namespace
