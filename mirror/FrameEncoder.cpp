@@ -1,6 +1,7 @@
 #include "mirror/FrameEncoder.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "mirror/Bitmapfunctions.h"
@@ -22,6 +23,34 @@ constexpr BYTE Copy2 = 0x1A;     // two pixels from the row above
 bool IsCodeByte(BYTE b) { return b == DLE || b == Repeat2 || b == Copy2; }
 
 int Height(const DIBSECTION& ds) { return std::abs(ds.dsBm.bmHeight); }
+
+// How many of the first limit bytes of a and b are equal; four at a time.
+int EqualPrefix(const std::uint8_t* a, const std::uint8_t* b, int limit)
+{
+    int n = 0;
+    for (; n + 4 <= limit; n += 4) {
+        std::uint32_t x, y;
+        std::memcpy(&x, a + n, 4);
+        std::memcpy(&y, b + n, 4);
+        if (const std::uint32_t d = x ^ y) return n + (__builtin_ctz(d) >> 3);  // little-endian: lowest byte first
+    }
+    while (n < limit && a[n] == b[n]) ++n;
+    return n;
+}
+
+// How many of the first limit bytes of p equal value.
+int RunPrefix(const std::uint8_t* p, std::uint8_t value, int limit)
+{
+    const std::uint32_t v = value * 0x01010101u;
+    int n = 0;
+    for (; n + 4 <= limit; n += 4) {
+        std::uint32_t x;
+        std::memcpy(&x, p + n, 4);
+        if (const std::uint32_t d = x ^ v) return n + (__builtin_ctz(d) >> 3);
+    }
+    while (n < limit && p[n] == value) ++n;
+    return n;
+}
 
 }  // namespace
 
@@ -120,14 +149,19 @@ bool KvFrameEncoder::Room(DWORD count)
 
 void KvFrameEncoder::Put(BYTE b)
 {
-    if (!Room(1)) return;
+    // No room or no request (pos_ == end_ == null) takes the long way.
+    if (pos_ == end_ || writeFailed_) [[unlikely]] {
+        if (!Room(1)) return;
+    }
     *pos_++ = b;
     sum_ = WORD(sum_ + b);
 }
 
 void KvFrameEncoder::PutUnsummed(BYTE b)
 {
-    if (!Room(1)) return;
+    if (pos_ == end_ || writeFailed_) [[unlikely]] {
+        if (!Room(1)) return;
+    }
     *pos_++ = b;
 }
 
@@ -263,13 +297,12 @@ bool KvFrameEncoder::EncodeRow(int row, const std::uint8_t* pixels, const std::u
         count += 4;
         lineHeader = true;
     };
+    // Widths are at most 640, so a run covers at most 640 pixels and a skip short of the whole row 639.
     int x = 0;
     while (x < width) {
         int n;
         if (previous) {
-            const int limit = width - x > 639 && width > 640 ? 639 : width - x;
-            n = 0;
-            while (n < limit && pixels[x + n] == previous[x + n]) ++n;
+            n = EqualPrefix(pixels + x, previous + x, width - x);
             if (n >= 3) {
                 if (n == width) return !writeFailed_;  // the whole row is unchanged
                 startLine();
@@ -280,16 +313,14 @@ bool KvFrameEncoder::EncodeRow(int row, const std::uint8_t* pixels, const std::u
         }
         startLine();
         if (above) {
-            n = 0;
-            while (n < 63 && x + n < width && pixels[x + n] == above[x + n]) ++n;
+            n = EqualPrefix(pixels + x, above + x, width - x < 63 ? width - x : 63);
             if (n >= 2) {
                 count += PutCopy(n);
                 x += n;
                 continue;
             }
         }
-        n = 1;
-        while (n < 640 && x + n < width && pixels[x + n] == pixels[x]) ++n;
+        n = 1 + RunPrefix(pixels + x + 1, pixels[x], width - x - 1);
         if (n >= 3) {
             count += PutRun(pixels[x], n);
             x += n;
