@@ -31,6 +31,10 @@ testenv_start() {
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1
 
+  # Each extra display gets a Wine session of its own: the windows of one session live on one X display.
+  testenv_prefix "$build" 16 DRAVIK_DISPLAY16 DRAVIK_PREFIX16
+  testenv_prefix "$build" 8 DRAVIK_DISPLAY8 DRAVIK_PREFIX8
+
   if [ -f "$here/scripts/lib/compairs.sh" ]; then
     # shellcheck source=compairs.sh
     . "$here/scripts/lib/compairs.sh"
@@ -51,9 +55,22 @@ testenv_display() {
   for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 }
 
+# testenv_prefix BUILD DEPTH DISPLAYVAR PREFIXVAR: a booted prefix for that display, its path exported in PREFIXVAR.
+testenv_prefixes=()
+testenv_prefix() {
+  local build=$1 depth=$2 display=$3 var=$4
+  export "$var=$build/wineprefix$depth"
+  mkdir -p "${!var}"
+  WINEPREFIX="${!var}" DISPLAY="${!display}" wineserver -p </dev/null >/dev/null 2>&1
+  WINEPREFIX="${!var}" DISPLAY="${!display}" wineboot -i </dev/null >/dev/null 2>&1
+  testenv_prefixes+=("${!var}")
+}
+
 testenv_stop() {
   if declare -F compairs_stop >/dev/null; then compairs_stop; fi
   wineserver -k </dev/null >/dev/null 2>&1 || true
+  for p in "${testenv_prefixes[@]}"; do WINEPREFIX="$p" wineserver -k </dev/null >/dev/null 2>&1 || true; done
+  testenv_prefixes=()
   local p
   for p in "${testenv_pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for p in "${testenv_pids[@]}"; do wait "$p" 2>/dev/null || true; done
