@@ -1,6 +1,5 @@
 #include "TerminalStandIn.h"
 
-#include <atomic>
 
 namespace {
 
