@@ -260,8 +260,10 @@ void TControl::Dispatch(TMessage& message)
         break;
     case WM_LBUTTONUP:
         DoMouseUp(message, mbLeft);
+        // A system control decides about its own click while it still holds the capture.
+        DefaultHandler(message);
         if (MouseCapture()) SetMouseCapture(false);
-        break;
+        return;
     case WM_RBUTTONUP:
         DoMouseUp(message, mbRight);
         // Windowed controls pop up on WM_CONTEXTMENU, which their default procedure makes from this message.

@@ -7,6 +7,15 @@
 // ---------------------------------------------------------------------------------------------------------------
 // TCustomForm
 
+namespace {
+// The application a form belongs to: the one owning it, else the program's.
+TApplication* ApplicationOf(const TCustomForm* form)
+{
+    if (auto* app = dynamic_cast<TApplication*>(form->Owner())) return app;
+    return TApplicationRef::Get();
+}
+}  // namespace
+
 TCustomForm::TCustomForm(TComponent* owner) : TCustomControl(owner), icon_(std::make_unique<TIcon>())
 {
     visible_ = false;
@@ -33,7 +42,7 @@ TCustomForm::~TCustomForm()
             if (TApplication* app = TApplicationRef::Get()) app->HandleException(this);
         }
     }
-    if (TApplication* app = TApplicationRef::Get())
+    if (TApplication* app = ApplicationOf(this))
         if (app->mainForm_ == this) app->mainForm_ = nullptr;
     Screen->RemoveForm(this);
     activeControl_ = nullptr;
@@ -419,7 +428,7 @@ void TCustomForm::Close()
         return;
     }
     if (!CloseQuery()) return;
-    TApplication* app = TApplicationRef::Get();
+    TApplication* app = ApplicationOf(this);
     const bool isMain = app && app->MainForm() == this;
     TCloseAction action = isMain ? caFree : caHide;
     DoClose(action);
@@ -501,7 +510,7 @@ TModalResult TCustomForm::ShowModal()
         SendMessageA(GetCapture(), WM_CANCELMODE, 0, 0);
         ReleaseCapture();
     }
-    TApplication* app = TApplicationRef::Get();
+    TApplication* app = ApplicationOf(this);
     const HWND activeBefore = GetActiveWindow();
     const HWND wnd = Handle();
     modal_ = true;
