@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Controls.h"
 #include "framework/Exceptions.h"
 #include "framework/ImgList.h"
 #include "framework/SysUtils.h"
@@ -64,6 +65,113 @@ bool TActionLink::IsHintLinked() const { return CustomAction() != nullptr; }
 bool TActionLink::IsImageIndexLinked() const { return CustomAction() != nullptr; }
 bool TActionLink::IsShortCutLinked() const { return CustomAction() != nullptr; }
 bool TActionLink::IsVisibleLinked() const { return CustomAction() != nullptr; }
+
+// ---------------------------------------------------------------------------------------------------------------
+// TControlActionLink
+
+TControlActionLink::TControlActionLink(TControl* client) : TActionLink(client), control_(client) {}
+
+TControlActionLink::~TControlActionLink()
+{
+    GiveBackClick();
+}
+
+void TControlActionLink::SetAction(TBasicAction* value)
+{
+    TActionLink::SetAction(value);
+    if (!value)
+        GiveBackClick();
+    else if (!control_->OnClick())
+        control_->SetOnClick(OwnClick());
+}
+
+void TControlActionLink::ActionFreed()
+{
+    GiveBackClick();
+}
+
+void TControlActionLink::GiveBackClick()
+{
+    if (control_->OnClick() == OwnClick()) control_->SetOnClick(nullptr);
+}
+
+void TControlActionLink::ClientClick(TObject* sender)
+{
+    (void)sender;
+    Execute(control_);
+}
+
+bool TControlActionLink::IsCaptionLinked() const
+{
+    return TActionLink::IsCaptionLinked() && control_->Caption() == CustomAction()->Caption();
+}
+bool TControlActionLink::IsEnabledLinked() const
+{
+    return TActionLink::IsEnabledLinked() && control_->Enabled() == CustomAction()->Enabled();
+}
+bool TControlActionLink::IsHintLinked() const
+{
+    return TActionLink::IsHintLinked() && control_->Hint() == CustomAction()->Hint();
+}
+bool TControlActionLink::IsVisibleLinked() const
+{
+    return TActionLink::IsVisibleLinked() && control_->Visible() == CustomAction()->Visible();
+}
+
+void TControlActionLink::SetCaption(const AnsiString& value)
+{
+    if (IsCaptionLinked()) control_->SetCaption(value);
+}
+void TControlActionLink::SetEnabled(bool value)
+{
+    if (IsEnabledLinked()) control_->SetEnabled(value);
+}
+void TControlActionLink::SetHint(const AnsiString& value)
+{
+    if (IsHintLinked()) control_->SetHint(value);
+}
+void TControlActionLink::SetVisible(bool value)
+{
+    if (IsVisibleLinked()) control_->SetVisible(value);
+}
+
+// The action members of TControl live here, with the link they use.
+
+void TControlActionLinkDeleter::operator()(TControlActionLink* link) const
+{
+    delete link;
+}
+
+TBasicAction* TControl::Action() const
+{
+    return actionLink_ ? actionLink_->Action() : nullptr;
+}
+
+void TControl::SetAction(TBasicAction* value)
+{
+    if (!value) {
+        actionLink_.reset();
+        return;
+    }
+    if (!actionLink_) actionLink_ = CreateActionLink();
+    actionLink_->SetAction(value);
+    ActionChange(value, ComponentState().Contains(csLoading));
+}
+
+TControlActionLinkPtr TControl::CreateActionLink()
+{
+    return TControlActionLinkPtr(new TControlActionLink(this));
+}
+
+void TControl::ActionChange(TObject* sender, bool checkDefaults)
+{
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action) return;
+    if (!checkDefaults || Caption().IsEmpty()) SetCaption(action->Caption());
+    if (!checkDefaults || Enabled()) SetEnabled(action->Enabled());
+    if (!checkDefaults || Hint().IsEmpty()) SetHint(action->Hint());
+    if (!checkDefaults || Visible()) SetVisible(action->Visible());
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // TBasicAction

@@ -13,6 +13,7 @@ class TBasicAction;
 class TCustomAction;
 class TCustomActionList;
 class TCustomImageList;
+class TControl;
 
 // The same type as Menus.h's (which includes this header for its menu items' links).
 using TShortCut = unsigned short;
@@ -79,6 +80,37 @@ public:
 protected:
     // The action as a TCustomAction, nullptr for other actions.
     TCustomAction* CustomAction() const;
+};
+
+// A control's link (TControl::SetAction makes it): caption, enabled state, hint and visibility follow the
+// action while the control's own still equal the action's. A control without an OnClick of its own gets one
+// that executes the action (with the control as the action component); the link takes it back when it goes.
+class TControlActionLink : public TActionLink {
+public:
+    explicit TControlActionLink(TControl* client);
+    ~TControlActionLink() override;
+
+    TControl* Control() const { return control_; }
+    void SetAction(TBasicAction* value) override;
+    void ActionFreed() override;
+
+    bool IsCaptionLinked() const override;
+    bool IsEnabledLinked() const override;
+    bool IsHintLinked() const override;
+    bool IsVisibleLinked() const override;
+    void SetCaption(const AnsiString& value) override;
+    void SetEnabled(bool value) override;
+    void SetHint(const AnsiString& value) override;
+    void SetVisible(bool value) override;
+
+    // The click handler the link gives its control.
+    void ClientClick(TObject* sender);
+
+private:
+    TNotifyEvent OwnClick() { return TNotifyEvent(this, &TControlActionLink::ClientClick); }
+    void GiveBackClick();
+
+    TControl* control_;
 };
 
 // ---------------------------------------------------------------------------------------------------------------

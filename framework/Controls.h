@@ -25,6 +25,14 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;  // framework/Menus.h
+class TBasicAction;        // framework/ActnList.h
+class TControlActionLink;  // framework/ActnList.h, which also defines the Action members of TControl
+
+// Frees a control's action link where its class is known.
+struct TControlActionLinkDeleter {
+    void operator()(TControlActionLink* link) const;
+};
+using TControlActionLinkPtr = std::unique_ptr<TControlActionLink, TControlActionLinkDeleter>;
 
 // ---------------------------------------------------------------------------------------------------------------
 // Types
@@ -274,6 +282,13 @@ public:
     virtual void Click();
     virtual void DblClick();
 
+    // Actions (framework/ActnList.h) -----------------------------------------------------------------------------
+    // The action whose caption, hint, enabled and visible state the control shows. While the control has no
+    // OnClick of its own, a click executes the action.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* value);
+    TControlActionLink* ActionLink() const { return actionLink_.get(); }
+
     void Loaded() override;
     bool HasParent() const override { return true; }
     TComponent* GetParentComponent() const override;
@@ -298,6 +313,10 @@ protected:
     void InvalidateControlRect(const TRect& r, bool erase);
     virtual void VisibleChanging() {}
     bool FontBeingSet() const { return fontBeingSet_; }
+    // Copies the action's properties into the control; with checkDefaults only where the control has its default.
+    virtual void ActionChange(TObject* sender, bool checkDefaults);
+    // The link SetAction makes; controls that show more of an action return a link of their own kind.
+    virtual TControlActionLinkPtr CreateActionLink();
 
 private:
     void DoMouseDown(TMessage& message, TMouseButton button, TShiftState shift);
@@ -329,6 +348,7 @@ private:
     TMouseEvent onMouseDown_, onMouseUp_;
     TMouseMoveEvent onMouseMove_;
     TMouseWheelEvent onMouseWheel_;
+    TControlActionLinkPtr actionLink_;
 };
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "framework/Controls.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
 
@@ -454,3 +455,17 @@ void TPopupMenu::Popup(int X, int Y)
     PostMessageA(owner, WM_NULL, 0, 0);
     if (TMenuItem* item = FindCommand(command)) item->Click();
 }
+
+namespace {
+
+// How a control's right click or WM_CONTEXTMENU opens its popup menu.
+void PopupForControl(TPopupMenu* menu, TControl* component, int x, int y)
+{
+    if (!menu->AutoPopup()) return;
+    menu->SetPopupComponent(component);
+    menu->Popup(x, y);
+}
+
+const bool popupHookInstalled = (PopupMenuHook = &PopupForControl, true);
+
+}  // namespace

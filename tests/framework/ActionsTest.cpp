@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Controls.h"
 #include "framework/ImgList.h"
 #include "framework/Menus.h"
 
@@ -235,6 +236,60 @@ TEST_F(ActionsTest, TheListForgetsAFreedImageList)
     list->SetImages(images2);
     delete list;
     delete images2;
+}
+
+}  // namespace
+
+namespace {
+
+// A tool button stand-in: any control shows its action through the control link.
+TEST_F(ActionsTest, AControlShowsItsActionAndAClickExecutesIt)
+{
+    TAction* action = NewAction("&Close Window");
+    action->SetHint("Close the window");
+    action->SetOnExecute(Record("execute"));
+    TControl button(form.get());
+    button.SetAction(action);
+    EXPECT_EQ(button.Action(), action);
+    EXPECT_EQ(button.Caption(), "&Close Window");
+    EXPECT_EQ(button.Hint(), "Close the window");
+
+    action->SetEnabled(false);
+    EXPECT_FALSE(button.Enabled());
+    action->SetEnabled(true);
+    action->SetCaption("C&lose");
+    EXPECT_TRUE(button.Enabled());
+    EXPECT_EQ(button.Caption(), "C&lose");
+
+    button.Click();
+    EXPECT_EQ(calls, std::vector<std::string>{"execute"});
+
+    // A handler of the control's own takes the click; the action still drives the looks.
+    calls.clear();
+    button.SetOnClick(Record("own click"));
+    button.Click();
+    EXPECT_EQ(calls, std::vector<std::string>{"own click"});
+
+    // Without action the control keeps what it showed and its own handler.
+    button.SetAction(nullptr);
+    EXPECT_EQ(button.Caption(), "C&lose");
+    EXPECT_TRUE(bool(button.OnClick()));
+    action->SetCaption("gone");
+    EXPECT_EQ(button.Caption(), "C&lose");
+}
+
+TEST_F(ActionsTest, AControlsClickIsGivenBackWhenItsActionGoes)
+{
+    TAction* action = NewAction("a");
+    action->SetOnExecute(Record("execute"));
+    TControl button(form.get());
+    button.SetAction(action);
+    ASSERT_TRUE(bool(button.OnClick()));
+    delete action;
+    EXPECT_EQ(button.Action(), nullptr);
+    EXPECT_FALSE(bool(button.OnClick()));
+    button.Click();
+    EXPECT_TRUE(calls.empty());
 }
 
 }  // namespace

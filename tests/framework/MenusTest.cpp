@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/ActnList.h"
+#include "framework/Controls.h"
 #include "framework/Forms.h"
 
 namespace {
@@ -301,6 +302,41 @@ TEST(PopupMenuTest, HiddenItemsAreLeftOutAndItemsWithItemsOpenSubmenus)
     ASSERT_EQ(driver.shownSub.size(), 1u);
     EXPECT_EQ(driver.shownSub[0].text, "deep");
     EXPECT_EQ(clicks, std::vector<std::string>{"deep"});
+}
+
+TEST(PopupMenuTest, ARightClickOnAControlOpensItsMenuForIt)
+{
+    TPopupMenu menu(nullptr);
+    menu.Items()->Add(NewItem(nullptr, "Copy"));
+    TControl control(nullptr);
+    control.SetBounds(200, 150, 40, 20);
+    control.SetPopupMenu(&menu);
+    std::vector<TComponent*> openedFor;
+    menu.SetOnPopup(TNotifyEvent::From([&](TObject*) { openedFor.push_back(menu.PopupComponent()); }));
+
+    // The menu opens inside Perform; a second thread notes where and closes it.
+    MenuDriver driver;
+    std::atomic<bool> done{false};
+    std::thread closer([&] {
+        HWND wnd = nullptr;
+        for (int i = 0; i < 1000 && !done && !(wnd = FindOpenMenu()); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!wnd) return;
+        RECT r;
+        GetWindowRect(wnd, &r);
+        driver.shown.push_back({std::to_string(r.left) + "," + std::to_string(r.top), 0, false});
+        PostMessageA(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    control.Perform(WM_RBUTTONUP, 0, MAKELPARAM(5, 6));
+    done = true;
+    closer.join();
+    ASSERT_EQ(openedFor, std::vector<TComponent*>{&control});
+    ASSERT_EQ(driver.shown.size(), 1u);
+    EXPECT_EQ(driver.shown[0].text, "205,156") << "at the point clicked, on the screen";
+
+    menu.SetAutoPopup(false);
+    control.Perform(WM_RBUTTONUP, 0, MAKELPARAM(5, 6));
+    EXPECT_EQ(openedFor.size(), 1u) << "a menu that does not pop up by itself stays shut";
 }
 
 std::atomic<TMenuItem*> doomed;
