@@ -652,6 +652,7 @@ bool KvSerialPort::QueueWriteRequest(KvWriteRequest* request)
 bool KvSerialPort::NodePushBack(KvWriteRequest* request)
 {
     if (!request) return false;
+    bool wasEmpty;
     {
         // Tested and linked under the lock that close takes, so a closing queue never gets a request.
         KvLockGuard lock(writerListLock_);
@@ -659,12 +660,15 @@ bool KvSerialPort::NodePushBack(KvWriteRequest* request)
             FreeWriterItem(&request, false);
             return false;
         }
+        wasEmpty = queueHead_.next == &queueTail_;
         request->next = &queueTail_;
         request->prev = queueTail_.prev;
         queueTail_.prev->next = request;
         queueTail_.prev = request;
     }
-    if (!SetEvent(eventAddNode_.get())) {
+    // The writer looks at the queue again after every request it takes off, so only a request that finds
+    // the queue empty needs to wake it; that saves a kernel call per request while frames stream.
+    if (wasEmpty && !SetEvent(eventAddNode_.get())) {
         ReportFatal("NodePushBack/SetEvent(ghEventAddNode)");
         return false;
     }
