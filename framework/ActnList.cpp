@@ -212,6 +212,12 @@ void TBasicAction::Change()
     if (onChange_) onChange_(this);
 }
 
+TBasicActionLink* TBasicAction::Links(int index) const
+{
+    if (index < 0 || index >= LinkCount()) TList::Error("List index out of bounds (%d)", index);
+    return links_[std::size_t(index)];
+}
+
 void TBasicAction::RegisterLink(TBasicActionLink* link)
 {
     links_.push_back(link);

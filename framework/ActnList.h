@@ -141,7 +141,8 @@ public:
     void SetActionComponent(TComponent* value) { actionComponent_ = value; }
 
     int LinkCount() const { return int(links_.size()); }
-    TBasicActionLink* Links(int index) const { return links_.at(std::size_t(index)); }
+    // Raises EListError for a bad index.
+    TBasicActionLink* Links(int index) const;
 
 protected:
     // Tells every link that the action changed, then OnChange.

@@ -156,7 +156,12 @@ TEST(RealMessageBoxTest, MessageDlgPosPutsTheBoxAtThePoint)
     Answered(
         "Information",
         [&](HWND box) {
-            GetWindowRect(box, &where);
+            // The box may show a moment before it is moved.
+            for (int i = 0; i < 100; ++i) {
+                GetWindowRect(box, &where);
+                if (where.left == 123 && where.top == 45) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         },
         [&] { result = MessageDlgPos("Moved", mtInformation, {mbOK}, 0, 123, 45); });
