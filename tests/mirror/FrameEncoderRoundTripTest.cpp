@@ -106,6 +106,7 @@ TEST(FrameEncoderRoundTrip, RandomPicturesFullAndDifferential)
         Picture* current = &a;
         Picture* previous = nullptr;
         std::uint32_t state = seed * 2654435761u;
+        bool same = false;  // the picture is the one before
         for (int frame = 0; frame < 10; ++frame) {
             SCOPED_TRACE("frame " + std::to_string(frame));
             const bool full = !previous || frame % 4 == 0;
@@ -115,22 +116,29 @@ TEST(FrameEncoderRoundTrip, RandomPicturesFullAndDifferential)
             ASSERT_EQ(terminal.decoder.ErrorCount(), 0) << terminal.decoder.ErrorText();
             const auto frames = Frames(events);
             if (count == 0) {
+                EXPECT_TRUE(same && !full);
                 EXPECT_TRUE(frames.empty()) << "an unchanged frame within the keep-alive time sends nothing";
             } else {
                 ASSERT_EQ(frames.size(), 1u);
                 EXPECT_TRUE(frames[0].ok) << frames[0].text;
                 EXPECT_EQ(frames[0].full, full);
                 EXPECT_EQ(frames[0].transferNo, rig.sink.sentNo);
+                EXPECT_EQ(frames[0].keepAlive, same && !full);
+                if (same && !full) {
+                    EXPECT_EQ(count, 17);
+                }
             }
             EXPECT_EQ(DifferenceFrom(terminal.decoder.Picture(), SectionOf(current->Handle())), "");
             for (const Bytes& r : rig.sink.requests) ASSERT_LE(r.size(), 2048u);
             EXPECT_EQ(rig.sink.guardDamage, 0);
             if (count) rig.encoder.SetLastTransferTick(now);
 
-            // The next picture: usually changed, now and then the same (with or without the keep-alive due).
+            // The next picture: usually changed, now and then the same, first with the keep-alive due
+            // (2500 ms after an odd frame), then without (300 ms after an even one).
             Picture* next = current == &a ? &b : &a;
             std::memcpy(next->Bits(), current->Bits(), size_t(next->Stride()) * 480);
-            if (frame % 5 != 3) Mutate(*next, state);
+            same = frame % 4 == 1 || frame % 4 == 2;
+            if (!same) Mutate(*next, state);
             now += frame % 2 ? 2500 : 300;
             previous = current;
             current = next;
