@@ -87,6 +87,9 @@ private:
 // without masks get the default ones (5-6-5 at 16 bits, 8-8-8 at 32 bits).
 bool GetDIBSectionInfo(HBITMAP bitmap, DIBSECTION& info);
 
+// The capture thread holds one, with the link as its sink (KvLinkFrameSink<KvSerialIO>) and its colour reduction
+// as its rows (KvReductionRows<KvColorReduction>). After a frame with FrameAbandoned() the terminal's picture is
+// unknown: the thread drops both frames so the next one goes full; StopRequested() ends the transfer.
 class KvFrameEncoder {
 public:
     using TickSource = std::function<DWORD()>;
