@@ -92,6 +92,9 @@ KvSerialPort::~KvSerialPort()
     KvSerialPort::CloseConnection();
     // A link thread that would not end still uses this object: it has to be gone before the object is.
     if (threadsLive_) Teardown(INFINITE);
+    // Requests made while closed may have made the heaps again.
+    DestroyDataHeap();
+    DestroyWriterHeap();
     FileClose();
     DestroyStatusHeap();
 }
@@ -446,8 +449,7 @@ bool KvSerialPort::Teardown(DWORD waitMs)
     ResetEvent(eventThreadExit_.get());
     exitRequested_.store(false, std::memory_order_release);
 
-    DestroyDataHeap();
-    DestroyWriterHeap();
+    ReleaseRequests();
     if (port_) {
         if (!EscapeCommFunction(port_.get(), CLRDTR)) ReportError("EscapeCommFunction(CLRDTR)");
         // The port gets its own time-outs back; ours stay for the next open.
@@ -497,17 +499,41 @@ void KvSerialPort::DestroyDataHeap()
     while (r && r != &queueTail_) {
         KvWriteRequest* next = r->next;
         r->payload = nullptr;
-        FreeWriterItem(&r, false);
+        ReleaseRequest(r);
         r = next;
     }
     queueHead_.next = &queueTail_;
     queueTail_.prev = &queueHead_;
     if (current_) {
         current_->payload = nullptr;
-        FreeWriterItem(&current_, false);
+        ReleaseRequest(current_);
+        current_ = nullptr;
     }
     if (!HeapDestroy(dataHeap_)) ReportError("DestroyDataHeap (data heap)");
     dataHeap_ = nullptr;
+}
+
+void KvSerialPort::ReleaseRequests()
+{
+    KvLockGuard dispatch(dispatchLock_);
+    KvLockGuard list(writerListLock_);
+    if (outstanding_ == 0) {
+        DestroyDataHeap();
+        DestroyWriterHeap();
+        return;
+    }
+    // Another thread holds a request it has not queued yet: the heaps stay until it is back, and only
+    // what the queue held goes.
+    KvWriteRequest* r = queueHead_.next;
+    while (r && r != &queueTail_) {
+        KvWriteRequest* next = r->next;
+        ReleaseRequest(r);
+        r = next;
+    }
+    queueHead_.next = &queueTail_;
+    queueTail_.prev = &queueHead_;
+    ReleaseRequest(current_);
+    current_ = nullptr;
 }
 
 void* KvSerialPort::AllocDataItem(DWORD size, DWORD flags)
@@ -562,22 +588,32 @@ KvWriteRequest* KvSerialPort::AllocWriterItem(DWORD flags)
     return item;
 }
 
-bool KvSerialPort::FreeWriterItem(KvWriteRequest** request, bool lock)
+bool KvSerialPort::ReleaseRequest(KvWriteRequest* request)
 {
-    if (!request || !*request) return true;
-    KvLockGuard guard(writerListLock_, lock);
-    KvWriteRequest* r = *request;
-    *request = nullptr;
+    if (!request) return true;
+    KvLockGuard lock(writerListLock_);
     bool ok = true;
-    if (r->payload) {
-        ok = FreeDataItem(r->payloadHeap, r->payload);
-        r->payload = nullptr;
+    if (request->payload) {
+        ok = FreeDataItem(request->payloadHeap, request->payload);
+        request->payload = nullptr;
     }
-    if (writerHeap_ && !HeapFree(writerHeap_, 0, r)) {
+    if (writerHeap_ && !HeapFree(writerHeap_, 0, request)) {
         ReportError("FreeWriterItem/HeapFree");
         ok = false;
     }
     return ok;
+}
+
+bool KvSerialPort::FreeWriterItem(KvWriteRequest** request, bool /*lock*/)
+{
+    if (!request || !*request) return true;
+    // Always under the list lock (it may be held already): the count of requests out with callers
+    // decides whether a close may destroy the heaps.
+    KvLockGuard lock(writerListLock_);
+    KvWriteRequest* r = *request;
+    *request = nullptr;
+    if (outstanding_ > 0) --outstanding_;
+    return ReleaseRequest(r);
 }
 
 bool KvSerialPort::CreateStatusHeap()
@@ -624,6 +660,8 @@ bool KvSerialPort::FreeStatusItem(StatusItem* item)
 KvWriteRequest* KvSerialPort::NewWriteRequest(BYTE type, DWORD size)
 {
     if (size == 0) return nullptr;
+    // Made and counted under the list lock, so a close on another thread sees it and keeps the heaps.
+    KvLockGuard list(writerListLock_);
     KvWriteRequest* request = AllocWriterItem(0);
     if (!request) return nullptr;
     void* payload;
@@ -634,13 +672,14 @@ KvWriteRequest* KvSerialPort::NewWriteRequest(BYTE type, DWORD size)
         heap = dataHeap_;
     }
     if (!payload) {
-        FreeWriterItem(&request, true);
+        ReleaseRequest(request);
         return nullptr;
     }
     request->type = type;
     request->length = size;
     request->payload = static_cast<BYTE*>(payload);
     request->payloadHeap = heap;
+    ++outstanding_;
     return request;
 }
 
@@ -660,6 +699,7 @@ bool KvSerialPort::NodePushBack(KvWriteRequest* request)
             FreeWriterItem(&request, false);
             return false;
         }
+        if (outstanding_ > 0) --outstanding_;  // the queue owns it now
         wasEmpty = queueHead_.next == &queueTail_;
         request->next = &queueTail_;
         request->prev = queueTail_.prev;
@@ -739,7 +779,7 @@ bool KvSerialPort::DispatchWriteRequests(bool mayGo)
             request->next = request->prev = nullptr;
             previous = current_;
             current_ = request;
-            FreeWriterItem(&previous, false);
+            ReleaseRequest(previous);
         }
         if (ThreadExitSignalled()) break;
     }

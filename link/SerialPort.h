@@ -137,7 +137,7 @@ public:
     // The queue owns the request from here on. False when the link is closed: the request is freed at once.
     bool QueueWriteRequest(KvWriteRequest* request);
     bool NodePushBack(KvWriteRequest* request);
-    // Frees a request that is not queued and nulls the caller's pointer.
+    // Frees a request that is not queued and nulls the caller's pointer (always under the list lock).
     bool FreeWriterItem(KvWriteRequest** request, bool lock);
     // The reader's next read size; optionally new time-outs and a purge of the input.
     bool SetReadRequest(DWORD count, const COMMTIMEOUTS* timeouts, bool purge);
@@ -230,6 +230,9 @@ private:
     void SignalThreadExit();
     bool ThreadExitSignalled() const { return exitRequested_.load(std::memory_order_acquire); }
     bool ClearLineErrors(DWORD& errors, COMSTAT& comStat);
+    bool ReleaseRequest(KvWriteRequest* request);
+    // What a close frees of the queue: every request, and the heaps unless a caller still holds one.
+    void ReleaseRequests();
     bool PurgeAll();
     bool CreateEventChecked(KernelHandle& event, BOOL manualReset, const char* operation);
 
@@ -274,6 +277,7 @@ private:
     KvWriteRequest queueHead_{};
     KvWriteRequest queueTail_{};
     HANDLE dataHeap_ = nullptr;
+    int outstanding_ = 0;  // requests made and not yet queued or freed (under the writer-list lock)
 
     FileHandle port_;
     KernelHandle readerThread_;

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "support/PeerPort.h"
 #include "SerialTestPort.h"
@@ -82,6 +85,47 @@ TEST(SerialClose, TheDestructorCloses)
     ASSERT_TRUE(GetCommState(raw.get(), &dcb));
     EXPECT_EQ(dcb.fDtrControl, DWORD(DTR_CONTROL_DISABLE));
     EscapeCommFunction(raw.get(), SETDTR);
+}
+
+// The far end stops reading: the pty fills and the write in progress is held. The close must not wait for it.
+TEST(SerialClose, EndsAWriteHeldByTheFarEnd)
+{
+    SerialTestPort port;
+    PeerPort peer(kTerminalPort);
+    ASSERT_TRUE(port.OpenConnection());
+    for (int i = 0; i < 200; ++i) ASSERT_TRUE(port.QueueBytes(std::string(2048, char('a' + i % 26))));
+    Sleep(500);  // the line is full now
+
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(port.CloseConnection());
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    EXPECT_TRUE(PortReleased(port));
+    EXPECT_FALSE(port.HasError("Error closing port")) << testing::PrintToString(port.Errors());
+    peer.Purge();
+}
+
+// Requests queued from other threads while the owner closes are either written or freed, never linked into
+// a queue that is being torn down.
+TEST(SerialClose, QueueingRacesTheClose)
+{
+    SerialTestPort port;
+    PeerPort peer(kTerminalPort);
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_TRUE(port.OpenConnection());
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 3; ++t)
+            threads.emplace_back([&] {
+                while (!stop) port.QueueBytes("racing");
+            });
+        Sleep(30);
+        EXPECT_TRUE(port.CloseConnection());
+        stop = true;
+        for (auto& thread : threads) thread.join();
+        EXPECT_FALSE(port.QueueBytes("closed"));
+        peer.Purge();
+    }
+    EXPECT_TRUE(port.Errors().empty()) << testing::PrintToString(port.Errors());
 }
 
 // A link thread stuck in OnReceive: the close gives up after its wait and says so, but frees nothing the
