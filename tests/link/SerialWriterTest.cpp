@@ -182,3 +182,35 @@ TEST_F(SerialWriter, QueueingFromSeveralThreads)
 }
 
 }  // namespace
+
+namespace {
+
+// The far end stops reading until the line is full: the write in progress is held. (Wine's PurgeComm does
+// not abort a pending write, so only the time-out can be shown here.)
+class SerialHeldLine : public SerialWriter {
+protected:
+    void Fill()
+    {
+        for (int i = 0; i < 100; ++i) ASSERT_TRUE(port_.QueueBytes(std::string(2048, 'h')));
+        Sleep(500);
+    }
+    void TearDown() override
+    {
+        port_.CloseConnection();
+        peer_.Purge();
+    }
+};
+
+TEST_F(SerialHeldLine, AWriteThatTimesOutIsAStatus)
+{
+    COMMTIMEOUTS t = port_.GetTimeouts();
+    t.WriteTotalTimeoutConstant = 200;
+    ASSERT_TRUE(port_.SetTimeouts(t));
+    Fill();
+    ASSERT_TRUE(SerialTestPort::WaitFor(
+        [&] { return port_.HasStatus("Write timed out. (overlapped)") || port_.HasStatus("Write timed out. (immediate)"); },
+        3000))
+        << testing::PrintToString(port_.Statuses());
+}
+
+}  // namespace
