@@ -414,23 +414,32 @@ bool KvSerialPort::CloseConnection()
     bool wasConnected;
     {
         KvLockGuard lock(writerListLock_);
-        if (closing_) return false;  // nested, from a fatal report during this close
+        if (closing_) return false;  // nested, from a fatal report during a teardown
         wasConnected = connected_;
         if (!wasConnected && !threadsLive_) return false;
         connected_ = false;
-        closing_ = true;
     }
     Teardown(closeWaitMs_);
-    {
-        KvLockGuard lock(writerListLock_);
-        closing_ = false;
-    }
     return wasConnected;
 }
 
 bool KvSerialPort::Teardown(DWORD waitMs)
 {
     if (!threadsLive_) return true;
+    {
+        KvLockGuard lock(writerListLock_);
+        closing_ = true;
+    }
+    const bool done = StopAndRelease(waitMs);
+    {
+        KvLockGuard lock(writerListLock_);
+        closing_ = false;
+    }
+    return done;
+}
+
+bool KvSerialPort::StopAndRelease(DWORD waitMs)
+{
     SignalThreadExit();
 
     HANDLE threads[2];
@@ -541,7 +550,10 @@ void* KvSerialPort::AllocDataItem(DWORD size, DWORD flags)
     KvLockGuard lock(dataHeapLock_);
     if (!dataHeap_ && !CreateDataHeap()) return nullptr;
     void* item = HeapAlloc(dataHeap_, flags, size);
-    if (!item) ReportError("AllocDataItem (Data block)");
+    if (!item) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // HeapAlloc leaves the last error alone
+        ReportError("AllocDataItem (Data block)");
+    }
     return item;
 }
 
@@ -584,7 +596,10 @@ KvWriteRequest* KvSerialPort::AllocWriterItem(DWORD flags)
     KvLockGuard lock(writerListLock_);
     if (!writerHeap_ && !CreateWriterHeap()) return nullptr;
     auto* item = static_cast<KvWriteRequest*>(HeapAlloc(writerHeap_, flags | HEAP_ZERO_MEMORY, sizeof(KvWriteRequest)));
-    if (!item) ReportError("AllocWriterItem (Data block)");
+    if (!item) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // HeapAlloc leaves the last error alone
+        ReportError("AllocWriterItem (Data block)");
+    }
     return item;
 }
 
@@ -640,7 +655,10 @@ KvSerialPort::StatusItem* KvSerialPort::AllocStatusItem(DWORD size, DWORD flags)
 {
     if (!statusHeap_) return nullptr;
     auto* item = static_cast<StatusItem*>(HeapAlloc(statusHeap_, flags, size + 9));
-    if (!item) ReportError("AllocStatusItem (Status block)");
+    if (!item) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // HeapAlloc leaves the last error alone
+        ReportError("AllocStatusItem (Status block)");
+    }
     return item;
 }
 
@@ -706,9 +724,10 @@ bool KvSerialPort::NodePushBack(KvWriteRequest* request)
         queueTail_.prev->next = request;
         queueTail_.prev = request;
     }
-    // The writer looks at the queue again after every request it takes off, so only a request that finds
-    // the queue empty needs to wake it; that saves a kernel call per request while frames stream.
-    if (wasEmpty && !SetEvent(eventAddNode_.get())) {
+    // In stream mode the writer looks at the queue again after every request it takes off, so only a
+    // request that finds the queue empty needs to wake it; that saves a kernel call per request while
+    // frames stream. A paced writer may have stopped with requests queued: it is always told.
+    if ((wasEmpty || !streamMode_) && !SetEvent(eventAddNode_.get())) {
         ReportFatal("NodePushBack/SetEvent(ghEventAddNode)");
         return false;
     }
@@ -767,6 +786,7 @@ bool KvSerialPort::DispatchWriteRequests(bool mayGo)
             break;
         }
         default:
+            SetLastError(ERROR_INVALID_DATA);
             ReportError("Bad write request");
             break;
         }

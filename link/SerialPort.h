@@ -227,6 +227,7 @@ private:
     bool StartThreads();
     // Stops the threads and releases what they use; false (with everything kept) while a thread runs on.
     bool Teardown(DWORD waitMs);
+    bool StopAndRelease(DWORD waitMs);
     void SignalThreadExit();
     bool ThreadExitSignalled() const { return exitRequested_.load(std::memory_order_acquire); }
     bool ClearLineErrors(DWORD& errors, COMSTAT& comStat);
