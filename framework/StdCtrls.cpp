@@ -2,6 +2,8 @@
 
 #include "framework/StdCtrls.h"
 
+#include <algorithm>
+
 #include "framework/Exceptions.h"
 
 TOwnerDrawState OwnerDrawStateOf(UINT itemState)
@@ -220,6 +222,29 @@ void TRadioButton::SetChecked(bool value)
     Click();
 }
 
+bool TRadioButton::MoveInGroup(bool goForward)
+{
+    TWinControl* parent = Parent();
+    if (!parent) return false;
+    std::vector<TWinControl*> order;
+    parent->GetTabOrderList(order);
+    std::vector<TRadioButton*> group;
+    for (TWinControl* c : order)
+        if (auto* r = dynamic_cast<TRadioButton*>(c); r && r->Parent() == parent) group.push_back(r);
+    auto it = std::find(group.begin(), group.end(), this);
+    if (it == group.end() || group.size() < 2) return false;
+    const std::size_t here = std::size_t(it - group.begin());
+    for (std::size_t step = 1; step < group.size(); ++step) {
+        const std::size_t i = goForward ? (here + step) % group.size() : (here + group.size() - step) % group.size();
+        TRadioButton* next = group[i];
+        if (!next->CanFocus()) continue;
+        next->SetFocus();
+        next->SetChecked(true);
+        return true;
+    }
+    return false;
+}
+
 void TRadioButton::SetAlignment(TAlignment value)
 {
     if (value == alignment_) return;
@@ -236,11 +261,16 @@ void TRadioButton::Dispatch(TMessage& message)
             return;
         }
         break;
-    case CM_ENTER:
-        // Moving onto a radio button with the arrow keys checks it, as in a dialog.
-        if (!checked_ && (GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0 || GetKeyState(VK_UP) < 0 ||
-                          GetKeyState(VK_DOWN) < 0))
-            SetChecked(true);
+    case CN_KEYDOWN:
+        // The arrow keys move to the previous or next radio button of the same parent and check it, as in a
+        // dialog (the unchecked ones are no tab stops, so tabbing would skip them).
+        if (message.WParam == VK_LEFT || message.WParam == VK_UP || message.WParam == VK_RIGHT ||
+            message.WParam == VK_DOWN) {
+            if (MoveInGroup(message.WParam == VK_RIGHT || message.WParam == VK_DOWN)) {
+                message.Result = 1;
+                return;
+            }
+        }
         break;
     default:
         break;
@@ -496,6 +526,7 @@ void TCustomEdit::CreateParams(TCreateParams& params)
     if (passwordChar_) params.Style |= ES_PASSWORD;
     if (charCase_ == ecUpperCase) params.Style |= ES_UPPERCASE;
     if (charCase_ == ecLowerCase) params.Style |= ES_LOWERCASE;
+    params.Caption = text_;
 }
 
 void TCustomEdit::CreateWnd()
@@ -513,12 +544,21 @@ void TCustomEdit::CreateWnd()
 AnsiString TCustomEdit::GetText() const
 {
     auto* self = const_cast<TCustomEdit*>(this);
-    if (!self->HandleAllocated()) return TWinControl::GetText();
+    if (!self->HandleAllocated()) return text_;
     const int len = GetWindowTextLengthA(self->Handle());
     AnsiString s;
     s.SetLength(len);
     if (len) GetWindowTextA(self->Handle(), &s[1], len + 1);
     return s;
+}
+
+void TCustomEdit::SetTextValue(const AnsiString& value)
+{
+    text_ = value;
+    if (HandleAllocated())
+        SetWindowTextA(Handle(), value.c_str());
+    else
+        Perform(CM_TEXTCHANGED);
 }
 
 void TCustomEdit::SetMaxLength(int value)
@@ -612,6 +652,10 @@ void TCustomEdit::Dispatch(TMessage& message)
     case CN_COMMAND:
         if (HIWORD(message.WParam) == EN_CHANGE && !creating_) Change();
         return;
+    case WM_DESTROY:
+        // The text typed is kept for the next window.
+        if (HandleAllocated()) text_ = GetText();
+        break;
     case CM_ENTER:
         if (autoSelect_ && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
         break;

@@ -104,6 +104,8 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    // Focuses and checks the previous or next radio button of the parent; false when there is none.
+    bool MoveInGroup(bool goForward);
 
 private:
     bool checked_ = false;
@@ -210,9 +212,11 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     AnsiString GetText() const override;
+    void SetTextValue(const AnsiString& value) override;
     virtual void Change();
 
 private:
+    AnsiString text_;  // the text while there is no window
     int maxLength_ = 0;
     bool readOnly_ = false;
     char passwordChar_ = 0;
