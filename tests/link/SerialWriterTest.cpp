@@ -214,3 +214,33 @@ TEST_F(SerialHeldLine, AWriteThatTimesOutIsAStatus)
 }
 
 }  // namespace
+
+namespace {
+
+// The engine's other mode: a request waits until the reader has the answer to the one before.
+TEST(SerialRequestReply, EachRequestWaitsForTheAnswerToTheLast)
+{
+    SerialTestPort port(kDriverPort, kRawLine, /*stream=*/false);
+    PeerPort peer(kTerminalPort);
+    ASSERT_TRUE(peer.IsOpen());
+    ASSERT_TRUE(port.OpenConnection());
+    auto queue = [&](const std::string& bytes) {
+        KvWriteRequest* r = port.NewWriteRequest(KvRequestData, DWORD(bytes.size()));
+        ASSERT_NE(r, nullptr);
+        memcpy(r->payload, bytes.data(), bytes.size());
+        r->replyByteCount = 2;
+        r->timeouts = COMMTIMEOUTS{0, 0, 5000, 0, 0};
+        ASSERT_TRUE(port.QueueWriteRequest(r));
+    };
+    queue("first");
+    queue("second");
+    EXPECT_EQ(peer.Read(5, 3000), "first");
+    EXPECT_EQ(peer.ReadUntilQuiet(500), "");  // held until the answer
+    ASSERT_TRUE(peer.Write("ok"));
+    EXPECT_EQ(peer.Read(6, 3000), "second");
+    ASSERT_TRUE(SerialTestPort::WaitFor([&] { return !port.Reads().empty(); }, 2000));
+    EXPECT_EQ(port.Reads()[0].data, "ok");
+    EXPECT_EQ(port.Reads()[0].kind, KvReadComplete);
+}
+
+}  // namespace
