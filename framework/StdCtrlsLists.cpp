@@ -55,8 +55,9 @@ void TControlItems::CheckIndex(int index, bool allowEnd) const
 
 int TControlItems::SortedPosition(const AnsiString& s) const
 {
-    auto it = std::upper_bound(items_.begin(), items_.end(), s,
-                               [](const AnsiString& v, const auto& item) { return CompareItems(v, item.first) < 0; });
+    // Before the first item that is not smaller, as the system places equal strings.
+    auto it = std::lower_bound(items_.begin(), items_.end(), s,
+                               [](const auto& item, const AnsiString& v) { return CompareItems(item.first, v) < 0; });
     return int(it - items_.begin());
 }
 
@@ -72,9 +73,21 @@ void TControlItems::InsertAt(int index, const AnsiString& s, TObject* object)
 
 int TControlItems::Add(const AnsiString& s)
 {
-    const int index = sorted_ ? SortedPosition(s) : Count();
-    InsertAt(index, s, nullptr);
-    return index;
+    if (!sorted_) {
+        InsertAt(Count(), s, nullptr);
+        return Count() - 1;
+    }
+    HWND wnd = Window();
+    if (!wnd) {
+        const int index = SortedPosition(s);
+        InsertAt(index, s, nullptr);
+        return index;
+    }
+    // The window sorts; the list follows where it put the string.
+    const LRESULT r = SendMessageA(wnd, messages_.addString, 0, reinterpret_cast<LPARAM>(s.c_str()));
+    if (r == messages_.err || r == messages_.errSpace) throw EOutOfResources("Not enough room for the list item");
+    items_.insert(items_.begin() + r, {s, nullptr});
+    return int(r);
 }
 
 void TControlItems::Insert(int index, const AnsiString& s)
