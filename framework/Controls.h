@@ -418,6 +418,11 @@ public:
     // Removing (in any order, also from inside a hook) means the hook is never called again.
     int AddWindowHook(TWindowHook hook);
     void RemoveWindowHook(int id);
+    // From inside a hook: runs the rest of the path for message now (the hooks after the running one, then
+    // WindowProc), so the hook can work on the result. The message then counts as taken by the running hook,
+    // whatever it answers. Outside a hook it is WindowProc. The control may be gone when it returns (a form
+    // freed by its own message).
+    void CallNextHook(TMessage& message);
 
     // Children ---------------------------------------------------------------------------------------------------
     // Windowless children first (bottom to top), then windowed ones.
@@ -532,8 +537,18 @@ private:
         TWindowHook hook;
         bool removed;
     };
+    using HookList = std::vector<std::shared_ptr<HookEntry>>;
+    // One walk over the hooks for one message; kept on the stack, innermost first.
+    struct HookRun {
+        const HookList* hooks;
+        std::size_t next;  // the hook after the one running
+        bool passedOn;     // the running hook ran the rest of the path itself
+        bool gone;         // the control was freed meanwhile
+        HookRun* outer;
+    };
+    enum class HookResult { NotTaken, Taken, PassedOn, Gone };
     LRESULT MainWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
-    bool CallHooks(TMessage& message);
+    HookResult RunHooks(const HookList& hooks, std::size_t from, TMessage& message);
     void Reflect(TMessage& message, HWND child);
     void WMSetCursor(TMessage& message);
     void WMKeyDown(TMessage& message, bool down);
@@ -559,8 +574,9 @@ private:
     std::vector<TWinControl*> winControls_;  // windowed children in z-order, bottom to top; not owned
     std::vector<TWinControl*> tabList_;      // windowed children in tab order; not owned
     TControl* captureControl_ = nullptr;     // windowless child holding this window's capture
-    std::vector<std::shared_ptr<HookEntry>> hooks_;
+    HookList hooks_;
     int nextHookId_ = 1;
+    HookRun* hookRun_ = nullptr;  // the walk in progress, if any
     TNotifyEvent onEnter_, onExit_;
     TKeyEvent onKeyDown_, onKeyUp_;
     TKeyPressEvent onKeyPress_;

@@ -54,7 +54,9 @@ TWinControl::~TWinControl()
 {
     // The window method may belong to a part of the object that is gone already.
     SetWindowProc(nullptr);
+    for (const auto& h : hooks_) h->removed = true;  // also for walks still running on the stack
     hooks_.clear();
+    for (HookRun* run = hookRun_; run; run = run->outer) run->gone = true;
     Destroying();
     // Children this control owns go before its window; others are only let go.
     DestroyComponents();
@@ -420,13 +422,40 @@ void TWinControl::RemoveWindowHook(int id)
         }
 }
 
-bool TWinControl::CallHooks(TMessage& message)
+TWinControl::HookResult TWinControl::RunHooks(const HookList& hooks, std::size_t from, TMessage& message)
 {
-    // A copy: hooks may add or remove hooks (themselves included) while they run.
-    const std::vector<std::shared_ptr<HookEntry>> hooks = hooks_;
-    for (const auto& h : hooks)
-        if (!h->removed && h->hook(message)) return true;
-    return false;
+    HookRun run{&hooks, from, false, false, hookRun_};
+    hookRun_ = &run;
+    struct Leave {
+        TWinControl* control;
+        HookRun& run;
+        ~Leave()
+        {
+            if (!run.gone) control->hookRun_ = run.outer;
+        }
+    } leave{this, run};
+    for (std::size_t i = from; i < hooks.size(); ++i) {
+        if (hooks[i]->removed) continue;
+        run.next = i + 1;
+        const bool taken = hooks[i]->hook(message);
+        if (run.gone) return HookResult::Gone;
+        if (run.passedOn) return HookResult::PassedOn;
+        if (taken) return HookResult::Taken;
+    }
+    return HookResult::NotTaken;
+}
+
+void TWinControl::CallNextHook(TMessage& message)
+{
+    HookRun* run = hookRun_;
+    if (!run) {
+        windowProc_(message);
+        return;
+    }
+    run->passedOn = true;
+    const HookResult result = RunHooks(*run->hooks, run->next, message);
+    const bool destroying = message.Msg == WM_DESTROY || message.Msg == WM_NCDESTROY;
+    if (result == HookResult::NotTaken || (result == HookResult::Taken && destroying)) windowProc_(message);
 }
 
 LRESULT CALLBACK TWinControl::WindowProcedure(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -447,8 +476,12 @@ LRESULT TWinControl::MainWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     TMessage message{msg, wParam, lParam, 0};
     const HWND wnd = handle_;
     try {
-        const bool taken = !hooks_.empty() && CallHooks(message);
-        if (!taken || msg == WM_DESTROY || msg == WM_NCDESTROY) windowProc_(message);
+        // A copy: hooks may add or remove hooks (themselves included) while they run.
+        const HookResult hooked = hooks_.empty() ? HookResult::NotTaken : RunHooks(HookList(hooks_), 0, message);
+        if (hooked == HookResult::Gone) return message.Result;
+        if (hooked == HookResult::NotTaken ||
+            (hooked == HookResult::Taken && (msg == WM_DESTROY || msg == WM_NCDESTROY)))
+            windowProc_(message);
     } catch (...) {
         if (TApplication* app = TApplicationRef::Get()) app->HandleException(this);
     }

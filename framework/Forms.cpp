@@ -34,6 +34,21 @@ AnsiString BaseName(const AnsiString& path)
     return AnsiString(name);
 }
 
+// The application window's system menu as the library expects it: Restore, Minimize, a separator, Close.
+// Whatever else the system puts there (Move, Size, Maximize, entries of its own) goes.
+void TrimSystemMenu(HWND wnd)
+{
+    HMENU menu = GetSystemMenu(wnd, FALSE);
+    if (!menu) return;
+    for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i) {
+        const UINT id = GetMenuItemID(menu, i);
+        if (id != SC_RESTORE && id != SC_MINIMIZE && id != SC_CLOSE) DeleteMenu(menu, UINT(i), MF_BYPOSITION);
+    }
+    const int count = GetMenuItemCount(menu);
+    if (count > 0 && GetMenuItemID(menu, count - 1) == SC_CLOSE)
+        InsertMenuA(menu, UINT(count - 1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+}
+
 }  // namespace
 
 TApplication::TApplication(TComponent* owner)
@@ -55,6 +70,7 @@ TApplication::TApplication(TComponent* owner)
     window_ = CreateWindowExA(0, ApplicationClassName, title_.c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
                               nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    if (window_) TrimSystemMenu(window_);
     if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON")) icon_->SetHandle(CopyIcon(icon));
     icon_->SetOnChange(TNotifyEvent(this, &TApplication::IconChanged));
     IconChanged(nullptr);

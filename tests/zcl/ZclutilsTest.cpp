@@ -678,24 +678,46 @@ TEST(ZclutilsForms, FormSystemMenuKeepsTheGivenEntries)
 
 class ApplicationSysMenuTest : public testing::Test {
 protected:
+    // The application window's own menu, which it makes short (Restore, Minimize, a separator, Close); each test
+    // cuts it further, so it is put back as it was afterwards.
     void SetUp() override
     {
         wnd_ = Application->Handle();
-        // The short layout that the trimming expects of the application window: Restore, Minimize, a separator,
-        // Close. Wine gives every window the standard menu, so it is cut down here.
         HMENU menu = GetSystemMenu(wnd_, FALSE);
         ASSERT_TRUE(menu);
-        for (UINT id : MenuCommands(menu))
-            if (id != SC_RESTORE && id != SC_MINIMIZE && id != SC_CLOSE) DeleteMenu(menu, id, MF_BYCOMMAND);
-        while (GetMenuItemCount(menu) > 4) DeleteMenu(menu, GetMenuItemCount(menu) - 1, MF_BYPOSITION);
         ASSERT_EQ(GetMenuItemCount(menu), 4);
-        ASSERT_EQ(GetMenuItemID(menu, 0), UINT(SC_RESTORE));
-        ASSERT_EQ(GetMenuItemID(menu, 1), UINT(SC_MINIMIZE));
-        ASSERT_EQ(GetMenuItemID(menu, 3), UINT(SC_CLOSE));
+        EXPECT_EQ(GetMenuItemID(menu, 0), UINT(SC_RESTORE));
+        EXPECT_EQ(GetMenuItemID(menu, 1), UINT(SC_MINIMIZE));
+        EXPECT_EQ(GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+        EXPECT_EQ(GetMenuItemID(menu, 3), UINT(SC_CLOSE));
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            Item item;
+            MENUITEMINFOA info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+            info.dwTypeData = item.text;
+            info.cch = sizeof item.text;
+            ASSERT_TRUE(GetMenuItemInfoA(menu, UINT(i), TRUE, &info));
+            item.info = info;
+            saved_.push_back(item);
+        }
     }
-    void TearDown() override { GetSystemMenu(wnd_, TRUE); }
+    void TearDown() override
+    {
+        HMENU menu = GetSystemMenu(wnd_, FALSE);
+        while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+        for (Item& item : saved_) {
+            item.info.dwTypeData = item.text;
+            InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &item.info);
+        }
+    }
 
+    struct Item {
+        MENUITEMINFOA info{};
+        char text[64] = "";
+    };
     HWND wnd_ = nullptr;
+    std::vector<Item> saved_;
 };
 
 TEST_F(ApplicationSysMenuTest, KeepsOnlyTheGivenEntries)
