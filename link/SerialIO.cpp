@@ -73,6 +73,7 @@ void KvSerialIO::ResetState()
         sentTransferNo_ = 0;
         sendWindow_ = 0;
         statusReply_ = 0;
+        statusReceived_ = false;
         acknowledge_ = 0xFF;
         lastCursorX_ = -1;
         lastCursorY_ = -1;
@@ -314,16 +315,32 @@ void KvSerialIO::SetStatusReply(BYTE value)
     {
         ScopedWriteLock lock(lock_);
         statusReply_ = value;
+        statusReceived_ = true;
     }
     nextTransfer_.SetEvent();
 }
 
 BYTE KvSerialIO::TakeStatusReply()
 {
-    ScopedWriteLock lock(lock_);
-    const BYTE value = statusReply_;
-    statusReply_ = 0;
+    BYTE value = 0;
+    TakeStatusReply(value);
     return value;
+}
+
+bool KvSerialIO::StatusReplyReceived()
+{
+    ScopedReadLock lock(lock_);
+    return statusReceived_;
+}
+
+bool KvSerialIO::TakeStatusReply(BYTE& value)
+{
+    ScopedWriteLock lock(lock_);
+    value = statusReply_;
+    const bool received = statusReceived_;
+    statusReply_ = 0;
+    statusReceived_ = false;
+    return received;
 }
 
 void KvSerialIO::SetReceivedTransferNo(BYTE n)

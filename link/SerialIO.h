@@ -50,6 +50,9 @@ public:
     BYTE TakeAcknowledge();  // 0xFF: none
     void SetStatusReply(BYTE value);
     BYTE TakeStatusReply();  // 0: none
+    // A status reply of 0 reads as none above: these tell whether one was stored since the last take.
+    bool StatusReplyReceived();
+    bool TakeStatusReply(BYTE& value);
     void SetReceivedTransferNo(BYTE n);
     BYTE GetReceivedTransferNo();
     void SetSentTransferNo(BYTE n);
@@ -123,6 +126,7 @@ private:
     BYTE sentTransferNo_ = 0;
     int sendWindow_ = 0;
     BYTE statusReply_ = 0;
+    bool statusReceived_ = false;
     BYTE acknowledge_ = 0xFF;
     int lastCursorX_ = -1;
     int lastCursorY_ = -1;
