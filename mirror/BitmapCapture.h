@@ -82,7 +82,9 @@ protected:
     void Reset();
     void ReadSettings();
     void ShowMessage();
-    BitmapHandle CaptureFrame();
+    // The picture of this cycle (null when none could be made). A derived class that replaces it must end the
+    // thread (Stop, WaitForEnd) in its own destructor.
+    virtual BitmapHandle CaptureFrame();
 
 private:
     template <class Series>

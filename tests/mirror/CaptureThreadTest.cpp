@@ -530,3 +530,57 @@ TEST(CaptureSettings, ReadFromTheStoreWithTheirDefaults)
 }
 
 }  // namespace
+
+namespace {
+
+// A screen of a format the reduction cannot handle (4 bits per pixel), which no display here can be set to.
+class FourBitScreenThread : public KvBitmapCaptureThread {
+public:
+    using KvBitmapCaptureThread::KvBitmapCaptureThread;
+    ~FourBitScreenThread() override
+    {
+        Stop();
+        WaitForEnd();
+    }
+
+protected:
+    BitmapHandle CaptureFrame() override
+    {
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colors[16];
+        } info{};
+        info.header.biSize = sizeof(BITMAPINFOHEADER);
+        info.header.biWidth = 640;
+        info.header.biHeight = -480;
+        info.header.biPlanes = 1;
+        info.header.biBitCount = 4;
+        info.header.biClrUsed = 16;
+        for (int i = 0; i < 16; ++i) info.colors[i] = RGBQUAD{BYTE(i * 16), BYTE(i * 16), BYTE(i * 16), 0};
+        void* bits = nullptr;
+        ++captures;
+        return BitmapHandle(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                                             nullptr, 0));
+    }
+
+public:
+    std::atomic<int> captures{0};
+};
+
+TEST_F(CaptureThread, UnsupportedScreenFormatIsShownAndEndsTheTransferWithoutAFrame)
+{
+    capturetest::MessageRecorder messages;
+    auto thread = std::make_unique<FourBitScreenThread>(true, &link_);
+    ASSERT_TRUE(link_.OpenConnection());
+    thread->Start();
+    // No stop asked for: the thread ends by itself.
+    thread->WaitForEnd();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{KvUnsupportedFormatMessage});
+    EXPECT_EQ(messages.Kinds(), std::vector<int>{2});
+    EXPECT_EQ(thread->captures, 1);
+    capturetest::Pump(300);
+    EXPECT_EQ(terminal_.Frames(), 0) << "the terminal never takes a part of a picture for a whole one";
+    EXPECT_EQ(Sum(thread->SizeStatistics()), 0);
+}
+
+}  // namespace
