@@ -41,6 +41,7 @@ void TCustomGrid::SetColCount(int value)
     if (value == ColCount()) return;
     colWidths_.resize(std::size_t(value), defaultColWidth_);
     fixedCols_ = std::min(fixedCols_, value - 1);
+    SizeChanged();
     LayoutChanged();
 }
 
@@ -50,6 +51,7 @@ void TCustomGrid::SetRowCount(int value)
     if (value == RowCount()) return;
     rowHeights_.resize(std::size_t(value), defaultRowHeight_);
     fixedRows_ = std::min(fixedRows_, value - 1);
+    SizeChanged();
     LayoutChanged();
 }
 
@@ -403,6 +405,13 @@ void TStringGrid::SetCells(int col, int row, const AnsiString& text)
         const RECT wr = r;
         InvalidateRect(Handle(), &wr, FALSE);
     }
+}
+
+void TStringGrid::SizeChanged()
+{
+    if (cells_.size() > std::size_t(ColCount())) cells_.resize(std::size_t(ColCount()));
+    for (auto& column : cells_)
+        if (column.size() > std::size_t(RowCount())) column.resize(std::size_t(RowCount()));
 }
 
 void TStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState)

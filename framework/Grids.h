@@ -61,6 +61,8 @@ protected:
     void Paint() override;
     // Draws one cell's content inside rect (the lines are drawn by the grid).
     virtual void DrawCell(int col, int row, const TRect& rect, TGridDrawState state);
+    // The column or row count changed.
+    virtual void SizeChanged() {}
     // Recomputes the scroll ranges and the first cells on view after a change of size or layout.
     void UpdateScrollRange();
 
@@ -98,6 +100,8 @@ public:
 
 protected:
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
+    // Texts of cells that no longer exist are dropped, so that they do not come back when the grid grows.
+    void SizeChanged() override;
 
 private:
     std::vector<std::vector<AnsiString>> cells_;  // [col][row], grown on write

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ControlTestHelpers.h"
+#include "GraphicsTestHelpers.h"
 #include "framework/Chart.h"
 #include "framework/Grids.h"
 
@@ -184,6 +185,40 @@ TEST(ChartDrawing, SixHundredPointsAllStand)
     int missing = 0;
     for (int x = 0; x < 600; ++x) missing += dib.At(chart.XToPixel(x), chart.YToPixel(0.5)) != Rgb(clRed);
     EXPECT_EQ(missing, 0);
+}
+
+TEST(ChartDrawing, PaintingGivesBackEveryGdiObject)
+{
+    TChart chart(nullptr);
+    chart.SetBounds(0, 0, 400, 260);
+    chart.Title()->SetCaption("title");
+    chart.Foot()->SetCaption("foot");
+    chart.LeftAxis()->Title()->SetCaption("counter value");
+    chart.BottomAxis()->Title()->SetCaption("ms");
+    chart.BottomAxis()->SetLabelsAngle(90);
+    TBarSeries s(nullptr);
+    s.SetParentChart(&chart);
+    s.SetTitle("size");
+    s.Marks()->SetVisible(true);
+    for (int x = 0; x < 50; ++x) s.AddXY(x, x * 3, x % 7 ? "" : "seven", x % 2 ? clRed : clDefault);
+    TStringGrid grid(nullptr);
+    grid.SetCells(1, 1, "text");
+    Dib dib(400, 260);
+    chart.PaintTo(dib.dc(), 0, 0);  // first use makes the shared objects
+    grid.PaintTo(dib.dc(), 0, 0);
+    const int before = gfxtest::GdiObjectsInUse();
+    for (int i = 0; i < 20; ++i) {
+        chart.PaintTo(dib.dc(), 0, 0);
+        grid.PaintTo(dib.dc(), 0, 0);
+    }
+    EXPECT_EQ(gfxtest::GdiObjectsInUse(), before);
+
+    // Every part shown, kept to look at.
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(400, 260);
+    chart.PaintTo(picture.Canvas()->Handle(), 0, 0);
+    picture.SaveToFile((ArtifactsFolder() + "\\chart-every-part.bmp").c_str());
 }
 
 TEST(ChartZoom, RubberBandWithTheMouseAndUndo)

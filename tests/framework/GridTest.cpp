@@ -112,6 +112,13 @@ TEST(Grid, CellsOutsideTheGridAreIgnored)
     EXPECT_EQ(grid.Cells(2, 1), "last");
     EXPECT_EQ(grid.Cells(3, 0), "");
     EXPECT_EQ(grid.Cells(0, 2), "");
+    grid.SetRowCount(1);
+    grid.SetRowCount(2);
+    EXPECT_EQ(grid.Cells(2, 1), "") << "a removed row does not come back with its text";
+    grid.SetCells(2, 1, "again");
+    grid.SetColCount(2);
+    grid.SetColCount(3);
+    EXPECT_EQ(grid.Cells(2, 1), "") << "nor a removed column";
     grid.SetColCount(5);
     EXPECT_EQ(grid.ColWidths(4), grid.DefaultColWidth());
     EXPECT_EQ(grid.ColWidths(7), grid.DefaultColWidth());
