@@ -310,9 +310,6 @@ void TCustomGrid::Dispatch(TMessage& message)
     case WM_ERASEBKGND:
         message.Result = 1;  // Paint covers the whole client area
         return;
-    case WM_GETDLGCODE:
-        message.Result = DLGC_WANTARROWS;
-        return;
     default:
         break;
     }
