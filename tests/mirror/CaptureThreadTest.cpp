@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CaptureTestTerminal.h"
+#include "framework/Chart.h"
 #include "link/LinkTestSupport.h"
 #include "mirror/BitmapCapture.h"
 
@@ -581,6 +582,45 @@ TEST_F(CaptureThread, UnsupportedScreenFormatIsShownAndEndsTheTransferWithoutAFr
     capturetest::Pump(300);
     EXPECT_EQ(terminal_.Frames(), 0) << "the terminal never takes a part of a picture for a whole one";
     EXPECT_EQ(Sum(thread->SizeStatistics()), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The chart's own bar series, as the shell fills it.
+TEST_F(CaptureThread, FillsPutTheHistogramsIntoBarSeries)
+{
+    TestWindow flicker(0, 0, 200, 200, 20);
+    StartTransfer();
+    ASSERT_TRUE(WaitFrames(4));
+    StopTransfer();
+
+    TBarSeries size(nullptr), pack(nullptr), delay(nullptr);
+    for (TBarSeries* s : {&size, &pack, &delay}) s->AddXY(9999, 1, "old");
+    EXPECT_TRUE(thread_->FillSizeStatistics(&size));
+    EXPECT_TRUE(thread_->FillPackTimeStatistics(&pack));
+    EXPECT_TRUE(thread_->FillAcknowledgeDelayStatistics(&delay));
+    EXPECT_FALSE(thread_->FillSizeStatistics(static_cast<TBarSeries*>(nullptr)));
+
+    struct Case {
+        TBarSeries& series;
+        const std::vector<int>& counters;
+        int step;
+        TColor color;
+    };
+    for (const Case& c : {Case{size, thread_->SizeStatistics(), 1, clRed},
+                          Case{pack, thread_->PackTimeStatistics(), 5, clGreen},
+                          Case{delay, thread_->AcknowledgeDelayStatistics(), 5, clYellow}}) {
+        const int counted = int(std::count_if(c.counters.begin(), c.counters.end(), [](int n) { return n != 0; }));
+        ASSERT_EQ(c.series.Count(), counted);
+        for (int i = 0; i < c.series.Count(); ++i) {
+            EXPECT_EQ(c.series.YValue(i), c.counters[size_t(c.series.XValue(i)) / size_t(c.step)]);
+            EXPECT_EQ(c.series.ValueColor(i), c.color);
+            EXPECT_TRUE(c.series.XLabel(i).IsEmpty());
+        }
+    }
+    EXPECT_GE(size.Count(), 1);
 }
 
 }  // namespace
