@@ -405,7 +405,6 @@ public:
     void SetOnMeasureItem(TMeasureItemEvent e) { onMeasureItem_ = e; }
 
     void Dispatch(TMessage& message) override;
-    void SetBounds(int left, int top, int width, int height) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -429,7 +428,6 @@ private:
     int maxLength_ = 0;
     int savedIndex_ = -1;
     AnsiString savedText_;  // the edit part's text while there is no window
-    bool sizingDrop_ = false;
     TNotifyEvent onChange_, onDropDown_;
     TDrawItemEvent onDrawItem_;
     TMeasureItemEvent onMeasureItem_;

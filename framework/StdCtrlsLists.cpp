@@ -531,20 +531,6 @@ void TCustomComboBox::CreateWnd()
         SetWindowTextA(Handle(), savedText_.c_str());
 }
 
-void TCustomComboBox::SetBounds(int left, int top, int width, int height)
-{
-    TWinControl::SetBounds(left, top, width, height);
-    // The model sizes the window to the visible part; give the list its room again.
-    if (sizingDrop_ || !HandleAllocated() || style_ == csSimple) return;
-    sizingDrop_ = true;
-    struct Done {
-        bool& f;
-        ~Done() { f = false; }
-    } done{sizingDrop_};
-    SetWindowPos(Handle(), nullptr, 0, 0, Width(), Height() + DropHeight(),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TCustomComboBox::Clear()
 {
     items_->Clear();
@@ -626,7 +612,7 @@ void TCustomComboBox::SetDropDownCount(int value)
 {
     if (value < 1) value = 1;
     dropDownCount_ = value;
-    if (HandleAllocated()) SetBounds(Left(), Top(), Width(), Height());
+    RecreateWnd();  // the list's height is given when the window is made
 }
 
 int TCustomComboBox::ItemHeight() const
@@ -644,7 +630,6 @@ void TCustomComboBox::SetItemHeight(int value)
     if (HandleAllocated() && (style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable)) {
         Send(CB_SETITEMHEIGHT, 0, value);
         Send(CB_SETITEMHEIGHT, WPARAM(-1), value);
-        SetBounds(Left(), Top(), Width(), Height());
     }
 }
 
@@ -772,6 +757,11 @@ void TCustomComboBox::Dispatch(TMessage& message)
         message.Result = 1;
         return;
     }
+    case WM_SETFONT:
+        // A new font makes the system measure the edit field again by the font; ours answers ItemHeight.
+        TWinControl::Dispatch(message);
+        if (style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable) Send(CB_SETITEMHEIGHT, WPARAM(-1), itemHeight_);
+        return;
     case WM_DESTROY:
         if (HandleAllocated()) {
             savedIndex_ = int(Send(CB_GETCURSEL));
