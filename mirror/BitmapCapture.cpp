@@ -269,7 +269,9 @@ void KvBitmapCaptureThread::Cycle(DWORD charsPerSecond)
     if (stop_) return;
 
     if (hold_ || handshakeDue_) {
-        if (hold_) Pause(KvHoldPauseMs);
+        // A terminal that answers at once but holds, or answers with no code we know, is asked again only
+        // after a short pause.
+        if (hold_ || handshakeAnswered_) Pause(KvHoldPauseMs);
     } else {
         int bytes = 0;
         DWORD encodeTime = 0;

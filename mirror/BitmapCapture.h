@@ -31,8 +31,8 @@ RECT KvDesktopArea(const AnsiString& setting, int screenWidth, int screenHeight)
 constexpr int KvSizeStatisticsCount = 300;
 constexpr int KvPackTimeStatisticsCount = 400;
 constexpr int KvAcknowledgeDelayStatisticsCount = 600;
-// A cycle held by the terminal waits this long before its next handshake, so a terminal that answers at
-// once does not get a stream of status requests.
+// A handshake cycle that got an answer but no go-ahead (a hold, an unknown status code) waits this long before
+// the next one, so a terminal that answers at once does not get a stream of status requests.
 constexpr DWORD KvHoldPauseMs = 100;
 
 class KvBitmapCaptureThread : public TThread {
