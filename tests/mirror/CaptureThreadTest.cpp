@@ -625,3 +625,41 @@ TEST_F(CaptureThread, FillsPutTheHistogramsIntoBarSeries)
 }
 
 }  // namespace
+
+namespace {
+
+// Counts the cycles that got as far as a capture.
+class CountingThread : public KvBitmapCaptureThread {
+public:
+    using KvBitmapCaptureThread::KvBitmapCaptureThread;
+    ~CountingThread() override
+    {
+        Stop();
+        WaitForEnd();
+    }
+    std::atomic<int> captures{0};
+
+protected:
+    BitmapHandle CaptureFrame() override
+    {
+        ++captures;
+        return KvBitmapCaptureThread::CaptureFrame();
+    }
+};
+
+TEST_F(CaptureThread, CycleWithoutTheApplicationsWindowEndsWithASecondsPause)
+{
+    settings_.Set("Application", "Mode", "Application");
+    settings_.Set("Application", "ApplicationName", "C:\\nowhere\\missing.exe");
+    auto thread = std::make_unique<CountingThread>(true, &link_);
+    ASSERT_TRUE(link_.OpenConnection());
+    thread->Start();
+    ASSERT_TRUE(WaitFrames(1));
+    const int first = thread->captures;
+    capturetest::Pump(3000);
+    const int cycles = thread->captures - first;
+    EXPECT_GE(cycles, 2);
+    EXPECT_LE(cycles, 4);
+}
+
+}  // namespace
