@@ -1,6 +1,9 @@
 #include "mirror/ColorReduction.h"
 
 #include <cstdlib>
+#include <cstring>
+
+#include <emmintrin.h>
 
 const char KvUnsupportedFormatMessage[] =
     "Server does not support graphic format!\nChange the graphic format to 256 colors,\n"
@@ -8,22 +11,32 @@ const char KvUnsupportedFormatMessage[] =
 
 namespace {
 
-// Pixel formats of the reducers: bytes per pixel, the cache key, and the colour on a 0..255 scale.
+// Pixel formats of the reducers: bytes per pixel, the cache key, and the colour on a 0..255 scale. Id tells
+// remembered rows of different formats apart.
 struct Rgb565 {
+    static constexpr int Id = 1;
+    static constexpr int Kind = 1;  // what a cache key means: 5-6-5, 5-5-5 or 8-8-8 colour
     static constexpr int Bytes = 2;
-    static std::uint32_t Key(const std::uint8_t* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
+    static std::uint32_t Key(const std::uint8_t* p)
+    {
+        std::uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
     static int R(std::uint32_t v) { return int((v >> 11) & 0x1F) << 3; }
     static int G(std::uint32_t v) { return int((v >> 5) & 0x3F) << 2; }
     static int B(std::uint32_t v) { return int(v & 0x1F) << 3; }
 };
-struct Rgb555 {
-    static constexpr int Bytes = 2;
-    static std::uint32_t Key(const std::uint8_t* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
+struct Rgb555 : Rgb565 {
+    static constexpr int Id = 2;
+    static constexpr int Kind = 2;
     static int R(std::uint32_t v) { return int((v >> 10) & 0x1F) << 3; }
     static int G(std::uint32_t v) { return int((v >> 5) & 0x1F) << 3; }
     static int B(std::uint32_t v) { return int(v & 0x1F) << 3; }
 };
 struct Rgb24 {
+    static constexpr int Id = 3;
+    static constexpr int Kind = 3;
     static constexpr int Bytes = 3;
     static std::uint32_t Key(const std::uint8_t* p)
     {
@@ -35,10 +48,45 @@ struct Rgb24 {
 };
 // The fourth byte is not part of the colour; keying by it would only fill the cache with copies.
 struct Rgb32 : Rgb24 {
+    static constexpr int Id = 4;
     static constexpr int Bytes = 4;
+    static std::uint32_t Key(const std::uint8_t* p)
+    {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v & 0xFFFFFF;
+    }
 };
 
+// Old processors lack the 16-byte compares; they take the plain loop.
+__attribute__((target("sse2"))) bool BytesEqualSse2(const std::uint8_t* a, const std::uint8_t* b, std::size_t count)
+{
+    std::size_t i = 0;
+    const auto* p = reinterpret_cast<const __m128i*>(a);
+    const auto* q = reinterpret_cast<const __m128i*>(b);
+    for (; i + 64 <= count; i += 64, p += 4, q += 4) {
+        const __m128i d0 = _mm_xor_si128(_mm_loadu_si128(p), _mm_loadu_si128(q));
+        const __m128i d1 = _mm_xor_si128(_mm_loadu_si128(p + 1), _mm_loadu_si128(q + 1));
+        const __m128i d2 = _mm_xor_si128(_mm_loadu_si128(p + 2), _mm_loadu_si128(q + 2));
+        const __m128i d3 = _mm_xor_si128(_mm_loadu_si128(p + 3), _mm_loadu_si128(q + 3));
+        const __m128i d = _mm_or_si128(_mm_or_si128(d0, d1), _mm_or_si128(d2, d3));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(d, _mm_setzero_si128())) != 0xFFFF) return false;
+    }
+    for (; i + 16 <= count; i += 16) {
+        const __m128i d = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
+                                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(d, _mm_setzero_si128())) != 0xFFFF) return false;
+    }
+    return std::memcmp(a + i, b + i, count - i) == 0;
+}
+
 }  // namespace
+
+bool KvBytesEqual(const std::uint8_t* a, const std::uint8_t* b, std::size_t count)
+{
+    static const bool sse2 = __builtin_cpu_supports("sse2");
+    return sse2 ? BytesEqualSse2(a, b, count) : std::memcmp(a, b, count) == 0;
+}
 
 KvColorReduction::KvColorReduction() : colorMap_(std::make_unique<KvColorMap>()) {}
 
@@ -49,6 +97,7 @@ bool KvColorReduction::UpdatePalette(HPALETTE palette)
     auto fresh = std::make_unique<KvPalette256>(palette);
     if (palette_ && PalettesEqual(*palette_, *fresh)) return true;
     colorMap_->Clear();
+    ForgetRows();
     palette_ = std::move(fresh);
     paletteDirty_ = true;
     return true;
@@ -86,6 +135,16 @@ bool KvColorReduction::BuildIndexMap(HBITMAP bitmap)
     return true;
 }
 
+void KvColorReduction::ForgetRows()
+{
+    ForgetRecent();
+    // Stale by generation: the rows' buffers stay for reuse.
+    if (++generation_ == 0) {
+        for (RememberedRow& r : rows_) r.generation = 0;
+        generation_ = 1;
+    }
+}
+
 std::uint8_t* KvColorReduction::GetIndexRow(const DIBSECTION& section, int offset, int row)
 {
     const BITMAP& bm = section.dsBm;
@@ -101,16 +160,16 @@ std::uint8_t* KvColorReduction::GetIndexRow(const DIBSECTION& section, int offse
         break;
     case 16:
         if (!bitfields || (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F))
-            indices = ReduceRow555(p, length);  // 16-bit without masks is 5-5-5
+            indices = ReduceRemembered<Rgb555>(p, length, row);  // 16-bit without masks is 5-5-5
         else if (m[0] == 0xF800 && m[1] == 0x07E0 && m[2] == 0x001F)
-            indices = ReduceRow565(p, length);
+            indices = ReduceRemembered<Rgb565>(p, length, row);
         break;
     case 24:
-        indices = ReduceRow24(p, length);
+        indices = ReduceRemembered<Rgb24>(p, length, row);
         break;
     case 32:
         if (!bitfields || (m[0] == 0xFF0000 && m[1] == 0x00FF00 && m[2] == 0x0000FF))
-            indices = ReduceRow32(p, length);
+            indices = ReduceRemembered<Rgb32>(p, length, row);
         break;
     default:
         break;
@@ -148,31 +207,74 @@ std::uint8_t* KvColorReduction::ReduceRow(std::uint8_t* row, int length)
 {
     // Whole pixels only: a row length that is no multiple of the pixel size must not be read past.
     const int pixels = length > 0 ? length / Format::Bytes : 0;
+    // Each value is looked up where it differs from the pixel before (always at the first pixel); the run of
+    // equal values after it takes its index. Indices are written only up to pixels already read, so the row is
+    // reduced in place.
     if (pixels == 0) return row;
+    // The same raw value is another colour in another format: the cache holds one format's keys at a time.
+    if (cacheKind_ != Format::Kind) {
+        if (cacheKind_ != 0) {
+            colorMap_->Clear();
+            ForgetRecent();
+        }
+        cacheKind_ = Format::Kind;
+    }
     const std::uint8_t* in = row;
-    std::uint8_t* out = row;  // never passes the read position
+    std::uint8_t* out = row;
     std::uint32_t last = ~Format::Key(in);
-    std::uint8_t lastIndex = 0;
-    for (int i = 0; i < pixels; ++i, in += Format::Bytes) {
+    std::uint8_t index = 0;
+    for (const std::uint8_t* end = row + std::size_t(pixels) * Format::Bytes; in != end; in += Format::Bytes) {
         const std::uint32_t key = Format::Key(in);
         if (key != last) {
             last = key;
-            lastIndex = IndexOf(key, Format::R(key), Format::G(key), Format::B(key));
+            index = IndexOf(key, Format::R(key), Format::G(key), Format::B(key));
         }
-        *out++ = lastIndex;
+        *out++ = index;
     }
+    return row;
+}
+
+template <class Format>
+std::uint8_t* KvColorReduction::ReduceRemembered(std::uint8_t* row, int length, int rowNumber)
+{
+    if (rowNumber >= KvRowMemoryRows || length <= 0 || length > KvRowMemoryBytes) return ReduceRow<Format>(row, length);
+    if (rows_.size() <= std::size_t(rowNumber)) rows_.resize(std::size_t(rowNumber) + 1);
+    RememberedRow& m = rows_[std::size_t(rowNumber)];
+    const std::size_t pixels = std::size_t(length / Format::Bytes);
+    if (m.generation == generation_ && m.format == Format::Id && m.raw.size() == std::size_t(length) &&
+        KvBytesEqual(row, m.raw.data(), m.raw.size())) {
+        std::memcpy(row, m.indices.data(), pixels);
+        return row;
+    }
+    m.raw.assign(row, row + length);
+    ReduceRow<Format>(row, length);
+    m.indices.assign(row, row + pixels);
+    m.format = Format::Id;
+    m.generation = generation_;
     return row;
 }
 
 std::uint8_t KvColorReduction::IndexOf(std::uint32_t key, int r, int g, int b)
 {
+    // Text and edges alternate between a few colours: the last ones found answer without the cache's search.
+    RecentColour& recent = recent_[(key * 2654435761u) >> 24];
+    if (recent.key == key) return recent.index;
     KvColorMap::iterator it = colorMap_->Find(key);
     if (it == colorMap_->end()) {
-        if (colorMap_->Size() >= KvColorCacheLimit) colorMap_->Clear();
+        if (colorMap_->Size() >= KvColorCacheLimit) {
+            colorMap_->Clear();
+            ForgetRecent();
+        }
         it = colorMap_->Insert(key, 0);
     }
     if (it->value == 0) it->value = NearestEntry(r, g, b) + 1;
-    return std::uint8_t(it->value - 1);
+    recent = RecentColour{key, std::uint8_t(it->value - 1)};
+    return recent.index;
+}
+
+void KvColorReduction::ForgetRecent()
+{
+    recent_.fill(RecentColour{});
 }
 
 int KvColorReduction::NearestEntry(int r, int g, int b) const

@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/hmap.h"
@@ -17,6 +19,13 @@ extern const char KvUnsupportedFormatMessage[];
 
 // Past this many cached colours the cache starts again (the results stay the same, the memory does not grow).
 constexpr std::uint32_t KvColorCacheLimit = 1u << 20;
+
+// GetIndexRow remembers the raw bytes and indices of rows up to this size (a 640-pixel row at 32 bits) and number.
+constexpr int KvRowMemoryBytes = 640 * 4;
+constexpr int KvRowMemoryRows = 480;
+
+// True when the first count bytes of a and b are equal; sixteen at a time where the processor can.
+bool KvBytesEqual(const std::uint8_t* a, const std::uint8_t* b, std::size_t count);
 
 class KvColorReduction {
 public:
@@ -35,8 +44,14 @@ public:
     bool BuildIndexMap(HBITMAP bitmap);
 
     // Reduces the row in place and returns its index bytes plus offset; null for a format that cannot be
-    // reduced (UnsupportedFormat() is then set) or a row outside the section.
+    // reduced (UnsupportedFormat() is then set) or a row outside the section. A 16, 24 or 32-bit row whose raw
+    // bytes equal those this row number had last time, in the same format and palette, takes the indices it got
+    // then without looking a pixel up: an unchanged picture costs a compare and a copy.
     std::uint8_t* GetIndexRow(const DIBSECTION& section, int offset, int row);
+
+    // Drops the remembered rows, so the next rows are looked up pixel by pixel. A palette change does it; whoever
+    // edits the colour cache through ColorMap() calls it too.
+    void ForgetRows();
 
     // The row reducers: length bytes of pixels in, one index byte per pixel out from the row's start.
     std::uint8_t* TranslateIndices(std::uint8_t* row, int length);
@@ -59,14 +74,36 @@ public:
     void ClearUnsupportedFormat() { unsupportedFormat_ = false; }
 
 private:
+    // The last raw bytes of one row number and the indices they gave.
+    struct RememberedRow {
+        std::uint32_t generation = 0;  // 0: nothing remembered
+        int format = 0;
+        std::vector<std::uint8_t> raw;
+        std::vector<std::uint8_t> indices;
+    };
+
+    // One colour found lately; the key is never a pixel value (those have at most 24 bits) while unused.
+    struct RecentColour {
+        std::uint32_t key = 0xFFFFFFFF;
+        std::uint8_t index = 0;
+    };
+    static constexpr std::size_t RecentColours = 256;
+
     template <class Format>
     std::uint8_t* ReduceRow(std::uint8_t* row, int length);
+    template <class Format>
+    std::uint8_t* ReduceRemembered(std::uint8_t* row, int length, int rowNumber);
     std::uint8_t IndexOf(std::uint32_t key, int r, int g, int b);
     int NearestEntry(int r, int g, int b) const;
+    void ForgetRecent();
 
     std::unique_ptr<KvPalette256> palette_;
     std::unique_ptr<KvColorMap> colorMap_;
     std::unique_ptr<std::array<std::uint8_t, 256>> indexMap_;
+    std::array<RecentColour, RecentColours> recent_{};
+    std::vector<RememberedRow> rows_;
+    std::uint32_t generation_ = 1;  // rows remembered under another generation are stale
+    int cacheKind_ = 0;  // the pixel format whose keys the cache holds (0: none yet)
     bool paletteDirty_ = false;
     bool unsupportedFormat_ = false;
 };

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "mirror/Bitmapfunctions.h"
+#include "mirror/ColorReduction.h"
 
 namespace {
 
@@ -298,6 +299,8 @@ bool KvFrameEncoder::EncodeRow(int row, const std::uint8_t* pixels, const std::u
         lineHeader = true;
     };
     // Widths are at most 640, so a run covers at most 640 pixels and a skip short of the whole row 639.
+    // Most rows of a differential frame are unchanged: one quick compare settles those.
+    if (previous && width >= 3 && KvBytesEqual(pixels, previous, std::size_t(width))) return !writeFailed_;
     int x = 0;
     while (x < width) {
         int n;
