@@ -757,6 +757,16 @@ void TCustomComboBox::Dispatch(TMessage& message)
         message.Result = 1;
         return;
     }
+    case WM_WINDOWPOSCHANGING: {
+        // The system combo takes the part of a height above its own as the dropped list's height (one pixel
+        // for a height one too many) and then keeps its own: such heights get the list's room added.
+        auto* pos = reinterpret_cast<WINDOWPOS*>(message.LParam);
+        if (style_ != csSimple && !(pos->flags & SWP_NOSIZE) && HandleAllocated()) {
+            const int natural = int(Send(CB_GETITEMHEIGHT, WPARAM(-1))) + 2 * GetSystemMetrics(SM_CYEDGE);
+            if (pos->cy > natural && pos->cy < natural + DropHeight()) pos->cy = natural + DropHeight();
+        }
+        break;
+    }
     case WM_SETFONT:
         // A new font makes the system measure the edit field again by the font; ours answers ItemHeight.
         TWinControl::Dispatch(message);

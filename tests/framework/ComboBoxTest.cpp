@@ -64,6 +64,21 @@ TEST_F(ComboBoxes, DroppedDownOpensTheListAndAClickInItChooses)
     EXPECT_EQ(log, (std::vector<std::string>{"COM3"}));
 }
 
+TEST_F(ComboBoxes, TheDroppedListKeepsItsRoomAfterTheComboIsMoved)
+{
+    combo->SetStyle(csDropDownList);
+    for (int i = 4; i <= 12; ++i) combo->Items()->Add("COM" + IntToStr(i));
+    ShowForm();
+    combo->SetBounds(20, 40, 180, 21);
+    combo->SetDroppedDown(true);
+    Pump(50);
+    RECT r;
+    GetWindowRect(combo->ListHandle(), &r);
+    const int itemHeight = int(SendMessageA(combo->Handle(), CB_GETITEMHEIGHT, 0, 0));
+    EXPECT_GE(r.bottom - r.top, combo->DropDownCount() * itemHeight);
+    combo->SetDroppedDown(false);
+}
+
 TEST_F(ComboBoxes, AnEditableComboReportsTypingAndKeepsItsTextAcrossWindows)
 {
     ShowForm();
