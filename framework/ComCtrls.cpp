@@ -256,18 +256,6 @@ void TPageControl::Dispatch(TMessage& message)
     case CM_FOCUSCHANGED:
         NotifyControls(message.Msg, message.WParam, message.LParam);
         return;
-    case CM_DIALOGKEY:
-        // Ctrl+Tab and Ctrl+Shift+Tab turn the pages.
-        if (message.WParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 && PageCount() > 1 && Showing()) {
-            const int step = GetKeyState(VK_SHIFT) < 0 ? PageCount() - 1 : 1;
-            if (CanChange()) {
-                SetActivePageIndex((std::max(0, ActivePageIndex()) + step) % PageCount());
-                Change();
-            }
-            message.Result = 1;
-            return;
-        }
-        break;
     default:
         break;
     }

@@ -206,12 +206,6 @@ void TScrollBox::Dispatch(TMessage& message)
             return;
         }
         break;
-    case WM_MOUSEWHEEL: {
-        const int lines = -GET_WHEEL_DELTA_WPARAM(message.WParam) / WHEEL_DELTA;
-        if (vert_->IsScrollBarVisible()) vert_->SetPosition(vert_->position_ + lines * vert_->increment_ * 3);
-        message.Result = 0;
-        return;
-    }
     case CM_FOCUSCHANGED:
         NotifyControls(message.Msg, message.WParam, message.LParam);
         return;

@@ -349,6 +349,7 @@ private:
     int savedIndex_ = -1;
     int savedTop_ = 0;
     std::vector<int> savedSelected_;
+    bool stateSaved_ = false;  // the saved state is newer than the window's (a setter is remaking it)
     TDrawItemEvent onDrawItem_;
     TMeasureItemEvent onMeasureItem_;
 };

@@ -220,13 +220,14 @@ void TCustomListBox::CreateWnd()
     }
     if (savedTop_ > 0) Send(LB_SETTOPINDEX, WPARAM(savedTop_));
     savedSelected_.clear();
+    stateSaved_ = false;
 }
 
 void TCustomListBox::SaveState()
 {
+    stateSaved_ = true;
     savedIndex_ = int(Send(multiSelect_ ? LB_GETCARETINDEX : LB_GETCURSEL));
     if (multiSelect_) {
-        savedIndex_ = int(Send(LB_GETSEL, WPARAM(savedIndex_))) > 0 ? savedIndex_ : savedIndex_;
         savedSelected_.clear();
         for (int i = 0; i < items_->Count(); ++i)
             if (Send(LB_GETSEL, WPARAM(i)) > 0) savedSelected_.push_back(i);
@@ -370,8 +371,21 @@ void TCustomListBox::SetSorted(bool value)
 {
     if (value == Sorted()) return;
     if (HandleAllocated()) SaveState();
+    // Sorting moves the items: the selection follows the strings.
+    std::vector<AnsiString> selected;
+    if (multiSelect_) {
+        for (int i : savedSelected_)
+            if (i >= 0 && i < items_->Count()) selected.push_back(items_->Strings(i));
+    } else if (savedIndex_ >= 0 && savedIndex_ < items_->Count()) {
+        selected.push_back(items_->Strings(savedIndex_));
+    }
     static_cast<TControlItems*>(items_.get())->SetSorted(value);
-    if (value) savedIndex_ = -1, savedSelected_.clear();  // the order has changed under the selection
+    savedSelected_.clear();
+    savedIndex_ = -1;
+    for (const AnsiString& s : selected) {
+        savedIndex_ = items_->IndexOf(s);
+        if (multiSelect_) savedSelected_.push_back(savedIndex_);
+    }
     RecreateWnd();
 }
 
@@ -455,7 +469,7 @@ void TCustomListBox::Dispatch(TMessage& message)
     }
     case WM_DESTROY:
         // Keep the selection for the next window (style changes, a parent made again).
-        if (HandleAllocated()) SaveState();
+        if (HandleAllocated() && !stateSaved_) SaveState();
         break;
     case CM_FONTCHANGED:
         canvas_->Font()->Assign(Font());

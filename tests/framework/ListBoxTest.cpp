@@ -115,6 +115,24 @@ TEST_F(ListBoxes, SortedItemsKeepTheSystemsOrderWhereverTheyWereAdded)
     EXPECT_EQ(ObjectItems(), system);
 }
 
+TEST_F(ListBoxes, SortingKeepsTheSelectedStringsSelected)
+{
+    for (const char* s : {"c", "b", "a"}) list->Items()->Add(s);
+    list->SetItemIndex(0);
+    ShowForm();
+    list->SetSorted(true);
+    EXPECT_EQ(list->Items()->Strings(list->ItemIndex()), "c");
+    list->SetSorted(false);
+    list->SetMultiSelect(true);
+    list->SetSelected(0, true);
+    list->SetSelected(1, true);
+    list->Items()->Insert(0, "z");
+    list->SetSorted(true);
+    EXPECT_EQ(ObjectItems(), (std::vector<std::string>{"a", "b", "c", "z"}));
+    EXPECT_EQ(list->SelCount(), 2);
+    EXPECT_TRUE(list->Selected(0) && list->Selected(1));
+}
+
 TEST_F(ListBoxes, AClickSelectsAndFiresOnClickButCodeDoesNot)
 {
     for (const char* s : {"COM1", "COM2", "COM3"}) list->Items()->Add(s);
