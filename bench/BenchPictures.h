@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 #include "mirror/Bitmapfunctions.h"
 
 namespace benchpictures {

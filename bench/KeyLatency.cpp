@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Registry.h"
+#include "framework/runtime/Registry.h"
 #include "link/Serial.h"
 #include "support/TerminalStandIn.h"
 #include "zcl/core/Zclinictrl.h"

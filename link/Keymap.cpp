@@ -1,7 +1,7 @@
 #include "link/Keymap.h"
 
-#include "framework/IniFiles.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/IniFiles.h"
+#include "framework/runtime/SysUtils.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <map>
 #include <vector>
 
-#include "framework/AnsiString.h"
-#include "framework/Classes.h"
-#include "framework/Menus.h"
+#include "framework/runtime/AnsiString.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/ShortCuts.h"
 #include "link/KeyInjector.h"
 
 // A terminal key event: the key value in the low 16 bits and flags above.

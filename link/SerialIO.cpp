@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "framework/SysUtils.h"
+#include "framework/runtime/SysUtils.h"
 #include "link/LineSettings.h"
 #include "zcl/core/Zclinictrl.h"
 

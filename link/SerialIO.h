@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/SyncObjs.h"
+#include "framework/runtime/SyncObjs.h"
 #include "link/Injection.h"
 #include "link/Keymap.h"
 #include "link/SerialPort.h"

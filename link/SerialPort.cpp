@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/Forms.h"
+#include "framework/runtime/Classes.h"
 #include "link/LineSettings.h"
 
 struct KvSerialPort::StatusItem {
@@ -881,7 +881,7 @@ unsigned __stdcall KvSerialPort::ReaderEntry(void* self)
 void KvSerialPort::HandleThreadException()
 {
     try {
-        Application->HandleException(nullptr);
+        if (ApplicationHandleException) ApplicationHandleException(nullptr);
     } catch (...) {
     }
     try {

@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 
 // Request types.
 inline constexpr BYTE KvRequestCharacter = 0;

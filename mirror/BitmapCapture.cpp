@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "framework/Forms.h"
-#include "framework/SysUtils.h"
+#include "framework/visual/Forms.h"
+#include "framework/runtime/SysUtils.h"
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/Process.h"
 #include "zcl/core/Zclinictrl.h"

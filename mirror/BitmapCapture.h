@@ -10,11 +10,11 @@
 #include <functional>
 #include <vector>
 
-#include "framework/AnsiString.h"
-#include "framework/Graphics.h"
-#include "framework/Handles.h"
-#include "framework/SyncObjs.h"
-#include "framework/Thread.h"
+#include "framework/runtime/AnsiString.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/Handles.h"
+#include "framework/runtime/SyncObjs.h"
+#include "framework/runtime/Thread.h"
 #include "link/SerialIO.h"
 #include "mirror/ColorReduction.h"
 #include "mirror/FrameEncoder.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "framework/Graphics.h"
+#include "framework/visual/Graphics.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "framework/AnsiString.h"
-#include "framework/Handles.h"
+#include "framework/runtime/AnsiString.h"
+#include "framework/runtime/Handles.h"
 
 constexpr int KvPictureWidth = 640;
 constexpr int KvPictureHeight = 480;

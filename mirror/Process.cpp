@@ -2,10 +2,9 @@
 
 #include <tlhelp32.h>
 
-#include "framework/Classes.h"
-#include "framework/Forms.h"
-#include "framework/Handles.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/Handles.h"
+#include "framework/runtime/SysUtils.h"
 
 namespace {
 
@@ -39,7 +38,7 @@ BOOL WINAPI ReportTask(DWORD, WORD, WORD task16, PSZ, PSZ fileName, LPARAM user)
             report->stopped = true;
     } catch (...) {
         report->stopped = true;
-        Application->HandleException(nullptr);
+        if (ApplicationHandleException) ApplicationHandleException(nullptr);
     }
     return report->stopped ? TRUE : FALSE;
 }
@@ -127,7 +126,7 @@ BOOL CALLBACK ListWindowsProc(HWND window, LPARAM lParam)
         if (WindowQualifies(window, title)) reinterpret_cast<TStrings*>(lParam)->Add(title);
         return TRUE;
     } catch (...) {
-        Application->HandleException(nullptr);
+        if (ApplicationHandleException) ApplicationHandleException(nullptr);
         return FALSE;
     }
 }
@@ -143,7 +142,7 @@ BOOL CALLBACK ListApplicationsProc(HWND window, LPARAM lParam)
         }
         return TRUE;
     } catch (...) {
-        Application->HandleException(nullptr);
+        if (ApplicationHandleException) ApplicationHandleException(nullptr);
         return FALSE;
     }
 }
@@ -158,7 +157,7 @@ BOOL CALLBACK FindApplicationWindowProc(HWND window, LPARAM lParam)
         record->Window = window;
         return FALSE;
     } catch (...) {
-        Application->HandleException(nullptr);
+        if (ApplicationHandleException) ApplicationHandleException(nullptr);
         return FALSE;
     }
 }

@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-#include "framework/AnsiString.h"
+#include "framework/runtime/AnsiString.h"
 
 class TStrings;
 

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <memory>
 
-#include "framework/Forms.h"
-#include "framework/SysUtils.h"
+#include "framework/visual/Forms.h"
+#include "framework/runtime/SysUtils.h"
 #include "link/SerialIO.h"
 #include "mirror/BitmapCapture.h"
 #include "zcl/core/Zclinictrl.h"

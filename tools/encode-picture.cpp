@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/FrameEncoder.h"
 #include "support/TerminalPicture.h"

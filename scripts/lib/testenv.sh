@@ -13,13 +13,8 @@ testenv_start() {
   export LANG=C.UTF-8 LC_ALL=C.UTF-8 TZ=UTC
 
   if [ -z "${DISPLAY:-}" ]; then
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    testenv_pids+=($!)
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    testenv_xvfb 24
+    export DISPLAY=$testenv_xvfb_display
   fi
 
   # Extra displays for the 16-bit and 8-bit screen paths of capture and colour reduction.
@@ -42,17 +37,26 @@ testenv_start() {
   fi
 }
 
-# testenv_display DEPTH VAR: a 1024 x 768 Xvfb display of that depth, its name exported in VAR (kept when set).
+# testenv_xvfb DEPTH: a 1024 x 768 Xvfb display of that depth, its name (":N") left in testenv_xvfb_display.
+# Xvfb picks the number itself (-displayfd), so runs started side by side never share a display.
+testenv_xvfb_display=
+testenv_xvfb() {
+  local depth=$1 out i
+  out=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "1024x768x$depth" -nolisten tcp -noreset 3>"$out" >/dev/null 2>&1 &
+  testenv_pids+=($!)
+  for i in $(seq 1 100); do [ -s "$out" ] && break; sleep 0.1; done
+  testenv_xvfb_display=":$(tr -d '[:space:]' <"$out")"
+  rm -f "$out"
+  for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${testenv_xvfb_display#:}" ] && break; sleep 0.1; done
+}
+
+# testenv_display DEPTH VAR: a display of that depth, its name exported in VAR (kept when set).
 testenv_display() {
   local depth=$1 var=$2
   [ -n "${!var:-}" ] && return 0
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp -noreset >/dev/null 2>&1 &
-  testenv_pids+=($!)
-  export "$var=:$n"
-  local i
-  for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  testenv_xvfb "$depth"
+  export "$var=$testenv_xvfb_display"
 }
 
 # testenv_prefix BUILD DEPTH DISPLAYVAR PREFIXVAR: a booted prefix for that display, its path exported in PREFIXVAR.

@@ -1,4 +1,4 @@
-#include "framework/ActnList.h"
+#include "framework/visual/ActnList.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/Controls.h"
-#include "framework/ImgList.h"
-#include "framework/Menus.h"
+#include "framework/visual/Controls.h"
+#include "framework/visual/ImgList.h"
+#include "framework/visual/Menus.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "framework/AnsiString.h"
-#include "framework/Exceptions.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/AnsiString.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/runtime/SysUtils.h"
 
 TEST(AnsiString, SubStringIsOneBasedAndClipped)
 {

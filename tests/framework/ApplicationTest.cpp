@@ -1,4 +1,4 @@
-#include "framework/Forms.h"
+#include "framework/visual/Forms.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Thread.h"
+#include "framework/runtime/Thread.h"
 
 namespace {
 

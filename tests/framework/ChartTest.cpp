@@ -8,8 +8,8 @@
 
 #include "ControlTestHelpers.h"
 #include "GraphicsTestHelpers.h"
-#include "framework/Chart.h"
-#include "framework/Grids.h"
+#include "framework/visual/Chart.h"
+#include "framework/visual/Grids.h"
 
 using namespace controltest;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/Closure.h"
+#include "framework/runtime/Closure.h"
 
 namespace {
 struct Base {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "StdCtrlsHelpers.h"
-#include "framework/ComCtrls.h"
-#include "framework/ExtCtrls.h"
+#include "framework/visual/ComCtrls.h"
+#include "framework/visual/ExtCtrls.h"
 
 using namespace stdctrltest;
 

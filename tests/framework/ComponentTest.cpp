@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Classes.h"
+#include "framework/runtime/Classes.h"
 
 namespace {
 

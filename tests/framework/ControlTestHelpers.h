@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Controls.h"
-#include "framework/Forms.h"
+#include "framework/visual/Controls.h"
+#include "framework/visual/Forms.h"
 
 namespace controltest {
 

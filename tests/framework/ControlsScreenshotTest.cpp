@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "StdCtrlsHelpers.h"
-#include "framework/Buttons.h"
-#include "framework/ComCtrls.h"
-#include "framework/ExtCtrls.h"
-#include "framework/ScrollBox.h"
+#include "framework/visual/Buttons.h"
+#include "framework/visual/ComCtrls.h"
+#include "framework/visual/ExtCtrls.h"
+#include "framework/visual/ScrollBox.h"
 
 using namespace stdctrltest;
 

@@ -1,4 +1,4 @@
-#include "framework/Dialogs.h"
+#include "framework/visual/Dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Forms.h"
+#include "framework/visual/Forms.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "GraphicsTestHelpers.h"
-#include "framework/Graphics.h"
-#include "framework/Streams.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/Streams.h"
 
 namespace {
 

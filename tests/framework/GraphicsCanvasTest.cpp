@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "GraphicsTestHelpers.h"
-#include "framework/Graphics.h"
+#include "framework/visual/Graphics.h"
 
 namespace {
 

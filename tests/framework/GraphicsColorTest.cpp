@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "framework/Graphics.h"
+#include "framework/visual/Graphics.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "GraphicsTestHelpers.h"
-#include "framework/Graphics.h"
+#include "framework/visual/Graphics.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "GraphicsTestHelpers.h"
-#include "framework/Graphics.h"
-#include "framework/Streams.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/Streams.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/Graphics.h"
+#include "framework/visual/Graphics.h"
 
 namespace gfxtest {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ControlTestHelpers.h"
-#include "framework/Grids.h"
+#include "framework/visual/Grids.h"
 
 using namespace controltest;
 

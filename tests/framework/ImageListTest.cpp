@@ -1,4 +1,4 @@
-#include "framework/ImgList.h"
+#include "framework/visual/ImgList.h"
 
 #include <gtest/gtest.h>
 

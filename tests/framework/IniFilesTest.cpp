@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/IniFiles.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/IniFiles.h"
 
 namespace {
 

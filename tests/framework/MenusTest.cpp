@@ -1,4 +1,4 @@
-#include "framework/Menus.h"
+#include "framework/visual/Menus.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "framework/ActnList.h"
-#include "framework/Controls.h"
-#include "framework/Forms.h"
+#include "framework/visual/ActnList.h"
+#include "framework/visual/Controls.h"
+#include "framework/visual/Forms.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/Registry.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/Registry.h"
 
 namespace {
 

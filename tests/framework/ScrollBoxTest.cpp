@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "StdCtrlsHelpers.h"
-#include "framework/Buttons.h"
-#include "framework/ScrollBox.h"
+#include "framework/visual/Buttons.h"
+#include "framework/visual/ScrollBox.h"
 
 using namespace stdctrltest;
 

@@ -1,4 +1,4 @@
-#include "framework/Menus.h"
+#include "framework/visual/Menus.h"
 
 #include <gtest/gtest.h>
 

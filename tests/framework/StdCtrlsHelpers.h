@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ControlTestHelpers.h"
-#include "framework/StdCtrls.h"
+#include "framework/visual/StdCtrls.h"
 
 namespace stdctrltest {
 

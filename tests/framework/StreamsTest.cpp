@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "framework/Exceptions.h"
-#include "framework/Streams.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/runtime/Streams.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/Filer.h"
-#include "framework/Streams.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/Filer.h"
+#include "framework/runtime/Streams.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/SyncObjs.h"
+#include "framework/runtime/SyncObjs.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Exceptions.h"
+#include "framework/runtime/Exceptions.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <vector>
 
-#include "framework/Streams.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/Streams.h"
+#include "framework/runtime/SysUtils.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/Thread.h"
+#include "framework/runtime/Thread.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.h"
-#include "framework/Forms.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/visual/Forms.h"
 
 namespace {
 

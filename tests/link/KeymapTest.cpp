@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/Handles.h"
-#include "framework/IniFiles.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/Handles.h"
+#include "framework/runtime/IniFiles.h"
 #include "link/KeyInjector.h"
 #include "link/Keymap.h"
 

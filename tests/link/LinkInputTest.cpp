@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "LinkTestSupport.h"
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 #include "support/TerminalStandIn.h"
 
 using namespace linktest;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Registry.h"
+#include "framework/runtime/Registry.h"
 #include "link/Serial.h"
 #include "zcl/core/Zclinictrl.h"
 

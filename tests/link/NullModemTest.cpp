@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "support/PeerPort.h"
 #include "SerialTestPort.h"
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 
 namespace {
 

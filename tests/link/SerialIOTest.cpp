@@ -9,7 +9,7 @@
 #include <string>
 
 #include "LinkTestSupport.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/SysUtils.h"
 #include "support/TerminalStandIn.h"
 
 using namespace linktest;

@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "framework/AnsiString.h"
-#include "framework/Graphics.h"
-#include "framework/Handles.h"
+#include "framework/runtime/AnsiString.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/Handles.h"
 #include "mirror/BitmapCapture.h"
 #include "support/TerminalDecoder.h"
 #include "support/TerminalStandIn.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "CaptureTestTerminal.h"
-#include "framework/Chart.h"
+#include "framework/visual/Chart.h"
 #include "link/LinkTestSupport.h"
 #include "mirror/BitmapCapture.h"
 

@@ -11,7 +11,7 @@
 
 #include "FrameEncoderTestKit.h"
 #include "support/TerminalDecoder.h"
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/ColorReduction.h"
 #include "mirror/FrameEncoder.h"

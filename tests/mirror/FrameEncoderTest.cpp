@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/FrameEncoder.h"
 #include "FrameEncoderTestKit.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 #include "mirror/FrameEncoder.h"
 
 namespace encodertest {

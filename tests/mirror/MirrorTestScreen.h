@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 
 namespace mirrortest {
 

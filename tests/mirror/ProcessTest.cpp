@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "MirrorTestScreen.h"
-#include "framework/Classes.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/SysUtils.h"
 #include "mirror/Process.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-#include "framework/Handles.h"
+#include "framework/runtime/Handles.h"
 
 class PeerPort {
 public:

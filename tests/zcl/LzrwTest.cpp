@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "GuardedBuffer.h"
-#include "framework/Exceptions.h"
+#include "framework/runtime/Exceptions.h"
 #include "zcl/core/Zclprocs.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.h"
-#include "framework/Filer.h"
-#include "framework/Forms.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/runtime/Filer.h"
+#include "framework/visual/Forms.h"
 #include "zcl/core/Zclclass.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Forms.h"
-#include "framework/SysUtils.h"
+#include "framework/visual/Forms.h"
+#include "framework/runtime/SysUtils.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclprocs.h"
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/Filer.h"
-#include "framework/Forms.h"
-#include "framework/Graphics.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/Filer.h"
+#include "framework/visual/Forms.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/SysUtils.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclinictrl.h"
 #include "zcl/core/Zclprocs.h"

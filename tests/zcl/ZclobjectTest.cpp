@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/Forms.h"
+#include "framework/runtime/Classes.h"
+#include "framework/visual/Forms.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclcomponent.h"
 #include "zcl/core/Zclobject.h"

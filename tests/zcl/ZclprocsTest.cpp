@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/Exceptions.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/runtime/SysUtils.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/graphics/Zclgraph.h"
 

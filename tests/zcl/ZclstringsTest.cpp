@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.h"
+#include "framework/runtime/Exceptions.h"
 
 namespace {
 

@@ -13,14 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/Exceptions.h"
-#include "framework/Forms.h"
-#include "framework/Graphics.h"
-#include "framework/Handles.h"
-#include "framework/IniFiles.h"
-#include "framework/Registry.h"
-#include "framework/Thread.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/visual/Forms.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/Handles.h"
+#include "framework/runtime/IniFiles.h"
+#include "framework/runtime/Registry.h"
+#include "framework/runtime/Thread.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclprocs.h"
 

@@ -1,7 +1,7 @@
 #include "zcl/core/Zclbase.h"
 
-#include "framework/Classes.h"
-#include "framework/Exceptions.h"
+#include "framework/runtime/Classes.h"
+#include "framework/runtime/Exceptions.h"
 
 void ZCLRaiseDockError(const TComponent* Component, const TComponent* AttachedTo)
 {

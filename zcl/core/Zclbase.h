@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/Sets.h"
+#include "framework/runtime/Sets.h"
 
 class TComponent;
 

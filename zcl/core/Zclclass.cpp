@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "framework/Controls.h"
-#include "framework/Filer.h"
-#include "framework/Forms.h"
-#include "framework/SysUtils.h"
+#include "framework/visual/Controls.h"
+#include "framework/runtime/Filer.h"
+#include "framework/visual/Forms.h"
+#include "framework/runtime/SysUtils.h"
 #include "zcl/core/Zclinictrl.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"

@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Classes.h"
-#include "framework/Controls.h"
-#include "framework/Exceptions.h"
-#include "framework/Graphics.h"
-#include "framework/Handles.h"
-#include "framework/Types.h"
+#include "framework/runtime/Classes.h"
+#include "framework/visual/Controls.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/Handles.h"
+#include "framework/runtime/Types.h"
 #include "zcl/core/Zclbase.h"
 #include "zcl/core/Zclcustomcomponent.h"
 

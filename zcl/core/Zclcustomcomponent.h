@@ -1,7 +1,7 @@
 #pragma once
 // The base of the library's non-visual components: the same change notification as the option objects.
 
-#include "framework/Classes.h"
+#include "framework/runtime/Classes.h"
 
 // The text of the About property that the components publish; it carries no behaviour.
 using TZCLAboutVar = AnsiString;

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "framework/Filer.h"
+#include "framework/runtime/Filer.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"

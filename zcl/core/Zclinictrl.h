@@ -10,11 +10,11 @@
 
 #include <cstdint>
 
-#include "framework/Graphics.h"
-#include "framework/IniFiles.h"
-#include "framework/Registry.h"
-#include "framework/SysUtils.h"
-#include "framework/Types.h"
+#include "framework/visual/Graphics.h"
+#include "framework/runtime/IniFiles.h"
+#include "framework/runtime/Registry.h"
+#include "framework/runtime/SysUtils.h"
+#include "framework/runtime/Types.h"
 #include "zcl/core/Zclbase.h"
 #include "zcl/core/Zclcustomcomponent.h"
 

@@ -2,7 +2,7 @@
 // The base of the option objects that controls own (bevels, captions, fills, ...): a change notification that
 // an update can hold back.
 
-#include "framework/Classes.h"
+#include "framework/runtime/Classes.h"
 
 class TZCLObject : public TPersistent {
 public:

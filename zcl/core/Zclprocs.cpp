@@ -8,8 +8,8 @@
 #include <numbers>
 #include <utility>
 
-#include "framework/Exceptions.h"
-#include "framework/SysUtils.h"
+#include "framework/runtime/Exceptions.h"
+#include "framework/runtime/SysUtils.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <initializer_list>
 #include <span>
 
-#include "framework/AnsiString.h"
-#include "framework/Types.h"
+#include "framework/runtime/AnsiString.h"
+#include "framework/runtime/Types.h"
 #include "zcl/core/Zclbase.h"
 
 // Rectangles are left, top, right, bottom.

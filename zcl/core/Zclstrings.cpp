@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "framework/SysUtils.h"
+#include "framework/runtime/SysUtils.h"
 
 namespace {
 

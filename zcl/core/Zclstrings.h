@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <span>
 
-#include "framework/AnsiString.h"
+#include "framework/runtime/AnsiString.h"
 
 // Padding and blanks -------------------------------------------------------------------------------------------
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "framework/AnsiString.h"
-#include "framework/Types.h"
+#include "framework/runtime/AnsiString.h"
+#include "framework/runtime/Types.h"
 #include "zcl/core/Zclbase.h"
 
 class TObject;

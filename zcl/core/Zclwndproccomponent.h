@@ -4,8 +4,8 @@
 // on one form install and remove in any order without cutting each other out, and a freed component is never
 // called.
 
-#include "framework/Controls.h"
-#include "framework/Forms.h"
+#include "framework/visual/Controls.h"
+#include "framework/visual/Forms.h"
 #include "zcl/core/Zclcustomcomponent.h"
 
 class TZCLWndProcComponent : public TZCLCustomComponent {
