@@ -4,6 +4,7 @@
 
 #include "framework/runtime/Filer.h"
 #include "zcl/core/Zclclass.h"
+#include "zcl/core/Zclconst.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
 #include "zcl/core/Zclutils.h"
@@ -15,7 +16,7 @@ AnsiString LogonUserName()
 {
     char name[64] = "";
     DWORD size = 63;
-    if (!GetUserNameA(name, &size) || size == 0) return "(Unknown)";
+    if (!GetUserNameA(name, &size) || size == 0) return ZCLLoadResString(_IDS_UNKNOWN);
     return AnsiString(name, int(size) - 1);
 }
 

@@ -16,6 +16,7 @@
 #include "framework/runtime/SysUtils.h"
 #include "framework/runtime/Thread.h"
 #include "zcl/core/Zclclass.h"
+#include "zcl/core/Zclconst.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
 
@@ -415,8 +416,6 @@ void ZCLParseToStrList(const AnsiString& S, char Sep, TStrings* List)
 // ---------------------------------------------------------------------------------------------------------------
 // Custom colours
 
-const char* const ZCLCustomColorsSection = "Custom Colors";
-
 namespace {
 
 const char* const VestoIniName = "VESTO32.INI";
@@ -464,10 +463,10 @@ void ZCLSaveCustomColorToIniFile(const AnsiString& FileName, const AnsiString& S
 
 void ZCLLoadVestoCustomColor(TStrings* Strings)
 {
-    ZCLLoadCustomColorFromIniFile(VestoIniName, ZCLCustomColorsSection, Strings);
+    ZCLLoadCustomColorFromIniFile(VestoIniName, ZCLLoadResString(_IDS_CUSTOMCOLORS), Strings);
 }
 
 void ZCLSaveVestoCustomColor(TStrings* Strings)
 {
-    ZCLSaveCustomColorToIniFile(VestoIniName, ZCLCustomColorsSection, Strings);
+    ZCLSaveCustomColorToIniFile(VestoIniName, ZCLLoadResString(_IDS_CUSTOMCOLORS), Strings);
 }
