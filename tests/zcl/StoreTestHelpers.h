@@ -1,5 +1,5 @@
 #pragma once
-// Fixtures for the tests of the stored formats: bytes written to a memory stream, a read-only stream whose data
+// Fixtures for the tests of the stored formats: bytes written to a memory stream, solid bitmaps, a read-only stream whose data
 // ends at a guard page, damaged copies of good data (every truncation, bit flips, random bytes) and temporary
 // files.
 
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <new>
 #include <random>
 #include <string>
@@ -18,6 +19,7 @@
 #include "GuardedBuffer.h"
 #include "framework/runtime/Exceptions.h"
 #include "framework/runtime/Streams.h"
+#include "framework/visual/Graphics.h"
 
 namespace storetest {
 
@@ -128,6 +130,20 @@ inline int ReadEachDamaged(const std::vector<Bytes>& inputs, const std::function
     }
     return refused;
 }
+
+// A bitmap of one colour (0x00BBGGRR).
+inline std::unique_ptr<TBitmap> Solid(int w, int h, std::uint32_t color, TPixelFormat format = pf24bit)
+{
+    auto b = std::make_unique<TBitmap>();
+    b->SetPixelFormat(format);
+    b->SetSize(w, h);
+    b->Canvas()->Brush()->SetColor(TColor(color));
+    b->Canvas()->FillRect(TRect(0, 0, w, h));
+    return b;
+}
+
+inline std::uint32_t Px(TBitmap* b, int x, int y) { return std::uint32_t(b->Canvas()->Pixels(x, y)); }
+inline std::uint32_t Px(TBitmap& b, int x, int y) { return Px(&b, x, y); }
 
 inline std::string TempFileName(const char* prefix)
 {

@@ -311,8 +311,6 @@ std::unique_ptr<TBitmap> Stripes(TPixelFormat f)
     return b;
 }
 
-std::uint32_t Px(TBitmap& b, int x, int y) { return std::uint32_t(b.Canvas()->Pixels(x, y)); }
-
 void Load(TBitmap& b, const Bytes& file)
 {
     GuardedStream s(file);

@@ -417,6 +417,13 @@ std::uint8_t TZCLListItem::WriteFlag() const
     return std::uint8_t((compressed_ ? 1 : 0) | (description_.IsEmpty() ? 0 : 2) | (ident_ ? 4 : 0));
 }
 
+void TZCLListItem::AssignCommon(const TZCLListItem* Other)
+{
+    description_ = Other->description_;
+    ident_ = Other->ident_;
+    compressed_ = Other->compressed_;
+}
+
 void TZCLListItem::WriteHeader(TStream* Stream) const
 {
     stWriteByte(Stream, WriteFlag());
@@ -524,9 +531,7 @@ void TZCLBitmapListItem::LoadFromSource()
 void TZCLBitmapListItem::Assign(TPersistent* Source)
 {
     if (auto* other = dynamic_cast<TZCLBitmapListItem*>(Source)) {
-        SetDescription(other->Description());
-        SetIdent(other->Ident());
-        SetCompressed(other->Compressed());
+        AssignCommon(other);
         pixelFormat_ = other->pixelFormat_;
         bitmap_->Assign(other->bitmap_.get());
         return;
@@ -570,9 +575,7 @@ TZCLStringListItem::~TZCLStringListItem() { items_->SetOnChange(nullptr); }
 void TZCLStringListItem::Assign(TPersistent* Source)
 {
     if (auto* other = dynamic_cast<TZCLStringListItem*>(Source)) {
-        SetDescription(other->Description());
-        SetIdent(other->Ident());
-        SetCompressed(other->Compressed());
+        AssignCommon(other);
         items_->Assign(other->items_.get());
         return;
     }
@@ -611,9 +614,7 @@ TZCLGenericListItem::~TZCLGenericListItem() = default;
 void TZCLGenericListItem::Assign(TPersistent* Source)
 {
     if (auto* other = dynamic_cast<TZCLGenericListItem*>(Source)) {
-        SetDescription(other->Description());
-        SetIdent(other->Ident());
-        SetCompressed(other->Compressed());
+        AssignCommon(other);
         data_->Clear();
         other->data_->SaveToStream(data_.get());
         data_->SetPosition(0);
@@ -683,9 +684,7 @@ void TZCLWaveListItem::SetWave(TZCLWave* Value) { wave_->Assign(Value); }
 void TZCLWaveListItem::Assign(TPersistent* Source)
 {
     if (auto* other = dynamic_cast<TZCLWaveListItem*>(Source)) {
-        SetDescription(other->Description());
-        SetIdent(other->Ident());
-        SetCompressed(other->Compressed());
+        AssignCommon(other);
         wave_->Assign(other->wave_.get());
         return;
     }

@@ -198,6 +198,8 @@ protected:
         bool HasData() const { return (Flags & 8) != 0; }
         TZCLSavePixelFormat PixelFormat() const;
     };
+    // Description, ident and Compressed of another item.
+    void AssignCommon(const TZCLListItem* Other);
     void WriteHeader(TStream* Stream) const;
     static Header ReadHeader(TStream* Stream);
     // Takes a header read before: Compressed, description and ident.

@@ -406,9 +406,7 @@ void TZCLImageListItem::Assign(TPersistent* Source)
         return;
     }
     if (other == this) return;
-    SetDescription(other->Description());
-    SetIdent(other->Ident());
-    SetCompressed(other->Compressed());
+    AssignCommon(other);
     allocBy_ = other->allocBy_;
     width_ = other->width_;
     height_ = other->height_;
