@@ -631,3 +631,27 @@ TEST(ContainerLists, WaveListsKeepTheirWaves)
     EXPECT_TRUE(ZCLWVLGetItem(AnsiString(f.name()), 2, &wave));
     EXPECT_TRUE(wave.GetEmpty());
 }
+
+TEST(FormStreams, AtDesignTimeTheControlHasItsOwnContainerOncePerForm)
+{
+    TZCLContainer* def = ZCLDefaultContainer();
+    def->BitmapList()->Clear();
+    TComponent form(nullptr);
+    form.SetDesigning(true);
+    auto* ctrl = new TZCLContainerCtrl(&form);
+    ASSERT_NE(ctrl->Container(), def);
+    // Its lists' changes are copied into the default lists.
+    AddBitmap(*ctrl->Container()->BitmapList(), Red);
+    ASSERT_EQ(def->BitmapList()->Count(), 1);
+    EXPECT_EQ(Px(def->BitmapList()->GetBitmap(0), 0, 0), Red);
+    try {
+        new TZCLContainerCtrl(&form);
+        ADD_FAILURE() << "a second one was made";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "TZCLContainerCtrl:\rInvalid owner (<>TForm) or second instance on a form");
+    }
+    EXPECT_EQ(form.ComponentCount(), 1);
+    // Removed from the form, it takes the default lists' content along.
+    delete ctrl;
+    EXPECT_EQ(def->BitmapList()->Count(), 0);
+}

@@ -460,6 +460,7 @@ public:
 
 protected:
     bool InRange(int ListIndex) const { return ListIndex >= 0 && ListIndex < GetCount(); }
+    void ResetListIndex() { listIndex_ = 0; }
 
 private:
     int listIndex_ = 0;

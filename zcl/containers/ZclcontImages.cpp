@@ -645,7 +645,7 @@ TZCLImageListItem* TZCLImageList::StripItem(int Index) const
 void TZCLImageList::Assign(TPersistent* Source)
 {
     TZCLCustomImageList::Assign(Source);
-    if (dynamic_cast<TZCLImageList*>(Source) && GetCount() > 0) SetListIndex(0);
+    if (dynamic_cast<TZCLImageList*>(Source)) ResetListIndex();
 }
 
 TCanvas* TZCLImageList::BmpCanvas(int ListIndex)
