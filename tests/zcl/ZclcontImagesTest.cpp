@@ -15,6 +15,7 @@
 #include "framework/visual/ImgList.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclstreamutils.h"
+#include "zcl/core/Zclprocs.h"
 
 using namespace storetest;
 
@@ -638,4 +639,147 @@ TEST(ImageLists, GraphicListOfPictures)
     bitmapItem->SetName("first");
     EXPECT_EQ(list.GetItem(0)->Description(), "first");
     EXPECT_EQ(bitmapItem->DisplayName(), "first");
+}
+
+// Masks made from a transparent colour, and drawing by the flag word -------------------------------------------
+
+namespace {
+
+// Green background (also the bottom-left pixel) with a blue square in the middle of each image.
+std::unique_ptr<TBitmap> Keyed(int w, int h, int images = 1)
+{
+    auto b = Solid(w * images, h, Green);
+    b->Canvas()->Brush()->SetColor(TColor(Blue));
+    for (int i = 0; i < images; ++i) b->Canvas()->FillRect(TRect(i * w + w / 4, h / 4, i * w + 3 * w / 4, 3 * h / 4));
+    return b;
+}
+
+}  // namespace
+
+TEST(ImageStripMasks, MasksFromATransparentColour)
+{
+    TZCLImageListItem item(nullptr, 8, 8);
+    item.SetMasked(true);
+    EXPECT_EQ(item.AddMasked(Keyed(8, 8, 2).get(), TColor(Green)), 0);
+    EXPECT_EQ(item.Count(), 2);
+    EXPECT_EQ(item.AddMasked(nullptr, TColor(Green)), -1);
+    // Transparent where green: white mask and black image; opaque in the square.
+    EXPECT_EQ(Px(item.MaskStrip(), 8, 0), White);
+    EXPECT_EQ(Px(item.MaskStrip(), 8 + 4, 4), Black);
+    EXPECT_EQ(Px(item.ImageStrip(), 8, 0), Black);
+    EXPECT_EQ(Px(item.ImageStrip(), 8 + 4, 4), Blue);
+
+    item.InsertMasked(0, Solid(8, 8, Yellow).get(), TColor(Red));  // nothing of it is transparent
+    EXPECT_EQ(Px(item.MaskStrip(), 0, 0), Black);
+    EXPECT_EQ(Px(item.MaskStrip(), 8, 0), White);
+    item.ReplaceMasked(0, Keyed(8, 8).get(), TColor(Green));
+    EXPECT_EQ(Px(item.MaskStrip(), 0, 0), White);
+    auto canvas = Solid(12, 12, Red);
+    item.Draw(canvas->Canvas(), 2, 2, 0);
+    EXPECT_EQ(Px(canvas.get(), 2, 2), Red);
+    EXPECT_EQ(Px(canvas.get(), 2 + 4, 2 + 4), Blue);
+
+    // An unmasked item takes the bitmap as it is.
+    TZCLImageListItem plain(nullptr, 8, 8);
+    plain.AddMasked(Keyed(8, 8).get(), TColor(Green));
+    EXPECT_EQ(Px(plain.ImageStrip(), 0, 0), Green);
+    plain.ReplaceMasked(0, Solid(8, 8, Aqua).get(), TColor(Aqua));
+    EXPECT_EQ(Px(plain.ImageStrip(), 0, 0), Aqua);
+
+    // Images of an unmasked item into a masked one get masks from their own transparent colour.
+    TZCLImageListItem from(nullptr, 8, 8);
+    from.Add(Keyed(8, 8).get(), nullptr);
+    item.InsertImages(1, &from);
+    EXPECT_EQ(item.Count(), 4);
+    EXPECT_EQ(Px(item.MaskStrip(), 8, 0), White);
+    EXPECT_EQ(Px(item.MaskStrip(), 8 + 4, 4), Black);
+}
+
+TEST(ImageStripMasks, CuttingABitmapIntoImages)
+{
+    TZCLImageListItem item(nullptr);
+    item.ConvertBmpToIML(Strip(16, 12, {Red, Green, Blue}).get(), 3, false);
+    EXPECT_EQ(item.Width(), 16);
+    EXPECT_EQ(item.Height(), 12);
+    EXPECT_EQ(item.Count(), 3);
+    EXPECT_FALSE(item.Masked());
+    EXPECT_EQ(Colours(item), (std::vector<std::uint32_t>{Red, Green, Blue}));
+    ExpectUniformLayout(item);
+
+    item.ConvertBmpToIML(Keyed(10, 10, 2).get(), 2, true);
+    EXPECT_TRUE(item.Masked());
+    EXPECT_EQ(Px(item.MaskStrip(), 10, 0), White);
+    EXPECT_EQ(Px(item.MaskStrip(), 15, 5), Black);
+    EXPECT_EQ(item.MaskStrip()->Width(), item.ImageStrip()->Width());
+
+    for (int count : {0, -2, 41}) {
+        EXPECT_THROW(item.ConvertBmpToIML(Solid(40, 8, Red).get(), count, false), EInvalidGraphicOperation) << count;
+    }
+    EXPECT_EQ(item.Count(), 2) << "a refused cut keeps the item";
+
+    TempFile f("zbp");
+    const std::string name = f.name() + ".bmp";
+    Strip(7, 5, {Red, Blue, Green, Yellow})->SaveToFile(AnsiString(name));
+    TZCLImageListItem loaded(nullptr);
+    EXPECT_TRUE(loaded.LoadFromBitmap(AnsiString(name), 4, false));
+    EXPECT_EQ(loaded.Width(), 7);
+    EXPECT_EQ(loaded.Count(), 4);
+    EXPECT_EQ(loaded.Description(), ZCLExtractFileName(AnsiString(name)));
+    for (int count : {3, 0}) {
+        try {
+            loaded.LoadFromBitmap(AnsiString(name), count, false);
+            ADD_FAILURE() << count;
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), AnsiString("Cannot open file " + name + ": " + name));
+        }
+    }
+    DeleteFileA(name.c_str());
+}
+
+TEST(ImageStripMasks, DrawingByTheFlagWord)
+{
+    TZCLImageList list(nullptr);
+    auto* item = static_cast<TZCLImageListItem*>(list.GetItem(list.Add()));
+    item->SetWidth(8);
+    item->SetHeight(8);
+    item->Add(Keyed(8, 8).get(), nullptr);
+    // Unmasked: with the transparent flag, its bottom-left colour is left out.
+    auto canvas = Solid(20, 20, Red);
+    list.DrawExt(canvas->Canvas(), TRect(2, 2, 10, 10), 0x0040, 0, 0);
+    EXPECT_EQ(Px(canvas.get(), 2, 2), Red);
+    EXPECT_EQ(Px(canvas.get(), 2 + 4, 2 + 4), Blue);
+    // Stretched into twice the size.
+    canvas = Solid(20, 20, Red);
+    list.DrawExt(canvas->Canvas(), TRect(0, 0, 16, 16), 0x0010, 0, 0);
+    EXPECT_EQ(Px(canvas.get(), 1, 1), Green);
+    EXPECT_EQ(Px(canvas.get(), 8, 8), Blue);
+    EXPECT_EQ(Px(canvas.get(), 15, 15), Green);
+    EXPECT_EQ(Px(canvas.get(), 17, 17), Red);
+
+    // Masked: by its mask, whatever the transparent colour.
+    item->SetMasked(true);
+    item->ReplaceMasked(0, Keyed(8, 8).get(), TColor(Green));
+    canvas = Solid(20, 20, Red);
+    TRect out;
+    item->DrawExt(canvas->Canvas(), TRect(4, 4, 12, 12), out, 0, 0);
+    EXPECT_EQ(out, TRect(4, 4, 12, 12));
+    EXPECT_EQ(Px(canvas.get(), 4, 4), Red);
+    EXPECT_EQ(Px(canvas.get(), 8, 8), Blue);
+    // Clipped to the target moved by (4, 4): only the image's lower right part is drawn.
+    canvas = Solid(24, 24, Red);
+    list.ClipDraw(canvas->Canvas(), TRect(10, 10, 18, 18), 0x0001, (4 << 16) | 4, clNone, 0, 0);
+    EXPECT_EQ(Px(canvas.get(), 10 + 2, 10 + 2), Red);
+    EXPECT_EQ(Px(canvas.get(), 10 + 5, 10 + 5), Blue);
+    EXPECT_EQ(Px(canvas.get(), 10 + 7, 10 + 7), Red) << "transparent by the mask";
+
+    // A bitmap list draws through the same routine.
+    TZCLBitmapList bitmaps(nullptr);
+    static_cast<TZCLBitmapListItem*>(bitmaps.GetItem(bitmaps.Add()))->SetBitmap(Keyed(6, 6).get());
+    canvas = Solid(20, 20, Red);
+    bitmaps.DrawExt(canvas->Canvas(), TRect(0, 0, 12, 12), 0x0010 | 0x0040, 0, 99);
+    EXPECT_EQ(Px(canvas.get(), 0, 0), Red);
+    EXPECT_EQ(Px(canvas.get(), 6, 6), Blue);
+    canvas = Solid(20, 20, Red);
+    bitmaps.ClipDraw(canvas->Canvas(), TRect(1, 1, 7, 7), 0, 0, clNone, 0, 0);
+    EXPECT_EQ(Px(canvas.get(), 1, 1), Green);
 }

@@ -98,7 +98,9 @@ TEST(ContainerRecords, FlagByteDescriptionIdentAndData)
         }
         const std::size_t at = c.head.size();
         EXPECT_EQ(I32At(rec, at), int(rec.size() - at - 4)) << c.what;
-        if (c.format == spfDefault) EXPECT_EQ(Bytes(rec.begin() + std::ptrdiff_t(at + 4), rec.end()), own);
+        if (c.format == spfDefault) {
+            EXPECT_EQ(Bytes(rec.begin() + std::ptrdiff_t(at + 4), rec.end()), own);
+        }
         const int bits[] = {24, 1, 4, 8};
         EXPECT_EQ(U16At(rec, at + 4 + 28), bits[c.format]) << c.what;
 
@@ -140,7 +142,9 @@ TEST(ContainerRecords, OtherItemKindsRoundTripAndComeBackEmpty)
         strings.Items()->Add("beta");
         const Bytes rec = Written([&](TStream* s) { strings.SaveToStream(s); });
         EXPECT_EQ(rec[0], compressed ? 0x09 : 0x08);
-        if (!compressed) EXPECT_EQ(Bytes(rec.begin() + 1, rec.end()), Concat({Le32(13), Text("alpha\r\nbeta\r\n")}));
+        if (!compressed) {
+            EXPECT_EQ(Bytes(rec.begin() + 1, rec.end()), Concat({Le32(13), Text("alpha\r\nbeta\r\n")}));
+        }
         TZCLStringListItem back(nullptr);
         back.Items()->Add("stale");
         GuardedStream s(rec);
@@ -158,8 +162,9 @@ TEST(ContainerRecords, OtherItemKindsRoundTripAndComeBackEmpty)
                   Concat({{std::uint8_t(compressed ? 1 : 0), 16}, Text("C:\\data\\blob.bin")}));
         generic.Data()->WriteBuffer("0123456789abcdef", 16);
         const Bytes grec = Written([&](TStream* s) { generic.SaveToStream(s); });
-        if (!compressed)
+        if (!compressed) {
             EXPECT_EQ(grec, Concat({{0x08}, Le32(16), Text("0123456789abcdef"), {16}, Text("C:\\data\\blob.bin")}));
+        }
         TZCLGenericListItem gback(nullptr);
         GuardedStream gs(grec);
         gback.LoadFromStream(&gs);
@@ -461,7 +466,9 @@ TEST(ContainerSources, EachSourceFillsAnEmptyBitmap)
         item->SetIdent(c.ident);
         TBitmap* b = item->Bitmap();
         EXPECT_EQ(b->Empty(), c.color == 0) << c.what;
-        if (c.color) EXPECT_EQ(Px(b, 0, b->Height() - 1), c.color) << c.what;
+        if (c.color) {
+            EXPECT_EQ(Px(b, 0, b->Height() - 1), c.color) << c.what;
+        }
         EXPECT_FALSE(item->IsUpdating()) << c.what;
     }
     DeleteFileA((dir + bml).c_str());

@@ -21,11 +21,11 @@ namespace {
 Bytes Le16(int v) { return {std::uint8_t(v), std::uint8_t(v >> 8)}; }
 
 struct WaveSpec {
-    int tag = 1;
-    int channels = 1;
-    int rate = 8000;
-    int bits = 8;
-    int samples = 40;
+    WaveSpec(int tag_ = 1, int channels_ = 1, int rate_ = 8000, int bits_ = 8, int samples_ = 40, Bytes before_ = {})
+        : tag(tag_), channels(channels_), rate(rate_), bits(bits_), samples(samples_), before(std::move(before_))
+    {
+    }
+    int tag, channels, rate, bits, samples;
     Bytes before;  // chunks between "WAVE" and "fmt "
 };
 

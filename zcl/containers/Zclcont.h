@@ -391,6 +391,12 @@ public:
     void CreatePattern(TBitmap* Bitmap, bool Selected);
 
     void Draw(TCanvas* Canvas, int X, int Y, int Index);
+    // Image Index into R by the drawing flag word: a masked item with its mask, an unmasked one with its
+    // bottom-left colour (palette-relative) as the transparent colour. OutRect is where the drawing went.
+    void DrawExt(TCanvas* Canvas, const TRect& R, TRect& OutRect, int Index, std::uint16_t Style);
+    // Clipped drawing; an unmasked item takes Color as the transparent colour.
+    void ClipDraw(TCanvas* Canvas, const TRect& R, int Index, std::int32_t ClipValue, TColor Color,
+                  std::uint16_t Style);
 
     void Assign(TPersistent* Source) override;
     void FreeData() override { Clear(); }
@@ -457,6 +463,10 @@ public:
     virtual TColor TransparentColor(int ListIndex, int ItemIndex) = 0;
     virtual TColor GetColorAtPoint(const TPoint& P, int ListIndex, int ItemIndex) = 0;
     virtual void Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int ItemIndex) = 0;
+    // Into R by the drawing flag word, with the image's transparent colour.
+    virtual void DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex) = 0;
+    virtual void ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue, TColor Color,
+                          int ListIndex, int ItemIndex) = 0;
 
 protected:
     bool InRange(int ListIndex) const { return ListIndex >= 0 && ListIndex < GetCount(); }
@@ -487,6 +497,9 @@ public:
     TColor TransparentColor(int ListIndex, int ItemIndex) override;
     TColor GetColorAtPoint(const TPoint& P, int ListIndex, int ItemIndex) override;
     void Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int ItemIndex) override;
+    void DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex) override;
+    void ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue, TColor Color,
+                  int ListIndex, int ItemIndex) override;
 };
 
 // Items are image strips.
@@ -509,6 +522,9 @@ public:
     TColor TransparentColor(int ListIndex, int ItemIndex) override;
     TColor GetColorAtPoint(const TPoint& P, int ListIndex, int ItemIndex) override;
     void Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int ItemIndex) override;
+    void DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex) override;
+    void ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue, TColor Color,
+                  int ListIndex, int ItemIndex) override;
 };
 
 class TZCLImageListConnector;
@@ -578,6 +594,9 @@ public:
     TColor TransparentColor(int ListIndex, int ItemIndex) override;
     TColor GetColorAtPoint(const TPoint&, int, int) override { return clWhite; }
     void Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int ItemIndex) override;
+    void DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex) override;
+    void ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue, TColor Color,
+                  int ListIndex, int ItemIndex) override;
 
 private:
     std::unique_ptr<TZCLBorImageListItems> imageLists_;
@@ -646,6 +665,9 @@ public:
     TColor TransparentColor(int ListIndex, int ItemIndex) override;
     TColor GetColorAtPoint(const TPoint&, int, int) override { return clWhite; }
     void Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int ItemIndex) override;
+    void DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex) override;
+    void ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue, TColor Color,
+                  int ListIndex, int ItemIndex) override;
 
 private:
     std::unique_ptr<TZCLGraphicListItems> graphics_;

@@ -10,6 +10,8 @@
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclstreamutils.h"
 #include "zcl/core/Zclprocs.h"
+#include "zcl/graphics/Zclutilsbmp.h"
+#include "zcl/graphics/Zclutilsdraw.h"
 
 namespace {
 
@@ -47,6 +49,25 @@ void MoveStripPart(TBitmap* Strip, int SourceX, int Width, int DestX)
 }
 
 const char IMLSignature[] = "ZCLIML30";
+
+// Lists that hold no bitmaps of their own draw a copy of the image.
+void DrawCopied(TZCLCustomImageList* List, TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex,
+                int ItemIndex)
+{
+    if (!Canvas || !List->IsValidItem(ListIndex, ItemIndex)) return;
+    TBitmap image;
+    List->GetBitmapItem(ListIndex, ItemIndex, &image);
+    ZCLBmpDraw(Canvas, R, &image, image.TransparentColor(), Style);
+}
+
+void ClipDrawCopied(TZCLCustomImageList* List, TCanvas* Canvas, const TRect& R, std::uint16_t Style,
+                    std::int32_t ClipValue, TColor Color, int ListIndex, int ItemIndex)
+{
+    if (!Canvas || !List->IsValidItem(ListIndex, ItemIndex)) return;
+    TBitmap image;
+    List->GetBitmapItem(ListIndex, ItemIndex, &image);
+    ZCLBmpClipDraw(Canvas, R, &image, Color, ClipValue, Style);
+}
 
 }  // namespace
 
@@ -186,6 +207,78 @@ void TZCLImageListItem::Replace(int Index, TBitmap* Image, TBitmap* Mask)
             PatBlt(DC(mask_.get()), x, 0, width_, height_, BLACKNESS);
     }
     Change();
+}
+
+// An image and its mask from Bitmap with Color transparent: the image black where the mask is white.
+namespace {
+struct MaskedImage {
+    TBitmap image, mask;
+    MaskedImage(TBitmap* Bitmap, TColor Color) { ZCLBmpCreateMasks(Bitmap, &mask, &image, Color); }
+};
+}  // namespace
+
+void TZCLImageListItem::ReplaceMasked(int Index, TBitmap* Bitmap, TColor Color)
+{
+    if (!masked_ || !Bitmap) {
+        Replace(Index, Bitmap, nullptr);
+        return;
+    }
+    MaskedImage m(Bitmap, Color);
+    Replace(Index, &m.image, &m.mask);
+}
+
+int TZCLImageListItem::AddMasked(TBitmap* Bitmap, TColor Color)
+{
+    if (!CheckImage(Bitmap)) return -1;
+    if (!masked_) return Add(Bitmap, nullptr);
+    MaskedImage m(Bitmap, Color);
+    return Add(&m.image, &m.mask);
+}
+
+void TZCLImageListItem::InsertMasked(int Index, TBitmap* Bitmap, TColor Color)
+{
+    if (!CheckImage(Bitmap)) return;
+    if (!masked_) {
+        Insert(Index, Bitmap, nullptr);
+        return;
+    }
+    MaskedImage m(Bitmap, Color);
+    Insert(Index, &m.image, &m.mask);
+}
+
+void TZCLImageListItem::ConvertBmpToIML(TBitmap* Bitmap, int Count, bool AMasked)
+{
+    if (!Bitmap || Bitmap->Empty() || Count < 1 || Bitmap->Width() < Count) InvalidSize();
+    if (Bitmap->Width() > MaxStripWidth) TooMany();
+    BeginUpdate();
+    height_ = Bitmap->Height();
+    width_ = Bitmap->Width() / Count;
+    masked_ = AMasked;
+    ClearStrips();
+    if (masked_) {
+        MaskedImage m(Bitmap, Bitmap->TransparentColor());
+        image_->Assign(&m.image);
+        mask_->Assign(&m.mask);
+        mask_->SetMonochrome(true);
+    } else {
+        image_->Assign(Bitmap);
+        mask_->SetWidth(0);
+    }
+    image_->SetPixelFormat(pf24bit);
+    usedWidth_ = Count * width_;
+    RebuildInfo(Count);
+    EndUpdate(true);
+}
+
+bool TZCLImageListItem::LoadFromBitmap(const AnsiString& FileName, int Count, bool AMasked)
+{
+    TBitmap b;
+    b.LoadFromFile(FileName);
+    if (b.Empty() || Count < 1 || b.Width() < Count || b.Width() % Count != 0)
+        throw EFOpenError(Format("%s: %s", Format("Cannot open file %s", FileName), FileName));
+    ConvertBmpToIML(&b, Count, AMasked);
+    SetDescription(ZCLExtractFileName(FileName));
+    return true;
 }
 
 int TZCLImageListItem::Add(TBitmap* Image, TBitmap* Mask)
@@ -396,6 +489,32 @@ void TZCLImageListItem::Draw(TCanvas* Canvas, int X, int Y, int Index)
         return;
     }
     DrawMasked(dest, X, Y, Index);
+}
+
+void TZCLImageListItem::DrawExt(TCanvas* Canvas, const TRect& R, TRect& OutRect, int Index, std::uint16_t Style)
+{
+    OutRect = TRect(0, 0, 0, 0);
+    if (!Canvas || Index < 0 || Index >= Count()) return;
+    const TRect source = GetImageRect(Index);
+    if (masked_) {
+        OutRect = ZCLBmpDrawExt(Canvas, R, image_->Canvas(), source, std::uint16_t(Style | ZCLBmpMask),
+                                TransparentColor(Index), image_->Palette(), mask_->Canvas());
+    } else {
+        const TColor color = TColor(std::int32_t(TransparentColor(Index)) | PaletteRelativeFlag);
+        OutRect = ZCLBmpDrawExt(Canvas, R, image_->Canvas(), source, Style, color, image_->Palette(), nullptr);
+    }
+}
+
+void TZCLImageListItem::ClipDraw(TCanvas* Canvas, const TRect& R, int Index, std::int32_t ClipValue, TColor Color,
+                                 std::uint16_t Style)
+{
+    if (!Canvas || Index < 0 || Index >= Count()) return;
+    const TRect source = GetImageRect(Index);
+    if (masked_)
+        ZCLBmpClipDrawExt(Canvas, R, image_->Canvas(), source, std::uint16_t(Style | ZCLBmpMask), ClipValue, Color,
+                          mask_->Canvas());
+    else
+        ZCLBmpClipDrawExt(Canvas, R, image_->Canvas(), source, Style, ClipValue, Color, nullptr);
 }
 
 void TZCLImageListItem::Assign(TPersistent* Source)
@@ -627,7 +746,23 @@ TColor TZCLBitmapList::GetColorAtPoint(const TPoint& P, int ListIndex, int ItemI
 
 void TZCLBitmapList::Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int ItemIndex)
 {
-    if (Canvas && IsValidItem(ListIndex, ItemIndex)) Canvas->Draw(X, Y, GetBitmap(ListIndex));
+    if (!Canvas || !IsValidItem(ListIndex, ItemIndex)) return;
+    TBitmap* b = GetBitmap(ListIndex);
+    ZCLBmpDraw(Canvas, TRect(X, Y, X + b->Width(), Y + b->Height()), b, b->TransparentColor(), 0);
+}
+
+void TZCLBitmapList::DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex)
+{
+    if (!Canvas || !IsValidItem(ListIndex, ItemIndex)) return;
+    TBitmap* b = GetBitmap(ListIndex);
+    ZCLBmpDraw(Canvas, R, b, b->TransparentColor(), Style);
+}
+
+void TZCLBitmapList::ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue,
+                              TColor Color, int ListIndex, int ItemIndex)
+{
+    if (Canvas && IsValidItem(ListIndex, ItemIndex))
+        ZCLBmpClipDraw(Canvas, R, GetBitmap(ListIndex), Color, ClipValue, Style);
 }
 
 // Strip lists
@@ -711,6 +846,18 @@ TColor TZCLImageList::GetColorAtPoint(const TPoint& P, int ListIndex, int ItemIn
 void TZCLImageList::Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int ItemIndex)
 {
     if (TZCLImageListItem* item = StripItem(ListIndex)) item->Draw(Canvas, X, Y, ItemIndex);
+}
+
+void TZCLImageList::DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex)
+{
+    TRect out;
+    if (TZCLImageListItem* item = StripItem(ListIndex)) item->DrawExt(Canvas, R, out, ItemIndex, Style);
+}
+
+void TZCLImageList::ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue,
+                             TColor Color, int ListIndex, int ItemIndex)
+{
+    if (TZCLImageListItem* item = StripItem(ListIndex)) item->ClipDraw(Canvas, R, ItemIndex, ClipValue, Color, Style);
 }
 
 // Connectors over framework image lists
@@ -867,6 +1014,17 @@ void TZCLImageListConnector::Draw(TCanvas* Canvas, int X, int Y, int ListIndex, 
     if (Canvas && IsValidItem(ListIndex, ItemIndex)) FrameworkList(ListIndex)->Draw(Canvas, X, Y, ItemIndex, true);
 }
 
+void TZCLImageListConnector::DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex)
+{
+    DrawCopied(this, Canvas, R, Style, ListIndex, ItemIndex);
+}
+
+void TZCLImageListConnector::ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue,
+                     TColor Color, int ListIndex, int ItemIndex)
+{
+    ClipDrawCopied(this, Canvas, R, Style, ClipValue, Color, ListIndex, ItemIndex);
+}
+
 // Graphic lists
 
 TZCLGraphicListItem::TZCLGraphicListItem(TCollection* Collection)
@@ -989,4 +1147,15 @@ TColor TZCLGraphicList::TransparentColor(int ListIndex, int ItemIndex)
 void TZCLGraphicList::Draw(TCanvas* Canvas, int X, int Y, int ListIndex, int)
 {
     if (TGraphic* g = Graphic(ListIndex); g && Canvas) Canvas->Draw(X, Y, g);
+}
+
+void TZCLGraphicList::DrawExt(TCanvas* Canvas, const TRect& R, std::uint16_t Style, int ListIndex, int ItemIndex)
+{
+    DrawCopied(this, Canvas, R, Style, ListIndex, ItemIndex);
+}
+
+void TZCLGraphicList::ClipDraw(TCanvas* Canvas, const TRect& R, std::uint16_t Style, std::int32_t ClipValue,
+                     TColor Color, int ListIndex, int ItemIndex)
+{
+    ClipDrawCopied(this, Canvas, R, Style, ClipValue, Color, ListIndex, ItemIndex);
 }
