@@ -209,7 +209,8 @@ int ScreenCaps(int index)
     return value;
 }
 
-bool Toggled(int key) { return (GetKeyState(key) & 0xFF) == 1; }
+// The toggle bit alone: while the key is held down the low byte carries the down bit as well.
+bool Toggled(int key) { return GetKeyState(key) & 1; }
 
 }  // namespace
 

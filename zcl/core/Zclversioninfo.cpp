@@ -137,7 +137,9 @@ void TZCLVersionInfo::GetInfos()
 
 void TZCLVersionInfo::ReadIcons()
 {
+    // A file that is no program or icon file answers the count with UINT_MAX, the failure value.
     const UINT count = ExtractIconExA(fileName_.c_str(), -1, nullptr, nullptr, 0);
+    if (count == UINT(-1)) return;
     for (UINT i = 0; i < count; ++i) {
         HICON large = nullptr, small = nullptr;
         if (ExtractIconExA(fileName_.c_str(), int(i), &large, &small, 1) == 0) continue;
