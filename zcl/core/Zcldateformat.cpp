@@ -195,6 +195,9 @@ void TZCLDateFormat::StrToYMD(const AnsiString& S, std::uint16_t& Year, std::uin
             int length = 0;
             if (p.Letter == 'M') month = MatchName(s, pos, ShortMonthNames, LongMonthNames, length);
             else MatchName(s, pos, ShortDayNames, LongDayNames, length);  // the day of the week tells nothing
+            // A word that is no name is passed over: the field stays 0.
+            if (length == 0)
+                while (pos + length < s.size() && IsCharAlphaA(s[pos + length])) ++length;
             pos += length;
         }
     }
