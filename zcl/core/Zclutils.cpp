@@ -440,11 +440,10 @@ void ZCLSaveCustomColorList(TObject* Ini, const AnsiString& Section, TStrings* S
     auto* reg = ini ? nullptr : dynamic_cast<TRegIniFile*>(Ini);
     if (!ini && !reg) return;
     for (int i = 0; i < Strings->Count(); ++i) {
-        const AnsiString line = Strings->Strings(i);
-        const int eq = line.Pos("=");
-        if (eq == 0) continue;
-        const AnsiString name = line.SubString(1, eq - 1);
-        const AnsiString value = line.SubString(eq + 1, line.Length() - eq);
+        if (Strings->Strings(i).Pos("=") == 0) continue;
+        // The list's value of a name, which is its first line's, as the settings store writes it.
+        const AnsiString name = Strings->Names(i);
+        const AnsiString value = Strings->Values(name);
         if (ini) ini->WriteString(Section, name, value);
         else reg->WriteString(Section, name, value);
     }
