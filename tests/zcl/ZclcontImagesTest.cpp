@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "StoreTestHelpers.h"
+#include "framework/runtime/Filer.h"
 #include "framework/runtime/Streams.h"
 #include "framework/visual/Graphics.h"
 #include "framework/visual/ImgList.h"
@@ -782,4 +784,51 @@ TEST(ImageStripMasks, DrawingByTheFlagWord)
     canvas = Solid(20, 20, Red);
     bitmaps.ClipDraw(canvas->Canvas(), TRect(1, 1, 7, 7), 0, 0, clNone, 0, 0);
     EXPECT_EQ(Px(canvas.get(), 1, 1), Green);
+}
+
+namespace {
+
+// What an older form stored for a strip item: the property "Bitmap" with the strip part of the record.
+class TOlderStripItem : public TPersistent {
+public:
+    Bytes strips;
+    void DefineProperties(TFiler* filer) override
+    {
+        filer->DefineBinaryProperty("Bitmap", nullptr,
+                                    TStreamProc::From([this](TStream* s) { s->WriteBuffer(strips.data(), int(strips.size())); }),
+                                    true);
+    }
+};
+
+}  // namespace
+
+TEST(ImageStripStreams, TheOlderBitmapPropertyIsReadAndNeverWritten)
+{
+    TZCLImageListItem source(nullptr, 6, 5);
+    source.Add(Strip(6, 5, {Blue, Yellow}).get(), nullptr);
+    const Bytes rec = Written([&](TStream* s) { source.SaveToStream(s); });
+    TOlderStripItem older;
+    older.strips.assign(rec.begin() + 1 + 13, rec.end());  // count and strip, after flag and fields
+    TMemoryStream s;
+    {
+        TWriter writer(&s);
+        writer.WriteProperties(&older);
+    }
+    s.SetPosition(0);
+    TZCLImageListItem item(nullptr);
+    item.SetWidth(6);
+    item.SetHeight(5);
+    TReader reader(&s);
+    reader.ReadProperty(&item);
+    EXPECT_EQ(Colours(item), (std::vector<std::uint32_t>{Blue, Yellow}));
+
+    TMemoryStream written;
+    {
+        TWriter writer(&written);
+        writer.WriteProperties(&item);
+    }
+    const Bytes w = StreamBytes(written);
+    const Bytes internal = Text("Internal"), bitmap = Text("Bitmap");
+    EXPECT_NE(std::search(w.begin(), w.end(), internal.begin(), internal.end()), w.end());
+    EXPECT_EQ(std::search(w.begin(), w.end(), bitmap.begin(), bitmap.end()), w.end());
 }

@@ -662,3 +662,29 @@ TEST(FormStreams, AtDesignTimeTheControlHasItsOwnContainerOncePerForm)
     delete ctrl;
     EXPECT_EQ(def->BitmapList()->Count(), 0);
 }
+
+TEST(ContainerLists, EachKindHasItsSignature)
+{
+    TempFile f("zls");
+    const auto check = [&](TZCLCustomContainer& list, TZCLListItemClassType kind, const char* signature) {
+        list.Add();
+        list.SaveToFile(AnsiString(f.name()));
+        const Bytes file = f.Read();
+        EXPECT_EQ(Bytes(file.begin(), file.begin() + 9), Concat({{8}, Text(signature)})) << signature;
+        int count = 0;
+        EXPECT_EQ(ZCLListGetFileType(AnsiString(f.name()), count, nullptr), kind) << signature;
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(ZCLICGetSignature(kind), AnsiString("\x08") + signature);
+    };
+    TZCLImageList images(nullptr);
+    TZCLBitmapList bitmaps(nullptr);
+    TZCLWaveList waves(nullptr);
+    TZCLStringList strings(nullptr);
+    TZCLGenericList generic(nullptr);
+    check(images, icImageList, "ZCLIML30");
+    check(bitmaps, icBitmap, "ZCLBML30");
+    check(waves, icWave, "ZCLWVL30");
+    check(strings, icStringList, "ZCLSLL30");
+    check(generic, icGeneric, "ZCLGLL50");
+    EXPECT_EQ(ZCLICGetSignature(icInvalid), "");
+}

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -344,4 +345,38 @@ TEST_F(ObjectStorage, AStorageMadeAtRunTimeSavesWhenFreedWhileItsFormLives)
         again->Properties()->Add()->SetComponentName("Edit1");
     }
     EXPECT_FALSE(RawValueExists(HKEY_CURRENT_USER, key, "Late"));
+}
+
+namespace {
+
+class TOlderStorage : public TPersistent {
+public:
+    void DefineProperties(TFiler* filer) override
+    {
+        filer->DefineProperty("AutoLoad", nullptr, TWriterProc::From([](TWriter* w) { w->WriteBoolean(true); }), true);
+    }
+};
+
+}  // namespace
+
+TEST_F(ObjectStorage, OlderFormsAutoLoadIsReadAndNeverWritten)
+{
+    TOlderStorage older;
+    TMemoryStream s;
+    {
+        TWriter writer(&s);
+        writer.WriteProperties(&older);
+    }
+    s.SetPosition(0);
+    TStoredForm form(nullptr, AnsiString(path), false);
+    form.storage->SetEnabled(false);
+    TReader reader(&s);
+    EXPECT_NO_THROW(reader.ReadProperty(form.storage));
+    EXPECT_EQ(s.Position(), s.Size());
+    const Bytes written = Written([&](TStream* st) {
+        TWriter writer(st);
+        writer.WriteProperties(form.storage);
+    });
+    const Bytes name = Text("AutoLoad");
+    EXPECT_EQ(std::search(written.begin(), written.end(), name.begin(), name.end()), written.end());
 }
