@@ -14,10 +14,13 @@
 #include <string>
 #include <thread>
 
+#include "ZclTestPaths.h"
 #include "framework/runtime/Classes.h"
 #include "framework/runtime/SysUtils.h"
 
 namespace {
+
+using zcltest::TempDir;
 
 bool AllDigits(const std::string& s)
 {
@@ -32,13 +35,6 @@ MEMORYSTATUSEX Memory()
     ms.dwLength = sizeof ms;
     GlobalMemoryStatusEx(&ms);
     return ms;
-}
-
-std::string TempDir()
-{
-    char path[MAX_PATH] = "";
-    GetTempPathA(sizeof path, path);
-    return path;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

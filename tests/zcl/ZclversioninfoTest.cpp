@@ -10,28 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "ZclTestPaths.h"
 #include "framework/runtime/Streams.h"
 #include "framework/runtime/SysUtils.h"
 
 namespace {
 
-std::string BuildDir()
-{
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    return dir.substr(0, dir.find_last_of('\\'));
-}
-
-std::string Program() { return BuildDir() + "\\DravikREMOTE.exe"; }
-
-std::string TempDir()
-{
-    char path[MAX_PATH] = "";
-    GetTempPathA(sizeof path, path);
-    return path;
-}
+using zcltest::Program;
+using zcltest::TempDir;
 
 std::string Text(const SYSTEMTIME& st)
 {
