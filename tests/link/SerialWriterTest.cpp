@@ -59,7 +59,7 @@ TEST_F(SerialWriter, EveryRequestTypeDoesItsPart)
 {
     ResetEvent(port_.TransferCompleteEvent());
     {
-        KvLockGuard hold(port_.DispatchLock());
+        ScopedLock hold(port_.DispatchLock());
         ASSERT_TRUE(port_.QueueBytes("AAA", KvRequestDataBlock));
         ASSERT_TRUE(port_.QueueBytes("x", KvRequestFileStart));
         ASSERT_TRUE(port_.QueueCharacter('B'));
@@ -84,7 +84,7 @@ TEST_F(SerialWriter, AFlushDropsEveryRequestBehindIt)
 {
     ResetEvent(port_.TransferCompleteEvent());
     {
-        KvLockGuard hold(port_.DispatchLock());
+        ScopedLock hold(port_.DispatchLock());
         ASSERT_TRUE(port_.QueueBytes("before"));
         ASSERT_TRUE(port_.QueueCharacter('!'));
         ASSERT_TRUE(port_.QueueBytes("-", KvRequestFlushQueue));
@@ -144,11 +144,11 @@ TEST(SerialQueue, NewRequestsAndTheirRelease)
 
     const int writerBusy = BusyBlocks(port.WriterHeap());
     const int dataBusy = BusyBlocks(port.DataHeap());
-    EXPECT_TRUE(port.FreeWriterItem(&request, false));
+    EXPECT_TRUE(port.FreeWriterItem(&request));
     EXPECT_EQ(request, nullptr);
     EXPECT_EQ(BusyBlocks(port.WriterHeap()), writerBusy - 1);
     EXPECT_EQ(BusyBlocks(port.DataHeap()), dataBusy - 1);
-    EXPECT_TRUE(port.FreeWriterItem(&request, true));  // nothing left to free
+    EXPECT_TRUE(port.FreeWriterItem(&request));  // nothing left to free
     EXPECT_TRUE(port.Errors().empty()) << testing::PrintToString(port.Errors());
 }
 
