@@ -60,7 +60,7 @@ class KeySequences : public Injection, public testing::WithParamInterface<KeyCas
 TEST_P(KeySequences, ReachWindowsInOrder)
 {
     const KeyCase& c = GetParam();
-    link_.letterInputEnabled_ = c.letters;
+    link_.settings_.letterInputEnabled = c.letters;
     for (const KeyState& s : c.states) link_.Feed(KeyFrame(s));
     EXPECT_EQ(input_.Take(), c.expected);
     EXPECT_TRUE(input_.Bad().empty()) << input_.Bad().front();
@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Injection, NothingWhileKeyboardTransferIsOff)
 {
-    link_.keyboardEnabled_ = false;
+    link_.settings_.keyboardEnabled = false;
     EXPECT_EQ(Play({{F1}, {}}), Events{});
     EXPECT_FALSE(link_.HandleKeyBitmap(reinterpret_cast<const BYTE*>("\0\1\0\0\0\0\0\0"), 8));
 }
@@ -136,7 +136,7 @@ TEST_F(Injection, MultiTapFollowsTheBrowseAndBreakTimes)
 
 TEST_F(Injection, LetterInputOffNeverTypesOnTransferReports)
 {
-    link_.letterInputEnabled_ = false;
+    link_.settings_.letterInputEnabled = false;
     Play({{Shift}, {Shift, Five}});
     input_.SetNow(200000);
     link_.Feed(S::TransferNumber(1));
@@ -183,8 +183,8 @@ TEST_F(Injection, PointerScaledToTheScreen)
 
 TEST_F(Injection, PointerScaledByTheDesktopArea)
 {
-    link_.areaWidth_ = 800;
-    link_.areaHeight_ = 600;
+    link_.settings_.desktopArea.cx = 800;
+    link_.settings_.desktopArea.cy = 600;
     link_.Feed(S::Pointer(320, 240, 0));
     link_.Feed(S::Pointer(639, 479, 0));
     EXPECT_EQ(input_.Take(), (Events{"move 400,300", "move 798,598"}));
@@ -195,7 +195,7 @@ TEST_F(Injection, NoPointerWithoutAScreenSizeOrWhenTransferIsOff)
     link_.screenWidth_ = 0;
     EXPECT_FALSE(link_.HandleMouse(10, 10, 2));
     link_.screenWidth_ = 65535;
-    link_.transferMouse_ = false;
+    link_.settings_.transferMouseToPc = false;
     EXPECT_FALSE(link_.HandleMouse(10, 10, 2));
     EXPECT_EQ(input_.Take(), Events{});
 }
@@ -205,9 +205,9 @@ TEST_F(Injection, InApplicationModeThePointerIsPlacedInTheTargetWindow)
     HWND target = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "target", WS_POPUP | WS_VISIBLE, 100, 50, 300, 200,
                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(target);
-    link_.applicationMode_ = true;
-    link_.areaWidth_ = 800;  // not for a window: it is captured unscaled
-    link_.areaHeight_ = 600;
+    link_.settings_.applicationMode = true;
+    link_.settings_.desktopArea.cx = 800;  // not for a window: it is captured unscaled
+    link_.settings_.desktopArea.cy = 600;
     link_.SetTargetWindow(target);
     EXPECT_TRUE(link_.HandleMouse(10, 20, 0));
     EXPECT_TRUE(link_.HandleMouse(299, 199, 0));
@@ -284,11 +284,82 @@ TEST_F(MappedKeys, CodesCarryReleaseShiftAndAlt)
     EXPECT_EQ(Play({{K::S(4)}, {}}), (Events{"+Ctrl", "+S", "-S", "-Ctrl"}));
     EXPECT_EQ(Play({{Alt}, {Alt, Shift}, {Alt, Shift, Five}}),
               (Events{"+Alt", "+Shift", "-Shift", "-Alt", "+F12", "-F12", "+Shift", "+Alt"}));
-    EXPECT_EQ(Play({{Alt, Shift}, {Shift}, {Shift, F1}}),
-              (Events{"-5", "-Alt", "-Shift", "+F11", "-F11", "+Shift"}));
-    // A Shift held in Windows is let go around each played combination.
-    EXPECT_EQ(Play({{F1}, {}}), (Events{"-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl", "+Shift", "-Shift", "+F10", "-F10",
-                                        "+Shift"}));
+    // The '5' played F12 and never went down in Windows: its release sends nothing. A Shift held in Windows is
+    // let go around each played combination.
+    EXPECT_EQ(Play({{Alt, Shift}, {Shift}, {Shift, F1}}), (Events{"-Alt", "-Shift", "+F11", "-F11", "+Shift"}));
+    // Shift's own release first, then what its release is mapped to; F1's press played F11, its release F10.
+    EXPECT_EQ(Play({{F1}, {}}), (Events{"-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl", "+F10", "-F10"}));
+    EXPECT_EQ(input_.Held(), Events{});
 }
+
+// A key-map entry for only the press or only the release of a key: a key that went down in Windows is always
+// let go, first, before a list its release is mapped to; a key that never went down gets no release.
+struct OneSidedCase {
+    const char* name;
+    std::vector<std::pair<KvKeyCode, const char*>> map;
+    std::vector<KeyState> states;
+    Events expected;
+    Events atClose;  // what the close adds, with the last state still held
+};
+
+void PrintTo(const OneSidedCase& c, std::ostream* os) { *os << c.name; }
+
+class OneSidedKeyMap : public Injection, public testing::WithParamInterface<OneSidedCase> {
+protected:
+    void SetUp() override
+    {
+        iniFile_ = ChangeFileExt(ParamStr(0), ".ini").c_str();
+        settings_.Set("MouseAndKeyboard", "UserDefinedKeyboardMapping", "1");
+        settings_.SetLine("COM5");
+        KvKeyMap map;
+        for (const auto& [code, shortcut] : GetParam().map) {
+            KvActionList list;
+            KvKeyAction action;
+            action.FromText(shortcut);
+            list.Add(action);
+            map.SetActions(code, &list);
+        }
+        ASSERT_TRUE(map.SaveToFile("COM5", iniFile_.c_str()));
+        Injection::SetUp();
+        ASSERT_EQ(link_.KeyMap().Count(), int(GetParam().map.size()));
+    }
+    void TearDown() override { DeleteFileA(iniFile_.c_str()); }
+
+    LinkSettings settings_{"OneSidedKeyMap"};
+    std::string iniFile_;
+};
+
+TEST_P(OneSidedKeyMap, LeavesNothingDown)
+{
+    const OneSidedCase& c = GetParam();
+    for (const KeyState& s : c.states) link_.Feed(KeyFrame(s));
+    EXPECT_EQ(input_.Take(), c.expected);
+    link_.CloseConnection();
+    EXPECT_EQ(input_.Take(), c.atClose);
+    EXPECT_EQ(input_.Held(), Events{});
+    EXPECT_TRUE(input_.Bad().empty()) << input_.Bad().front();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OneSidedKeyMap,
+    testing::Values(
+        OneSidedCase{"ReleaseOnly", {{0x80000070, "F2"}}, {{F1}, {}}, {"+F1", "-F1", "+F2", "-F2"}, {}},
+        OneSidedCase{"PressOnly", {{0x00000070, "F2"}}, {{F1}, {}}, {"+F2", "-F2"}, {}},
+        OneSidedCase{"BothSides", {{0x00000070, "F9"}, {0x80000070, "F10"}}, {{F1}, {}}, {"+F9", "-F9", "+F10", "-F10"}, {}},
+        OneSidedCase{"ShiftReleaseOnly", {{0x88000010, "Ctrl+Q"}}, {{Shift}, {}},
+                     {"+Shift", "-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl"}, {}},
+        OneSidedCase{"ShiftPressOnly", {{0x00000010, "F3"}}, {{Shift}, {}}, {"+F3", "-F3"}, {}},
+        // A mapped Shift is not Windows' Shift: letters are typed without lifting it.
+        OneSidedCase{"ShiftPressOnlyThenLetter", {{0x00000010, "F3"}}, {{Shift}, {Shift, Five}, {Shift}, {}},
+                     {"+F3", "-F3", "+M", "-M"}, {}},
+        OneSidedCase{"SoftKeyReleaseOnly", {{0x80008073, "Ctrl+S"}}, {{K::S(4)}, {}}, {"+Ctrl", "+S", "-S", "-Ctrl"}, {}},
+        OneSidedCase{"ReleaseWithShiftOnly", {{0x88000070, "F4"}}, {{Shift}, {Shift, F1}, {Shift}, {}},
+                     {"+Shift", "+F1", "-F1", "-Shift", "+F4", "-F4", "+Shift", "-Shift"}, {}},
+        // Held when the link closes: the close lets go the same way.
+        OneSidedCase{"ReleaseOnlyHeldAtClose", {{0x80000070, "F2"}}, {{F1}}, {"+F1"}, {"-F1", "+F2", "-F2"}},
+        OneSidedCase{"PressOnlyHeldAtClose", {{0x00000070, "F2"}}, {{F1}}, {"+F2", "-F2"}, {}},
+        OneSidedCase{"ShiftReleaseOnlyHeldAtClose", {{0x88000010, "Ctrl+Q"}}, {{Shift, F1}},
+                     {"+Shift", "+F1"}, {"-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl", "-F1"}}),
+    [](const testing::TestParamInfo<OneSidedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

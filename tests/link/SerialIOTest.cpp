@@ -42,26 +42,26 @@ TEST_P(LinkSettingsRead, GiveTheirValueOrTheDefault)
 INSTANTIATE_TEST_SUITE_P(
     Table, LinkSettingsRead,
     testing::Values(
-        SettingCase{"BrowseText", "MouseAndKeyboard", "LetterBrowseTime", "abc", [](TestLink& l) { return l.letterBrowseTime_ == 600; }},
-        SettingCase{"BrowseEmpty", "MouseAndKeyboard", "LetterBrowseTime", "", [](TestLink& l) { return l.letterBrowseTime_ == 600; }},
-        SettingCase{"BrowseSet", "MouseAndKeyboard", "LetterBrowseTime", "450", [](TestLink& l) { return l.letterBrowseTime_ == 450; }},
+        SettingCase{"BrowseText", "MouseAndKeyboard", "LetterBrowseTime", "abc", [](TestLink& l) { return l.settings_.letterBrowseTime == 600; }},
+        SettingCase{"BrowseEmpty", "MouseAndKeyboard", "LetterBrowseTime", "", [](TestLink& l) { return l.settings_.letterBrowseTime == 600; }},
+        SettingCase{"BrowseSet", "MouseAndKeyboard", "LetterBrowseTime", "450", [](TestLink& l) { return l.settings_.letterBrowseTime == 450; }},
         // Compared less 50 ms: anything shorter would never fire.
-        SettingCase{"BrowseTooShort", "MouseAndKeyboard", "LetterBrowseTime", "20", [](TestLink& l) { return l.letterBrowseTime_ == 50; }},
-        SettingCase{"BreakText", "MouseAndKeyboard", "LetterBreakTime", "1s", [](TestLink& l) { return l.letterBreakTime_ == 1000; }},
-        SettingCase{"BreakNegative", "MouseAndKeyboard", "LetterBreakTime", "-5", [](TestLink& l) { return l.letterBreakTime_ == 50; }},
-        SettingCase{"AsyncDiff", "Communication", "AsyncDiff", "2", [](TestLink& l) { return l.asyncDiff_ == 2; }},
-        SettingCase{"AsyncDiffText", "Communication", "AsyncDiff", "x", [](TestLink& l) { return l.asyncDiff_ == 0; }},
-        SettingCase{"AsyncDiffNegative", "Communication", "AsyncDiff", "-1", [](TestLink& l) { return l.asyncDiff_ == 0; }},
-        SettingCase{"AsyncDiffLarge", "Communication", "AsyncDiff", "300", [](TestLink& l) { return l.asyncDiff_ == 255; }},
-        SettingCase{"KeyboardOff", "MouseAndKeyboard", "KeyboardEnabled", "0", [](TestLink& l) { return !l.keyboardEnabled_; }},
-        SettingCase{"MouseOff", "MouseAndKeyboard", "TransferMouseToPc", "0", [](TestLink& l) { return !l.transferMouse_; }},
-        SettingCase{"LettersOff", "MouseAndKeyboard", "EnableLetterInput", "0", [](TestLink& l) { return !l.letterInputEnabled_; }},
-        SettingCase{"Desktop800", "Application", "Desktop", "800x600", [](TestLink& l) { return l.areaWidth_ == 800 && l.areaHeight_ == 600; }},
-        SettingCase{"Desktop1024", "Application", "Desktop", "1024x768", [](TestLink& l) { return l.areaWidth_ == 1024 && l.areaHeight_ == 768; }},
-        SettingCase{"Desktop640", "Application", "Desktop", "640x480", [](TestLink& l) { return l.areaWidth_ == 0 && l.areaHeight_ == 0; }},
-        SettingCase{"DesktopOther", "Application", "Desktop", "800X600", [](TestLink& l) { return l.areaWidth_ == 0 && l.areaHeight_ == 0; }},
-        SettingCase{"ModeApplication", "Application", "Mode", "Application", [](TestLink& l) { return l.applicationMode_; }},
-        SettingCase{"ModeWrongCase", "Application", "Mode", "application", [](TestLink& l) { return !l.applicationMode_; }}),
+        SettingCase{"BrowseTooShort", "MouseAndKeyboard", "LetterBrowseTime", "20", [](TestLink& l) { return l.settings_.letterBrowseTime == 50; }},
+        SettingCase{"BreakText", "MouseAndKeyboard", "LetterBreakTime", "1s", [](TestLink& l) { return l.settings_.letterBreakTime == 1000; }},
+        SettingCase{"BreakNegative", "MouseAndKeyboard", "LetterBreakTime", "-5", [](TestLink& l) { return l.settings_.letterBreakTime == 50; }},
+        SettingCase{"AsyncDiff", "Communication", "AsyncDiff", "2", [](TestLink& l) { return l.settings_.asyncDiff == 2; }},
+        SettingCase{"AsyncDiffText", "Communication", "AsyncDiff", "x", [](TestLink& l) { return l.settings_.asyncDiff == 0; }},
+        SettingCase{"AsyncDiffNegative", "Communication", "AsyncDiff", "-1", [](TestLink& l) { return l.settings_.asyncDiff == 0; }},
+        SettingCase{"AsyncDiffLarge", "Communication", "AsyncDiff", "300", [](TestLink& l) { return l.settings_.asyncDiff == 255; }},
+        SettingCase{"KeyboardOff", "MouseAndKeyboard", "KeyboardEnabled", "0", [](TestLink& l) { return !l.settings_.keyboardEnabled; }},
+        SettingCase{"MouseOff", "MouseAndKeyboard", "TransferMouseToPc", "0", [](TestLink& l) { return !l.settings_.transferMouseToPc; }},
+        SettingCase{"LettersOff", "MouseAndKeyboard", "EnableLetterInput", "0", [](TestLink& l) { return !l.settings_.letterInputEnabled; }},
+        SettingCase{"Desktop800", "Application", "Desktop", "800x600", [](TestLink& l) { return l.settings_.desktopArea.cx == 800 && l.settings_.desktopArea.cy == 600; }},
+        SettingCase{"Desktop1024", "Application", "Desktop", "1024x768", [](TestLink& l) { return l.settings_.desktopArea.cx == 1024 && l.settings_.desktopArea.cy == 768; }},
+        SettingCase{"Desktop640", "Application", "Desktop", "640x480", [](TestLink& l) { return l.settings_.desktopArea.cx == 0 && l.settings_.desktopArea.cy == 0; }},
+        SettingCase{"DesktopOther", "Application", "Desktop", "800X600", [](TestLink& l) { return l.settings_.desktopArea.cx == 0 && l.settings_.desktopArea.cy == 0; }},
+        SettingCase{"ModeApplication", "Application", "Mode", "Application", [](TestLink& l) { return l.settings_.applicationMode; }},
+        SettingCase{"ModeWrongCase", "Application", "Mode", "application", [](TestLink& l) { return !l.settings_.applicationMode; }}),
     [](const testing::TestParamInfo<SettingCase>& info) { return std::string(info.param.name); });
 
 TEST(LinkSettingsDefaults, NothingStored)
@@ -69,15 +69,15 @@ TEST(LinkSettingsDefaults, NothingStored)
     LinkSettings settings("Defaults");
     TestLink link;
     ASSERT_TRUE(link.PrepareConnection());
-    EXPECT_TRUE(link.keyboardEnabled_);
-    EXPECT_FALSE(link.userDefinedMapping_);
-    EXPECT_TRUE(link.transferMouse_);
-    EXPECT_EQ(link.asyncDiff_, 0);
-    EXPECT_TRUE(link.letterInputEnabled_);
-    EXPECT_EQ(link.letterBrowseTime_, 600u);
-    EXPECT_EQ(link.letterBreakTime_, 1000u);
-    EXPECT_EQ(link.areaWidth_, 0);
-    EXPECT_FALSE(link.applicationMode_);
+    EXPECT_TRUE(link.settings_.keyboardEnabled);
+    EXPECT_FALSE(link.settings_.userDefinedMapping);
+    EXPECT_TRUE(link.settings_.transferMouseToPc);
+    EXPECT_EQ(link.settings_.asyncDiff, 0);
+    EXPECT_TRUE(link.settings_.letterInputEnabled);
+    EXPECT_EQ(link.settings_.letterBrowseTime, 600u);
+    EXPECT_EQ(link.settings_.letterBreakTime, 1000u);
+    EXPECT_EQ(link.settings_.desktopArea.cx, 0);
+    EXPECT_FALSE(link.settings_.applicationMode);
     // The screen of the display.
     EXPECT_EQ(link.screenWidth_, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(link.screenHeight_, GetSystemMetrics(SM_CYSCREEN));
