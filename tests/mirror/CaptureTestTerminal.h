@@ -61,6 +61,7 @@ public:
         events_.clear();
         answers_.clear();
         queuedAcks_.clear();
+        queuedAnswers_.clear();
         status_ = 0;
         ack_ = 2;
         ackDelay_ = 0;
@@ -76,6 +77,12 @@ public:
     void SetReportNumbers(bool on) { Locked([&] { reportNumbers_ = on; }); }
     // Answers for the next frames, before the standing one.
     void QueueAcks(const std::vector<int>& values) { Locked([&] { queuedAcks_.insert(queuedAcks_.end(), values.begin(), values.end()); }); }
+    // Whole answers for the next frames (any frames of the terminal's), before the acknowledges queued or
+    // standing; an empty one is no answer.
+    void QueueAnswers(const std::vector<std::string>& answers)
+    {
+        Locked([&] { queuedAnswers_.insert(queuedAnswers_.end(), answers.begin(), answers.end()); });
+    }
 
     // Sent as soon as the terminal's thread gets to it.
     void SendNow(const std::string& bytes) { Locked([&] { answers_.push_back({bytes, GetTickCount()}); }); }
@@ -111,6 +118,13 @@ public:
     }
     // Waits (pumping this thread's messages) until the condition holds; false after timeoutMs.
     bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+    // Once the driver's port is closed: waits until the terminal has read and decoded all it was sent (a read
+    // that found nothing after this call). False when that did not happen within timeoutMs.
+    bool Drain(DWORD timeoutMs = 5000)
+    {
+        const int asked = ++drainAsked_;
+        return WaitUntil([&] { return drainedAt_ >= asked; }, timeoutMs);
+    }
 
 private:
     template <class F>
@@ -135,7 +149,10 @@ private:
         const DWORD now = GetTickCount();
         if (e.kind == TerminalEvent::Kind::ReadStatus && status_ >= 0)
             answers_.push_back({TerminalStandIn::StatusReply(BYTE(status_)), now});
-        if (e.kind == TerminalEvent::Kind::Frame && e.ok) {
+        if (e.kind == TerminalEvent::Kind::Frame && e.ok && !queuedAnswers_.empty()) {
+            if (!queuedAnswers_.front().empty()) answers_.push_back({queuedAnswers_.front(), now + ackDelay_});
+            queuedAnswers_.pop_front();
+        } else if (e.kind == TerminalEvent::Kind::Frame && e.ok) {
             int ack = ack_;
             if (!queuedAcks_.empty()) {
                 ack = queuedAcks_.front();
@@ -155,6 +172,7 @@ private:
     {
         char buffer[4096];
         while (running_) {
+            const int asked = drainAsked_;
             const long n = standIn_.Port().ReadSome(buffer, sizeof buffer, 5);
             std::vector<Answer> due;
             {
@@ -174,6 +192,8 @@ private:
                 standIn_.Send(a.bytes);
                 if (a.report) Locked([&] { lastReported_ = a.number; });
             }
+            // Nothing came (Wine ends an empty read with a time-out error).
+            if (n <= 0) drainedAt_ = asked;
             if (n < 0) Sleep(5);
         }
     }
@@ -182,10 +202,13 @@ private:
     TerminalDecoder decoder_;
     std::thread thread_;
     std::atomic<bool> running_{false};
+    std::atomic<int> drainAsked_{0};
+    std::atomic<int> drainedAt_{0};
     std::mutex mutex_;
     std::vector<Received> events_;
     std::vector<Answer> answers_;
     std::deque<int> queuedAcks_;
+    std::deque<std::string> queuedAnswers_;
     int status_ = 0;
     int ack_ = 2;
     DWORD ackDelay_ = 0;
@@ -221,20 +244,21 @@ inline bool ScriptedTerminal::WaitUntil(const std::function<bool()>& condition, 
 // told otherwise; titled and ownerless, so it counts as its program's window.
 class TestWindow {
 public:
-    TestWindow(int x, int y, int w, int h, DWORD periodMs, const char* title = "Capture test window")
+    TestWindow(int x, int y, int w, int h, DWORD periodMs, const char* title = "Capture test window",
+               DWORD style = WS_POPUP | WS_VISIBLE)
     {
         std::mutex m;
         std::condition_variable ready;
         bool made = false;
-        thread_ = std::thread([&, x, y, w, h, periodMs, title] {
+        thread_ = std::thread([&, x, y, w, h, periodMs, title, style] {
             WNDCLASSA wc{};
             wc.lpfnWndProc = &TestWindow::Proc;
             wc.hInstance = GetModuleHandleA(nullptr);
             wc.lpszClassName = "CaptureTestWindow";
             wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
             RegisterClassA(&wc);
-            HWND wnd = CreateWindowExA(WS_EX_TOPMOST, "CaptureTestWindow", title, WS_POPUP | WS_VISIBLE, x, y, w,
-                                       h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+            HWND wnd = CreateWindowExA(WS_EX_TOPMOST, "CaptureTestWindow", title, style, x, y, w, h, nullptr,
+                                       nullptr, GetModuleHandleA(nullptr), nullptr);
             SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             if (periodMs) SetTimer(wnd, 1, periodMs, nullptr);
             InvalidateRect(wnd, nullptr, TRUE);
