@@ -4,11 +4,14 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "LinkTestSupport.h"
+#include "framework/runtime/Handles.h"
 #include "framework/runtime/SysUtils.h"
 #include "support/TerminalStandIn.h"
 
@@ -239,6 +242,126 @@ TEST_F(LinkOnThePort, AReopenedLinkStartsClean)
     EXPECT_EQ(link_.ReadRequestSize(), 1u);
     ASSERT_TRUE(terminal_.Send(TerminalStandIn::Acknowledge(6)));
     ASSERT_TRUE(WaitFor([&] { return link_.TakeAcknowledge() == 6; }));
+}
+
+// A key event that does not come back until it is let go, as a call into a hung window would not.
+class StuckInput : public RecordingInput {
+public:
+    StuckInput() : entered_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    void KeyEvent(BYTE key, BYTE scanCode, DWORD flags) override
+    {
+        RecordingInput::KeyEvent(key, scanCode, flags);
+        if (stick_.exchange(false)) {
+            SetEvent(entered_.get());
+            WaitForSingleObject(release_.get(), INFINITE);
+        }
+    }
+    bool WaitEntered() { return WaitForSingleObject(entered_.get(), 5000) == WAIT_OBJECT_0; }
+    void Release() { SetEvent(release_.get()); }
+
+private:
+    std::atomic<bool> stick_{true};
+    KernelHandle entered_;
+    KernelHandle release_;
+};
+
+// A link that tells when and on which thread it is destroyed.
+class WatchedLink : public TestLink {
+public:
+    explicit WatchedLink(KernelHandle& destroyed, std::atomic<DWORD>& thread) : destroyed_(destroyed), thread_(thread) {}
+    ~WatchedLink() override
+    {
+        thread_ = GetCurrentThreadId();
+        SetEvent(destroyed_.get());
+    }
+
+private:
+    KernelHandle& destroyed_;
+    std::atomic<DWORD>& thread_;
+};
+
+// The reader thread stuck in a key event: the close gives up after its wait and the link is deleted at once,
+// without waiting for the thread; the link goes when the thread has come back, and the port is free again.
+TEST(LinkDelete, ALinkWhoseThreadIsStuckIsDeletedWithoutWaitingForIt)
+{
+    LinkSettings settings("StuckDelete");
+    settings.SetLine(kDriver);
+    TerminalStandIn terminal;
+    ASSERT_TRUE(terminal.Open(kTerminal));
+    StuckInput input;
+    KernelHandle destroyed(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<DWORD> destroyer{0};
+    auto* link = new WatchedLink(destroyed, destroyer);
+    link->SetInputInjector(&input);
+    link->SetCloseWaitMs(300);
+    ASSERT_TRUE(link->OpenConnection());
+    ASSERT_TRUE(terminal.Press(TerminalKeys::F(1)));
+    ASSERT_TRUE(input.WaitEntered());
+
+    EXPECT_TRUE(link->CloseConnection());
+    EXPECT_TRUE(std::find(link->Errors().begin(), link->Errors().end(), "Error closing port") != link->Errors().end())
+        << testing::PrintToString(link->Errors());
+
+    // Should the delete wait for the thread, only this would end it.
+    KernelHandle deleted(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> unstuckByWatchdog{false};
+    std::thread watchdog([&] {
+        if (WaitForSingleObject(deleted.get(), 10000) != WAIT_OBJECT_0) unstuckByWatchdog = true;
+        input.Release();
+    });
+    delete link;
+    SetEvent(deleted.get());
+    watchdog.join();
+    EXPECT_FALSE(unstuckByWatchdog) << "the delete waited for the stuck thread";
+
+    // Once the thread is back, the link goes (not on this thread), and the key it pressed is let go.
+    ASSERT_EQ(WaitForSingleObject(destroyed.get(), 10000), DWORD(WAIT_OBJECT_0));
+    EXPECT_NE(destroyer, GetCurrentThreadId());
+    TestLink next;
+    RecordingInput nextInput;
+    next.SetInputInjector(&nextInput);
+    ASSERT_TRUE(WaitUntil([&] { return next.OpenConnection(); }, 5000)) << testing::PrintToString(next.Errors());
+    ASSERT_TRUE(terminal.Release(TerminalKeys::F(1)));
+    ASSERT_TRUE(terminal.Send(TerminalStandIn::Acknowledge(3)));
+    EXPECT_TRUE(WaitUntil([&] { return next.TakeAcknowledge() == 3; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return input.Held().empty(); }, 5000)) << testing::PrintToString(input.Held());
+}
+
+// After a fatal error on the reader thread the link is opened again at once, while the old reader is still
+// finishing a read (here it leaves half a frame behind): the new connection is prepared only after the old
+// threads have ended, so it starts clean.
+class SlowFatalLink : public TestLink {
+public:
+    BYTE OnReceive(BYTE kind, const BYTE* buffer, DWORD count) override
+    {
+        if (armed_ && count == 1 && buffer[0] == 'F') {
+            armed_ = false;
+            ReportFatal("fatal on the reader");
+            // Still busy with the receiver while the owner opens again.
+            Sleep(1000);
+            return KvSerialIO::OnReceive(kind, reinterpret_cast<const BYTE*>("\x02\x00\x09"), 3);
+        }
+        return KvSerialIO::OnReceive(kind, buffer, count);
+    }
+
+private:
+    std::atomic<bool> armed_{true};
+};
+
+TEST(LinkReopen, AfterAFatalErrorTheOldReaderEndsBeforeTheNewConnectionIsPrepared)
+{
+    LinkSettings settings("ReopenAfterFatal");
+    settings.SetLine(kDriver);
+    TerminalStandIn terminal;
+    ASSERT_TRUE(terminal.Open(kTerminal));
+    SlowFatalLink link;
+    ASSERT_TRUE(link.OpenConnection());
+    ASSERT_TRUE(terminal.Send("F"));
+    ASSERT_TRUE(WaitUntil([&] { return !link.Connected(); }));
+    ASSERT_TRUE(link.OpenConnection()) << testing::PrintToString(link.Errors());
+    EXPECT_EQ(link.ReadRequestSize(), 1u) << "no half frame from the old reader";
+    ASSERT_TRUE(terminal.Send(TerminalStandIn::Acknowledge(6)));
+    EXPECT_TRUE(WaitUntil([&] { return link.TakeAcknowledge() == 6; }));
 }
 
 }  // namespace
