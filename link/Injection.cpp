@@ -238,6 +238,7 @@ bool KvSerialIO::HandleMouse(int x, int y, BYTE buttons)
         if (!target || !GetWindowRect(target, &r)) return false;
         x += r.left;
         y += r.top;
+        // A window's rectangle ends before its right and bottom values.
         if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
         ActivateTargetWindow();
     } else {

@@ -412,6 +412,7 @@ bool KvSerialIO::GetCursorUpdate(POINT& point)
         HWND target = GetTargetWindow();
         RECT r;
         if (!target || !GetWindowRect(target, &r)) return false;
+        // A window's rectangle ends before its right and bottom values.
         if (out.x < r.left || out.x >= r.right || out.y < r.top || out.y >= r.bottom) return false;
         out.x -= r.left;
         out.y -= r.top;

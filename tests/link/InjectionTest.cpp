@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LinkTestSupport.h"
@@ -93,6 +94,110 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"ShiftLetGoFirst", true, {{Shift}, {Shift, Five}, {Five}, {}}, {"+Shift", "-Shift", "+M", "-M", "+Shift", "-Shift"}},
         KeyCase{"ZeroTypesSigns", true, {{Shift}, {Shift, K::Digit(0)}}, {"+Shift", "-Shift", "+Add", "-Add", "+Shift"}}),
     [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+// Every key of the terminal's four words, as the Windows key (or, for the soft keys, the code) it stands for.
+struct KeypadKey {
+    TerminalKey key;
+    WORD code;
+};
+
+std::vector<KeypadKey> EveryKeypadKey()
+{
+    std::vector<KeypadKey> keys;
+    for (int n = 1; n <= 16; ++n) keys.push_back({K::F(n), WORD(VK_F1 + n - 1)});
+    for (int n = 1; n <= 10; ++n) keys.push_back({K::S(n), WORD(0x8070 + n - 1)});
+    for (int d = 0; d <= 9; ++d) keys.push_back({K::Digit(d), WORD('0' + d)});
+    const WORD w3[14] = {VK_PRIOR, VK_NEXT,  VK_UP,     VK_DOWN,     VK_LEFT, VK_RIGHT, VK_HELP,
+                         VK_BACK,  VK_SHIFT, VK_MENU,   VK_RETURN,   VK_SUBTRACT, VK_ADD, VK_DECIMAL};
+    for (int bit = 0; bit < 14; ++bit) keys.push_back({TerminalKey{3, bit}, w3[bit]});
+    return keys;
+}
+
+TEST_F(Injection, EveryKeypadKeyIsItsWindowsKey)
+{
+    for (const KeypadKey& k : EveryKeypadKey()) {
+        SCOPED_TRACE(k.code);
+        // A soft key has no Windows key; a key the keyboard layout gives no scan code is not sent.
+        const bool sent = !(k.code & 0x8000) && MapVirtualKeyA(k.code, 0) != 0;
+        const std::string name = KeyName(BYTE(k.code));
+        EXPECT_EQ(Play({{k.key}, {}}), sent ? (Events{"+" + name, "-" + name}) : Events{});
+    }
+    EXPECT_TRUE(input_.Bad().empty()) << input_.Bad().front();
+}
+
+// The same through a key map that gives each key's code a combination of its own.
+TEST_F(Injection, EveryKeypadKeyHasTheKeyMapCodeOfItsWindowsKey)
+{
+    const std::string iniFile = ChangeFileExt(ParamStr(0), ".ini").c_str();
+    LinkSettings settings("EveryKeypadKey");
+    settings.Set("MouseAndKeyboard", "UserDefinedKeyboardMapping", "1");
+    settings.SetLine("COM5");
+    const std::vector<KeypadKey> keys = EveryKeypadKey();
+    KvKeyMap map;
+    auto combination = [](size_t i) {
+        return std::string(i < 26 ? "Ctrl+" : "Alt+") + char('A' + i % 26);
+    };
+    for (size_t i = 0; i < keys.size(); ++i) {
+        KvActionList list;
+        KvKeyAction action;
+        action.FromText(combination(i).c_str());
+        list.Add(action);
+        map.SetActions(keys[i].code, &list);
+    }
+    ASSERT_TRUE(map.SaveToFile("COM5", iniFile.c_str()));
+    ASSERT_TRUE(link_.PrepareConnection());
+    DeleteFileA(iniFile.c_str());
+    ASSERT_EQ(link_.KeyMap().Count(), int(keys.size()));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        SCOPED_TRACE(keys[i].code);
+        const std::string modifier = i < 26 ? "Ctrl" : "Alt";
+        const std::string letter(1, char('A' + i % 26));
+        EXPECT_EQ(Play({{keys[i].key}, {}}), (Events{"+" + modifier, "+" + letter, "-" + letter, "-" + modifier}));
+    }
+}
+
+// Shift and a digit, again and again: its letters in turn, each replacing the last, and round to the first.
+TEST_F(Injection, MultiTapGoesRoundEveryDigitsLetters)
+{
+    const std::vector<std::vector<std::string>> letters = {
+        {"Add", "Divide", "Multiply", "Subtract"}, {"S", "T", "U"}, {"V", "W", "X"}, {"Y", "Z", "Space"},
+        {"J", "K", "L"}, {"M", "N", "O"}, {"P", "Q", "R"}, {"A", "B", "C"}, {"D", "E", "F"}, {"G", "H", "I"},
+    };
+    for (int d = 0; d <= 9; ++d) {
+        SCOPED_TRACE(d);
+        const TerminalKey digit = K::Digit(d);
+        Play({{Shift}});
+        const auto& row = letters[size_t(d)];
+        for (size_t tap = 0; tap <= row.size(); ++tap) {
+            const std::string& l = row[tap % row.size()];
+            Events expected;
+            if (tap > 0) expected = {"+Back", "-Back"};
+            expected.insert(expected.end(), {"-Shift", "+" + l, "-" + l, "+Shift"});
+            EXPECT_EQ(Play({{Shift, digit}, {Shift}}), expected) << tap;
+        }
+        EXPECT_EQ(Play({{}}), Events{"-Shift"});
+    }
+}
+
+// Letting go of Shift starts the letters afresh: the tap index and the digit at once, the upper case at the
+// letter routine's next turn (a transfer report after the browse time); another digit starts at its first.
+TEST_F(Injection, MultiTapStartsAfreshAfterShiftAndOnAnotherDigit)
+{
+    EXPECT_EQ(Play({{Shift}, {Shift, Five}, {Shift}, {}}), (Events{"+Shift", "-Shift", "+M", "-M", "+Shift", "-Shift"}));
+    EXPECT_EQ(Play({{Shift}, {Shift, Five}, {Shift}}), (Events{"+Shift", "-Shift", "+M", "-M", "+Shift"}))
+        << "not N: the tap index went with Shift";
+    EXPECT_EQ(Play({{Shift, Five}, {Shift}, {Shift, K::Digit(4)}, {Shift}}),
+              (Events{"+Back", "-Back", "-Shift", "+N", "-N", "+Shift", "-Shift", "+J", "-J", "+Shift"}))
+        << "another digit: a new letter, the first of its own";
+    EXPECT_EQ(Play({{}}), Events{"-Shift"});
+
+    // Upper case, kept while Shift is held; gone once the routine runs without it.
+    EXPECT_EQ(Play({{Shift}, {Shift, Dot}, {Shift}, {Shift, Seven}, {Shift}, {}}), (Events{"+Shift", "+A", "-A", "-Shift"}));
+    input_.SetNow(100000 + 5000);
+    link_.Feed(S::TransferNumber(0));
+    EXPECT_EQ(input_.Take(), Events{});
+    EXPECT_EQ(Play({{Shift}, {Shift, Seven}}), (Events{"+Shift", "-Shift", "+A", "-A", "+Shift"}));
+}
 
 TEST_F(Injection, NothingWhileKeyboardTransferIsOff)
 {

@@ -317,6 +317,10 @@ TEST_F(Receiver, TheTargetWindowIsGivenOnlyWhileItCanBeUsed)
     EXPECT_EQ(link_.GetTargetWindow(), nullptr);
     ShowWindow(w.Handle(), SW_SHOWNOACTIVATE);
     EXPECT_EQ(link_.GetTargetWindow(), w.Handle());
+    ShowWindow(w.Handle(), SW_MINIMIZE);
+    EXPECT_EQ(link_.GetTargetWindow(), nullptr);
+    ShowWindow(w.Handle(), SW_RESTORE);
+    EXPECT_EQ(link_.GetTargetWindow(), w.Handle());
     w.Destroy();
     EXPECT_EQ(link_.GetTargetWindow(), nullptr);
 }
@@ -364,7 +368,11 @@ INSTANTIATE_TEST_SUITE_P(
                     // The window is captured unscaled: the desktop area does not apply.
                     CursorCase{"InTargetNoArea", "Application", 800, 600, {150, 60}, true, {50, 10}},
                     CursorCase{"LeftOfTarget", "Application", 0, 0, {99, 60}, false, {}},
-                    CursorCase{"PastTarget", "Application", 0, 0, {740, 60}, false, {}}),
+                    // A window's right and bottom edge, as Windows gives them, lie outside it.
+                    CursorCase{"PastTarget", "Application", 0, 0, {740, 60}, false, {}},
+                    CursorCase{"TargetsLastColumn", "Application", 0, 0, {739, 60}, true, {639, 10}},
+                    CursorCase{"BelowTarget", "Application", 0, 0, {150, 530}, false, {}},
+                    CursorCase{"TargetsLastRow", "Application", 0, 0, {150, 529}, true, {50, 479}}),
     [](const testing::TestParamInfo<CursorCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Receiver, SmallMovesOfAScaledCursorAreNotReported)

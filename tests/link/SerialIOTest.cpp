@@ -86,19 +86,31 @@ TEST(LinkSettingsDefaults, NothingStored)
     EXPECT_EQ(link.screenHeight_, GetSystemMetrics(SM_CYSCREEN));
 }
 
+// The desktop area scales the terminal's pointer to it: (320, 240) is its middle.
 TEST(LinkSettingsDefaults, TheDesktopAreaScalesThePointer)
 {
-    LinkSettings settings("Area");
-    settings.Set("Application", "Desktop", "800x600");
-    RecordingInput input;
-    TestLink link;
-    link.SetInputInjector(&input);
-    ASSERT_TRUE(link.PrepareConnection());
-    ASSERT_EQ(link.screenWidth_, 1024);
-    ASSERT_EQ(link.screenHeight_, 768);
-    link.Feed(TerminalStandIn::Pointer(320, 240, 0));
-    // (400, 300) on the screen: ceiling(400 * 65535 / 1024), ceiling(300 * 65535 / 768)
-    EXPECT_EQ(input.Take(), (Events{"move 25600,25600"}));
+    struct Case {
+        const char* desktop;
+        int x, y;  // on the 1024 x 768 screen
+    };
+    for (const Case c : {Case{"640x480", 320, 240}, Case{"800x600", 400, 300}, Case{"1024x768", 512, 384}}) {
+        SCOPED_TRACE(c.desktop);
+        LinkSettings settings("Area");
+        settings.Set("Application", "Desktop", c.desktop);
+        RecordingInput input;
+        TestLink link;
+        link.SetInputInjector(&input);
+        ASSERT_TRUE(link.PrepareConnection());
+        ASSERT_EQ(link.screenWidth_, 1024);
+        ASSERT_EQ(link.screenHeight_, 768);
+        link.Feed(TerminalStandIn::Pointer(320, 240, 0));
+        link.Feed(TerminalStandIn::Pointer(639, 479, 0));
+        // ceiling(x * 65535 / 1024), ceiling(y * 65535 / 768); the corner keeps its place in the area.
+        auto absolute = [](int v, int size) { return std::to_string((v * 65535 + size - 1) / size); };
+        const int cornerX = 639 * (c.x * 2) / 640, cornerY = 479 * (c.y * 2) / 480;
+        EXPECT_EQ(input.Take(), (Events{"move " + absolute(c.x, 1024) + "," + absolute(c.y, 768),
+                                        "move " + absolute(cornerX, 1024) + "," + absolute(cornerY, 768)}));
+    }
 }
 
 class KeyMapAtOpen : public testing::Test {
@@ -221,8 +233,7 @@ TEST_F(LinkOnThePort, CloseReleasesWhatTheTerminalHolds)
 {
     ASSERT_TRUE(terminal_.Press(TerminalKeys::F(1)));
     ASSERT_TRUE(terminal_.Send(TerminalStandIn::Pointer(10, 10, 2)));
-    ASSERT_TRUE(WaitFor([&] { return input_.AsyncKeyState(VK_F1) != 0; }));
-    Sleep(200);
+    ASSERT_TRUE(WaitFor([&] { return input_.Held() == Events{"F1", "left"}; }));
     EXPECT_TRUE(link_.CloseConnection());
     const Events e = input_.Take();
     ASSERT_GE(e.size(), 4u);
@@ -235,7 +246,7 @@ TEST_F(LinkOnThePort, AReopenedLinkStartsClean)
 {
     ASSERT_TRUE(terminal_.Send(std::string("\x02\x00\x09", 3)));  // a frame begun, never finished
     link_.SetAcknowledge(4);
-    Sleep(200);
+    ASSERT_TRUE(WaitFor([&] { return link_.ReadRequestSize() == 9; })) << "the receiver waits for the rest";
     ASSERT_TRUE(link_.CloseConnection());
     ASSERT_TRUE(link_.OpenConnection());
     EXPECT_EQ(link_.TakeAcknowledge(), 0xFF);
