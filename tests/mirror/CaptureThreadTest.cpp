@@ -348,7 +348,7 @@ TEST_F(CaptureThread, TransferNumbersPaceTheThreadWithinTheSendWindow)
 // that only acknowledges (and never reports a number) as with one that reports each frame's number.
 TEST_F(CaptureThread, PacingHoldsThroughTheWrapOfTheTransferNumbers)
 {
-    const DWORD answerDelay = 20;
+    const DWORD answerDelay = 10;
     for (bool reports : {false, true}) {
         SCOPED_TRACE(reports ? "reports numbers" : "acknowledges only");
         terminal_.SetReportNumbers(reports);
