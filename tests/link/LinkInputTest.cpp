@@ -12,6 +12,7 @@
 #include "framework/runtime/Handles.h"
 #include "framework/runtime/SysUtils.h"
 #include "support/TerminalStandIn.h"
+#include "support/Wait.h"
 
 using namespace linktest;
 namespace K = TerminalKeys;
@@ -114,15 +115,7 @@ protected:
     // Serves the windows' messages until `count` input messages came or the time is up.
     static void Pump(DWORD ms, size_t count = SIZE_MAX)
     {
-        const DWORD start = GetTickCount();
-        while (received_.size() < count && GetTickCount() - start < ms) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        }
+        testwait::PumpUntil([&] { return received_.size() >= count; }, ms);
     }
 
     // Sends the marker key and serves the windows until its release has come (to whichever window has the
@@ -131,14 +124,12 @@ protected:
     {
         EXPECT_TRUE(terminal_.Press(Marker));
         EXPECT_TRUE(terminal_.Release(Marker));
-        const DWORD start = GetTickCount();
         auto done = [] {
             return std::any_of(received_.begin(), received_.end(), [](const std::string& e) {
                 return e.size() >= 4 && e.compare(e.size() - 4, 4, "-F11") == 0;
             });
         };
-        while (!done() && GetTickCount() - start < 10000) Pump(10);
-        EXPECT_TRUE(done()) << testing::PrintToString(received_);
+        EXPECT_TRUE(testwait::PumpUntil(done, 10000)) << testing::PrintToString(received_);
         Events got;
         for (const std::string& e : received_)
             if (e.find("F11") == std::string::npos) got.push_back(e);
@@ -220,10 +211,12 @@ TEST_F(LinkInput, ThePointersOwnMovesAreNotEchoed)
     ASSERT_TRUE(SetCursorPos(50, 60));
     ASSERT_TRUE(link_.GetCursorUpdate(p));
     ASSERT_TRUE(terminal_.Send(TerminalStandIn::Pointer(123, 234, 0)));
-    ASSERT_TRUE(WaitUntil([&] {
-        POINT c;
-        return GetCursorPos(&c) && c.x == 123 && c.y == 234;
-    }));
+    ASSERT_TRUE(testwait::WaitUntil(
+        [&] {
+            POINT c;
+            return GetCursorPos(&c) && c.x == 123 && c.y == 234;
+        },
+        5000));
     UntilMarker();
     EXPECT_FALSE(link_.GetCursorUpdate(p));
     ASSERT_TRUE(SetCursorPos(321, 210));

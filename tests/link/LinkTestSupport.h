@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -13,20 +12,10 @@
 
 #include "framework/runtime/Registry.h"
 #include "link/Serial.h"
+#include "support/Wait.h"
 #include "zcl/core/Zclinictrl.h"
 
 namespace linktest {
-
-// Polls until the condition holds; false after timeoutMs.
-inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(5);
-    }
-    return true;
-}
 
 inline std::string KeyName(BYTE key)
 {

@@ -14,6 +14,7 @@
 #include "framework/runtime/Handles.h"
 #include "framework/runtime/SysUtils.h"
 #include "support/TerminalStandIn.h"
+#include "support/Wait.h"
 
 using namespace linktest;
 
@@ -176,15 +177,7 @@ protected:
         event_.Reset();
     }
 
-    static bool WaitFor(const std::function<bool()>& pred, DWORD ms = 3000)
-    {
-        const DWORD start = GetTickCount();
-        while (!pred()) {
-            if (GetTickCount() - start > ms) return false;
-            Sleep(5);
-        }
-        return true;
-    }
+    static bool WaitFor(const std::function<bool()>& pred, DWORD ms = 3000) { return testwait::WaitUntil(pred, ms); }
 
     LinkSettings settings_{"OnThePort"};
     RecordingInput input_;
@@ -331,11 +324,11 @@ TEST(LinkDelete, ALinkWhoseThreadIsStuckIsDeletedWithoutWaitingForIt)
     TestLink next;
     RecordingInput nextInput;
     next.SetInputInjector(&nextInput);
-    ASSERT_TRUE(WaitUntil([&] { return next.OpenConnection(); }, 5000)) << testing::PrintToString(next.Errors());
+    ASSERT_TRUE(testwait::WaitUntil([&] { return next.OpenConnection(); }, 5000)) << testing::PrintToString(next.Errors());
     ASSERT_TRUE(terminal.Release(TerminalKeys::F(1)));
     ASSERT_TRUE(terminal.Send(TerminalStandIn::Acknowledge(3)));
-    EXPECT_TRUE(WaitUntil([&] { return next.TakeAcknowledge() == 3; }, 5000));
-    EXPECT_TRUE(WaitUntil([&] { return input.Held().empty(); }, 5000)) << testing::PrintToString(input.Held());
+    EXPECT_TRUE(testwait::WaitUntil([&] { return next.TakeAcknowledge() == 3; }, 5000));
+    EXPECT_TRUE(testwait::WaitUntil([&] { return input.Held().empty(); }, 5000)) << testing::PrintToString(input.Held());
 }
 
 // After a fatal error on the reader thread the link is opened again at once, while the old reader is still
@@ -368,11 +361,11 @@ TEST(LinkReopen, AfterAFatalErrorTheOldReaderEndsBeforeTheNewConnectionIsPrepare
     SlowFatalLink link;
     ASSERT_TRUE(link.OpenConnection());
     ASSERT_TRUE(terminal.Send("F"));
-    ASSERT_TRUE(WaitUntil([&] { return !link.Connected(); }));
+    ASSERT_TRUE(testwait::WaitUntil([&] { return !link.Connected(); }, 5000));
     ASSERT_TRUE(link.OpenConnection()) << testing::PrintToString(link.Errors());
     EXPECT_EQ(link.ReadRequestSize(), 1u) << "no half frame from the old reader";
     ASSERT_TRUE(terminal.Send(TerminalStandIn::Acknowledge(6)));
-    EXPECT_TRUE(WaitUntil([&] { return link.TakeAcknowledge() == 6; }));
+    EXPECT_TRUE(testwait::WaitUntil([&] { return link.TakeAcknowledge() == 6; }, 5000));
 }
 
 }  // namespace
