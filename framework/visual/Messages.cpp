@@ -8,12 +8,14 @@ const char UtilWindowClass[] = "TPUtilWindow";
 
 LRESULT CALLBACK UtilWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    auto* stored = reinterpret_cast<TWndMethod*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
     // Messages of CreateWindowEx come before the method is attached, and none after it is gone.
-    if (!method || !*method) return DefWindowProcA(wnd, msg, wParam, lParam);
+    if (!stored || !*stored) return DefWindowProcA(wnd, msg, wParam, lParam);
+    // A copy: the method may free its own window.
+    const TWndMethod method = *stored;
     TMessage message{msg, wParam, lParam, 0};
     try {
-        (*method)(message);
+        method(message);
     } catch (...) {
         if (TApplication* app = TApplicationRef::Get()) app->HandleException(nullptr);
         return 0;

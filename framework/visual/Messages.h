@@ -28,7 +28,7 @@ using TWndMethod = Closure<void(TMessage& Message)>;
 // (DefWindowProcA for what it does not handle). An exception raised there goes to the application object.
 // Null when the window cannot be made.
 HWND AllocateHWnd(TWndMethod method);
-// Destroys a window made by AllocateHWnd (not from inside its own method); the method is never called again.
+// Destroys a window made by AllocateHWnd, also from inside its own method; the method is never called again.
 // Null is ignored.
 void DeallocateHWnd(HWND wnd);
 

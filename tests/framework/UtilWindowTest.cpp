@@ -57,4 +57,23 @@ TEST(UtilWindowTest, AnExceptionInTheMethodGoesToTheApplication)
     Application->SetOnException(nullptr);
 }
 
+TEST(UtilWindowTest, TheMethodCanFreeItsOwnWindow)
+{
+    HWND wnd = nullptr;
+    std::vector<std::string> log;
+    wnd = AllocateHWnd(TWndMethod::From([&, text = std::string("still here")](TMessage& m) {
+        if (m.Msg == WM_PROBE) {
+            DeallocateHWnd(wnd);
+            log.push_back(text);  // the method's own state outlives the freeing
+            m.Result = 7;
+            return;
+        }
+        m.Result = DefWindowProcA(nullptr, m.Msg, m.WParam, m.LParam);
+    }));
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_EQ(SendMessageA(wnd, WM_PROBE, 0, 0), 7);
+    EXPECT_FALSE(IsWindow(wnd));
+    EXPECT_EQ(log, std::vector<std::string>{"still here"});
+}
+
 }  // namespace
