@@ -60,9 +60,8 @@ const std::vector<Named>& SingleSourceProcedures()
         {"Invert", ZCLBMPInvert},
         {"Brightness",
          [](TBitmap* s, const TRect& r, TBitmap* t, const TPoint& p) { ZCLBMPBrightness(s, r, t, p, 40); }},
-        {"BrightnessEC", [](TBitmap* s, const TRect& r, TBitmap* t, const TPoint& p) {
-             ZCLBmpBrightnessEC(s, r, t, p, -40, clRed);
-         }},
+        {"BrightnessEC",
+         [](TBitmap* s, const TRect& r, TBitmap* t, const TPoint& p) { ZCLBmpBrightnessEC(s, r, t, p, -40, clRed); }},
     };
     return all;
 }
@@ -84,20 +83,22 @@ bool PaddingKept(TBitmap* b)
 
 TEST(ZclBmpPixels, GreyScaleRoundsEachTermOnItsOwnOverTheWholeRectangle)
 {
+    // clang-format off
     struct Case {
         std::uint32_t colour;
         int grey;
     } const cases[] = {
         {Rgb(255, 255, 255), 254},  // 76 + 150 + 28: 76.5 rounds to the even 76
         {Rgb(0, 0, 0), 0},
-        {Rgb(5, 0, 0), 2},    // 1.5 -> 2
-        {Rgb(15, 0, 0), 4},   // 4.5 -> 4
-        {Rgb(0, 50, 0), 30},  // 29.5 -> 30
-        {Rgb(0, 150, 0), 88}, // 88.5 -> 88
-        {Rgb(0, 0, 50), 6},   // 5.5 -> 6
-        {Rgb(0, 0, 150), 16}, // 16.5 -> 16
+        {Rgb(5, 0, 0), 2},      // 1.5 -> 2
+        {Rgb(15, 0, 0), 4},     // 4.5 -> 4
+        {Rgb(0, 50, 0), 30},    // 29.5 -> 30
+        {Rgb(0, 150, 0), 88},   // 88.5 -> 88
+        {Rgb(0, 0, 50), 6},     // 5.5 -> 6
+        {Rgb(0, 0, 150), 16},   // 16.5 -> 16
         {Rgb(100, 200, 50), 30 + 118 + 6},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.colour);
         auto b = MakeBitmap(5, 4, [&](int, int) { return c.colour; });
@@ -138,6 +139,7 @@ TEST(ZclBmpPixels, InvertAndBrightnessAtChosenBytes)
 TEST(ZclBmpPixels, BrightnessLeavesOnlyPixelsOfExactlyTheExcludedColour)
 {
     const std::uint32_t excluded = Rgb(200, 100, 50);
+    // clang-format off
     struct Case {
         std::uint32_t colour;
         bool kept;
@@ -149,6 +151,7 @@ TEST(ZclBmpPixels, BrightnessLeavesOnlyPixelsOfExactlyTheExcludedColour)
         {Rgb(0, 0, 50), false},      // blue shared
         {Rgb(50, 100, 200), false},  // red and blue swapped
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.colour);
         auto source = MakeBitmap(3, 2, [&](int, int) { return c.colour; });
@@ -217,6 +220,7 @@ TEST(ZclBmpPixels, FlipsRowsWiderThanAnyFixedBuffer)
 TEST(ZclBmpPixels, ClipsRectanglesAndPointsToBothBitmaps)
 {
     // Each target pixel that the whole rectangle maps from a source pixel gets it; all others stay.
+    // clang-format off
     struct Case {
         TRect r;
         TPoint p;
@@ -231,11 +235,12 @@ TEST(ZclBmpPixels, ClipsRectanglesAndPointsToBothBitmaps)
         {TRect(INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2), TPoint(INT_MIN / 2, INT_MIN / 2)},
         {TRect(0, 0, 5, 3), TPoint(INT_MAX - 2, INT_MAX - 2)},
     };
+    // clang-format on
     const int sw = 5, sh = 3, tw = 5, th = 4;  // widths whose rows have padding
     for (bool mirrored : {false, true}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << (mirrored ? "mirrored " : "") << Text(c.r) << " at " << c.p.x << ","
-                                            << c.p.y);
+            SCOPED_TRACE(testing::Message()
+                         << (mirrored ? "mirrored " : "") << Text(c.r) << " at " << c.p.x << "," << c.p.y);
             auto source = CodedBitmap(sw, sh);
             auto target = MakeBitmap(tw, th, [](int, int) { return 0x777777u; });
             MarkPadding(source.get());
@@ -281,6 +286,7 @@ TEST(ZclBmpPixels, WorksInPlaceWhereTheTargetOverlapsTheSource)
 
 TEST(ZclBmpPixels, AlphaBlendWeighsTheFirstSourceAgainstTheSecond)
 {
+    // clang-format off
     struct Case {
         float alpha;
         int s1, s2, expected;
@@ -291,6 +297,7 @@ TEST(ZclBmpPixels, AlphaBlendWeighsTheFirstSourceAgainstTheSecond)
         {1.5f, 250, 100, 255},                        // weights beyond 0..1 are held to the byte range
         {-1.0f, 250, 100, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.alpha << " " << c.s1 << " " << c.s2);
         auto a = MakeBitmap(4, 3, [&](int, int) { return Rgb(c.s1, c.s1, c.s2); });
@@ -529,7 +536,7 @@ TEST(ZclBitmapEffect, BufferedKeepsTheFirstResultUntilAChange)
         fx.Draw(black.get());
         EXPECT_TRUE(fx.BufferValid());
         EXPECT_EQ(Get(black.get(), 1, 1) & 0xFFFF00, 0xFFFF00u);  // inverted black, brightness 0 or 1
-        fx.Draw(first.get());  // the buffer again, made from black
+        fx.Draw(first.get());                                     // the buffer again, made from black
         EXPECT_EQ(Get(first.get(), 2, 2) & 0xFFFF00, 0xFFFF00u);
         first = CodedBitmap(4, 3);
     }

@@ -232,8 +232,8 @@ void ZCLBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& Rect1, co
     // A source that is the target is copied first unless it is read exactly where it is written.
     const SourcePixels s1(Source1, Source1 == Target && !sameSpot(TargetPoint, Rect1.left, Rect1.top),
                           int(Rect1.left + x0), int(Rect1.left + x1), int(Rect1.top + y0), int(Rect1.top + y1));
-    const SourcePixels s2(Source2, Source2 == Target && !sameSpot(TargetPoint, Point2.x, Point2.y),
-                          int(Point2.x + x0), int(Point2.x + x1), int(Point2.y + y0), int(Point2.y + y1));
+    const SourcePixels s2(Source2, Source2 == Target && !sameSpot(TargetPoint, Point2.x, Point2.y), int(Point2.x + x0),
+                          int(Point2.x + x1), int(Point2.y + y0), int(Point2.y + y1));
     for (int j = y0; j < y1; ++j) {
         const Byte* a = s1.Row(int(Rect1.top + j));
         const Byte* b = s2.Row(int(Point2.y + j));
@@ -252,15 +252,14 @@ const bool effectPublished = [] {
         .Boolean("Invert", &TZCLBitmapEffectObject::Invert, &TZCLBitmapEffectObject::SetInvert, false)
         .Boolean("Buffered", &TZCLBitmapEffectObject::Buffered, &TZCLBitmapEffectObject::SetBuffered, false)
         .Boolean("GrayScale", &TZCLBitmapEffectObject::GrayScale, &TZCLBitmapEffectObject::SetGrayScale, false)
-        .Boolean("FlipVertical", &TZCLBitmapEffectObject::FlipVertical, &TZCLBitmapEffectObject::SetFlipVertical,
+        .Boolean("FlipVertical", &TZCLBitmapEffectObject::FlipVertical, &TZCLBitmapEffectObject::SetFlipVertical, false)
+        .Boolean("FlipHorizontal", &TZCLBitmapEffectObject::FlipHorizontal, &TZCLBitmapEffectObject::SetFlipHorizontal,
                  false)
-        .Boolean("FlipHorizontal", &TZCLBitmapEffectObject::FlipHorizontal,
-                 &TZCLBitmapEffectObject::SetFlipHorizontal, false)
         .Integer("Brightness", &TZCLBitmapEffectObject::Brightness, &TZCLBitmapEffectObject::SetBrightness, 0);
     return true;
 }();
 
-enum : int { ixFlipVertical, ixFlipHorizontal, ixGrayScale, ixInvert, ixBuffered, ixMonochrome };
+enum : int { FlipVerticalIndex, FlipHorizontalIndex, GrayScaleIndex, InvertIndex, BufferedIndex, MonochromeIndex };
 
 TRect Whole(TBitmap* Bitmap) { return TRect(0, 0, Bitmap->Width(), Bitmap->Height()); }
 
@@ -278,7 +277,7 @@ void TZCLBitmapEffectObject::SetBoolean(int Index, bool Value)
 {
     if (Index < 0 || Index >= int(flags_.size()) || flags_[std::size_t(Index)] == Value) return;
     flags_[std::size_t(Index)] = Value;
-    if (Index == ixBuffered) {
+    if (Index == BufferedIndex) {
         bufferValid_ = false;
         if (Value) buffer_ = std::make_unique<TBitmap>();
         else buffer_.reset();
@@ -309,7 +308,7 @@ void TZCLBitmapEffectObject::Assign(TPersistent* Source)
     }
     BeginUpdate();
     try {
-        for (int i : {ixFlipVertical, ixFlipHorizontal, ixGrayScale, ixInvert})
+        for (int i : {FlipVerticalIndex, FlipHorizontalIndex, GrayScaleIndex, InvertIndex})
             flags_[std::size_t(i)] = s->flags_[std::size_t(i)];
         brightness_ = s->brightness_;
         SetBuffered(s->Buffered());
@@ -427,8 +426,7 @@ void TZCLBitmapEffectObject::DrawCutRect2(TBitmap* Source, const TRect& S, const
         Target->Canvas()->Draw(0, 0, buffer_.get());
         return;
     }
-    BitBlt(Target->Canvas()->Handle(), 0, 0, S.Width(), S.Height(), Source->Canvas()->Handle(), S.left, S.top,
-           SRCCOPY);
+    BitBlt(Target->Canvas()->Handle(), 0, 0, S.Width(), S.Height(), Source->Canvas()->Handle(), S.left, S.top, SRCCOPY);
     Apply(Target, W, false);
     Keep(Target);
 }
