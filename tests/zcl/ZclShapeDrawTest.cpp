@@ -24,7 +24,7 @@ const TZCLShapeType AllShapes[] = {stEllipse,    stRectangle, stRoundRect, stDir
 
 std::string Name(TZCLShapeType s)
 {
-    static const char* const names[] = {"ellipse", "rectangle", "round rect", "up",  "right", "down",
+    static const char* const names[] = {"ellipse", "rectangle", "round rect", "up",      "right", "down",
                                         "left",    "diamond",   "comb",       "octagon", "star"};
     return names[s];
 }
@@ -178,8 +178,8 @@ TEST(ZclShapeDraw, AHatchedFaceHasTheBackgroundColourBetweenItsLines)
     st.face.SetColor(TColor(Blue));
     st.face.SetStyle(bsCross);
     drawtest::Surface s(60, 50, White);
-    ZCLShapeDraw(TRect(10, 10, 50, 40), s.Canvas(), stRectangle, nullptr, nullptr, false, &st.face, 33,
-                 st.bevel.get(), nullptr, nullptr, clWhite, TColor(Yellow));
+    ZCLShapeDraw(TRect(10, 10, 50, 40), s.Canvas(), stRectangle, nullptr, nullptr, false, &st.face, 33, st.bevel.get(),
+                 nullptr, nullptr, clWhite, TColor(Yellow));
     const TRect inner(14, 14, 46, 36);
     EXPECT_GT(s.Count(Blue, inner), 0);
     EXPECT_GT(s.Count(Yellow, inner), 0);

@@ -37,7 +37,7 @@ TEST(ZclShapesScreenshot, EveryShapeKindWithShadowsBevelsAndFills)
     c->Brush()->SetColor(clBtnFace);
     c->FillRect(TRect(0, 0, panel.Width(), panel.Height()));
 
-    static const char* const names[] = {"ellipse", "rectangle", "round rect", "up", "right", "down",
+    static const char* const names[] = {"ellipse", "rectangle", "round rect", "up",      "right", "down",
                                         "left",    "diamond",   "comb",       "octagon", "star"};
     TZCLGradient gradient;
     gradient.SetColor(TColor(0x2060F0));

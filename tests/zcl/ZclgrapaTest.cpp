@@ -64,6 +64,7 @@ TEST(ZclShapeCalc, EveryShapeKindGivesItsOuterThenInnerPoints)
     struct Case {
         TZCLShapeType shape;
         std::vector<TPoint> points;
+        // clang-format off
     } const cases[] = {
         {stEllipse, {{0, 0}, {100, 60}, {1, 1}, {100, 60}}},
         {stRectangle, {{0, 0}, {100, 60}, {1, 1}, {100, 60}}},
@@ -81,6 +82,7 @@ TEST(ZclShapeCalc, EveryShapeKindGivesItsOuterThenInnerPoints)
          {{29, 0}, {70, 0}, {100, 18}, {100, 43}, {70, 60}, {29, 60}, {0, 43}, {0, 18},
           {30, 1}, {71, 1}, {100, 19}, {100, 44}, {71, 60}, {30, 60}, {1, 44}, {1, 19}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const auto got = Calc(R, c.shape, nullptr, false, 33, bevel.get(), nullptr);
         EXPECT_EQ(Text(got), Text(c.points)) << "shape " << int(c.shape);
@@ -91,8 +93,8 @@ TEST(ZclShapeCalc, TheStarOnAHundredSquareAndItsTipsMovedIn)
 {
     auto bevel = BevelOf(3);  // h1 = h2 = 1
     const auto got = Calc(TRect(0, 0, 100, 100), stStar, nullptr, false, 0, bevel.get(), nullptr);
-    const std::vector<TPoint> outer{{50, 0},   {65, 38}, {100, 38}, {70, 60}, {85, 100},
-                                    {50, 75},  {15, 100}, {30, 60}, {0, 38},  {35, 38}};
+    const std::vector<TPoint> outer{{50, 0},  {65, 38},  {100, 38}, {70, 60}, {85, 100},
+                                    {50, 75}, {15, 100}, {30, 60},  {0, 38},  {35, 38}};
     std::vector<TPoint> inner = outer;
     inner[0].y += 1;
     inner[2].x -= 1;
@@ -119,6 +121,7 @@ TEST(ZclShapeCalc, SquareShadowRoundingAndPenWidthQuantities)
         TZCLSimpleBevel* bevel;
         TZCLShadow* shadow;
         std::vector<TPoint> points;
+        // clang-format off
     } const cases[] = {
         {"square across", TRect(0, 0, 100, 60), stRectangle, true, one.get(), nullptr,
          {{20, 0}, {80, 60}, {20, 0}, {80, 60}}},
@@ -137,6 +140,7 @@ TEST(ZclShapeCalc, SquareShadowRoundingAndPenWidthQuantities)
         {"comb of height 50", TRect(0, 0, 40, 50), stComb, false, one.get(), nullptr,
          {{20, 0}, {40, 10}, {40, 40}, {20, 50}, {0, 40}, {0, 10}, {20, 0}, {40, 10}, {40, 40}, {20, 50}, {0, 40}, {0, 10}}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const auto got = Calc(c.r, c.shape, nullptr, c.square, 33, c.bevel, c.shadow);
         EXPECT_EQ(Text(got), Text(c.points)) << c.name;
@@ -152,6 +156,7 @@ TEST(ZclShapeCalc, TeethInEveryDirection)
         int count, width, height;
         std::vector<TPoint> points;
         int heightAfter, widthAfter;
+        // clang-format off
     } const cases[] = {
         // Count 2 on a height of 20: four half-teeth of 5.
         {"right, per count", tdRight, true, true, 2, 10, 0,
@@ -170,6 +175,7 @@ TEST(ZclShapeCalc, TeethInEveryDirection)
          {{39, 16}, {39, 0}, {0, 0}, {0, 16}, {0, 16}, {20, 20}, {40, 16}, {40, 20}, {40, 16}, {40, 16}},
          4, 20},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TZCLTeeth teeth;
         teeth.SetDirection(c.direction);
@@ -196,12 +202,14 @@ TEST(ZclShapeCalc, TeethWithNothingToDivideByAreThePlainRectangle)
         TZCLDirection direction;
         bool perCount;
         int count, width, height;
+        // clang-format off
     } const cases[] = {
         {"count 0", tdRight, true, 0, 10, 0},
         {"count 0 along the top", tdUp, true, 0, 10, 5},
         {"height 0", tdLeft, false, 10, 10, 0},
         {"width 0", tdDown, false, 10, 0, 7},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TZCLTeeth teeth;
         teeth.SetDirection(c.direction);
@@ -321,12 +329,12 @@ TEST(ZclGradient, TwoColoursGiveTheColourCount)
 
 TEST(ZclGradient, AColourListRunsThroughEveryColourItHolds)
 {
-    const std::uint32_t palette[] = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0x808080,
-                                     0x123456, 0x654321, 0xABCDEF, 0x00FFFF, 0xFF00FF, 0x111111,
-                                     0x222222, 0x333333, 0x444444, 0x555555, 0x666666, 0x777777,
-                                     0x888888, 0x999999};
+    const std::uint32_t palette[] = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0x808080, 0x123456,
+                                     0x654321, 0xABCDEF, 0x00FFFF, 0xFF00FF, 0x111111, 0x222222, 0x333333,
+                                     0x444444, 0x555555, 0x666666, 0x777777, 0x888888, 0x999999};
     struct Case {
         int entries, count, expected;
+        // clang-format off
     } const cases[] = {
         {2, 16, 16},
         {3, 16, 15},  // two segments of 8, sharing the middle colour
@@ -334,6 +342,7 @@ TEST(ZclGradient, AColourListRunsThroughEveryColourItHolds)
         {17, 16, 17},  // more segments than steps: each goes from its colour to the next
         {20, 16, 20},
     };
+    // clang-format on
     for (const Case& k : cases) {
         TZCLGradient g;
         g.SetColorCount(k.count);
@@ -500,8 +509,8 @@ TEST(ZclShapeOptions, DefaultsSummariesAndStoredValues)
         fill.SetStyle(TZCLFillStyle(i));
         EXPECT_EQ(fill.GetSetStr(), fillNames[i]);
     }
-    const char* const styleNames[] = {"horizontal", "vertical", "square", "elliptic", "top left", "top right",
-                                      "bottom left", "bottom right", "top left diag", "top right diag"};
+    const char* const styleNames[] = {"horizontal", "vertical",    "square",       "elliptic",      "top left",
+                                      "top right",  "bottom left", "bottom right", "top left diag", "top right diag"};
     for (int i = 0; i < 10; ++i) {
         g.SetStyle(TZCLGradientStyle(i));
         EXPECT_EQ(g.GetSetStr(), std::string(styleNames[i]) + ", Col: 16, 2 col mode");
@@ -661,6 +670,7 @@ TEST(ZclShapeOptions, FillDecisionsByStyle)
         TZCLTileMode tile;
         bool withBitmap;
         bool empty, mustRedraw, hasBitmap;
+        // clang-format off
     } const cases[] = {
         {sfNone, tmTile, true, true, true, false},
         {sfBrushBitmap, tmNone, true, false, false, false},
@@ -672,6 +682,7 @@ TEST(ZclShapeOptions, FillDecisionsByStyle)
         {sfBitmapList, tmCenter, false, true, true, true},
         {sfGradient, tmTile, false, false, true, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         fill.SetStyle(c.style);
         fill.SetTileMode(c.tile);
@@ -693,11 +704,13 @@ TEST(ZclShapeHelpers, LightColoursAndTileModeFlags)
     struct Case {
         int value;
         TColor light, dark;
+        // clang-format off
     } const cases[] = {
         {lcNone, clBtnFace, clBtnFace}, {lcBlue, clBlue, clNavy},    {lcRed, clRed, clMaroon},
         {lcGreen, clLime, clGreen},     {lcYellow, clYellow, clOlive}, {lcMarine, clAqua, clTeal},
         {lcPurple, clFuchsia, clPurple}, {128 + lcRed, clRed, clMaroon},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TColor light = clWhite, dark = clWhite;
         ZCLGetLightColors(c.value, light, dark);

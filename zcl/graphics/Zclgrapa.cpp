@@ -24,8 +24,8 @@ const bool grapaPublished = [] {
         .Integer("Width", &TZCLSimpleBevel::Width, &TZCLSimpleBevel::SetWidth, 2);
     PublishedProperties<TZCLTeeth>()
         .Integer("Count", &TZCLTeeth::Count, &TZCLTeeth::SetCount, 10)
-        .Enumeration("Direction", &TZCLTeeth::Direction, &TZCLTeeth::SetDirection, {"tdRight", "tdDown", "tdLeft", "tdUp"},
-                     tdRight)
+        .Enumeration("Direction", &TZCLTeeth::Direction, &TZCLTeeth::SetDirection,
+                     {"tdRight", "tdDown", "tdLeft", "tdUp"}, tdRight)
         .Boolean("Offset", &TZCLTeeth::Offset, &TZCLTeeth::SetOffset, true)
         .Boolean("SetPerCount", &TZCLTeeth::SetPerCount, &TZCLTeeth::SetSetPerCount, true)
         .Integer("Width", &TZCLTeeth::Width, &TZCLTeeth::SetWidth, 10)
@@ -119,6 +119,7 @@ int OuterCount(TZCLShapeType shape)
     return 0;
 }
 
+// clang-format off
 void ShapePoints(const Metrics& m, TZCLShapeType shape, std::vector<TPoint>& out)
 {
     const int L = m.r.left, T = m.r.top, R = m.r.right, B = m.r.bottom;
@@ -176,6 +177,8 @@ void ShapePoints(const Metrics& m, TZCLShapeType shape, std::vector<TPoint>& out
     }
 }
 
+// clang-format on
+
 void TeethPoints(const Metrics& m, TZCLTeeth* teeth, std::vector<TPoint>& out)
 {
     const int rL = m.r.left, rT = m.r.top, rR = m.r.right, rB = m.r.bottom;
@@ -191,10 +194,8 @@ void TeethPoints(const Metrics& m, TZCLTeeth* teeth, std::vector<TPoint>& out)
         if (!plain) {
             n = teeth->Count() * 2;
             const int size = Nint(double(span) / n);
-            if (vertical)
-                teeth->SetHeight(size);
-            else
-                teeth->SetWidth(size);
+            if (vertical) teeth->SetHeight(size);
+            else teeth->SetWidth(size);
         }
     } else {
         const int size = vertical ? teeth->Height() : teeth->Width();
@@ -238,10 +239,8 @@ void TeethPoints(const Metrics& m, TZCLTeeth* teeth, std::vector<TPoint>& out)
 
 void Calculate(const Metrics& m, TZCLShapeType shape, TZCLTeeth* teeth, std::vector<TPoint>& out)
 {
-    if (teeth)
-        TeethPoints(m, teeth, out);
-    else
-        ShapePoints(m, shape, out);
+    if (teeth) TeethPoints(m, teeth, out);
+    else ShapePoints(m, shape, out);
 }
 
 // One outline of a shape: the box of an ellipse or rectangle, a rounded rectangle, or a polygon.
@@ -347,10 +346,16 @@ void DrawBevelLines(TCanvas* c, TZCLShapeType shape, const std::vector<TPoint>& 
         break;
     case stOctagon:
         in(first);
-        Lines(c, {{P[6].x + h1, P[6].y}, {P[7].x + h1, P[7].y}, {P[0].x, P[0].y + h1}, {P[1].x, P[1].y + h1},
+        Lines(c, {{P[6].x + h1, P[6].y},
+                  {P[7].x + h1, P[7].y},
+                  {P[0].x, P[0].y + h1},
+                  {P[1].x, P[1].y + h1},
                   {P[2].x - h2 - 1, P[2].y}});
         in(second);
-        Lines(c, {{P[2].x - h2 - 1, P[2].y}, {P[3].x - h2 - 1, P[3].y}, {P[4].x, P[4].y - h2}, {P[5].x, P[5].y - h2},
+        Lines(c, {{P[2].x - h2 - 1, P[2].y},
+                  {P[3].x - h2 - 1, P[3].y},
+                  {P[4].x, P[4].y - h2},
+                  {P[5].x, P[5].y - h2},
                   {P[6].x + h1, P[6].y}});
         break;
     case stStar:
@@ -541,9 +546,8 @@ void TZCLGradient::Change()
 
 AnsiString TZCLGradient::GetSetStr() const
 {
-    static const char* const names[] = {"horizontal", "vertical",     "square",        "elliptic",
-                                        "top left",   "top right",    "bottom left",   "bottom right",
-                                        "top left diag", "top right diag"};
+    static const char* const names[] = {"horizontal", "vertical",    "square",       "elliptic",      "top left",
+                                        "top right",  "bottom left", "bottom right", "top left diag", "top right diag"};
     return AnsiString(names[style_ <= gstTopRightDiagonal ? style_ : 0]) + ", Col: " + IntToStr(colorCount_) +
            (twoColors_ ? ", 2 col mode" : ", mult. col mode");
 }
@@ -626,10 +630,8 @@ void TZCLGradient::SetRealPalette(TCanvas* Canvas)
 TZCLShapeFill::TZCLShapeFill() : TZCLShapeFill(sfBrush) {}
 
 TZCLShapeFill::TZCLShapeFill(TZCLFillStyle DefaultStyle)
-    : bitmap_(std::make_unique<TBitmap>()),
-      listBitmap_(std::make_unique<TBitmap>()),
-      gradient_(std::make_unique<TZCLGradient>()),
-      style_(DefaultStyle)
+    : bitmap_(std::make_unique<TBitmap>()), listBitmap_(std::make_unique<TBitmap>()),
+      gradient_(std::make_unique<TZCLGradient>()), style_(DefaultStyle)
 {
     bitmap_->SetOnChange(TNotifyEvent(this, &TZCLShapeFill::GetChange));
     gradient_->SetOnChange(TNotifyEvent(this, &TZCLShapeFill::GetChange));
@@ -672,10 +674,8 @@ AnsiString TZCLShapeFill::GetSetStr() const
 void TZCLShapeFill::SetBitmap(TBitmap* Value)
 {
     if (Value == bitmap_.get()) return;
-    if (Value)
-        bitmap_->Assign(Value);
-    else
-        bitmap_->SetSize(0, 0);
+    if (Value) bitmap_->Assign(Value);
+    else bitmap_->SetSize(0, 0);
 }
 
 void TZCLShapeFill::SetGradient(TZCLGradient* Value)
@@ -689,10 +689,8 @@ void TZCLShapeFill::SetTileMode(TZCLTileMode Value) { SetField(tileMode_, Value)
 void TZCLShapeFill::SetListBitmap(TBitmap* Value)
 {
     if (Value == listBitmap_.get()) return;
-    if (Value)
-        listBitmap_->Assign(Value);
-    else
-        listBitmap_->SetSize(0, 0);
+    if (Value) listBitmap_->Assign(Value);
+    else listBitmap_->SetSize(0, 0);
 }
 
 TBitmap* TZCLShapeFill::GetBitmap() const
@@ -754,8 +752,7 @@ bool TZCLTransparent::GetTransparent() const { return mode_ == tpRestoreBack || 
 // Shape ----------------------------------------------------------------------------------------------------------
 
 TZCLShape::TZCLShape()
-    : bevel_(std::make_unique<TZCLSimpleBevel>()),
-      brush_(std::make_unique<TBrush>()),
+    : bevel_(std::make_unique<TZCLSimpleBevel>()), brush_(std::make_unique<TBrush>()),
       shadow_(std::make_unique<TZCLShadow>())
 {
     bevel_->SetOnChange(TNotifyEvent(this, &TZCLShape::GetChange));

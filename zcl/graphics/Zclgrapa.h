@@ -18,8 +18,17 @@
 #include "zcl/graphics/Zclshadow.h"
 
 enum TZCLShapeType : std::uint8_t {
-    stEllipse, stRectangle, stRoundRect, stDirectUp, stDirectRight, stDirectDown, stDirectLeft, stDiamond,
-    stComb, stOctagon, stStar
+    stEllipse,
+    stRectangle,
+    stRoundRect,
+    stDirectUp,
+    stDirectRight,
+    stDirectDown,
+    stDirectLeft,
+    stDiamond,
+    stComb,
+    stOctagon,
+    stStar
 };
 
 enum TZCLSimpleBevelStyle : std::uint8_t { sbNormal, sbInset, sbOffset };
