@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CaptureTestTerminal.h"
+#include "CaptureTestThread.h"
 #include "MirrorTestScreen.h"
 #include "link/LinkTestSupport.h"
 #include "mirror/BitmapCapture.h"
@@ -52,7 +53,10 @@ protected:
         settings_.Set("Communication", "DelayAfterSend", "50");
         settings_.Set("Application", "Desktop", "640x480");
         ASSERT_TRUE(terminal_.Open("COM6"));
-        thread_ = std::make_unique<KvBitmapCaptureThread>(true, &link_);
+        // The time-out below is not sat out in full.
+        KvCaptureWaits waits;
+        waits.frameExtra = 500;
+        thread_ = std::make_unique<capturetest::TestCaptureThread>(&link_, waits);
         ASSERT_TRUE(link_.OpenConnection()) << testing::PrintToString(link_.Errors());
     }
     void TearDown() override
@@ -100,13 +104,13 @@ protected:
     linktest::LinkSettings settings_{"MirrorEndToEnd"};
     linktest::TestLink link_;
     ScriptedTerminal terminal_;
-    std::unique_ptr<KvBitmapCaptureThread> thread_;
+    std::unique_ptr<capturetest::TestCaptureThread> thread_;
 };
 
 TEST_F(MirrorEndToEnd, TerminalShowsTheReducedDesktopThroughChangesAndATimeOut)
 {
     mirrortest::PictureWindow picture(0, 0, 640, 480);
-    mirrortest::PumpMessages(300);
+    testwait::PumpFor(300);
     thread_->Start();
     ASSERT_TRUE(terminal_.WaitUntil([&] { return terminal_.Frames() >= 1; }, 10000));
     EXPECT_EQ(ShowsTheDesktop(), "");
@@ -118,13 +122,13 @@ TEST_F(MirrorEndToEnd, TerminalShowsTheReducedDesktopThroughChangesAndATimeOut)
     size_t mark = terminal_.Events().size();
     {
         mirrortest::PictureWindow box(100, 120, 230, 90, RGB(0, 128, 128));
-        mirrortest::PumpMessages(200);
+        testwait::PumpFor(200);
         EXPECT_EQ(ShowsTheDesktop(), "");
         mirrortest::PictureWindow other(400, 300, 120, 150, RGB(255, 255, 0));
-        mirrortest::PumpMessages(200);
+        testwait::PumpFor(200);
         EXPECT_EQ(ShowsTheDesktop(), "");
     }
-    mirrortest::PumpMessages(200);
+    testwait::PumpFor(200);
     EXPECT_EQ(ShowsTheDesktop(), "") << "the windows gone again";
     auto changed = FramesSince(mark);
     ASSERT_FALSE(changed.empty());
@@ -134,7 +138,7 @@ TEST_F(MirrorEndToEnd, TerminalShowsTheReducedDesktopThroughChangesAndATimeOut)
     mark = terminal_.Events().size();
     terminal_.QueueAcks({-1});
     mirrortest::PictureWindow late(50, 50, 300, 200, RGB(128, 0, 128));
-    mirrortest::PumpMessages(200);
+    testwait::PumpFor(200);
     ASSERT_TRUE(terminal_.WaitUntil(
         [&] {
             for (const auto& f : FramesSince(mark))
