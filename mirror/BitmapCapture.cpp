@@ -4,10 +4,8 @@
 #include <utility>
 
 #include "framework/visual/Forms.h"
-#include "framework/runtime/SysUtils.h"
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/Process.h"
-#include "zcl/core/Zclinictrl.h"
 
 namespace {
 
@@ -236,9 +234,8 @@ void KvBitmapCaptureThread::Handshake()
             handshakeAnswered_ = true;
             break;
         }
-        // A closed link brings no answer.
         const DWORD spent = GetTickCount() - start;
-        if (stop_ || spent >= waits_.handshake || !link_->Connected()) break;
+        if (stop_ || spent >= waits_.handshake) break;
         if (WaitNextTransfer(waits_.handshake - spent)) nextTransfer_.ResetEvent();
     }
     if (ping_) SetMessage(handshakeAnswered_ ? PingAnswered : PingTimeout);

@@ -152,30 +152,39 @@ private:
     void CloseLink();
 
     KvSerialIO* link_;  // not owned
+    // The capture thread's while it runs (the main thread's Reset before): the palette, the colour cache, the
+    // encoder and its open request.
     KvColorReduction reduction_;
     KvReductionRows<KvColorReduction> rows_{reduction_};
     KvLinkFrameSink<KvSerialIO> sink_;
     KvFrameEncoder encoder_;
 
+    // Set by Stop on any thread (and by the capture thread itself), read at each step of the capture thread.
     std::atomic<bool> stop_{false};
+    // Main thread, before the thread runs.
     bool ping_ = false;
     bool started_ = false;
 
+    // Counted by the capture thread, read by the main thread after its end.
     std::vector<int> sizeStatistics_;
     std::vector<int> packTimeStatistics_;
     std::vector<int> acknowledgeDelayStatistics_;
 
+    // Main thread: before the thread runs, or in ReadSettings through Synchronize while it waits.
     KvTransferSettings settings_;
     KvCaptureWaits waits_;
     RECT desktopArea_{};
+    // Capture thread (cleared by Reset before it runs); the link's copy is under the link's lock.
     HWND targetWindow_ = nullptr;
+    // Written by the capture thread, read by ShowMessage on the main thread while the capture thread waits.
     AnsiString message_;
 
+    // Capture thread (dropped by Reset before it runs).
     BitmapHandle currentFrame_;
     BitmapHandle previousFrame_;
 
-    TEvent& nextTransfer_;  // the link's
-    TEvent stopEvent_;
+    TEvent& nextTransfer_;  // the link's: the link sets it, the capture thread resets it and waits on it
+    TEvent stopEvent_;      // set by Stop, waited on by the capture thread's pauses
 
     // Loop state, capture thread only.
     bool handshakeDue_ = true;

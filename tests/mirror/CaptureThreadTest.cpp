@@ -367,7 +367,9 @@ TEST_F(CaptureThread, PacingHoldsThroughTheWrapOfTheTransferNumbers)
                 << "frame " << i << ", transfer number " << int(frames[i].transferNo);
             EXPECT_EQ(frames[i].transferNo, BYTE(frames[i - 1].transferNo + 1)) << i;
             if (frames[i].transferNo == 0) ++wraps;
-            if (reports) EXPECT_LE(frames[i].ahead, 1) << i;
+            if (reports) {
+                EXPECT_LE(frames[i].ahead, 1) << i;
+            }
         }
         EXPECT_GE(wraps, 1);
         // Each answered differential frame is also counted in the acknowledge statistics (the full first one
@@ -378,15 +380,19 @@ TEST_F(CaptureThread, PacingHoldsThroughTheWrapOfTheTransferNumbers)
     }
 }
 
+// Each cycle takes DelayAfterSend at least, counted from its capture (the terminal sees the frames less evenly:
+// a full frame takes longer to make than a differential one).
 TEST_F(CaptureThread, DelayAfterSendPacesTheCycles)
 {
+    const DWORD delay = 300;
     settings_.Set("Communication", "DelayAfterSend", "300");
     StartTransfer({}, Picture::Changing);
     ASSERT_TRUE(WaitFrames(5));
     StopTransfer();
-    const auto frames = Of(Kind::Frame);
     EXPECT_EQ(thread_->DelayAfterSend(), 300);
-    for (size_t i = 1; i < frames.size(); ++i) EXPECT_GE(frames[i].tick - frames[i - 1].tick, 250u) << i;
+    const auto ticks = thread_->CaptureTicks();
+    ASSERT_GE(ticks.size(), 5u);
+    for (size_t i = 1; i < ticks.size(); ++i) EXPECT_GE(ticks[i] - ticks[i - 1], delay - 10) << i;
 }
 
 // The pause after a frame is DelayAfterSend less the time the cycle already spent, waiting for the answer
@@ -562,7 +568,9 @@ TEST_F(CaptureApplication, CapturesTheWholeWindowWithItsFrame)
     ASSERT_TRUE(terminal_.WaitUntil([&] { return RgbAt(left + 10, top + 10) == RGB(255, 0, 0); }, 5000));
     // The caption and the frame are there, at the top left of the picture.
     EXPECT_NE(RgbAt((window.right - window.left) / 2, top / 2), RGB(255, 0, 0));
-    if (left > 1) EXPECT_NE(RgbAt(left - 1, top + 10), RGB(255, 0, 0));
+    if (left > 1) {
+        EXPECT_NE(RgbAt(left - 1, top + 10), RGB(255, 0, 0));
+    }
     EXPECT_EQ(RgbAt(left + client.right - 1, top + client.bottom - 1), RGB(255, 0, 0));
     EXPECT_EQ(RgbAt(window.right - window.left + 5, 10), RGB(0, 0, 0)) << "nothing beyond the window";
 }
@@ -681,18 +689,16 @@ TEST_F(CaptureThread, PingCountsOnlyAnAnswerThatCameAfterItsRequest)
     }
 }
 
-// Nor does the wait for it go on: a closed link brings no answer.
+// The link's event is set when the link closes: that is no answer either.
 TEST_F(CaptureThread, PingOverALinkThatClosesIsNoAnswer)
 {
     capturetest::MessageRecorder messages;
     terminal_.SetStatusAnswer(-1);
-    Open(Short(60000));
+    Open(Short());
     thread_->Ping();
     ASSERT_TRUE(WaitRequests(1));
     link_.CloseConnection();
-    const DWORD start = GetTickCount();
     thread_->WaitForEnd();
-    EXPECT_LT(GetTickCount() - start, 20000u);
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"Ping:\nTimeout after sending 'Read Status'!\nNo acknowledgment received!"});
 }
