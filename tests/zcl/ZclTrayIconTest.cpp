@@ -327,15 +327,26 @@ TEST_F(TrayIconMenu, ARealRightClickOnTheIconInTheNotificationAreaOpensTheMenu)
     TZCLTrayIcon* icon = LoadIcon("DravikREMOTE tray test", menu);
     icon->SetOnPopUp(TNotifyEvent::From([&](TObject*) { log.push_back("popup"); }));
     // The shell draws the icon somewhere in its notification area: look for its colour on the screen.
-    TBitmap shot;
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    testshot::Shot shot;
     POINT at{};
     ASSERT_TRUE(PumpUntil([&] {
-        CaptureScreen(shot);
+        shot = testshot::Shot::OfScreen(screen);
         return FindBlock(shot, colour, 8, at);
     }, 10000)) << "the icon is not on the screen";
-    shot.SaveToFile((ArtifactDir() + "\\tray-icon.bmp").c_str());
+    // On the virtual desktop the shell's taskbar holds the icons, else Wine's own tray window.
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    const bool onTaskbar = taskbar && IsWindowVisible(taskbar);
+    EXPECT_FALSE(shot.SaveArtifact(onTaskbar ? "tray-icon-taskbar" : "tray-icon-standalone").empty());
 
-    MenuWatcher watcher({VK_UP, VK_RETURN});
+    MenuWatcher watcher({VK_UP, VK_RETURN}, [&](HWND menuWindow) {
+        // The menu and the icon it opened over, as a person sees them.
+        RECT r;
+        GetWindowRect(menuWindow, &r);
+        const RECT around{std::max(0L, r.left - 40), std::max(0L, r.top - 40),
+                          std::min(LONG(screen.right), std::max(r.right, at.x + 20) + 40), screen.bottom};
+        testshot::Shot::OfScreen(around).SaveArtifact(onTaskbar ? "tray-menu-taskbar" : "tray-menu-standalone");
+    });
     MouseInput(at.x, at.y, MOUSEEVENTF_RIGHTDOWN);
     ASSERT_TRUE(PumpUntil([&] { return watcher.opened.load() || !log.empty(); }, 10000));
     ASSERT_TRUE(PumpUntil([&] { return log.size() >= 3; }, 10000));

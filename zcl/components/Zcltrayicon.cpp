@@ -23,6 +23,7 @@ const bool trayIconPublished = [] {
         .Boolean("NoClose", &TZCLTrayIcon::NoClose, &TZCLTrayIcon::SetNoClose, false)
         .Boolean("ShowMinimizedIcon", &TZCLTrayIcon::ShowMinimizedIcon, &TZCLTrayIcon::SetShowMinimizedIcon, false)
         .Object("PopupMenu", &TZCLTrayIcon::PopupMenu, &TZCLTrayIcon::SetPopUpMenu)
+        .Object("ImageList", &TZCLTrayIcon::ImageList, &TZCLTrayIcon::SetImageList)
         .Enumeration("TimerMode", &TZCLTrayIcon::TimerMode, &TZCLTrayIcon::SetTimerMode,
                      {"tmGlobalTimer", "tmHiTimer", "tmThreaded"}, tmGlobalTimer)
         .Enumeration("ThreadPriority", &TZCLTrayIcon::ThreadPriority, &TZCLTrayIcon::SetThreadPriority,
@@ -47,8 +48,9 @@ void TZCLTrayIcon::SetNotifyIconHook(TNotifyIconHook Hook)
 }
 
 TZCLTrayIcon::TZCLTrayIcon(TComponent* AOwner)
-    : TZCLWndProcComponent(AOwner), icon_(std::make_unique<TIcon>())
+    : TZCLWndProcComponent(AOwner), icon_(std::make_unique<TIcon>()), link_(std::make_unique<TZCLChangeLink>())
 {
+    link_->SetOnChange(TNotifyEvent(this, &TZCLTrayIcon::GetIMLChange));
     icon_->SetOnChange(TNotifyEvent(this, &TZCLTrayIcon::IconChanged));
     window_ = AllocateHWnd(TWndMethod(this, &TZCLTrayIcon::NewWndProc));
     if (!window_) RaiseLastOSError();
@@ -59,6 +61,10 @@ TZCLTrayIcon::~TZCLTrayIcon()
 {
     *alive_ = false;
     DeActivateTimer(timerMode_);
+    if (imageList_) {
+        imageList_->UnRegisterChanges(link_.get());
+        imageList_->RemoveFreeNotification(this);
+    }
     RestoreWndProc();
     hint_ = AnsiString();
     if (shown_) NotifyIcon(NIM_DELETE);
@@ -140,11 +146,36 @@ void TZCLTrayIcon::SetPopUpMenu(TPopupMenu* Value)
     if (popupMenu_) popupMenu_->FreeNotification(this);
 }
 
+void TZCLTrayIcon::SetImageList(TZCLCustomImageList* Value)
+{
+    if (Value == imageList_) return;
+    if (imageList_) {
+        imageList_->UnRegisterChanges(link_.get());
+        imageList_->RemoveFreeNotification(this);
+    }
+    imageList_ = Value;
+    if (imageList_) {
+        imageList_->RegisterChanges(link_.get());
+        imageList_->FreeNotification(this);
+    }
+    GetChange(this);
+}
+
+void TZCLTrayIcon::GetIMLChange(TObject* Sender)
+{
+    GetChange(Sender);
+}
+
 void TZCLTrayIcon::Notification(TComponent* AComponent, TOperation Operation)
 {
     TZCLWndProcComponent::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (AComponent == popupMenu_) popupMenu_ = nullptr;
+    if (AComponent == imageList_) {
+        // The list is being freed and has let go of its links already.
+        imageList_ = nullptr;
+        GetChange(this);
+    }
     if (AComponent == hiTimer_) hiTimer_ = nullptr;
 }
 
