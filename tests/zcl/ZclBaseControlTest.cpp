@@ -14,6 +14,7 @@
 #include "framework/runtime/Streams.h"
 #include "zcl/components/Zclbasegraphiccontrol.h"
 #include "zcl/components/Zclcontrol.h"
+#include "zcl/components/Zclcustomcontrol.h"
 #include "zcl/components/Zclgraphiccontrol.h"
 #include "zcl/containers/Zclcont.h"
 
@@ -331,6 +332,60 @@ TEST(ZclBaseControl, ADefaultListIsStoredByItsIdentifierAndReadBack)
     }
 }
 
+namespace {
+
+class TWindowedImageProbe : public TZCLCustomControl {
+public:
+    explicit TWindowedImageProbe(TComponent* owner) : TZCLCustomControl(owner) {}
+    int imlChanges = 0;
+    void GetIMLChange(TObject* sender) override
+    {
+        ++imlChanges;
+        TZCLCustomControl::GetIMLChange(sender);
+    }
+};
+
+}  // namespace
+
+TEST(ZclBaseControl, AListOverACollectionRedrawsOnceLoaded)
+{
+    for (bool collection : {true, false}) {
+        TForm form(nullptr);
+        TImageProbe* windowless = nullptr;
+        TWindowedImageProbe* windowed = nullptr;
+        {
+            TComponentLoader loading(&form);
+            TZCLCustomImageList* list = collection ? static_cast<TZCLCustomImageList*>(new TZCLImageListConnector(&form))
+                                                   : new TZCLImageList(&form);
+            windowless = new TImageProbe(&form);
+            windowless->SetImageList(list);
+            windowed = new TWindowedImageProbe(&form);
+            windowed->SetImageList(list);
+            windowless->imlChanges = windowed->imlChanges = 0;
+            loading.Finish();
+        }
+        EXPECT_EQ(windowless->imlChanges, collection ? 1 : 0) << "windowless";
+        EXPECT_EQ(windowed->imlChanges, collection ? 1 : 0) << "windowed";
+    }
+}
+
+TEST(ZclBaseControl, AWindowedControlStoresADefaultListTheSameWay)
+{
+    TZCLCustomControl c(nullptr);
+    c.SetName("Windowed");
+    c.SetImageList(ZCLDefaultContainer()->BitmapList());
+    TMemoryStream stream;
+    stream.WriteComponent(&c);
+    const std::string bytes(static_cast<const char*>(stream.Memory()), std::size_t(stream.Size()));
+    EXPECT_NE(bytes.find("Internal"), std::string::npos);
+    stream.SetPosition(0);
+    TZCLCustomControl back(nullptr);
+    stream.ReadComponent(&back);
+    EXPECT_EQ(back.ImageList(), ZCLDefaultContainer()->BitmapList());
+    back.SetImageList(nullptr);
+    c.SetImageList(nullptr);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Transparency and painting
 
@@ -552,4 +607,36 @@ TEST(ZclGraphicControl, ABevelChangeRedrawsAndSetBevelCopiesAndTells)
     EXPECT_NE(c->Bevel(), &other) << "copied into its own";
     EXPECT_EQ(bevelMessages, 1);
     EXPECT_EQ(c->BevelExt(), 3);
+}
+
+TEST(ZclBaseGraphicControl, AtDesignTimeAnEmptyControlShowsADashedFrame)
+{
+    for (bool designing : {true, false}) {
+        SCOPED_TRACE(designing ? "designing" : "running");
+        TBackParent root(nullptr);
+        root.SetBounds(0, 0, 100, 80);
+        root.supplies = false;
+        auto* windowless = new TZCLBaseGraphicControl(&root);
+        windowless->SetParent(&root);
+        windowless->SetBounds(10, 10, 40, 30);
+        auto* windowed = new TZCLCustomControl(&root);
+        windowed->SetParent(&root);
+        windowed->SetBounds(55, 10, 40, 30);
+        windowed->SetColor(clWhite);
+        root.SetDesigning(designing);
+        Dib dib(100, 80);
+        root.PaintTo(dib.dc(), 0, 0);
+        for (TControl* c : {static_cast<TControl*>(windowless), static_cast<TControl*>(windowed)}) {
+            int black = 0;
+            for (int x = c->Left(); x < c->Left() + c->Width(); ++x) black += dib.At(x, c->Top()) == RGB(0, 0, 0);
+            if (designing) {
+                EXPECT_GT(black, 4) << c->ClassName().c_str() << ": dashes along the top";
+                EXPECT_LT(black, c->Width()) << c->ClassName().c_str() << ": with gaps";
+            } else {
+                EXPECT_EQ(black, 0) << c->ClassName().c_str();
+            }
+        }
+        EXPECT_EQ(dib.At(30, 25), Rgb(root.Color())) << "the windowless control's inside is its parent's";
+        EXPECT_EQ(dib.At(75, 25), Rgb(clWhite)) << "the windowed one filled in its colour";
+    }
 }
