@@ -35,17 +35,20 @@ const TZCLBoundsChangeStates Pos{bcPos};
 const TZCLBoundsChangeStates Size{bcSize};
 const TZCLBoundsChangeStates Both{bcPos, bcSize};
 
-// Counts image-list changes.
-class TImageProbe : public TZCLBaseControl {
+// Counts image-list changes of a windowless or a windowed control.
+template <typename Base>
+class TImageProbeOf : public Base {
 public:
-    explicit TImageProbe(TComponent* owner) : TZCLBaseControl(owner) {}
+    explicit TImageProbeOf(TComponent* owner) : Base(owner) {}
     int imlChanges = 0;
     void GetIMLChange(TObject* sender) override
     {
         ++imlChanges;
-        TZCLBaseControl::GetIMLChange(sender);
+        Base::GetIMLChange(sender);
     }
 };
+using TImageProbe = TImageProbeOf<TZCLBaseControl>;
+using TWindowedImageProbe = TImageProbeOf<TZCLCustomControl>;
 
 std::unique_ptr<TBitmap> Solid(int w, int h, COLORREF c)
 {
@@ -331,21 +334,6 @@ TEST(ZclBaseControl, ADefaultListIsStoredByItsIdentifierAndReadBack)
         back.SetImageList(nullptr);
     }
 }
-
-namespace {
-
-class TWindowedImageProbe : public TZCLCustomControl {
-public:
-    explicit TWindowedImageProbe(TComponent* owner) : TZCLCustomControl(owner) {}
-    int imlChanges = 0;
-    void GetIMLChange(TObject* sender) override
-    {
-        ++imlChanges;
-        TZCLCustomControl::GetIMLChange(sender);
-    }
-};
-
-}  // namespace
 
 TEST(ZclBaseControl, AListOverACollectionRedrawsOnceLoaded)
 {
