@@ -17,6 +17,7 @@
 #include "zcl/components/Zclcustomcontrol.h"
 #include "zcl/components/Zclgraphiccontrol.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclbmp.h"
 
 using namespace zclctl;
 
@@ -626,5 +627,74 @@ TEST(ZclBaseGraphicControl, AtDesignTimeAnEmptyControlShowsADashedFrame)
         }
         EXPECT_EQ(dib.At(30, 25), Rgb(root.Color())) << "the windowless control's inside is its parent's";
         EXPECT_EQ(dib.At(75, 25), Rgb(clWhite)) << "the windowed one filled in its colour";
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The background effect object
+
+namespace {
+
+// Makes the effect object keep a picture, so that dropping it shows.
+void FillBuffer(TZCLBitmapEffectObject* fx)
+{
+    fx->SetBuffered(true);
+    fx->SetInvert(true);
+    auto picture = Solid(8, 8, RGB(1, 2, 3));
+    fx->Draw(picture.get());
+    ASSERT_TRUE(fx->BufferValid());
+}
+
+}  // namespace
+
+TEST(ZclBaseControl, EffectChangesRedrawAndBackgroundChangesDropTheKeptPicture)
+{
+    TForm form(nullptr);
+    auto* back = new TBackParent(&form);
+    back->SetParent(&form);
+    back->HandleNeeded();
+    auto* c = new TBackLabel(&form);
+    c->SetParent(back);
+    ASSERT_NE(c->BackFX(), nullptr);
+    c->changes = 0;
+    c->BackFX()->SetGrayScale(true);
+    EXPECT_EQ(c->changes, 1) << "an effect changed";
+
+    for (bool supplies : {true, false}) {
+        back->supplies = supplies;
+        FillBuffer(c->BackFX());
+        c->Perform(CM_ZCLBACKCHANGED);
+        EXPECT_FALSE(c->BackFX()->BufferValid()) << (supplies ? "drawn from the parent" : "also when not");
+    }
+}
+
+class ZclWindowedFX : public ShownForm {};
+
+TEST_F(ZclWindowedFX, EffectChangesRedrawAndSizeMoveAndBackgroundChangesDropTheKeptPicture)
+{
+    auto* c = new TBackParent(form.get());
+    c->SetParent(form.get());
+    c->SetBounds(10, 10, 100, 60);
+    ShowForm();
+    ASSERT_TRUE(PumpUntil([&] { return c->paints > 0; }));
+    TZCLBitmapEffectObject* fx = c->BackFX();
+    ASSERT_NE(fx, nullptr);
+    ValidateRect(c->Handle(), nullptr);
+    fx->SetFlipVertical(true);
+    RECT r;
+    EXPECT_TRUE(GetUpdateRect(c->Handle(), &r, FALSE)) << "an effect changed: redrawn";
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } changes[] = {
+        {"the background changed", [&] { c->Perform(CM_ZCLBACKCHANGED); }},
+        {"a new size", [&] { c->SetBounds(10, 10, 110, 60); }},
+        {"a new place", [&] { c->SetBounds(20, 15, 110, 60); }},
+    };
+    for (const auto& k : changes) {
+        FillBuffer(fx);
+        k.change();
+        EXPECT_FALSE(fx->BufferValid()) << k.what;
     }
 }
