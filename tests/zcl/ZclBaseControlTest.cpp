@@ -14,8 +14,10 @@
 #include "framework/runtime/Streams.h"
 #include "zcl/components/Zclbasegraphiccontrol.h"
 #include "zcl/components/Zclcontrol.h"
+#include "zcl/components/Zclcustomcontrol.h"
 #include "zcl/components/Zclgraphiccontrol.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclbmp.h"
 
 using namespace zclctl;
 
@@ -34,17 +36,20 @@ const TZCLBoundsChangeStates Pos{bcPos};
 const TZCLBoundsChangeStates Size{bcSize};
 const TZCLBoundsChangeStates Both{bcPos, bcSize};
 
-// Counts image-list changes.
-class TImageProbe : public TZCLBaseControl {
+// Counts image-list changes of a windowless or a windowed control.
+template <typename Base>
+class TImageProbeOf : public Base {
 public:
-    explicit TImageProbe(TComponent* owner) : TZCLBaseControl(owner) {}
+    explicit TImageProbeOf(TComponent* owner) : Base(owner) {}
     int imlChanges = 0;
     void GetIMLChange(TObject* sender) override
     {
         ++imlChanges;
-        TZCLBaseControl::GetIMLChange(sender);
+        Base::GetIMLChange(sender);
     }
 };
+using TImageProbe = TImageProbeOf<TZCLBaseControl>;
+using TWindowedImageProbe = TImageProbeOf<TZCLCustomControl>;
 
 std::unique_ptr<TBitmap> Solid(int w, int h, COLORREF c)
 {
@@ -331,6 +336,45 @@ TEST(ZclBaseControl, ADefaultListIsStoredByItsIdentifierAndReadBack)
     }
 }
 
+TEST(ZclBaseControl, AListOverACollectionRedrawsOnceLoaded)
+{
+    for (bool collection : {true, false}) {
+        TForm form(nullptr);
+        TImageProbe* windowless = nullptr;
+        TWindowedImageProbe* windowed = nullptr;
+        {
+            TComponentLoader loading(&form);
+            TZCLCustomImageList* list = collection ? static_cast<TZCLCustomImageList*>(new TZCLImageListConnector(&form))
+                                                   : new TZCLImageList(&form);
+            windowless = new TImageProbe(&form);
+            windowless->SetImageList(list);
+            windowed = new TWindowedImageProbe(&form);
+            windowed->SetImageList(list);
+            windowless->imlChanges = windowed->imlChanges = 0;
+            loading.Finish();
+        }
+        EXPECT_EQ(windowless->imlChanges, collection ? 1 : 0) << "windowless";
+        EXPECT_EQ(windowed->imlChanges, collection ? 1 : 0) << "windowed";
+    }
+}
+
+TEST(ZclBaseControl, AWindowedControlStoresADefaultListTheSameWay)
+{
+    TZCLCustomControl c(nullptr);
+    c.SetName("Windowed");
+    c.SetImageList(ZCLDefaultContainer()->BitmapList());
+    TMemoryStream stream;
+    stream.WriteComponent(&c);
+    const std::string bytes(static_cast<const char*>(stream.Memory()), std::size_t(stream.Size()));
+    EXPECT_NE(bytes.find("Internal"), std::string::npos);
+    stream.SetPosition(0);
+    TZCLCustomControl back(nullptr);
+    stream.ReadComponent(&back);
+    EXPECT_EQ(back.ImageList(), ZCLDefaultContainer()->BitmapList());
+    back.SetImageList(nullptr);
+    c.SetImageList(nullptr);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Transparency and painting
 
@@ -552,4 +596,105 @@ TEST(ZclGraphicControl, ABevelChangeRedrawsAndSetBevelCopiesAndTells)
     EXPECT_NE(c->Bevel(), &other) << "copied into its own";
     EXPECT_EQ(bevelMessages, 1);
     EXPECT_EQ(c->BevelExt(), 3);
+}
+
+TEST(ZclBaseGraphicControl, AtDesignTimeAnEmptyControlShowsADashedFrame)
+{
+    for (bool designing : {true, false}) {
+        SCOPED_TRACE(designing ? "designing" : "running");
+        TBackParent root(nullptr);
+        root.SetBounds(0, 0, 100, 80);
+        root.supplies = false;
+        auto* windowless = new TZCLBaseGraphicControl(&root);
+        windowless->SetParent(&root);
+        windowless->SetBounds(10, 10, 40, 30);
+        auto* windowed = new TZCLCustomControl(&root);
+        windowed->SetParent(&root);
+        windowed->SetBounds(55, 10, 40, 30);
+        windowed->SetColor(clWhite);
+        root.SetDesigning(designing);
+        Dib dib(100, 80);
+        root.PaintTo(dib.dc(), 0, 0);
+        for (TControl* c : {static_cast<TControl*>(windowless), static_cast<TControl*>(windowed)}) {
+            int black = 0;
+            for (int x = c->Left(); x < c->Left() + c->Width(); ++x) black += dib.At(x, c->Top()) == RGB(0, 0, 0);
+            if (designing) {
+                EXPECT_GT(black, 4) << c->ClassName().c_str() << ": dashes along the top";
+                EXPECT_LT(black, c->Width()) << c->ClassName().c_str() << ": with gaps";
+            } else {
+                EXPECT_EQ(black, 0) << c->ClassName().c_str();
+            }
+        }
+        EXPECT_EQ(dib.At(30, 25), Rgb(root.Color())) << "the windowless control's inside is its parent's";
+        EXPECT_EQ(dib.At(75, 25), Rgb(clWhite)) << "the windowed one filled in its colour";
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The background effect object
+
+namespace {
+
+// Makes the effect object keep a picture, so that dropping it shows.
+void FillBuffer(TZCLBitmapEffectObject* fx)
+{
+    fx->SetBuffered(true);
+    fx->SetInvert(true);
+    auto picture = Solid(8, 8, RGB(1, 2, 3));
+    fx->Draw(picture.get());
+    ASSERT_TRUE(fx->BufferValid());
+}
+
+}  // namespace
+
+TEST(ZclBaseControl, EffectChangesRedrawAndBackgroundChangesDropTheKeptPicture)
+{
+    TForm form(nullptr);
+    auto* back = new TBackParent(&form);
+    back->SetParent(&form);
+    back->HandleNeeded();
+    auto* c = new TBackLabel(&form);
+    c->SetParent(back);
+    ASSERT_NE(c->BackFX(), nullptr);
+    c->changes = 0;
+    c->BackFX()->SetGrayScale(true);
+    EXPECT_EQ(c->changes, 1) << "an effect changed";
+
+    for (bool supplies : {true, false}) {
+        back->supplies = supplies;
+        FillBuffer(c->BackFX());
+        c->Perform(CM_ZCLBACKCHANGED);
+        EXPECT_FALSE(c->BackFX()->BufferValid()) << (supplies ? "drawn from the parent" : "also when not");
+    }
+}
+
+class ZclWindowedFX : public ShownForm {};
+
+TEST_F(ZclWindowedFX, EffectChangesRedrawAndSizeMoveAndBackgroundChangesDropTheKeptPicture)
+{
+    auto* c = new TBackParent(form.get());
+    c->SetParent(form.get());
+    c->SetBounds(10, 10, 100, 60);
+    ShowForm();
+    ASSERT_TRUE(PumpUntil([&] { return c->paints > 0; }));
+    TZCLBitmapEffectObject* fx = c->BackFX();
+    ASSERT_NE(fx, nullptr);
+    ValidateRect(c->Handle(), nullptr);
+    fx->SetFlipVertical(true);
+    RECT r;
+    EXPECT_TRUE(GetUpdateRect(c->Handle(), &r, FALSE)) << "an effect changed: redrawn";
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } changes[] = {
+        {"the background changed", [&] { c->Perform(CM_ZCLBACKCHANGED); }},
+        {"a new size", [&] { c->SetBounds(10, 10, 110, 60); }},
+        {"a new place", [&] { c->SetBounds(20, 15, 110, 60); }},
+    };
+    for (const auto& k : changes) {
+        FillBuffer(fx);
+        k.change();
+        EXPECT_FALSE(fx->BufferValid()) << k.what;
+    }
 }

@@ -57,6 +57,7 @@ public:
         canvas->CopyRect(dest, back_->Canvas(), from);
         return true;
     }
+    void SetBackPalette(HPALETTE palette) { back_->SetPalette(palette); }
     // Its own picture: it draws from it whatever its transparency.
     bool CheckOptimized() override { return supplies; }
 

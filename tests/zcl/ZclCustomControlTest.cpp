@@ -298,6 +298,58 @@ TEST(ZclCustomControl, ATransparentControlDrawsFromItsParentOnlyWhenItCanSupplyT
     EXPECT_EQ(dib.At(10, 10), Rgb(clRed));
 }
 
+TEST_F(ZclCustomControlForm, RepBackDrawsThePictureOrTheColourOverARectangle)
+{
+    for (bool supplies : {true, false}) {
+        SCOPED_TRACE(supplies ? "with a picture" : "without");
+        auto* c = new TBackParent(form.get());
+        c->supplies = supplies;
+        c->SetParent(form.get());
+        c->SetBounds(0, 0, 200, 150);
+        ShowForm();
+        ASSERT_TRUE(PumpUntil([&] { return c->paints > 0; }));
+        Pump(30);
+        // Something else over the area first, then the background of a part of it again.
+        HDC dc = GetDC(c->Handle());
+        RECT all{0, 0, 200, 150};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        ReleaseDC(c->Handle(), dc);
+        c->RepBack(TRect(10, 20, 50, 60));
+        c->Canvas()->FreeHandle();
+        for (const TPoint p : {TPoint(10, 20), TPoint(27, 33), TPoint(49, 59)})
+            EXPECT_EQ(WindowPixel(c->Handle(), p.x, p.y), supplies ? PatternAt(p.x, p.y) : Rgb(c->Color()))
+                << p.x << "," << p.y;
+        EXPECT_EQ(WindowPixel(c->Handle(), 60, 70), RGB(0, 0, 0)) << "outside the rectangle";
+        delete c;
+        form->Hide();
+    }
+}
+
+TEST(ZclCustomControl, BackBitmapPaletteIsTheParentPicturesUnlessTheControlSuppliesItself)
+{
+    TForm form(nullptr);
+    auto* parent = new TBackParent(&form);
+    parent->SetParent(&form);
+    LOGPALETTE lp{0x300, 1, {{10, 20, 30, 0}}};
+    PaletteHandle palette(CreatePalette(&lp));
+    parent->SetBackPalette(palette.get());
+    const HPALETTE pictures = parent->BackBitmap()->Palette();
+    ASSERT_NE(pictures, nullptr);
+
+    auto* child = new TZCLCustomControl(&form);
+    child->SetParent(parent);
+    EXPECT_EQ(child->BackBitmapPalette(), pictures);
+    EXPECT_EQ(child->GetPalette(), nullptr) << "an opaque control realises none";
+    child->SetTransparent(true);
+    EXPECT_EQ(child->GetPalette(), pictures);
+
+    auto* supplier = new TBackParent(&form);
+    supplier->SetParent(parent);
+    EXPECT_EQ(supplier->BackBitmapPalette(), nullptr) << "it supplies a picture of its own";
+    child->SetParent(&form);
+    EXPECT_EQ(child->BackBitmapPalette(), nullptr) << "a form parent";
+}
+
 class ZclBackMessages : public ShownForm {
 protected:
     void Build(bool supplies)

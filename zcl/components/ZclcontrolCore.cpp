@@ -4,23 +4,23 @@
 #include "framework/visual/Forms.h"
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclbmp.h"
 
 TZCLControlCore::TZCLControlCore(TComponent* Control, TNotifyEvent OnIMLChange, TNotifyEvent OnFXChange)
-    : control_(Control), link_(std::make_unique<TZCLChangeLink>())
+    : control_(Control), link_(std::make_unique<TZCLChangeLink>()), backFX_(std::make_unique<TZCLBitmapEffectObject>())
 {
-    (void)OnFXChange;
     link_->SetOnChange(OnIMLChange);
+    backFX_->SetOnChange(OnFXChange);
 }
 
 TZCLControlCore::~TZCLControlCore()
 {
     link_->SetOnChange(TNotifyEvent());
+    backFX_->SetOnChange(TNotifyEvent());
     // Freed, the link leaves the list it is registered with.
     link_.reset();
     backFX_.reset();
 }
-
-void TZCLControlCore::FXDeleter::operator()(TZCLBitmapEffectObject*) const {}
 
 void TZCLControlCore::SetImageList(TZCLCustomImageList* List)
 {
@@ -51,7 +51,7 @@ bool TZCLControlCore::HasControl() const
     return imageList_ && imageList_->Owner() != static_cast<TComponent*>(ZCLDefaultContainer());
 }
 
-void TZCLControlCore::DropBackBuffer() {}
+void TZCLControlCore::DropBackBuffer() { backFX_->DestroyBuffer(); }
 
 bool TZCLControlCore::Notification(TComponent* Component, TOperation Operation)
 {

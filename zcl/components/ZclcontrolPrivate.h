@@ -50,15 +50,12 @@ public:
     void DefineProperties(TFiler* Filer, Closure<void(TZCLCustomImageList*)> SetList);
 
 private:
-    struct FXDeleter {
-        void operator()(TZCLBitmapEffectObject* FX) const;
-    };
     TComponent* control_;
     TZCLCustomImageList* imageList_ = nullptr;  // not owned
     int imageIndex_ = 0;
     int listIndex_ = 0;
     std::unique_ptr<TZCLChangeLink> link_;
-    std::unique_ptr<TZCLBitmapEffectObject, FXDeleter> backFX_;
+    std::unique_ptr<TZCLBitmapEffectObject> backFX_;
 };
 
 // R with both corners moved from the control's client coordinates to the screen.
