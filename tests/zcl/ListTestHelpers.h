@@ -91,4 +91,16 @@ inline void ClickAt(TControl* control, int x, int y)
     controltest::MouseButton(false);
 }
 
+// A real click on a scroll bar at a screen point: press and release go in together, as the bar's tracking loop
+// holds the thread until it sees the release.
+inline void ClickOnBar(int x, int y)
+{
+    controltest::MouseTo(x, y);
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
 }  // namespace listtest

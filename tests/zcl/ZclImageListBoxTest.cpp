@@ -9,6 +9,7 @@
 
 #include "ListTestHelpers.h"
 #include "zcl/components/Zclimagelistbox.h"
+#include "support/Screenshot.h"
 #include "zcl/graphics/Zcllayout.h"
 
 using namespace zclctl;
@@ -214,29 +215,6 @@ TEST_F(ImageListBoxes, AnItemDrawsItsImageOnTheLeftAndItsTextAfterIt)
     EXPECT_GT(Count(*selected, TRect(18, 0, 80, 20), Sys(COLOR_HIGHLIGHTTEXT)), 10);
 }
 
-TEST_F(ImageListBoxes, TheWidthAnItemTakesIsWhereItsDrawingEnds)
-{
-    list->SetDelimiter(';');
-    list->SetOptions({lboCheckImageNr});
-    list->SetImageList(bitmaps);
-    for (const char* s : {"C:\\Program Files\\Some Tool\\tool.exe;0", "A window title;1", "no image at all"})
-        list->Items()->Add(s);
-    ShowForm();
-    for (int i = 0; i < 3; ++i) {
-        Dib dib(600, 40);
-        DrawItemTo(list, dib.dc(), i, TRect(0, 0, 600, 40), 0);
-        int right = 0;
-        for (int x = 599; x >= 0 && !right; --x)
-            if (Others(dib, TRect(x, 0, x + 1, 40), White)) right = x + 1;
-        const int width = list->ItemWidth(i);
-        EXPECT_GE(width, right) << "item " << i << ": nothing drawn beyond the width";
-        EXPECT_LE(width, right + 6) << "item " << i;
-    }
-    EXPECT_GT(list->ItemWidth(0), list->Canvas()->TextWidth("C:\\Program Files\\Some Tool\\tool.exe") + 16)
-        << "text and image";
-    EXPECT_EQ(list->ItemWidth(7), 0);
-}
-
 TEST_F(ImageListBoxes, TransparentImagesLeaveTheirTransparentColourOut)
 {
     list->SetDelimiter(';');
@@ -345,11 +323,10 @@ TEST_F(ImageListBoxes, ATransparentListShowsItsParentsPictureAlsoAfterScrolling)
     const int arrowX = w.right - 2 - GetSystemMetrics(SM_CXVSCROLL) / 2;
     const int arrowY = w.bottom - 2 - GetSystemMetrics(SM_CYVSCROLL) / 2;
     for (int i = 0; i < 3; ++i) {
-        controltest::MouseTo(arrowX, arrowY);
-        controltest::MouseButton(true);
-        controltest::MouseButton(false);
+        const int before = list->TopIndex();
+        ClickOnBar(arrowX, arrowY);
+        ASSERT_TRUE(PumpUntil([&] { return list->TopIndex() > before; })) << "click " << i;
     }
-    ASSERT_TRUE(PumpUntil([&] { return list->TopIndex() >= 2; }));
     EXPECT_TRUE(PumpUntil(patternShows)) << "after scrolling";
 
     // Keys scroll too.
@@ -361,4 +338,70 @@ TEST_F(ImageListBoxes, ATransparentListShowsItsParentsPictureAlsoAfterScrolling)
     // Opaque again: the list's colour.
     list->SetTransparent(false);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(list->ClientToScreen(TPoint(x, 5))) == White; }));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// A form of image list boxes in their states, kept as an artefact.
+
+TEST_F(ImageListBoxes, AFormOfImageListBoxesInTheirStates)
+{
+    form->SetBounds(40, 40, 640, 260);
+    // As the application dialog has it: path and title items, two bitmaps, transparent images.
+    list->SetBounds(10, 10, 200, 120);
+    list->SetDelimiter(';');
+    list->SetOptions({lboCheckImageNr, lboTransparentImages});
+    list->SetItemHeight(20);
+    list->SetImageList(bitmaps);
+    for (const char* s : {"C:\\Tools\\editor.exe;0", "Untitled - Editor;1", "C:\\Tools\\viewer.exe;0", "no image"})
+        list->Items()->Add(s);
+
+    auto* ordered = new TZCLImageListBox(form.get());
+    ordered->SetParent(form.get());
+    ordered->SetBounds(220, 10, 200, 120);
+    ordered->SetColor(clWhite);
+    ordered->SetImageList(strips);
+    for (const char* s : {"red", "green", "blue", "magenta", "beyond the images"}) ordered->Items()->Add(s);
+
+    auto* back = new TBackParent(form.get());
+    back->SetParent(form.get());
+    back->SetBounds(430, 10, 200, 240);
+    auto* clear = new TZCLImageListBox(form.get());
+    clear->SetParent(back);
+    clear->SetBounds(10, 10, 180, 110);
+    clear->SetDelimiter(';');
+    clear->SetOptions({lboCheckImageNr, lboTransparentImages});
+    clear->SetItemHeight(20);
+    clear->SetImageList(bitmaps);
+    clear->SetTransparent(true);
+    for (const char* s : {"over;0", "the;1", "parent;0"}) clear->Items()->Add(s);
+
+    auto* disabled = new TZCLImageListBox(form.get());
+    disabled->SetParent(form.get());
+    disabled->SetBounds(10, 140, 200, 110);
+    disabled->SetColor(clWhite);
+    disabled->SetDelimiter(';');
+    disabled->SetOptions({lboCheckImageNr});
+    disabled->SetImageList(strips);
+    disabled->Items()->Add("disabled;2");
+    disabled->Items()->Add("multi-line text that wraps under its image when it is too long for one line;1");
+    disabled->SetMultiline(true);
+    disabled->SetEnabled(false);
+
+    ShowForm();
+    list->SetItemIndex(1);
+    ordered->SetItemIndex(2);
+    const TRect selected = list->ItemRect(1);
+    ASSERT_TRUE(PumpUntil([&] {
+        return ScreenPixel(list->ClientToScreen(TPoint(selected.right - 3, selected.top + 2))) ==
+               Sys(COLOR_HIGHLIGHT);
+    }));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(ordered->ClientToScreen(TPoint(10, ordered->ItemRect(0).top + 10))) == Red; }));
+    const TPoint origin = back->ScreenToClient(clear->ClientOrigin());
+    const int x = clear->ClientWidth() - 4;
+    const int y = clear->ClientHeight() - 4;
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(clear->ClientToScreen(TPoint(x, y))) == PatternAt(origin.x + x, origin.y + y); }));
+    EXPECT_GT(RowHeight(disabled, 1), RowHeight(disabled, 0));
+
+    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    EXPECT_FALSE(shot.SaveArtifact("image-list-boxes").empty());
 }

@@ -169,12 +169,6 @@ bool TZCLCustomImageListBox::FindImage(int Image, ImageSource& Source)
     return !Source.area.IsEmpty();
 }
 
-int TZCLCustomImageListBox::ImageHeight(int Image)
-{
-    ImageSource source;
-    return FindImage(Image, source) ? source.area.Height() : 0;
-}
-
 int TZCLCustomImageListBox::GetImageIndex(int Index)
 {
     if (Index < 0 || Index >= Items()->Count()) return -1;
@@ -213,12 +207,19 @@ AnsiString TZCLCustomImageListBox::GetFieldValue() { return GetStringValue(ItemI
 void TZCLCustomImageListBox::MeasureItem(int Index, int& Height)
 {
     int height = 0;
+    int beside = 0;
     const int image = GetImageIndex(Index);
-    if (image >= 0) height = ImageHeight(image) + 2;
+    ImageSource source;
+    if (image >= 0 && FindImage(image, source)) {
+        height = source.area.Height() + 2;
+        // Text left or right of the image wraps in what the image leaves of the row.
+        const TZCLTextArrange arrange = layout_->AlignText2Glyph();
+        if (arrange != taTop && arrange != taTopLeft && arrange != taBottom && arrange != taBottomLeft) beside = source.area.Width() + layout_->Spacing();
+    }
     if (multiLine_) {
         const AnsiString text = ShownText(Index);
         if (!text.IsEmpty()) {
-            TRect r(0, 0, std::max(1, ClientWidth() - 2 * Margin), 0);
+            TRect r(0, 0, std::max(1, ClientWidth() - 2 * Margin - beside), 0);
             ZCLDrawTextCalc(text, font3D_.get(), r, Font(), true, false, 0, DT_NOPREFIX);
             height = std::max(height, int(r.Height()));
         }
@@ -251,26 +252,6 @@ void TZCLCustomImageListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawSt
     ZCLDrawTextAndGlyphExt(canvas, text, font3D_.get(), area, hasImage ? source.canvas : nullptr, glyph, source.mask,
                            source.transparentColor, layout_.get(), multiLine_, false,
                            options_.Contains(lboTransparentImages), styles, flags, rects);
-}
-
-int TZCLCustomImageListBox::ItemWidth(int Index)
-{
-    if (Index < 0 || Index >= Items()->Count()) return 0;
-    const AnsiString text = ShownText(Index);
-    ImageSource source;
-    const int image = GetImageIndex(Index);
-    const bool hasImage = image >= 0 && FindImage(image, source);
-    TRect glyph = hasImage ? source.area : TRect();
-    TCanvas* canvas = Canvas();
-    canvas->Font()->Assign(Font());
-    TZCLGlyphTextRects rects;
-    // Laid out as drawn, in room wide enough for any text.
-    const TRect area(Margin, 0, Margin + 32767, std::max(1, ItemHeight()));
-    ZCLDrawTextAndGlyphExt(canvas, text, font3D_.get(), area, hasImage ? source.canvas : nullptr, glyph, nullptr,
-                           clNone, layout_.get(), false, false, false, TZCLDrawTextStyles{dtEnabled, dtCalculate},
-                           DT_NOPREFIX | DT_SINGLELINE, rects);
-    const TRect& used = rects[ZCLGlyphTextUnion];
-    return used.IsEmpty() ? 2 * Margin : int(used.right) + Margin;
 }
 
 void TZCLCustomImageListBox::Remeasure()

@@ -68,8 +68,6 @@ public:
     bool IMLEmpty();
     // Whether Items is written to form streams.
     bool StoreItems() const { return true; }
-    // The width item Index takes when drawn: margin, image, spacing and the text it shows.
-    int ItemWidth(int Index);
     // Transparent, and the parent hands over the picture behind the list box.
     bool CheckOptimized();
 
@@ -97,7 +95,6 @@ private:
     // Where image Image comes from: a canvas and the area on it, with a mask canvas for masked strips.
     bool FindImage(int Image, ImageSource& Source);
     int ImageCount();
-    int ImageHeight(int Image);
     AnsiString ShownText(int Index);
     void Remeasure();
     // The parent's picture under R (client coordinates) on Canvas; false when it cannot be had.
