@@ -6,6 +6,7 @@
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "zcl/components/Zcltimer.h"
+#include "zcl/graphics/Zclnwgui.h"
 
 namespace {
 
@@ -389,5 +390,19 @@ void TZCLTrayIcon::EnableTimer(bool Value)
 
 void TZCLTrayIcon::GetTimer(TObject*)
 {
-    // The frames come from an image list.
+    if (!imageList_ || Designing()) return;
+    const int count = imageList_->ItemCount(listIndex_);
+    if (count <= 0) return;
+    // The list may have lost images since the last frame.
+    if (frame_ >= count) frame_ = 0;
+    TBitmap bitmap;
+    bitmap.SetSize(16, 16);
+    imageList_->GetBitmapItem(listIndex_, frame_, &bitmap);
+    HICON frame = nullptr;
+    ZCLBitmap2Icon(&bitmap, frame, 16, 16);
+    if (frame) {
+        SendIcon(NIM_MODIFY, frame);
+        DestroyIcon(frame);
+    }
+    frame_ = frame_ + 1 >= count ? 0 : frame_ + 1;
 }
