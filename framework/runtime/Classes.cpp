@@ -153,6 +153,37 @@ void UnRegisterClass(TClass cls)
     r.erase(std::remove(r.begin(), r.end(), cls), r.end());
 }
 
+namespace {
+struct ComponentPage {
+    AnsiString name;
+    std::vector<TComponentClass> classes;
+};
+std::vector<ComponentPage>& ComponentPages()
+{
+    static std::vector<ComponentPage> pages;
+    return pages;
+}
+}  // namespace
+
+void RegisterComponents(const AnsiString& page, std::initializer_list<TComponentClass> classes)
+{
+    for (TComponentClass c : classes) RegisterClass(c);
+    std::lock_guard lock(ClassMutex());
+    auto& pages = ComponentPages();
+    auto it = std::find_if(pages.begin(), pages.end(), [&](const ComponentPage& p) { return SameText(p.name, page); });
+    if (it == pages.end()) it = pages.insert(pages.end(), ComponentPage{page, {}});
+    for (TComponentClass c : classes)
+        if (c && std::find(it->classes.begin(), it->classes.end(), c) == it->classes.end()) it->classes.push_back(c);
+}
+
+std::vector<TComponentClass> RegisteredComponents(const AnsiString& page)
+{
+    std::lock_guard lock(ClassMutex());
+    for (const ComponentPage& p : ComponentPages())
+        if (SameText(p.name, page)) return p.classes;
+    return {};
+}
+
 TClass GetClass(const AnsiString& className)
 {
     std::lock_guard lock(ClassMutex());

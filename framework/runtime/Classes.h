@@ -125,6 +125,11 @@ extern void (*ApplicationHandleException)(TObject* Sender);
 void RegisterClass(TClass cls);
 void RegisterClasses(std::initializer_list<TClass> classes);
 void UnRegisterClass(TClass cls);
+// Puts component classes on a page of a design environment's component palette; each is also registered by
+// name (RegisterClass), so stored components of the class can be read. A class already on the page stays once.
+void RegisterComponents(const AnsiString& page, std::initializer_list<TComponentClass> classes);
+// The classes put on a page (any case), in the order they came; empty for a page nothing was put on.
+std::vector<TComponentClass> RegisteredComponents(const AnsiString& page);
 // nullptr when no class of that name is registered.
 TClass GetClass(const AnsiString& className);
 // Raises EClassNotFound "Class %s not found".

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/runtime/Filer.h"
 #include "framework/visual/Graphics.h"
 #include "framework/visual/GraphicsPrivate.h"
 
@@ -13,6 +14,19 @@ void TGraphicsObject::Changed()
 // Font ---------------------------------------------------------------------------------------------------------
 
 namespace {
+
+// A font published as a sub-object streams these; the size follows from the height.
+const bool fontPublished = [] {
+    PublishedProperties<TFont>()
+        .Integer("Charset", &TFont::Charset, &TFont::SetCharset, DEFAULT_CHARSET)
+        .Integer("Color", &TFont::Color, &TFont::SetColor, int(clWindowText))
+        .Integer("Height", &TFont::Height, &TFont::SetHeight)
+        .String("Name", &TFont::Name, &TFont::SetName)
+        .Enumeration("Pitch", &TFont::Pitch, &TFont::SetPitch, {"fpDefault", "fpVariable", "fpFixed"}, fpDefault)
+        .Set("Style", &TFont::Style, &TFont::SetStyle, {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"},
+             TFontStyles{});
+    return true;
+}();
 
 int ScreenPixelsPerInch()
 {

@@ -151,6 +151,18 @@ TEST(ClassIdentity, RegistryFindsClassesByName)
     EXPECT_EQ(GetClass("TMixed"), nullptr);
 }
 
+TEST(ClassIdentity, ComponentPagesKeepTheirClassesInOrderAndRegisterThem)
+{
+    RegisterComponents("Test Page", {ClassOf<TMixed>(), ClassOf<TComponent>()});
+    RegisterComponents("test page", {ClassOf<TMixed>()});  // the same page, the same class: kept once
+    const std::vector<TComponentClass> expected{ClassOf<TMixed>(), ClassOf<TComponent>()};
+    EXPECT_EQ(RegisteredComponents("TEST PAGE"), expected);
+    EXPECT_TRUE(RegisteredComponents("Other").empty());
+    EXPECT_EQ(GetClass("TMixed"), ClassOf<TMixed>()) << "readable from stored data";
+    UnRegisterClass(ClassOf<TMixed>());
+    UnRegisterClass(ClassOf<TComponent>());
+}
+
 // Assignment ----------------------------------------------------------------------------------------------------
 
 namespace {

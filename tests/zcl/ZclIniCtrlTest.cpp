@@ -112,10 +112,17 @@ protected:
         for (char& c : key)
             if (c == '/') c = '_';
         RawDeleteTree(root, key);
+        RawDeleteTree(HKEY_CURRENT_USER, key);
         ctrl.SetRegRoot(GetParam().key);
         ctrl.SetRegPath(key.c_str());
     }
-    void TearDown() override { RawDeleteTree(root, key); }
+    void TearDown() override
+    {
+        RawDeleteTree(root, key);
+        RawDeleteTree(HKEY_CURRENT_USER, key);
+    }
+    // Nothing may reach a hive the store was not rooted at.
+    bool OnlyInItsOwnRoot() const { return root == HKEY_CURRENT_USER || !RawKeyExists(HKEY_CURRENT_USER, key); }
     RawValue Raw(const std::string& section, const std::string& name) const
     {
         return RawRead(root, section.empty() ? key : key + "\\" + section, name);
@@ -432,7 +439,7 @@ TEST_P(RegistryStore, AnObjectHoldingItsDefaultsWritesNothing)
     TStoredThing thing;
     ctrl.WriteObject("Thing", &thing);
     EXPECT_FALSE(RawKeyExists(root, key + "\\Thing"));
-    RawDeleteTree(HKEY_CURRENT_USER, key);  // the framework's store opens its path there as well
+    EXPECT_TRUE(OnlyInItsOwnRoot());
 }
 
 TEST_P(RegistryStore, AnObjectsPublishedPropertiesGoAndComeBack)
@@ -460,7 +467,7 @@ TEST_P(RegistryStore, AnObjectsPublishedPropertiesGoAndComeBack)
     EXPECT_EQ(back.Ratio(), 0.5L);
     EXPECT_EQ(back.Label(), "label text");
     EXPECT_EQ(back.Hidden(), 4);
-    RawDeleteTree(HKEY_CURRENT_USER, key);
+    EXPECT_TRUE(OnlyInItsOwnRoot());
 }
 
 // Registry target, other ------------------------------------------------------------------------------------------

@@ -974,6 +974,7 @@ TEST(ZclutilsCustomColors, IniFileRoundTrip)
     colors.Add("no separator here");
     colors.Add("ColorB=12=34");
     colors.Add("ColorC=");
+    colors.Add("ColorA=000000");  // a later line of a name: the first gives the value, as the settings store does
     {
         TIniFile ini(file);
         ZCLSaveCustomColorList(&ini, "Colours", &colors);
@@ -997,6 +998,7 @@ TEST(ZclutilsCustomColors, RegistryRoundTrip)
     TStringList colors;
     colors.Add("ColorA=FFFFFF");
     colors.Add("ColorB=00FF00");
+    colors.Add("ColorB=0000FF");
     {
         TRegIniFile reg(path);
         ZCLSaveCustomColorList(&reg, "Colours", &colors);

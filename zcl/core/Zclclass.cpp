@@ -6,6 +6,7 @@
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "framework/runtime/SysUtils.h"
+#include "zcl/core/Zclconst.h"
 #include "zcl/core/Zclinictrl.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
@@ -98,7 +99,7 @@ int TZCLTimerPool::AddTimer(std::uint16_t Id, TZCLTimerInterval Interval, TNotif
 {
     if (IndexOf(Id) >= 0) throw EListError(Format("List index out of bounds (%d)", int(Id)));
     if (minInterval_ == 0 || Interval < minInterval_ || Interval % minInterval_ != 0)
-        throw EInvalidOperation("Interval not compatible with MinInterval property!");
+        throw EInvalidOperation(ZCLLoadResString(_IDS_INTERVALNOTFIT));
     items_.push_back(std::make_unique<TZCLTimerItem>(this, &items_, Id));
     TZCLTimerItem* item = items_.back().get();
     item->SetInterval(Interval);
@@ -598,7 +599,7 @@ namespace {
 AnsiString OneInstText(const AnsiString& Text, int Mode)
 {
     if (Mode == 1) return Text + ":\rAlready one " + Text + " control in this project!";
-    return Text + ":\rInvalid owner (<>TForm) or second instance on a form";
+    return Text + ":\r" + ZCLLoadResString(_IDS_INVALIDOWNER);
 }
 
 // The framework has no data-module class; one is known by its class name.

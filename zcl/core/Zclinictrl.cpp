@@ -4,6 +4,7 @@
 
 #include "framework/runtime/Filer.h"
 #include "zcl/core/Zclclass.h"
+#include "zcl/core/Zclconst.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
 #include "zcl/core/Zclutils.h"
@@ -15,7 +16,7 @@ AnsiString LogonUserName()
 {
     char name[64] = "";
     DWORD size = 63;
-    if (!GetUserNameA(name, &size) || size == 0) return "(Unknown)";
+    if (!GetUserNameA(name, &size) || size == 0) return ZCLLoadResString(_IDS_UNKNOWN);
     return AnsiString(name, int(size) - 1);
 }
 
@@ -355,14 +356,16 @@ void TZCLIniCtrl::EraseSection(const AnsiString& Section)
 
 namespace {
 
-// The object store: the framework's registry store, which opens its path below HKEY_CURRENT_USER, moved to
-// Root when that is another root; or the .ini file.
+// The object store: the framework's registry store, moved to Root when that is another root; or the .ini file.
+// The registry store opens (and makes) its path below HKEY_CURRENT_USER: for another root it is given none, so
+// nothing is left in a hive the caller did not name.
 std::unique_ptr<TCustomIniFile> ObjectStore(TZCLIniCtrl& ctrl, bool write)
 {
     if (!ctrl.UsesRegistry()) return std::make_unique<TIniFile>(ctrl.GetIniName());
     const AnsiString path = ctrl.GetRegPath();
-    auto store = std::make_unique<TRegistryIniFile>(path);
-    if (ctrl.RegRoot() != rpCurrentUser) {
+    const bool currentUser = ctrl.RegRoot() == rpCurrentUser;
+    auto store = std::make_unique<TRegistryIniFile>(currentUser ? path : AnsiString());
+    if (!currentUser) {
         TRegIniFile& reg = store->RegIniFile();
         reg.SetRootKey(ZCLGetRootKey(ctrl.RegRoot()));
         if (write)

@@ -23,6 +23,16 @@ public:
     void EndUpdate(bool DoChange);
     bool IsUpdating() const { return updating_; }
 
+protected:
+    // The setters' common step: a changed value is stored and notified, an unchanged one left alone.
+    template <typename T, typename V>
+    void SetField(T& field, const V& value)
+    {
+        if (field == value) return;
+        field = value;
+        Change();
+    }
+
 private:
     TNotifyEvent onChange_;
     bool updating_ = false;

@@ -16,6 +16,7 @@
 #include "framework/runtime/SysUtils.h"
 #include "framework/runtime/Thread.h"
 #include "zcl/core/Zclclass.h"
+#include "zcl/core/Zclconst.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
 
@@ -415,8 +416,6 @@ void ZCLParseToStrList(const AnsiString& S, char Sep, TStrings* List)
 // ---------------------------------------------------------------------------------------------------------------
 // Custom colours
 
-const char* const ZCLCustomColorsSection = "Custom Colors";
-
 namespace {
 
 const char* const VestoIniName = "VESTO32.INI";
@@ -441,11 +440,10 @@ void ZCLSaveCustomColorList(TObject* Ini, const AnsiString& Section, TStrings* S
     auto* reg = ini ? nullptr : dynamic_cast<TRegIniFile*>(Ini);
     if (!ini && !reg) return;
     for (int i = 0; i < Strings->Count(); ++i) {
-        const AnsiString line = Strings->Strings(i);
-        const int eq = line.Pos("=");
-        if (eq == 0) continue;
-        const AnsiString name = line.SubString(1, eq - 1);
-        const AnsiString value = line.SubString(eq + 1, line.Length() - eq);
+        if (Strings->Strings(i).Pos("=") == 0) continue;
+        // The list's value of a name, which is its first line's, as the settings store writes it.
+        const AnsiString name = Strings->Names(i);
+        const AnsiString value = Strings->Values(name);
         if (ini) ini->WriteString(Section, name, value);
         else reg->WriteString(Section, name, value);
     }
@@ -465,10 +463,10 @@ void ZCLSaveCustomColorToIniFile(const AnsiString& FileName, const AnsiString& S
 
 void ZCLLoadVestoCustomColor(TStrings* Strings)
 {
-    ZCLLoadCustomColorFromIniFile(VestoIniName, ZCLCustomColorsSection, Strings);
+    ZCLLoadCustomColorFromIniFile(VestoIniName, ZCLLoadResString(_IDS_CUSTOMCOLORS), Strings);
 }
 
 void ZCLSaveVestoCustomColor(TStrings* Strings)
 {
-    ZCLSaveCustomColorToIniFile(VestoIniName, ZCLCustomColorsSection, Strings);
+    ZCLSaveCustomColorToIniFile(VestoIniName, ZCLLoadResString(_IDS_CUSTOMCOLORS), Strings);
 }

@@ -123,9 +123,6 @@ void ZCLParseToStrList(const AnsiString& S, char Sep, TStrings* List);
 // Custom colours -----------------------------------------------------------------------------------------------
 // Lines of name=value in a string list, as the colour dialog's custom colours are kept.
 
-// The section that the colours are kept in in "VESTO32.INI".
-extern const char* const ZCLCustomColorsSection;
-
 // Ini must be a TIniFile or a TRegIniFile, else nothing happens. Loading clears Strings and adds every value of
 // the section; saving writes each line that holds "=" as a value named by the text before the first "=".
 void ZCLLoadCustomColorList(TObject* Ini, const AnsiString& Section, TStrings* Strings);
@@ -133,6 +130,6 @@ void ZCLSaveCustomColorList(TObject* Ini, const AnsiString& Section, TStrings* S
 // The same on the .ini file FileName (a bare name lies in the Windows folder).
 void ZCLLoadCustomColorFromIniFile(const AnsiString& FileName, const AnsiString& Section, TStrings* Strings);
 void ZCLSaveCustomColorToIniFile(const AnsiString& FileName, const AnsiString& Section, TStrings* Strings);
-// The same on "VESTO32.INI", section ZCLCustomColorsSection.
+// The same on "VESTO32.INI", in the section named by the text _IDS_CUSTOMCOLORS.
 void ZCLLoadVestoCustomColor(TStrings* Strings);
 void ZCLSaveVestoCustomColor(TStrings* Strings);
