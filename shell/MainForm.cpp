@@ -196,17 +196,17 @@ void TMainWindow::BuildForm()
     Settings->SetTarget(itRegistry);
     Settings->SetRegPath(MainSettingsKey);
 
-    MainToolBar = Place<TToolBar>(loading, "MainToolBar", this, 0, 0, 577, 28);
+    MainToolBar = Place<TToolBar>(loading, "MainToolBar", this, 0, 0, 577, 40);
     MainToolBar->SetAlign(alTop);
     MainToolBar->SetFlat(true);
     MainToolBar->SetShowCaptions(true);
     MainToolBar->SetImages(MainImageList);
     MainToolBar->SetButtonWidth(104);
-    MainToolBar->SetButtonHeight(24);
-    ButtonHideWindow = Place<TToolButton>(loading, "ButtonHideWindow", MainToolBar, 0, 0, 104, 24);
+    MainToolBar->SetButtonHeight(36);
+    ButtonHideWindow = Place<TToolButton>(loading, "ButtonHideWindow", MainToolBar, 0, 0, 104, 36);
     ButtonHideWindow->SetAction(ActionHideWindow);
 
-    MainPageControl = Place<TPageControl>(loading, "MainPageControl", this, 0, 28, 577, 225);
+    MainPageControl = Place<TPageControl>(loading, "MainPageControl", this, 0, 40, 577, 213);
     MainPageControl->SetAlign(alClient);
     MainPageControl->SetOnChange(TNotifyEvent(this, &TMainWindow::MainPageControlChange));
     struct Page {
@@ -431,7 +431,8 @@ void TMainWindow::BuildPasswordPage(TComponentLoader& loading)
 void TMainWindow::BuildStatisticPage(TComponentLoader& loading)
 {
     TTabSheet* page = PageStatistic;
-    Chart1 = Place<TChart>(loading, "Chart1", page, 0, 0, 400, 197);
+    Chart1 = Place<TChart>(loading, "Chart1", page, 0, 0, 400, 185);
+    Chart1->SetAlign(alLeft);
     Chart1->Legend()->SetVisible(false);
     Chart1->Title()->SetVisible(false);
     Chart1->Foot()->SetVisible(false);

@@ -6,10 +6,6 @@
 #include "ShellTestSupport.h"
 #include "link/LineSettings.h"
 
-struct MainWindowTestAccess {
-    static void SetAccessGranted(TMainWindow& w, bool value) { w.FAccessGranted = value; }
-};
-
 namespace {
 
 using namespace shelltest;

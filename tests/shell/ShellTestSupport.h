@@ -18,6 +18,11 @@
 #include "framework/runtime/Registry.h"
 #include "shell/MainForm.h"
 
+// The login state the password dialog gives, set directly.
+struct MainWindowTestAccess {
+    static void SetAccessGranted(TMainWindow& w, bool value) { w.FAccessGranted = value; }
+};
+
 namespace shelltest {
 
 using controltest::Pump;
@@ -68,6 +73,14 @@ inline std::map<std::string, std::string> ReadAllRaw(const std::string& key)
     }
     RegCloseKey(k);
     return values;
+}
+
+inline void DeleteValue(const std::string& key, const std::string& name)
+{
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+    RegDeleteValueA(k, name.c_str());
+    RegCloseKey(k);
 }
 
 inline bool KeyExists(const std::string& key)
