@@ -295,16 +295,18 @@ TEST_F(AppLog, TheFirstWriteOfARunMakesANewFileWithTheHeader)
     app.LogWrite("second");
     Application->SetTitle(title);
     const std::vector<std::string> lines = Lines(ReadFile(log));
-    ASSERT_EQ(lines.size(), 9u) << ReadFile(log);
+    ASSERT_EQ(lines.size(), 10u) << ReadFile(log);
     EXPECT_EQ(lines[0].rfind("LogFile started: ", 0), 0u);
     EXPECT_EQ(lines[1], "Application    : Log Test Title");
     EXPECT_EQ(lines[2], "Path/ExeName   : " + ParamStr(0).str());
-    EXPECT_EQ(lines[3], "Extra: yes");  // no version line without a version text
-    EXPECT_EQ(lines[4], std::string(60, '-'));
-    EXPECT_EQ(lines[5], "");
-    EXPECT_EQ(lines[6], "Entries:");
-    EXPECT_EQ(lines[7], "00001: first");
-    EXPECT_EQ(lines[8], "00002: second");
+    // The test executable carries the program's version block.
+    EXPECT_EQ(lines[3], "Version        : 1.0.0.0");
+    EXPECT_EQ(lines[4], "Extra: yes");
+    EXPECT_EQ(lines[5], std::string(60, '-'));
+    EXPECT_EQ(lines[6], "");
+    EXPECT_EQ(lines[7], "Entries:");
+    EXPECT_EQ(lines[8], "00001: first");
+    EXPECT_EQ(lines[9], "00002: second");
     EXPECT_EQ(app.LogEntryNumber(), 2);
 }
 

@@ -12,8 +12,10 @@
 #include "framework/runtime/Filer.h"
 #include "framework/runtime/Streams.h"
 #include "framework/visual/Graphics.h"
+#include "zcl/graphics/Zclbevel.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zcllayout.h"
+#include "zcl/graphics/Zclshadow.h"
 
 namespace {
 
@@ -28,7 +30,13 @@ public:
     TZCLFxCaption* Effects() const { return effects_.get(); }
     TZCLButtonLayout* ButtonLayout() const { return buttonLayout_.get(); }
     TZCLGlyphTextLayout* GlyphLayout() const { return glyphLayout_.get(); }
-    std::vector<TZCLObject*> Objects() const { return {effects_.get(), buttonLayout_.get(), glyphLayout_.get()}; }
+    TZCLBevel* Bevel() const { return bevel_.get(); }
+    TZCLShadow* Shadow() const { return shadow_.get(); }
+    TZCLCaption* Caption() const { return caption_.get(); }
+    std::vector<TZCLObject*> Objects() const
+    {
+        return {effects_.get(), buttonLayout_.get(), glyphLayout_.get(), bevel_.get(), shadow_.get(), caption_.get()};
+    }
 
     void OptionChanged(TObject* sender) { changes.push_back(sender); }
     std::vector<TObject*> changes;
@@ -37,13 +45,19 @@ private:
     std::unique_ptr<TZCLFxCaption> effects_ = std::make_unique<TZCLFxCaption>();
     std::unique_ptr<TZCLButtonLayout> buttonLayout_ = std::make_unique<TZCLButtonLayout>();
     std::unique_ptr<TZCLGlyphTextLayout> glyphLayout_ = std::make_unique<TZCLGlyphTextLayout>();
+    std::unique_ptr<TZCLBevel> bevel_ = std::make_unique<TZCLBevel>();
+    std::unique_ptr<TZCLShadow> shadow_ = std::make_unique<TZCLShadow>();
+    std::unique_ptr<TZCLCaption> caption_ = std::make_unique<TZCLCaption>();
 };
 
 const bool hostPublished = [] {
     PublishedProperties<TOptionsHost>()
         .Object("Effects", &TOptionsHost::Effects, nullptr)
         .Object("ButtonLayout", &TOptionsHost::ButtonLayout, nullptr)
-        .Object("GlyphLayout", &TOptionsHost::GlyphLayout, nullptr);
+        .Object("GlyphLayout", &TOptionsHost::GlyphLayout, nullptr)
+        .Object("Bevel", &TOptionsHost::Bevel, nullptr)
+        .Object("Shadow", &TOptionsHost::Shadow, nullptr)
+        .Object("Caption", &TOptionsHost::Caption, nullptr);
     return true;
 }();
 
@@ -128,11 +142,88 @@ TEST(ZclOptionObjects, CaptionsAndLayoutsStreamOutAndBackWithTheirValues)
     EXPECT_EQ(plainRead->Effects()->LightColor(), clBtnHighlight);
 }
 
+TEST(ZclOptionObjects, BevelShadowAndCaptionStreamOutAndBackWithTheirValues)
+{
+    TOptionsHost host(nullptr);
+    host.SetName("Host");
+    TZCLBevel& b = *host.Bevel();
+    b.SetStyleOuter(bvFrameLowered);
+    b.SetStyleInner(bvRaised);
+    b.SetWidthInner(3);
+    b.SetWidthOuter(0);
+    b.SetBorderColor(clTeal);
+    b.SetBorderInnerWidth(4);
+    b.SetBorderWidth(200);
+    b.SetBorderSides(TZCLFrameSides{fsLeft, fsTop});
+    b.SetEdgeStyle(etBump);
+    b.SetLightColor(clWhite);
+    b.SetShadowColor(clGray);
+    b.SetStandardStyle(lsDoubleRaised);
+    b.SetMode(bmEdge);
+    TZCLShadow& sh = *host.Shadow();
+    sh.SetColor(clMaroon);
+    sh.SetDepth(17);
+    sh.SetStyle(hssTracing);
+    TZCLCaption& c = *host.Caption();
+    c.SetAlignment(agBottomLeft);
+    c.SetCaption("Key caption");
+    c.SetMultiLine(true);
+    c.Font()->SetName("Arial");
+    c.Font()->SetHeight(-19);
+    c.Font()->SetColor(clOlive);
+    c.Font()->SetStyle(TFontStyles{fsItalic, fsUnderline});
+    c.FontFX()->SetStyle(tdShadow);
+    c.FontFX()->SetShadowDepth(3);
+    c.FontFX()->SetAngle(30);
+
+    auto read = RoundTrip(host);
+    const TZCLBevel& rb = *read->Bevel();
+    EXPECT_EQ(rb.StyleOuter(), bvFrameLowered);
+    EXPECT_EQ(rb.StyleInner(), bvRaised);
+    EXPECT_EQ(rb.WidthInner(), 3);
+    EXPECT_EQ(rb.WidthOuter(), 0);
+    EXPECT_EQ(rb.BorderColor(), clTeal);
+    EXPECT_EQ(rb.BorderInnerWidth(), 4);
+    EXPECT_EQ(rb.BorderWidth(), 200);
+    EXPECT_TRUE(rb.BorderSides() == (TZCLFrameSides{fsLeft, fsTop}));
+    EXPECT_EQ(rb.EdgeStyle(), etBump);
+    EXPECT_EQ(rb.LightColor(), clWhite);
+    EXPECT_EQ(rb.ShadowColor(), clGray);
+    EXPECT_EQ(rb.StandardStyle(), lsDoubleRaised);
+    EXPECT_EQ(rb.Mode(), bmEdge);
+    EXPECT_EQ(rb.FrameExtent(), 2 + 4);  // kept as the values came in
+    const TZCLShadow& rs = *read->Shadow();
+    EXPECT_EQ(rs.Color(), clMaroon);
+    EXPECT_EQ(rs.Depth(), 17);
+    EXPECT_EQ(rs.Style(), hssTracing);
+    const TZCLCaption& rc = *read->Caption();
+    EXPECT_EQ(rc.Alignment(), agBottomLeft);
+    EXPECT_EQ(rc.Caption(), "Key caption");
+    EXPECT_TRUE(rc.MultiLine());
+    EXPECT_EQ(rc.Font()->Name(), "Arial");
+    EXPECT_EQ(rc.Font()->Height(), -19);
+    EXPECT_EQ(rc.Font()->Color(), clOlive);
+    EXPECT_TRUE(rc.Font()->Style() == (TFontStyles{fsItalic, fsUnderline}));
+    EXPECT_EQ(rc.FontFX()->Style(), tdShadow);
+    EXPECT_EQ(rc.FontFX()->ShadowDepth(), 3);
+    EXPECT_EQ(rc.FontFX()->Angle(), 30);
+
+    // A shadow pair streams as a pair.
+    TOptionsHost pair(nullptr);
+    pair.Bevel()->SetStyleOuter(bvShadow);
+    auto pairRead = RoundTrip(pair);
+    EXPECT_EQ(pairRead->Bevel()->StyleOuter(), bvShadow);
+    EXPECT_EQ(pairRead->Bevel()->StyleInner(), bvShadow);
+}
+
 TEST(ZclOptionObjects, EveryChangeTellsTheOwnerAndNothingElseDoes)
 {
     TOptionsHost host(nullptr);
     TZCLFxCaption* fx = host.Effects();
     TZCLButtonLayout* bl = host.ButtonLayout();
+    TZCLBevel* bv = host.Bevel();
+    TZCLShadow* sh = host.Shadow();
+    TZCLCaption* cp = host.Caption();
     struct Case {
         const char* name;
         TObject* object;
@@ -151,6 +242,16 @@ TEST(ZclOptionObjects, EveryChangeTellsTheOwnerAndNothingElseDoes)
         {"Arrow", bl, [&] { bl->SetArrow(true); }, [&] { bl->SetArrow(true); }},
         {"ArrowSize", bl, [&] { bl->SetArrowSize(10); }, [&] { bl->SetArrowSize(12); }},  // 12 is held to 10
         {"ArrowPosition", bl, [&] { bl->SetArrowPosition(apLeftText); }, [&] { bl->SetArrowPosition(apLeftText); }},
+        {"Bevel StyleOuter", bv, [&] { bv->SetStyleOuter(bvRaised); }, [&] { bv->SetStyle(1, bvRaised); }},
+        {"Bevel LightColor", bv, [&] { bv->SetColor(1, clRed); }, [&] { bv->SetLightColor(clRed); }},
+        {"Bevel Mode", bv, [&] { bv->SetMode(bmWindows); }, [&] { bv->SetMode(bmWindows); }},
+        {"Bevel EdgeStyle", bv, [&] { bv->SetEdgeStyle(etRaised); }, [&] { bv->SetEdgeStyle(etRaised); }},
+        {"Shadow Depth", sh, [&] { sh->SetDepth(2); }, [&] { sh->SetDepth(2); }},
+        {"Shadow Style", sh, [&] { sh->SetStyle(hssNone); }, [&] { sh->SetStyle(hssNone); }},
+        {"Caption text", cp, [&] { cp->SetCaption("x"); }, [&] { cp->SetCaption("x"); }},
+        {"Caption font", cp, [&] { cp->Font()->SetSize(20); }, [&] { cp->Font()->SetSize(20); }},
+        {"Caption effects", cp, [&] { cp->FontFX()->SetTracing(2); }, [&] { cp->FontFX()->SetTracing(2); }},
+        {"Caption alignment", cp, [&] { cp->SetAlignment(agTopRight); }, [&] { cp->SetAlignment(agTopRight); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -215,6 +316,19 @@ TEST(ZclOptionObjects, AssignCopiesThePublishedFieldsAndNotifiesOnce)
     host.ButtonLayout()->Assign(&glyphLayout);
     EXPECT_EQ(host.ButtonLayout()->Spacing(), 1);
     EXPECT_TRUE(host.ButtonLayout()->Arrow());
+
+    TZCLCaption caption;
+    caption.SetCaption("Copied");
+    caption.SetAlignment(agCenterRight);
+    caption.Font()->SetSize(17);
+    caption.FontFX()->SetStyle(tdRaised);
+    host.changes.clear();
+    host.Caption()->Assign(&caption);
+    EXPECT_EQ(host.changes.size(), 1u);
+    EXPECT_EQ(host.Caption()->Caption(), "Copied");
+    EXPECT_EQ(host.Caption()->Alignment(), agCenterRight);
+    EXPECT_EQ(host.Caption()->Font()->Size(), 17);
+    EXPECT_EQ(host.Caption()->FontFX()->Style(), tdRaised);
 
     // Something else is refused by the framework's assignment.
     TFont font;

@@ -89,24 +89,26 @@ TEST(ZclBmpDrawExt, AnEmptySourceDrawsNothingAndReturnsTheTarget)
 TEST(ZclBmpDrawExt, TilesRepeatFromTheTopLeftAndStopAtTheTargetsEdges)
 {
     auto source = MakeBitmap(10, 10, Coded);
-    const TRect d(5, 5, 30, 30);
-    // Plain tiling and tiling through the clipping routine paint the same pixels.
-    for (bool clipped : {false, true}) {
-        SCOPED_TRACE(clipped ? "clipped" : "plain");
-        Surface s(40, 40, Ground);
-        if (clipped)
-            ZCLBmpClipDrawExt(s.Canvas(), d, source->Canvas(), TRect(0, 0, 10, 10), 0x21, 0, clNone, nullptr);
-        else
-            ZCLBmpDrawExt(s.Canvas(), d, source->Canvas(), TRect(0, 0, 10, 10), 0x20, clNone, nullptr, nullptr);
-        int wrong = 0;
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 40; ++x) {
-                const bool inside = x >= d.left && x < d.right && y >= d.top && y < d.bottom;
-                const std::uint32_t want = inside ? Coded((x - 5) % 10, (y - 5) % 10) : Ground;
-                wrong += s.At(x, y) != want;
-            }
-        EXPECT_EQ(wrong, 0);
-        EXPECT_FALSE(ClipOf(s.dc()).has);
+    // Plain tiling and tiling through the clipping routine paint the same pixels: partial tiles at the right and
+    // bottom, whole ones when the target is a multiple of the tile, a part of one tile when it is smaller.
+    for (const TRect d : {TRect(5, 5, 30, 30), TRect(5, 5, 25, 35), TRect(12, 7, 19, 11)}) {
+        for (bool clipped : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (clipped ? "clipped " : "plain ") << Text(d));
+            Surface s(40, 40, Ground);
+            if (clipped)
+                ZCLBmpClipDrawExt(s.Canvas(), d, source->Canvas(), TRect(0, 0, 10, 10), 0x21, 0, clNone, nullptr);
+            else
+                ZCLBmpDrawExt(s.Canvas(), d, source->Canvas(), TRect(0, 0, 10, 10), 0x20, clNone, nullptr, nullptr);
+            int wrong = 0;
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 40; ++x) {
+                    const bool inside = x >= d.left && x < d.right && y >= d.top && y < d.bottom;
+                    const std::uint32_t want = inside ? Coded((x - d.left) % 10, (y - d.top) % 10) : Ground;
+                    wrong += s.At(x, y) != want;
+                }
+            EXPECT_EQ(wrong, 0);
+            EXPECT_FALSE(ClipOf(s.dc()).has);
+        }
     }
 }
 

@@ -363,6 +363,9 @@ TEST(ZclGradientColors, ListsGetColorAndPalettes)
     // Appending leaves out the run's first colour, which ends the run before.
     ZCLGradientCreateColorList(TColor(0x0A1400), TColor(0x0A1464), 3, false, &list);
     EXPECT_EQ(Colors(list), (std::vector<std::uint32_t>{0x000000, 0x050A00, 0x0A1400, 0x0A1432, 0x0A1464}));
+    // Falling channels round as the system's multiply-divide does.
+    ZCLGradientCreateColorList(TColor(0x0000FF), TColor(0x000000), 4, true, &list);
+    EXPECT_EQ(Colors(list), (std::vector<std::uint32_t>{0x0000FF, 0x0000AA, 0x000055, 0x000000}));
     // One step is the first colour: no channel of 0 turns into 255.
     ZCLGradientCreateColorList(TColor(0x000010), TColor(0xFFFFFF), 1, true, &list);
     EXPECT_EQ(Colors(list), (std::vector<std::uint32_t>{0x000010}));

@@ -193,6 +193,12 @@ TEST(ZclFxCaption, PositionsAreHeldToSixteenUnsignedBits)
     EXPECT_EQ(fx.PosX(), 0);
     fx.SetPosY(70000);
     EXPECT_EQ(fx.PosY(), 65535);
+    fx.SetPosX(65535);
+    EXPECT_EQ(fx.PosX(), 65535);
+    fx.SetPosX(65536);
+    EXPECT_EQ(fx.PosX(), 65535);
+    fx.SetPosX(0);
+    EXPECT_EQ(fx.PosX(), 0);
     fx.SetPosXY(-1, 12);
     EXPECT_EQ(fx.PosX(), 0);
     EXPECT_EQ(fx.PosY(), 12);

@@ -10,6 +10,7 @@
 #include "zcl/core/Zclinictrl.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
+#include "zcl/core/Zclsysin.h"
 
 // ---------------------------------------------------------------------------------------------------------------
 // TZCLTimerItem
@@ -262,11 +263,6 @@ namespace {
 
 const char LogDashes[] = "------------------------------------------------------------";
 
-AnsiString VersionText()
-{
-    return AnsiString();  // the program's version block is read by the system information unit
-}
-
 AnsiString ExceptionText(TObject* Sender, const AnsiString& message)
 {
     AnsiString text = Format("%s, Address: %p", message, nullptr);
@@ -429,7 +425,7 @@ void TZCLApplication::WriteLogHeader(std::vector<AnsiString>& lines)
     lines.push_back("LogFile started: " + DateTimeToStr(Now()));
     lines.push_back("Application    : " + Application->Title());
     lines.push_back("Path/ExeName   : " + ParamStr(0));
-    const AnsiString version = VersionText();
+    const AnsiString version = ZCLSIVersionInfo(viVersion);
     if (!version.IsEmpty()) lines.push_back("Version        : " + version);
     if (onLogHeader_) {
         TStringList extra;

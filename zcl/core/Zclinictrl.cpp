@@ -4,21 +4,12 @@
 
 #include "framework/runtime/Filer.h"
 #include "zcl/core/Zclclass.h"
-#include "zcl/core/Zclconst.h"
 #include "zcl/core/Zclprocs.h"
 #include "zcl/core/Zclstrings.h"
+#include "zcl/core/Zclsysin.h"
 #include "zcl/core/Zclutils.h"
 
 namespace {
-
-// The system information unit answers this for the whole library; the store asks Windows directly until then.
-AnsiString LogonUserName()
-{
-    char name[64] = "";
-    DWORD size = 63;
-    if (!GetUserNameA(name, &size) || size == 0) return ZCLLoadResString(_IDS_UNKNOWN);
-    return AnsiString(name, int(size) - 1);
-}
 
 // Published in this order; a form file omits the defaults.
 const bool iniCtrlPublished = [] {
@@ -113,7 +104,7 @@ void TZCLIniCtrl::SetTarget(TZCLIniTarget value)
     effectiveTarget_ = value == itIniFile ? 0 : 1;
 }
 
-AnsiString TZCLIniCtrl::GetNetUserName() { return LogonUserName(); }
+AnsiString TZCLIniCtrl::GetNetUserName() { return ZCLSIUserName(); }
 
 AnsiString TZCLIniCtrl::GetRegPath() const
 {

@@ -13,7 +13,6 @@
 #include "framework/visual/Controls.h"
 #include "framework/visual/Forms.h"
 #include "zcl/core/Zclclass.h"
-#include "zcl/core/Zclprocs.h"
 #include "zcl/graphics/ZclutilsdrawPrivate.h"
 
 using namespace zcldraw_detail;

@@ -1,7 +1,7 @@
 // Aligned, measured and three-dimensional text, font tests, and the glyph-and-text layout.
 
 #include <algorithm>
-#include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <numbers>
 #include <optional>
