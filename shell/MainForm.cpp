@@ -8,6 +8,7 @@
 #include "link/LineSettings.h"
 #include "link/SerialIO.h"
 #include "mirror/BitmapCapture.h"
+#include "zcl/core/Zclsysin.h"
 
 const char* const MainSettingsKey = "Software\\KARVON Vandrel GmbH\\KARVON Windows Terminal Device Driver";
 const char* const MainWindowTitle = "DravikREMOTE - Windows Terminal Device Driver";
@@ -477,27 +478,39 @@ void TMainWindow::BuildVersionPage(TComponentLoader& loading)
     TTabSheet* page = PageVersion;
     // Four sunken groups: the program, the system, its resources, the machine.
     const struct {
-        int x, y, lines;
-        std::vector<const char*> texts;
+        int x, y, width;
+        std::vector<TZCLInfoType> kinds;
     } groups[] = {
-        {8, 6, 4, {"Product name:", "Company name:", "Product version:", "Copyright:"}},
-        {8, 90, 3, {"Windows version:", "Build:", "Platform:"}},
-        {288, 6, 3, {"Free GDI resources:", "Free system resources:", "Free user resources:"}},
-        {288, 74, 3, {"Processor speed:", "Colour depth:", "Processor:"}},
+        {8, 6, 342, {itProgName, itProgCompany, itProgVersion, itProgCopyright}},
+        {8, 90, 342, {itVersion, itBuildNr32, itPlatform32}},
+        {358, 6, 203, {itFreeGDIRes, itFreeSysRes, itFreeUserRes}},
+        {358, 74, 203, {itCPUSpeed, itColorDepth, itProcessor32}},
     };
     constexpr int lineHeight = 17;
     for (const auto& g : groups) {
-        auto* edge = Place<TSunkenEdge>(loading, "", page, g.x, g.y, 273, g.lines * lineHeight + 10);
+        auto* edge = Place<TSunkenEdge>(loading, "", page, g.x, g.y, g.width, int(g.kinds.size()) * lineHeight + 10);
         InformationEdges.push_back(edge);
     }
     for (const auto& g : groups) {
         int y = g.y + 5;
-        for (const char* text : g.texts) {
-            TLabel* label = Place<TLabel>(loading, "", page, g.x + 8, y, 255, 15, text);
+        for (TZCLInfoType kind : g.kinds) {
+            TLabel* label = Place<TLabel>(loading, "", page, g.x + 8, y, g.width - 16, 15);
             label->SetTransparent(true);
+            label->SetTag(int(kind));
             InformationLabels.push_back(label);
             y += lineHeight;
         }
+    }
+}
+
+void TMainWindow::RefreshInformation()
+{
+    for (TLabel* label : InformationLabels) {
+        const auto kind = TZCLInfoType(label->Tag());
+        AnsiString text = ZCLSIInfoToString(kind) + ": " + GetSystemInfoString(kind, 0, AnsiString());
+        if (kind == itCPUSpeed) text += " MHz";
+        if (kind == itFreeGDIRes || kind == itFreeSysRes || kind == itFreeUserRes) text += " %";
+        label->SetCaption(text);
     }
 }
 
@@ -611,6 +624,7 @@ void TMainWindow::LoadLineSettings()
 
 void TMainWindow::FormShow(TObject*)
 {
+    RefreshInformation();
     FillPortList();
     LoadLineSettings();
 

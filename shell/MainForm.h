@@ -225,6 +225,8 @@ private:
                          const TSpinEditLimits& limits);
 
     void SetSettingsPort(const AnsiString& port);
+    // The texts of the Version page, as the system and the program's version block give them now.
+    void RefreshInformation();
     void FillPortList();
     void LoadLineSettings();
     // Reads every value to be written, in the order of writing; false (with a message) when one is not valid.
