@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/runtime/SysUtils.h"
+
 namespace {
 
 const char* ParityText(BYTE parity)
@@ -145,16 +147,10 @@ bool PortExists(BYTE number)
 
 DWORD FormatSystemMessage(DWORD code, char** text)
 {
-    *text = nullptr;
-    char* message = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&message), 0, nullptr);
-    if (length != 0 && message) {
-        *text = message;
-        return length;
-    }
-    if (message) LocalFree(message);
-    *text = static_cast<char*>(LocalAlloc(LPTR, 1));
-    return 1;
+    const AnsiString message = SystemMessageText(code);
+    const DWORD length = DWORD(message.Length());
+    // Zeroed, so an unknown code gives an empty text of length 1.
+    *text = static_cast<char*>(LocalAlloc(LPTR, length + 1));
+    if (*text && length) std::memcpy(*text, message.c_str(), length);
+    return length ? length : 1;
 }

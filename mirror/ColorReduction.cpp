@@ -1,5 +1,6 @@
 #include "mirror/ColorReduction.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -88,7 +89,10 @@ bool KvBytesEqual(const std::uint8_t* a, const std::uint8_t* b, std::size_t coun
     return sse2 ? BytesEqualSse2(a, b, count) : std::memcmp(a, b, count) == 0;
 }
 
-KvColorReduction::KvColorReduction() : colorMap_(std::make_unique<KvColorMap>()) {}
+KvColorReduction::KvColorReduction() : colorMap_(std::make_unique<KvColorMap>())
+{
+    ForgetKeys();
+}
 
 KvColorReduction::~KvColorReduction() = default;
 
@@ -96,9 +100,10 @@ bool KvColorReduction::UpdatePalette(HPALETTE palette)
 {
     auto fresh = std::make_unique<KvPalette256>(palette);
     if (palette_ && PalettesEqual(*palette_, *fresh)) return true;
-    colorMap_->Clear();
+    ClearCache();
     ForgetRows();
     palette_ = std::move(fresh);
+    nearest_.SetPalette(*palette_);
     paletteDirty_ = true;
     return true;
 }
@@ -138,6 +143,11 @@ bool KvColorReduction::BuildIndexMap(HBITMAP bitmap)
 void KvColorReduction::ForgetRows()
 {
     ForgetRecent();
+    // The cache may have been edited: its keys are known again only once it is empty.
+    if (colorMap_->Size() == 0)
+        ForgetKeys();
+    else
+        keySetExact_ = false;
     // Stale by generation: the rows' buffers stay for reuse.
     if (++generation_ == 0) {
         for (RememberedRow& r : rows_) r.generation = 0;
@@ -213,10 +223,7 @@ std::uint8_t* KvColorReduction::ReduceRow(std::uint8_t* row, int length)
     if (pixels == 0) return row;
     // The same raw value is another colour in another format: the cache holds one format's keys at a time.
     if (cacheKind_ != Format::Kind) {
-        if (cacheKind_ != 0) {
-            colorMap_->Clear();
-            ForgetRecent();
-        }
+        if (cacheKind_ != 0) ClearCache();
         cacheKind_ = Format::Kind;
     }
     const std::uint8_t* in = row;
@@ -259,13 +266,17 @@ std::uint8_t KvColorReduction::IndexOf(std::uint32_t key, int r, int g, int b)
     // Text and edges alternate between a few colours: the last ones found answer without the cache's search.
     RecentColour& recent = recent_[(key * 2654435761u) >> 24];
     if (recent.key == key) return recent.index;
-    KvColorMap::iterator it = colorMap_->Find(key);
+    // A picture full of new colours would walk a whole bucket list for each; the key set says at once that a
+    // colour is not there yet.
+    const bool maybeCached = !keySetExact_ || key >= KeySetSize || (keySet_[key >> 5] >> (key & 31) & 1);
+    KvColorMap::iterator it = maybeCached ? colorMap_->Find(key) : colorMap_->end();
     if (it == colorMap_->end()) {
-        if (colorMap_->Size() >= KvColorCacheLimit) {
-            colorMap_->Clear();
-            ForgetRecent();
-        }
+        if (colorMap_->Size() >= KvColorCacheLimit) ClearCache();
         it = colorMap_->Insert(key, 0);
+        if (key < KeySetSize) {
+            keySet_[key >> 5] |= 1u << (key & 31);
+            keySetEmpty_ = false;
+        }
     }
     if (it->value == 0) it->value = NearestEntry(r, g, b) + 1;
     recent = RecentColour{key, std::uint8_t(it->value - 1)};
@@ -277,19 +288,87 @@ void KvColorReduction::ForgetRecent()
     recent_.fill(RecentColour{});
 }
 
-int KvColorReduction::NearestEntry(int r, int g, int b) const
+void KvColorReduction::ClearCache()
 {
-    if (!palette_) return 0;
+    colorMap_->Clear();
+    ForgetRecent();
+    ForgetKeys();
+}
+
+void KvColorReduction::ForgetKeys()
+{
+    if (keySet_.empty()) keySet_.resize(KeySetSize / 32);
+    if (!keySetEmpty_) std::fill(keySet_.begin(), keySet_.end(), 0u);
+    keySetEmpty_ = true;
+    keySetExact_ = true;
+}
+
+int KvColorReduction::NearestEntry(int r, int g, int b)
+{
+    return palette_ ? nearest_.Find(r, g, b) : 0;
+}
+
+void KvNearestEntrySearch::SetPalette(const KvPalette256& palette)
+{
+    entries_.assign(palette.Entries(), palette.Entries() + std::min<int>(palette.Count(), 256));
+    listed_.fill(false);
+}
+
+const std::vector<std::uint8_t>& KvNearestEntrySearch::Candidates(int cube)
+{
+    std::vector<std::uint8_t>& list = candidates_[std::size_t(cube)];
+    if (listed_[std::size_t(cube)]) return list;
+    const int mask = CubesPerAxis - 1;
+    const int lo[3] = {(cube >> 2 * AxisBits & mask) << CubeShift, (cube >> AxisBits & mask) << CubeShift,
+                       (cube & mask) << CubeShift};
+    const int side = (1 << CubeShift) - 1;
+    auto nearest = [&](int v, int l) { return v < l ? l - v : v > l + side ? v - (l + side) : 0; };
+    auto farthest = [&](int v, int l) { return std::max(std::abs(v - l), std::abs(v - (l + side))); };
+    auto values = [](const PALETTEENTRY& e) { return std::array<int, 3>{e.peRed, e.peGreen, e.peBlue}; };
+    // Every colour of the cube is within `bound` of one entry, so its nearest entry is no farther than that.
+    int bound = 0x7FFFFFFF;
+    for (const PALETTEENTRY& e : entries_) {
+        const auto v = values(e);
+        int d = 0;
+        for (int k = 0; k < 3; ++k) d += farthest(v[k], lo[k]) * farthest(v[k], lo[k]);
+        bound = std::min(bound, d);
+    }
+    list.clear();
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const auto v = values(entries_[i]);
+        int d = 0;
+        for (int k = 0; k < 3; ++k) d += nearest(v[k], lo[k]) * nearest(v[k], lo[k]);
+        if (d <= bound) list.push_back(std::uint8_t(i));
+    }
+    listed_[std::size_t(cube)] = true;
+    return list;
+}
+
+int KvNearestEntrySearch::Find(int r, int g, int b)
+{
+    if (entries_.empty()) return 0;
+    const PALETTEENTRY* e = entries_.data();
+    auto distance = [&](int i) {
+        const int dr = int(e[i].peRed) - r, dg = int(e[i].peGreen) - g, db = int(e[i].peBlue) - b;
+        return dr * dr + dg * dg + db * db;
+    };
     int best = 0;
     int bestDistance = 0x7FFFFFFF;
-    const PALETTEENTRY* e = palette_->Entries();
-    for (int i = 0, n = palette_->Count(); i < n; ++i) {
-        const int dr = int(e[i].peRed) - r, dg = int(e[i].peGreen) - g, db = int(e[i].peBlue) - b;
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < bestDistance) {
+    if ((r | g | b) & ~0xFF) {
+        // Outside the cubes: every entry.
+        for (int i = 0, n = int(entries_.size()); i < n; ++i)
+            if (const int d = distance(i); d < bestDistance) {
+                bestDistance = d;
+                best = i;
+            }
+        return best;
+    }
+    const int cube = (r >> CubeShift) << 2 * AxisBits | (g >> CubeShift) << AxisBits | (b >> CubeShift);
+    // In index order with a strict compare: of equally near entries the first stays, as in a full search.
+    for (const std::uint8_t i : Candidates(cube))
+        if (const int d = distance(i); d < bestDistance) {
             bestDistance = d;
             best = i;
         }
-    }
     return best;
 }

@@ -27,6 +27,30 @@ constexpr int KvRowMemoryRows = 480;
 // True when the first count bytes of a and b are equal; sixteen at a time where the processor can.
 bool KvBytesEqual(const std::uint8_t* a, const std::uint8_t* b, std::size_t count);
 
+// The palette entry nearest to a colour by squared distance, the lowest index among equally near ones: what a
+// search over every entry finds. Colour space is cut into cubes of 32 levels a side; each cube lists, in index
+// order, only the entries that can be nearest to some colour inside it (those no farther from the cube than the
+// farthest point of the cube is from the entry nearest to that point), made the first time a colour falls in it.
+class KvNearestEntrySearch {
+public:
+    // Takes the entries; the cubes' lists are made again as colours come.
+    void SetPalette(const KvPalette256& palette);
+    // The nearest entry to r, g, b (each 0..255); 0 for an empty palette.
+    int Find(int r, int g, int b);
+
+private:
+    static constexpr int CubeShift = 5;
+    static constexpr int AxisBits = 8 - CubeShift;
+    static constexpr int CubesPerAxis = 1 << AxisBits;
+    static constexpr int Cubes = CubesPerAxis * CubesPerAxis * CubesPerAxis;
+
+    const std::vector<std::uint8_t>& Candidates(int cube);
+
+    std::vector<PALETTEENTRY> entries_;
+    std::array<std::vector<std::uint8_t>, Cubes> candidates_;
+    std::array<bool, Cubes> listed_{};
+};
+
 class KvColorReduction {
 public:
     KvColorReduction();
@@ -94,14 +118,25 @@ private:
     template <class Format>
     std::uint8_t* ReduceRemembered(std::uint8_t* row, int length, int rowNumber);
     std::uint8_t IndexOf(std::uint32_t key, int r, int g, int b);
-    int NearestEntry(int r, int g, int b) const;
+    int NearestEntry(int r, int g, int b);
     void ForgetRecent();
+    // Empties the colour cache, with the recent colours and the key set.
+    void ClearCache();
+    void ForgetKeys();
 
     std::unique_ptr<KvPalette256> palette_;
+    KvNearestEntrySearch nearest_;
     std::unique_ptr<KvColorMap> colorMap_;
     std::unique_ptr<std::array<std::uint8_t, 256>> indexMap_;
     std::array<RecentColour, RecentColours> recent_{};
     std::vector<RememberedRow> rows_;
+    // One bit per possible key (24-bit colours), set for each key this object put in the cache. While exact, a
+    // clear bit means the key is not cached: the cache is empty or only this object filled it. An edit of the
+    // cache from outside (ForgetRows then follows) makes it inexact until the cache is next emptied.
+    static constexpr std::uint32_t KeySetSize = 1u << 24;
+    std::vector<std::uint32_t> keySet_;
+    bool keySetEmpty_ = false;
+    bool keySetExact_ = false;
     std::uint32_t generation_ = 1;  // rows remembered under another generation are stale
     int cacheKind_ = 0;  // the pixel format whose keys the cache holds (0: none yet)
     bool paletteDirty_ = false;

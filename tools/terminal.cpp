@@ -5,15 +5,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <fstream>
 #include <string>
+#include <vector>
 
-#include "support/PeerPort.h"
-#include "support/TerminalDecoder.h"
+#include "support/AnsweringTerminal.h"
 
 namespace {
 
@@ -44,19 +44,6 @@ int Usage()
                  "A frame that fails its checks is answered with 0 (send a full frame) and not shown.\n");
     return 2;
 }
-
-// Terminal to PC: 02, command, length (data + 2), data, big-endian sum of command, length and data.
-std::string TerminalFrame(BYTE command, BYTE value)
-{
-    const BYTE length = 3;
-    const WORD sum = WORD(command + length + value);
-    return std::string{char(0x02), char(command), char(length), char(value), char(sum >> 8), char(sum & 0xFF)};
-}
-
-struct Answer {
-    DWORD due;
-    std::string bytes;
-};
 
 } // namespace
 
@@ -107,11 +94,6 @@ int main(int argc, char** argv)
     if (status < 0 || status > 255)
         return Usage();
 
-    PeerPort port;
-    if (!port.Open(portName.c_str(), baud)) {
-        std::fprintf(stderr, "terminal: cannot open %s (error %lu)\n", portName.c_str(), port.LastError());
-        return 1;
-    }
     std::ofstream record;
     if (!recordPath.empty()) {
         record.open(recordPath, std::ios::binary | std::ios::trunc);
@@ -120,20 +102,27 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 
-    std::deque<Answer> answers;
-    auto answer = [&](const std::string& bytes) {
-        if (!silent)
-            answers.push_back(Answer{GetTickCount() + lateMs, bytes});
-    };
-    TerminalDecoder decoder;
-    int frames = 0;
-    decoder.SetListener([&](const TerminalEvent& e) {
+    AnsweringTerminal terminal;
+    terminal.SetStatusAnswer(silent ? -1 : status);
+    terminal.SetAckAnswer(silent ? -1 : ack);
+    terminal.SetBadFrameAnswer(silent ? -1 : 0);
+    terminal.QueueAcks(std::vector<int>(size_t(std::max(hold, 0)), silent ? -1 : 1));
+    terminal.SetNumbersAfterAck(transferNumbers && !silent);
+    terminal.SetStatusDelay(lateMs);
+    terminal.SetAckDelay(lateMs);
+    terminal.SetLineRate(lineRate);
+    terminal.SetStall(stallMs);
+    if (record.is_open())
+        terminal.SetByteHook([&](const char* bytes, size_t n) {
+            record.write(bytes, std::streamsize(n));
+            record.flush();
+        });
+    LONG frames = 0;
+    terminal.SetEventHook([&](const TerminalEvent& e, int answer, const TerminalPicture& picture) {
         switch (e.kind) {
         case TerminalEvent::Kind::ReadStatus:
-            std::printf("Read Status -> %d\n", status);
-            answer(TerminalFrame(0x03, BYTE(status)));
+            std::printf("Read Status -> %d\n", answer);
             break;
         case TerminalEvent::Kind::Palette:
             std::printf("palette of %d entries\n", e.count);
@@ -142,18 +131,13 @@ int main(int argc, char** argv)
             std::printf("cursor %d,%d\n", e.x, e.y);
             break;
         case TerminalEvent::Kind::Frame: {
-            ++frames;
-            const int value = !e.ok ? 0 : frames <= hold ? 1 : ack;
+            const LONG frame = InterlockedIncrement(&frames);
             std::printf("%s frame %d%s: %s%s -> %d\n", e.full ? "full" : "differential", e.transferNo,
-                        e.keepAlive ? " (keep-alive)" : "", e.ok ? "ok" : "FAILED ", e.text.c_str(), value);
-            if (value >= 0)
-                answer(TerminalFrame(0x00, BYTE(value)));
-            if (transferNumbers)
-                answer(TerminalFrame(0x04, e.transferNo));
+                        e.keepAlive ? " (keep-alive)" : "", e.ok ? "ok" : "FAILED ", e.text.c_str(), answer);
             if (e.ok && !e.keepAlive && !folder.empty()) {
                 char name[64];
-                std::snprintf(name, sizeof name, "\\frame-%05d-t%03d.bmp", frames, e.transferNo);
-                if (!decoder.Picture().SaveBmp(folder + name))
+                std::snprintf(name, sizeof name, "\\frame-%05ld-t%03d.bmp", long(frame), e.transferNo);
+                if (!picture.SaveBmp(folder + name))
                     std::fprintf(stderr, "terminal: cannot save %s%s\n", folder.c_str(), name);
             }
             break;
@@ -164,55 +148,30 @@ int main(int argc, char** argv)
         }
         std::fflush(stdout);
     });
+    if (!terminal.Open(portName.c_str(), baud)) {
+        std::fprintf(stderr, "terminal: cannot open %s (error %lu)\n", portName.c_str(), terminal.Port().LastError());
+        return 1;
+    }
+    SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
 
     const DWORD start = GetTickCount();
-    unsigned long long received = 0;
-    char buffer[65536];
     bool ok = true;
-    while (!stopRequested && (!maxFrames || frames < maxFrames) &&
+    while (!stopRequested && (!maxFrames || InterlockedCompareExchange(&frames, 0, 0) < maxFrames) &&
            (!seconds || GetTickCount() - start < DWORD(seconds) * 1000)) {
-        while (!answers.empty() && LONG(GetTickCount() - answers.front().due) >= 0) {
-            if (!port.Write(answers.front().bytes)) {
-                std::fprintf(stderr, "terminal: write failed (error %lu)\n", port.LastError());
-                ok = false;
-            }
-            answers.pop_front();
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed < stallMs) {
-            Sleep(10);
-            continue;
-        }
-        size_t allowed = sizeof buffer;
-        if (lineRate) {
-            // Bytes the line could have carried since reading began, less those already read.
-            const unsigned long long due = (unsigned long long)(elapsed - stallMs) * (lineRate / 10) / 1000;
-            if (due <= received) {
-                Sleep(2);
-                continue;
-            }
-            allowed = size_t(std::min<unsigned long long>(due - received, sizeof buffer));
-        }
-        long got = port.ReadSome(buffer, allowed, 20);
-        if (got < 0 && port.LastError() == ERROR_TIMEOUT)
-            got = 0;  // how Wine ends a read on a quiet line
-        if (got < 0) {
-            std::fprintf(stderr, "terminal: read failed (error %lu)\n", port.LastError());
+        if (const DWORD error = terminal.ReadError()) {
+            std::fprintf(stderr, "terminal: read failed (error %lu)\n", error);
             ok = false;
             break;
         }
-        if (got == 0)
-            continue;
-        received += (unsigned long long)got;
-        if (record.is_open()) {
-            record.write(buffer, got);
-            record.flush();
-        }
-        decoder.Feed(buffer, size_t(got));
-        decoder.TakeEvents();
+        Sleep(10);
+    }
+    terminal.Close();
+    if (const DWORD error = terminal.WriteError()) {
+        std::fprintf(stderr, "terminal: write failed (error %lu)\n", error);
+        ok = false;
     }
     if (!folder.empty() && frames)
-        decoder.Picture().SaveBmp(folder + "\\last.bmp");
-    std::printf("%llu bytes, %d frames, %d errors\n", received, frames, decoder.ErrorCount());
+        terminal.Picture().SaveBmp(folder + "\\last.bmp");
+    std::printf("%llu bytes, %ld frames, %d errors\n", terminal.BytesReceived(), long(frames), terminal.ErrorCount());
     return ok ? 0 : 1;
 }

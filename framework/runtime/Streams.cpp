@@ -7,18 +7,14 @@
 #include <stdexcept>
 
 #include "framework/runtime/Exceptions.h"
+#include "framework/runtime/SysUtils.h"
 
 namespace {
 
 AnsiString SystemErrorText(DWORD code)
 {
-    char text[512] = "";
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
-        text[--n] = '\0';
-    if (n == 0) return "System error " + AnsiString(unsigned(code));
-    return AnsiString(text, int(n));
+    const AnsiString text = SysErrorMessage(code);
+    return text.IsEmpty() ? "System error " + AnsiString(unsigned(code)) : text;
 }
 
 // "Cannot open file x.dat. File not found." The reason follows the framework's message.

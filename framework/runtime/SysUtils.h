@@ -320,5 +320,8 @@ extern int Win32MinorVersion;
 extern int Win32BuildNumber;
 extern AnsiString Win32CSDVersion;
 
-// The system's text for an error code, without the trailing line break.
+// The system's text for an error code as the system words it, line break included; empty when it has none.
+// Every error text of the program starts here.
+AnsiString SystemMessageText(DWORD errorCode);
+// The same without the line break, spaces and full stops it ends with.
 AnsiString SysErrorMessage(DWORD errorCode);

@@ -128,12 +128,22 @@ void GetFormatSettings()
     LongTimeFormat = prefix + hour + ":mm:ss" + suffix;
 }
 
+AnsiString SystemMessageText(DWORD errorCode)
+{
+    char* message = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        errorCode, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&message), 0, nullptr);
+    AnsiString text;
+    if (n != 0 && message) text = AnsiString(message, int(n));
+    if (message) LocalFree(message);
+    return text;
+}
+
 AnsiString SysErrorMessage(DWORD errorCode)
 {
-    char text[1024] = "";
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
-        --n;
-    return AnsiString(text, int(n));
+    const AnsiString text = SystemMessageText(errorCode);
+    int n = text.Length();
+    while (n > 0 && (text[n] == '\r' || text[n] == '\n' || text[n] == ' ' || text[n] == '.')) --n;
+    return text.SubString(1, n);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/runtime/Exceptions.h"
+#include "framework/runtime/SysUtils.h"
 
 DWORD MainThreadID = 0;
 std::atomic<void (*)()> WakeMainThread{nullptr};
@@ -46,11 +47,7 @@ void Wake()
 
 AnsiString SystemErrorText(DWORD code)
 {
-    char text[512] = "";
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) text[--n] = '\0';
-    return AnsiString(text) + " (" + AnsiString(unsigned(code)) + ")";
+    return SystemMessageText(code).TrimRight() + " (" + AnsiString(unsigned(code)) + ")";
 }
 
 [[noreturn]] void RaiseThreadError(const char* step)

@@ -403,13 +403,29 @@ void TChart::PaintChart(HDC dc)
     SelectedObject font(dc, Font()->Handle());
     Layout(dc);
     const TRect client = ClientRect();
-    const TRect& p = plot_;
     const int lineH = TextSize(dc, "0").cy;
     Fill(dc, client, Color());
-    Fill(dc, p, clWhite);
+    Fill(dc, plot_, clWhite);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, Rgb(Font()->Color()));
 
+    PaintTitles(dc, client);
+    PenHandle gridPen(CreatePen(PS_DOT, 1, RGB(0xC0, 0xC0, 0xC0)));
+    PenHandle axisPen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+    PaintLeftAxis(dc, client, axisPen.get(), gridPen.get());
+    PaintBottomAxis(dc, client, axisPen.get(), lineH);
+    PaintSeries(dc, axisPen.get(), lineH);
+    {
+        SelectedObject pen(dc, axisPen.get());
+        SelectedObject brush(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, plot_.left, plot_.top, plot_.right + 1, plot_.bottom + 1);
+    }
+    PaintLegend(dc, lineH);
+    bandShown_ = false;  // the band was painted over
+}
+
+void TChart::PaintTitles(HDC dc, const TRect& client)
+{
     if (title_.Visible() && !title_.Caption().IsEmpty()) {
         const SIZE s = TextSize(dc, title_.Caption());
         PutText(dc, (client.left + client.right - s.cx) / 2, client.top + kMargin, title_.Caption());
@@ -418,14 +434,15 @@ void TChart::PaintChart(HDC dc)
         const SIZE s = TextSize(dc, foot_.Caption());
         PutText(dc, (client.left + client.right - s.cx) / 2, client.bottom - kMargin - s.cy, foot_.Caption());
     }
+}
 
-    PenHandle gridPen(CreatePen(PS_DOT, 1, RGB(0xC0, 0xC0, 0xC0)));
-    PenHandle axisPen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-
-    // Left axis: ticks, labels and dotted lines across.
+// Ticks, labels and dotted lines across; the axis title turned upright.
+void TChart::PaintLeftAxis(HDC dc, const TRect& client, HPEN axisPen, HPEN gridPen)
+{
+    const TRect& p = plot_;
     const double yStep = yStep_;
     {
-        SelectedObject pen(dc, axisPen.get());
+        SelectedObject pen(dc, axisPen);
         for (double v = std::ceil(leftAxis_.minimum_ / yStep - 1e-9) * yStep; v <= leftAxis_.maximum_ + yStep * 1e-6;
              v += yStep) {
             const int y = YToPixel(v);
@@ -435,7 +452,7 @@ void TChart::PaintChart(HDC dc)
             MoveToEx(dc, p.left - kTick, y, nullptr);
             LineTo(dc, p.left, y);
             if (y > p.top && y < p.bottom) {
-                SelectedObject dots(dc, gridPen.get());
+                SelectedObject dots(dc, gridPen);
                 MoveToEx(dc, p.left + 1, y, nullptr);
                 LineTo(dc, p.right, y);
             }
@@ -447,8 +464,12 @@ void TChart::PaintChart(HDC dc)
         const SIZE s = TextSize(dc, leftAxis_.Title()->Caption());
         PutText(dc, client.left + kMargin, (p.top + p.bottom + s.cx) / 2, leftAxis_.Title()->Caption());
     }
+}
 
-    // Bottom axis: labels at the x values, thinned out so that they never overlap.
+// Labels at the x values (a point's own label where it has one), thinned out so that they never overlap.
+void TChart::PaintBottomAxis(HDC dc, const TRect& client, HPEN axisPen, int lineH)
+{
+    const TRect& p = plot_;
     {
         const bool upright = bottomAxis_.LabelsAngle() == 90;
         const int room = upright ? lineH + 2 : TextSize(dc, FormatValue(bottomAxis_.maximum_)).cx + 8;
@@ -456,7 +477,7 @@ void TChart::PaintChart(HDC dc)
         const double xStep = std::max(1.0, NiceStep(span, std::max(1, p.Width() / room)));
         FontHandle up = upright ? TurnedFont(dc, 90) : FontHandle();
         SelectedObject f(dc, upright ? HGDIOBJ(up.get()) : GetCurrentObject(dc, OBJ_FONT));
-        SelectedObject pen(dc, axisPen.get());
+        SelectedObject pen(dc, axisPen);
         for (double v = std::ceil(bottomAxis_.minimum_ / xStep - 1e-9) * xStep; v <= bottomAxis_.maximum_ + 1e-9;
              v += xStep) {
             const int x = XToPixel(v);
@@ -480,71 +501,78 @@ void TChart::PaintChart(HDC dc)
                  ((foot_.Visible() && !foot_.Caption().IsEmpty()) ? lineH + kMargin : 0),
              bottomAxis_.Title()->Caption());
     }
+}
 
-    // Bars and marks, clipped to the plot.
-    {
-        const int saved = SaveDC(dc);
-        IntersectClipRect(dc, p.left, p.top - lineH - 4, p.right, p.bottom + 1);
-        const double pxPerX = p.Width() / (bottomAxis_.maximum_ - bottomAxis_.minimum_);
-        for (TChartSeries* s : series_) {
-            if (!s->Active() || s->Count() == 0) continue;
-            auto* bars = dynamic_cast<TBarSeries*>(s);
-            const int percent = bars ? bars->BarWidthPercent() : 70;
-            std::vector<double> xs;
-            for (int i = 0; i < s->Count(); ++i) xs.push_back(s->XValue(i));
-            std::sort(xs.begin(), xs.end());
-            double spacing = 0;
-            for (std::size_t i = 1; i < xs.size(); ++i)
-                if (xs[i] > xs[i - 1] && (spacing == 0 || xs[i] - xs[i - 1] < spacing)) spacing = xs[i] - xs[i - 1];
-            if (spacing == 0) spacing = 1;
-            const int w = std::max(1, int(pxPerX * spacing * percent / 100));
-            int lastMarkRight = INT_MIN;
-            const int zero = YToPixel(std::clamp(0.0, leftAxis_.minimum_, leftAxis_.maximum_));
-            for (int i = 0; i < s->Count(); ++i) {
-                const int cx = XToPixel(s->XValue(i));
-                const int y = YToPixel(s->YValue(i));
-                TRect bar(cx - w / 2, std::min(y, zero), cx - w / 2 + w, std::max(y, zero));
-                if (bar.bottom == bar.top) ++bar.bottom;
-                Fill(dc, bar, s->ValueColor(i));
-                if (w >= 4) {
-                    SelectedObject pen(dc, axisPen.get());
-                    SelectedObject brush(dc, GetStockObject(NULL_BRUSH));
-                    Rectangle(dc, bar.left, bar.top, bar.right, bar.bottom);
-                }
-                if (s->Marks()->Visible()) {
-                    const AnsiString t = FormatValue(s->YValue(i));
-                    const SIZE ts = TextSize(dc, t);
-                    const TRect box(cx - ts.cx / 2 - 2, bar.top - ts.cy - 3, cx - ts.cx / 2 + ts.cx + 2, bar.top - 1);
-                    if (box.left > lastMarkRight) {  // marks that would overlap are left out
-                        Fill(dc, box, clMarkBack);
-                        FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-                        SetTextColor(dc, RGB(0, 0, 0));
-                        PutText(dc, box.left + 2, box.top + 1, t);
-                        SetTextColor(dc, Rgb(Font()->Color()));
-                        lastMarkRight = box.right;
-                    }
-                }
+// Bars and marks of the active series, clipped to the plot (and the room for marks above it).
+void TChart::PaintSeries(HDC dc, HPEN axisPen, int lineH)
+{
+    const TRect& p = plot_;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, p.left, p.top - lineH - 4, p.right, p.bottom + 1);
+    for (TChartSeries* s : series_)
+        if (s->Active() && s->Count() > 0) PaintBars(dc, *s, axisPen);
+    RestoreDC(dc, saved);
+}
+
+// Bars as wide as the given percentage of the closest spacing of x values.
+int TChart::BarWidth(const TChartSeries& series) const
+{
+    const auto* bars = dynamic_cast<const TBarSeries*>(&series);
+    const int percent = bars ? bars->BarWidthPercent() : 70;
+    const double pxPerX = plot_.Width() / (bottomAxis_.maximum_ - bottomAxis_.minimum_);
+    std::vector<double> xs;
+    for (int i = 0; i < series.Count(); ++i) xs.push_back(series.XValue(i));
+    std::sort(xs.begin(), xs.end());
+    double spacing = 0;
+    for (std::size_t i = 1; i < xs.size(); ++i)
+        if (xs[i] > xs[i - 1] && (spacing == 0 || xs[i] - xs[i - 1] < spacing)) spacing = xs[i] - xs[i - 1];
+    if (spacing == 0) spacing = 1;
+    return std::max(1, int(pxPerX * spacing * percent / 100));
+}
+
+void TChart::PaintBars(HDC dc, TChartSeries& s, HPEN axisPen)
+{
+    const int w = BarWidth(s);
+    int lastMarkRight = INT_MIN;
+    const int zero = YToPixel(std::clamp(0.0, leftAxis_.minimum_, leftAxis_.maximum_));
+    for (int i = 0; i < s.Count(); ++i) {
+        const int cx = XToPixel(s.XValue(i));
+        const int y = YToPixel(s.YValue(i));
+        TRect bar(cx - w / 2, std::min(y, zero), cx - w / 2 + w, std::max(y, zero));
+        if (bar.bottom == bar.top) ++bar.bottom;
+        Fill(dc, bar, s.ValueColor(i));
+        if (w >= 4) {
+            SelectedObject pen(dc, axisPen);
+            SelectedObject brush(dc, GetStockObject(NULL_BRUSH));
+            Rectangle(dc, bar.left, bar.top, bar.right, bar.bottom);
+        }
+        if (s.Marks()->Visible()) {
+            const AnsiString t = FormatValue(s.YValue(i));
+            const SIZE ts = TextSize(dc, t);
+            const TRect box(cx - ts.cx / 2 - 2, bar.top - ts.cy - 3, cx - ts.cx / 2 + ts.cx + 2, bar.top - 1);
+            if (box.left > lastMarkRight) {  // marks that would overlap are left out
+                Fill(dc, box, clMarkBack);
+                FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+                SetTextColor(dc, RGB(0, 0, 0));
+                PutText(dc, box.left + 2, box.top + 1, t);
+                SetTextColor(dc, Rgb(Font()->Color()));
+                lastMarkRight = box.right;
             }
         }
-        RestoreDC(dc, saved);
     }
-    {
-        SelectedObject pen(dc, axisPen.get());
-        SelectedObject brush(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, p.left, p.top, p.right + 1, p.bottom + 1);
-    }
+}
 
-    if (legend_.Visible()) {
-        int y = p.top;
-        const int x = p.right + kMargin * 2;
-        for (TChartSeries* s : series_) {
-            if (!s->Active()) continue;
-            Fill(dc, TRect(x, y + 2, x + lineH - 4, y + lineH - 2), s->SeriesColor());
-            PutText(dc, x + lineH, y, s->Title());
-            y += lineH + 2;
-        }
+void TChart::PaintLegend(HDC dc, int lineH)
+{
+    if (!legend_.Visible()) return;
+    int y = plot_.top;
+    const int x = plot_.right + kMargin * 2;
+    for (TChartSeries* s : series_) {
+        if (!s->Active()) continue;
+        Fill(dc, TRect(x, y + 2, x + lineH - 4, y + lineH - 2), s->SeriesColor());
+        PutText(dc, x + lineH, y, s->Title());
+        y += lineH + 2;
     }
-    bandShown_ = false;  // the band was painted over
 }
 
 void TChart::DrawBand()

@@ -178,6 +178,13 @@ private:
     void UpdateRanges();
     void DrawBand();
     void PaintChart(HDC dc);
+    void PaintTitles(HDC dc, const TRect& client);
+    void PaintLeftAxis(HDC dc, const TRect& client, HPEN axisPen, HPEN gridPen);
+    void PaintBottomAxis(HDC dc, const TRect& client, HPEN axisPen, int lineH);
+    void PaintSeries(HDC dc, HPEN axisPen, int lineH);
+    void PaintBars(HDC dc, TChartSeries& series, HPEN axisPen);
+    int BarWidth(const TChartSeries& series) const;
+    void PaintLegend(HDC dc, int lineH);
 
     TChartText title_{this, true};
     TChartText foot_{this, true};

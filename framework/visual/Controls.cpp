@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "framework/visual/ControlsPrivate.h"
 #include "framework/visual/Forms.h"
 
 const bool NewStyleControls = true;

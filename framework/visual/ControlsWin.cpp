@@ -4,11 +4,8 @@
 #include <algorithm>
 
 #include "framework/visual/Controls.h"
+#include "framework/visual/ControlsPrivate.h"
 #include "framework/visual/Forms.h"
-
-namespace detail {
-void MouseMovedOver(TControl* control);
-}
 
 namespace {
 

@@ -1,7 +1,8 @@
 # Serial port pairs for the Wine test environment: sourced by scripts/lib/testenv.sh.
-# compairs_start BUILD builds the null-modem library (exported as NULLMODEM_LIB, which
-# scripts/wine-run preloads into the 32-bit Wine loader) and links socat pty pairs into
-# $WINEPREFIX/dosdevices as COM ports; compairs_stop ends exactly the socat processes it started.
+# compairs_build_lib BUILD builds the null-modem library (exported as NULLMODEM_LIB, which
+# scripts/wine-run preloads into the 32-bit Wine loader); compairs_start PORTS PREFIX makes socat pty
+# pairs in the folder PORTS and links them into PREFIX's dosdevices as COM ports (one call per prefix:
+# each gets pairs of its own); compairs_stop ends exactly the socat processes it started.
 # Pairs: COM5<->COM6, COM7<->COM8, COM10<->COM11 (COM10 and above open only as "\\.\COM10").
 
 compairs_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -21,8 +22,7 @@ compairs_build_lib() {
 }
 
 compairs_start() {
-  local build=$1 ports="$1/ports" dos="$WINEPREFIX/dosdevices"
-  compairs_build_lib "$build"
+  local ports=$1 dos="$2/dosdevices"
   mkdir -p "$ports" "$dos"
 
   local pair a b

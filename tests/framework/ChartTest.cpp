@@ -10,22 +10,11 @@
 #include "GraphicsTestHelpers.h"
 #include "framework/visual/Chart.h"
 #include "framework/visual/Grids.h"
+#include "support/Screenshot.h"
 
 using namespace controltest;
 
 namespace {
-
-std::string ArtifactsFolder()
-{
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    dir = dir.substr(0, dir.find_last_of('\\'));  // the build folder
-    dir += "\\artifacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
 
 // A chart set up as the statistics page has it: no legend, title or foot; turned bottom labels.
 void PlainChart(TChart& chart)
@@ -214,11 +203,9 @@ TEST(ChartDrawing, PaintingGivesBackEveryGdiObject)
     EXPECT_EQ(gfxtest::GdiObjectsInUse(), before);
 
     // Every part shown, kept to look at.
-    TBitmap picture;
-    picture.SetPixelFormat(pf24bit);
-    picture.SetSize(400, 260);
-    chart.PaintTo(picture.Canvas()->Handle(), 0, 0);
-    picture.SaveToFile((ArtifactsFolder() + "\\chart-every-part.bmp").c_str());
+    Dib picture(400, 260);
+    chart.PaintTo(picture.dc(), 0, 0);
+    EXPECT_FALSE(testshot::Shot::OfDC(picture.dc(), 400, 260).SaveArtifact("chart-every-part").empty());
 }
 
 TEST(ChartZoom, RubberBandWithTheMouseAndUndo)
@@ -311,19 +298,12 @@ TEST(Screenshot, AFormWithTheGridAndTheChart)
     Activate(&form);
     Pump(200);
 
-    RECT wr;
-    GetWindowRect(form.Handle(), &wr);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(wr.right - wr.left, wr.bottom - wr.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, wr.left, wr.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    shot.SaveToFile((ArtifactsFolder() + "\\grid-and-chart-form.bmp").c_str());
+    const testshot::Shot shot = testshot::Shot::OfWindow(form.Handle());
+    EXPECT_FALSE(shot.SaveArtifact("grid-and-chart-form").empty());
 
     auto at = [&](TWinControl* c, int x, int y) {
         const TPoint p = c->ClientToScreen(TPoint{x, y});
-        return COLORREF(ColorToRGB(shot.Canvas()->Pixels(p.x - wr.left, p.y - wr.top)));
+        return shot.AtScreen(p.x, p.y);
     };
     EXPECT_EQ(at(grid, 10, 10), Rgb(clBtnFace)) << "fixed cell";
     EXPECT_EQ(at(grid, 64, 30), Rgb(clSilver)) << "grid line";

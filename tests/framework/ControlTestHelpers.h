@@ -9,24 +9,19 @@
 
 #include "framework/visual/Controls.h"
 #include "framework/visual/Forms.h"
+#include "support/Wait.h"
 
 namespace controltest {
 
-// Serves messages until done() or the time is up; true when done.
+// Serves messages through the application object until done() or the time is up; true when done.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 2000)
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        Application->ProcessMessages();
-        if (done()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(5);
-    }
+    return testwait::PumpUntil(done, timeoutMs, [] { Application->ProcessMessages(); });
 }
 
 inline void Pump(DWORD ms)
 {
-    PumpUntil([] { return false; }, ms);
+    testwait::PumpFor(ms, [] { Application->ProcessMessages(); });
 }
 
 // Real mouse input at a screen point.

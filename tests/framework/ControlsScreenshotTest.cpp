@@ -7,22 +7,11 @@
 #include "framework/visual/ComCtrls.h"
 #include "framework/visual/ExtCtrls.h"
 #include "framework/visual/ScrollBox.h"
+#include "support/Screenshot.h"
 
 using namespace stdctrltest;
 
 namespace {
-
-std::string ScreenshotDir()
-{
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    dir = dir.substr(0, dir.find_last_of('\\'));  // the build folder
-    dir += "\\artifacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
 
 template <typename T>
 T* Place(TComponent* owner, TWinControl* parent, int x, int y, int w, int h, const char* caption = nullptr)
@@ -117,15 +106,7 @@ TEST(ControlsScreenshot, AFormWithEveryStandardControl)
     Activate(&form);
     Pump(400);
 
-    RECT wr;
-    GetWindowRect(form.Handle(), &wr);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(wr.right - wr.left, wr.bottom - wr.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, wr.left, wr.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    shot.SaveToFile((ScreenshotDir() + "\\standard-controls.bmp").c_str());
+    EXPECT_FALSE(testshot::Shot::OfWindow(form.Handle()).SaveArtifact("standard-controls").empty());
 
     // The selected list item is in the highlight colour, and the tool button's image is on it.
     const TRect item = list->ItemRect(2);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ControlTestHelpers.h"
+#include "support/Screenshot.h"
 
 using namespace controltest;
 
@@ -350,18 +351,6 @@ TEST(Resources, GdiObjectsComeBackAfterCreateDestroyCycles)
     EXPECT_EQ(GdiObjects(), before);
 }
 
-std::string ArtifactsDir()
-{
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    dir = dir.substr(0, dir.find_last_of('\\'));  // the build folder
-    dir += "\\artifacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
 TEST(Screenshot, ATestFormWithNestedControlsPaintsRight)
 {
     TForm form(nullptr);
@@ -394,21 +383,12 @@ TEST(Screenshot, ATestFormWithNestedControlsPaintsRight)
     ASSERT_TRUE(PumpUntil([&] { return yellow->paints > 0 && red->paints > 0; }));
     Pump(100);
 
-    RECT wr;
-    GetWindowRect(form.Handle(), &wr);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(wr.right - wr.left, wr.bottom - wr.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, wr.left, wr.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    shot.SaveToFile((ArtifactsDir() + "\\control-model-form.bmp").c_str());
+    const testshot::Shot shot = testshot::Shot::OfWindow(form.Handle());
+    EXPECT_FALSE(shot.SaveArtifact("control-model-form").empty());
 
-    // The client origin inside the shot.
     POINT o{0, 0};
     ClientToScreen(form.Handle(), &o);
-    const int dx = o.x - wr.left, dy = o.y - wr.top;
-    auto at = [&](int x, int y) { return COLORREF(ColorToRGB(shot.Canvas()->Pixels(dx + x, dy + y))); };
+    auto at = [&](int x, int y) { return shot.AtScreen(o.x + x, o.y + y); };
     EXPECT_EQ(at(5, 5), Rgb(clSilver));
     EXPECT_EQ(at(10 + 15, 10 + 15), Rgb(clRed));
     EXPECT_EQ(at(10 + 60, 10 + 45), Rgb(clBlue));

@@ -12,6 +12,7 @@
 #include "framework/runtime/IniFiles.h"
 #include "link/KeyInjector.h"
 #include "link/Keymap.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -430,15 +431,7 @@ protected:
     // Serves the window's messages until `count` key messages came or the time is up.
     static void Pump(DWORD ms, std::size_t count = SIZE_MAX)
     {
-        const DWORD start = GetTickCount();
-        while (received_.size() < count && GetTickCount() - start < ms) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
+        testwait::PumpUntil([&] { return received_.size() >= count; }, ms);
     }
 
     static constexpr const char* className_ = "KvKeymapTestWindow";

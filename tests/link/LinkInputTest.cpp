@@ -10,6 +10,7 @@
 #include "LinkTestSupport.h"
 #include "framework/runtime/Handles.h"
 #include "support/TerminalStandIn.h"
+#include "support/Wait.h"
 
 using namespace linktest;
 namespace K = TerminalKeys;
@@ -93,15 +94,7 @@ protected:
     // Serves the windows' messages until `count` input messages came or the time is up.
     static void Pump(DWORD ms, size_t count = SIZE_MAX)
     {
-        const DWORD start = GetTickCount();
-        while (received_.size() < count && GetTickCount() - start < ms) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        }
+        testwait::PumpUntil([&] { return received_.size() >= count; }, ms);
     }
 
     static inline WindowHandle window_;

@@ -11,6 +11,7 @@
 #include "LinkTestSupport.h"
 #include "framework/runtime/SysUtils.h"
 #include "support/TerminalStandIn.h"
+#include "support/Wait.h"
 
 using namespace linktest;
 
@@ -161,15 +162,7 @@ protected:
         event_.Reset();
     }
 
-    static bool WaitFor(const std::function<bool()>& pred, DWORD ms = 3000)
-    {
-        const DWORD start = GetTickCount();
-        while (!pred()) {
-            if (GetTickCount() - start > ms) return false;
-            Sleep(5);
-        }
-        return true;
-    }
+    static bool WaitFor(const std::function<bool()>& pred, DWORD ms = 3000) { return testwait::WaitUntil(pred, ms); }
 
     LinkSettings settings_{"OnThePort"};
     RecordingInput input_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/Serial.h"
+#include "support/Wait.h"
 
 // The pair the engine tests use: the engine drives COM5, the terminal sits on COM6.
 inline constexpr const char* kDriverPort = "COM5";
@@ -136,12 +137,7 @@ public:
     // Waits until pred() holds, polling.
     static bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs)
     {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            if (pred()) return true;
-            if (GetTickCount() - start >= timeoutMs) return false;
-            Sleep(10);
-        }
+        return testwait::WaitUntil(pred, timeoutMs);
     }
 
     // One type-4 (or other) request carrying bytes.

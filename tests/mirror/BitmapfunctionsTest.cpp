@@ -33,7 +33,7 @@ BitmapHandle CaptureShown(const RECT& area, COLORREF topLeft)
     for (int attempt = 0; attempt < 30; ++attempt) {
         shot = CaptureDesktop(area);
         if (shot && PixelReader(shot.get()).At(10, 10) == ScreenQuantized(topLeft, bits)) break;
-        PumpMessages(100);
+        testwait::PumpFor(100);
     }
     return shot;
 }
@@ -255,7 +255,7 @@ TEST(ScreenCapture, WindowIsCopiedUnscaledIntoTheTopLeft)
     for (int attempt = 0; attempt < 30; ++attempt) {
         shot = CaptureWindow(window.get());
         if (shot && PixelReader(shot.get()).At(150, 100) == ScreenQuantized(colour, bits)) break;
-        PumpMessages(100);
+        testwait::PumpFor(100);
     }
     ASSERT_TRUE(shot);
     PixelReader reader(shot.get());
@@ -279,7 +279,7 @@ TEST(ScreenCapture, WindowLargerThanThePictureFillsIt)
     for (int attempt = 0; attempt < 30; ++attempt) {
         shot = CaptureWindow(window.get());
         if (shot && PixelReader(shot.get()).At(639, 479) == ScreenQuantized(colour, bits)) break;
-        PumpMessages(100);
+        testwait::PumpFor(100);
     }
     ASSERT_TRUE(shot);
     PixelReader reader(shot.get());

@@ -1,13 +1,12 @@
 #pragma once
-// What the capture thread's tests share: a terminal on the far end of a COM pair that decodes everything the
-// driver sends and answers as scripted, windows that keep changing or stay put on the Xvfb display, a series
-// that records what a fill gives it, and the capture thread's message sink.
+// What the capture thread's tests share: the answering terminal on the far end of a COM pair, windows that keep
+// changing or stay put on the Xvfb display, a series that records what a fill gives it, and the capture
+// thread's message sink.
 
 #include <windows.h>
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -18,204 +17,20 @@
 #include "framework/visual/Graphics.h"
 #include "framework/runtime/Handles.h"
 #include "mirror/BitmapCapture.h"
-#include "support/TerminalDecoder.h"
-#include "support/TerminalStandIn.h"
+#include "support/AnsweringTerminal.h"
+#include "support/Wait.h"
 
 namespace capturetest {
 
-// Decodes on its own thread and answers each "Read Status" and each frame trailer.
-class ScriptedTerminal {
+// The answering terminal, waited on while this thread's messages are served.
+class ScriptedTerminal : public AnsweringTerminal {
 public:
-    struct Received {
-        TerminalEvent::Kind kind;
-        DWORD tick;
-        bool full = false;
-        bool keepAlive = false;
-        bool ok = true;
-        BYTE transferNo = 0;
-        // Frames this one is ahead of the last transfer number reported so far.
-        int ahead = 0;
-    };
-
-    ~ScriptedTerminal() { Close(); }
-
-    bool Open(const char* port)
-    {
-        if (!standIn_.Open(port)) return false;
-        decoder_.SetListener([this](const TerminalEvent& e) { OnEvent(e); });
-        running_ = true;
-        thread_ = std::thread([this] { Run(); });
-        return true;
-    }
-    void Close()
-    {
-        running_ = false;
-        if (thread_.joinable()) thread_.join();
-        standIn_.Port().Close();
-    }
-    // A terminal just switched on, with the standing answers: status 0, acknowledge 2 at once.
-    void Reset()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        decoder_.Reset();
-        events_.clear();
-        answers_.clear();
-        queuedAcks_.clear();
-        status_ = 0;
-        ack_ = 2;
-        ackDelay_ = 0;
-        reportNumbers_ = false;
-        lastReported_ = 0;
-    }
-
-    // -1: no answer.
-    void SetStatusAnswer(int code) { Locked([&] { status_ = code; }); }
-    void SetAckAnswer(int value) { Locked([&] { ack_ = value; }); }
-    void SetAckDelay(DWORD ms) { Locked([&] { ackDelay_ = ms; }); }
-    // Reports each frame's transfer number instead of acknowledging it.
-    void SetReportNumbers(bool on) { Locked([&] { reportNumbers_ = on; }); }
-    // Answers for the next frames, before the standing one.
-    void QueueAcks(const std::vector<int>& values) { Locked([&] { queuedAcks_.insert(queuedAcks_.end(), values.begin(), values.end()); }); }
-
-    // Sent as soon as the terminal's thread gets to it.
-    void SendNow(const std::string& bytes) { Locked([&] { answers_.push_back({bytes, GetTickCount()}); }); }
-
-    std::vector<Received> Events()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return events_;
-    }
-    int CountOf(TerminalEvent::Kind kind)
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        int n = 0;
-        for (const Received& r : events_) n += r.kind == kind ? 1 : 0;
-        return n;
-    }
-    // Frames that carried pixels or a keep-alive, sound ones only.
-    int Frames() { return CountOf(TerminalEvent::Kind::Frame); }
-    TerminalPicture Picture()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return decoder_.Picture();
-    }
-    std::string Errors()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return decoder_.ErrorText();
-    }
-    int ErrorCount()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return decoder_.ErrorCount();
-    }
     // Waits (pumping this thread's messages) until the condition holds; false after timeoutMs.
-    bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
-private:
-    template <class F>
-    void Locked(F f)
+    bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        f();
+        return testwait::PumpUntil(condition, timeoutMs);
     }
-    struct Answer {
-        std::string bytes;
-        DWORD due;
-        bool report = false;
-        BYTE number = 0;
-    };
-
-    void OnEvent(const TerminalEvent& e)
-    {
-        // Called inside Feed, with the lock held.
-        Received r{e.kind, GetTickCount(), e.full, e.keepAlive, e.ok, e.transferNo,
-                   int(BYTE(e.transferNo - lastReported_))};
-        events_.push_back(r);
-        const DWORD now = GetTickCount();
-        if (e.kind == TerminalEvent::Kind::ReadStatus && status_ >= 0)
-            answers_.push_back({TerminalStandIn::StatusReply(BYTE(status_)), now});
-        if (e.kind == TerminalEvent::Kind::Frame && e.ok) {
-            int ack = ack_;
-            if (!queuedAcks_.empty()) {
-                ack = queuedAcks_.front();
-                queuedAcks_.pop_front();
-            }
-            if (ack >= 0) {
-                if (reportNumbers_)
-                    answers_.push_back({TerminalStandIn::TransferNumber(e.transferNo), now + ackDelay_, true,
-                                        e.transferNo});
-                else
-                    answers_.push_back({TerminalStandIn::Acknowledge(BYTE(ack)), now + ackDelay_});
-            }
-        }
-    }
-
-    void Run()
-    {
-        char buffer[4096];
-        while (running_) {
-            const long n = standIn_.Port().ReadSome(buffer, sizeof buffer, 5);
-            std::vector<Answer> due;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (n > 0) decoder_.Feed(buffer, size_t(n));
-                const DWORD now = GetTickCount();
-                for (auto it = answers_.begin(); it != answers_.end();) {
-                    if (LONG(now - it->due) >= 0) {
-                        due.push_back(*it);
-                        it = answers_.erase(it);
-                    } else {
-                        ++it;
-                    }
-                }
-            }
-            for (const Answer& a : due) {
-                standIn_.Send(a.bytes);
-                if (a.report) Locked([&] { lastReported_ = a.number; });
-            }
-            if (n < 0) Sleep(5);
-        }
-    }
-
-    TerminalStandIn standIn_;
-    TerminalDecoder decoder_;
-    std::thread thread_;
-    std::atomic<bool> running_{false};
-    std::mutex mutex_;
-    std::vector<Received> events_;
-    std::vector<Answer> answers_;
-    std::deque<int> queuedAcks_;
-    int status_ = 0;
-    int ack_ = 2;
-    DWORD ackDelay_ = 0;
-    bool reportNumbers_ = false;
-    BYTE lastReported_ = 0;
 };
-
-inline void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (GetTickCount() - start >= ms) break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
-}
-
-inline bool ScriptedTerminal::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs) return false;
-        Pump(10);
-    }
-    return true;
-}
 
 // A window on a thread of its own, painted in one colour that it changes every periodMs (0: never) until
 // told otherwise; titled and ownerless, so it counts as its program's window.

@@ -95,7 +95,7 @@ TEST_F(CaptureThread, FirstCycleIsAHandshakeThenAFullFrameWithPaletteAndDifferen
     ASSERT_TRUE(WaitFrames(6)) << terminal_.Frames();
     StopTransfer();
     const int frames = terminal_.Frames();
-    capturetest::Pump(300);
+    testwait::PumpFor(300);
 
     EXPECT_EQ(terminal_.ErrorCount(), 0) << terminal_.Errors();
     std::vector<Kind> kinds;
@@ -123,7 +123,7 @@ TEST_F(CaptureThread, SilentTerminalGetsReadStatusAboutEverySecondAndNoFrame)
     terminal_.SetStatusAnswer(-1);
     terminal_.SetAckAnswer(-1);
     StartTransfer();
-    capturetest::Pump(3500);
+    testwait::PumpFor(3500);
     const DWORD stopMs = StopTransfer();
 
     const auto requests = Of(Kind::ReadStatus);
@@ -150,7 +150,7 @@ TEST_F(CaptureThread, StatusCodesEndTheHandshakeOnlyFromZeroToFive)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
         ScriptedTerminal& terminal = terminal_;
-        capturetest::Pump(300);  // what the last case left on the line
+        testwait::PumpFor(300);  // what the last case left on the line
         terminal.Reset();
         terminal.SetStatusAnswer(c.status);
         thread_ = std::make_unique<KvBitmapCaptureThread>(true, &link_);
@@ -177,10 +177,10 @@ TEST_F(CaptureThread, AcknowledgeOneHoldsInHandshakesUntilReleasedAndThenAFullFr
     terminal_.QueueAcks({2, 1});
     StartTransfer();
     ASSERT_TRUE(WaitFrames(2));
-    capturetest::Pump(300);
+    testwait::PumpFor(300);
     const int framesAtHold = terminal_.Frames();
     const int requestsAtHold = terminal_.CountOf(Kind::ReadStatus);
-    capturetest::Pump(1000);
+    testwait::PumpFor(1000);
     EXPECT_EQ(terminal_.Frames(), framesAtHold) << "no picture while held";
     const int heldRequests = terminal_.CountOf(Kind::ReadStatus) - requestsAtHold;
     EXPECT_GE(heldRequests, 3) << "every held cycle is a handshake";
@@ -239,7 +239,7 @@ TEST_F(CaptureThread, TransferNumbersPaceTheThreadWithinTheSendWindow)
         SCOPED_TRACE(c.asyncDiff);
         settings_.Set("Communication", "AsyncDiff", c.asyncDiff);
         ScriptedTerminal& terminal = terminal_;
-        capturetest::Pump(300);  // what the last case left on the line
+        testwait::PumpFor(300);  // what the last case left on the line
         terminal.Reset();
         terminal.SetReportNumbers(true);
         terminal.SetAckDelay(250);
@@ -276,7 +276,7 @@ TEST_F(CaptureThread, StopEndsTheThreadAtOnceWhileItWaitsForAnAcknowledge)
     terminal_.SetAckDelay(20000);
     StartTransfer();
     ASSERT_TRUE(WaitFrames(1));
-    capturetest::Pump(200);
+    testwait::PumpFor(200);
     EXPECT_LT(StopTransfer(), 1000u);
     EXPECT_EQ(terminal_.Frames(), 1);
 }
@@ -287,7 +287,7 @@ TEST_F(CaptureThread, StopEndsTheThreadAtOnceWhileFramesFlow)
     settings_.Set("Communication", "DelayAfterSend", "5000");
     StartTransfer();
     ASSERT_TRUE(WaitFrames(1));
-    capturetest::Pump(200);
+    testwait::PumpFor(200);
     EXPECT_LT(StopTransfer(), 1000u) << "the pause after a frame is cut short";
 }
 
@@ -330,7 +330,7 @@ TEST_F(CaptureThread, ApplicationThatIsNotRunningGetsThePlaceholderAndAPausePerC
     const TerminalPicture p = terminal_.Picture();
     const TerminalColor c = p.Palette()[p.At(600, 400)];
     EXPECT_EQ(RGB(c.red, c.green, c.blue), RGB(0, 0, 255));
-    capturetest::Pump(1500);
+    testwait::PumpFor(1500);
     EXPECT_LT(StopTransfer(), 900u) << "the 1000 ms pause is cut short by a stop";
     EXPECT_EQ(link_.GetTargetWindow(), nullptr);
 }
@@ -580,7 +580,7 @@ TEST_F(CaptureThread, UnsupportedScreenFormatIsShownAndEndsTheTransferWithoutAFr
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{KvUnsupportedFormatMessage});
     EXPECT_EQ(messages.Kinds(), std::vector<int>{2});
     EXPECT_EQ(thread->captures, 1);
-    capturetest::Pump(300);
+    testwait::PumpFor(300);
     EXPECT_EQ(terminal_.Frames(), 0) << "the terminal never takes a part of a picture for a whole one";
     EXPECT_EQ(Sum(thread->SizeStatistics()), 0);
 }
@@ -656,7 +656,7 @@ TEST_F(CaptureThread, CycleWithoutTheApplicationsWindowEndsWithASecondsPause)
     thread->Start();
     ASSERT_TRUE(WaitFrames(1));
     const int first = thread->captures;
-    capturetest::Pump(3000);
+    testwait::PumpFor(3000);
     const int cycles = thread->captures - first;
     EXPECT_GE(cycles, 2);
     EXPECT_LE(cycles, 4);

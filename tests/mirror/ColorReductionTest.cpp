@@ -368,7 +368,7 @@ TEST(ScreenReduction, CapturedDesktopReducesToTheNearestPaletteEntries)
     for (int attempt = 0; attempt < 30; ++attempt) {
         shot = CaptureDesktop(RECT{0, 0, 640, 480});
         if (shot && PixelReader(shot.get()).At(10, 10) == ScreenQuantized(PictureColor(10, 10), bits)) break;
-        PumpMessages(100);
+        testwait::PumpFor(100);
     }
     ASSERT_TRUE(shot);
     PixelReader reader(shot.get());  // before reduction: the colours on screen

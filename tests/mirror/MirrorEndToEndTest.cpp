@@ -76,7 +76,7 @@ protected:
 TEST_F(MirrorEndToEnd, TerminalShowsTheReducedDesktopThroughChangesAndATimeOut)
 {
     mirrortest::PictureWindow picture(0, 0, 640, 480);
-    mirrortest::PumpMessages(300);
+    testwait::PumpFor(300);
     thread_->Start();
     ASSERT_TRUE(terminal_.WaitUntil([&] { return terminal_.Frames() >= 1; }, 10000));
     EXPECT_EQ(ShowsTheDesktop(), "");
@@ -88,13 +88,13 @@ TEST_F(MirrorEndToEnd, TerminalShowsTheReducedDesktopThroughChangesAndATimeOut)
     size_t mark = terminal_.Events().size();
     {
         mirrortest::PictureWindow box(100, 120, 230, 90, RGB(0, 128, 128));
-        mirrortest::PumpMessages(200);
+        testwait::PumpFor(200);
         EXPECT_EQ(ShowsTheDesktop(), "");
         mirrortest::PictureWindow other(400, 300, 120, 150, RGB(255, 255, 0));
-        mirrortest::PumpMessages(200);
+        testwait::PumpFor(200);
         EXPECT_EQ(ShowsTheDesktop(), "");
     }
-    mirrortest::PumpMessages(200);
+    testwait::PumpFor(200);
     EXPECT_EQ(ShowsTheDesktop(), "") << "the windows gone again";
     auto changed = FramesSince(mark);
     ASSERT_FALSE(changed.empty());
@@ -104,7 +104,7 @@ TEST_F(MirrorEndToEnd, TerminalShowsTheReducedDesktopThroughChangesAndATimeOut)
     mark = terminal_.Events().size();
     terminal_.QueueAcks({-1});
     mirrortest::PictureWindow late(50, 50, 300, 200, RGB(128, 0, 128));
-    mirrortest::PumpMessages(200);
+    testwait::PumpFor(200);
     ASSERT_TRUE(terminal_.WaitUntil(
         [&] {
             for (const auto& f : FramesSince(mark))

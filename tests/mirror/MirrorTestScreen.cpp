@@ -4,19 +4,6 @@
 
 namespace mirrortest {
 
-void PumpMessages(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-}
-
 LRESULT CALLBACK PictureWindow::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_PAINT) {
@@ -60,7 +47,7 @@ PictureWindow::PictureWindow(int x, int y, int w, int h, COLORREF solid) : solid
     SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
     UpdateWindow(window_.get());
-    PumpMessages(200);
+    testwait::PumpFor(200);
 }
 
 Section MakeSection(int width, int height, int bits, DWORD compression, DWORD r, DWORD g, DWORD b,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/runtime/Handles.h"
+#include "support/Wait.h"
 
 namespace mirrortest {
 
@@ -37,8 +38,6 @@ inline int ScreenBits()
     ReleaseDC(nullptr, dc);
     return bits;
 }
-
-void PumpMessages(DWORD ms);
 
 // A topmost borderless window painted with PictureColor (or one colour), shown at the given place.
 class PictureWindow {

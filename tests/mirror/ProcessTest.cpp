@@ -118,7 +118,7 @@ TEST(ProcessChild, DISABLED_ShowWindows)
     WindowHandle untitled = MakeWindow("", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     WindowHandle owned = MakeWindow("Mirror child owned", WS_OVERLAPPEDWINDOW | WS_VISIBLE, first.get());
     WindowHandle hidden = MakeWindow("Mirror child hidden", WS_OVERLAPPEDWINDOW);
-    mirrortest::PumpMessages(100);
+    testwait::PumpFor(100);
     KernelHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string("MirrorChildReady") + id).c_str()));
     KernelHandle quit(OpenEventA(SYNCHRONIZE, FALSE, (std::string("MirrorChildQuit") + id).c_str()));
     ASSERT_TRUE(ready && quit);
@@ -127,7 +127,7 @@ TEST(ProcessChild, DISABLED_ShowWindows)
     while (GetTickCount() - start < 60000) {
         HANDLE wait = quit.get();
         if (MsgWaitForMultipleObjects(1, &wait, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-        mirrortest::PumpMessages(0);
+        testwait::PumpFor(0);
     }
 }
 

@@ -5,10 +5,15 @@
 
 bool PeerPort::Open(const char* name, DWORD baudRate)
 {
-    Close();
     std::string device = name;
     if (device.compare(0, 2, "\\\\") != 0) device = "\\\\.\\" + device;
-    port_.reset(CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    return OpenAsNamed(device.c_str(), baudRate);
+}
+
+bool PeerPort::OpenAsNamed(const char* name, DWORD baudRate)
+{
+    Close();
+    port_.reset(CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr));
     if (!port_) {
         lastError_ = GetLastError();

@@ -18,6 +18,8 @@ public:
 
     // Opens a port name such as "COM6" or "\\.\COM11" at the given rate, 8N1, nothing in the queues.
     bool Open(const char* name, DWORD baudRate = CBR_115200);
+    // The same with the name exactly as given: "COM10" then fails, as on Windows.
+    bool OpenAsNamed(const char* name, DWORD baudRate = CBR_115200);
     void Close();
     bool IsOpen() const { return bool(port_); }
     HANDLE Handle() const { return port_.get(); }

@@ -13,22 +13,10 @@
 #include "framework/runtime/Exceptions.h"
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
+#include "support/Wait.h"
 #include "zcl/core/Zclclass.h"
 
 namespace {
-
-// Serves messages for ms milliseconds.
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD passed = GetTickCount() - start;
-        if (passed >= ms) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - passed, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-}
 
 bool TimerMessageWaiting(HWND wnd)
 {
@@ -271,7 +259,7 @@ TEST_F(TimerPool, MinIntervalChangesOnlyWhileLoading)
 TEST_F(TimerPool, AQuarterSecondItemFiresFourTimesInASecondOfRealTime)
 {
     pool.AddTimer(1, 250, Recorder());
-    Pump(1000);
+    testwait::PumpFor(1000);
     EXPECT_GE(ticks.size(), 3u);
     EXPECT_LE(ticks.size(), 5u);
 }
@@ -282,10 +270,10 @@ TEST_F(TimerPool, AHandlerThatServesMessagesGetsNoNestedTicks)
     pool.AddTimer(1, 50, TNotifyEvent::From([&](TObject*) {
         ++calls;
         deepest = std::max(deepest, ++depth);
-        if (calls == 1) Pump(300);  // several ticks come due meanwhile
+        if (calls == 1) testwait::PumpFor(300);  // several ticks come due meanwhile
         --depth;
     }));
-    Pump(700);
+    testwait::PumpFor(700);
     EXPECT_EQ(deepest, 1);
     EXPECT_GE(calls, 3);  // and the ticks after it reach the item again
 }
@@ -328,7 +316,7 @@ TEST_F(RaisingHandler, KeepsTheRealTimerWorking)
     pool.AddTimer(1, 50, TNotifyEvent::From([&](TObject*) {
         if (++calls == 1) throw std::runtime_error("not a framework error");
     }));
-    Pump(400);
+    testwait::PumpFor(400);
     EXPECT_EQ(reports.size(), 1u);
     EXPECT_GE(calls, 3);
 }

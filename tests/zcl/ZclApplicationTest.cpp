@@ -14,6 +14,7 @@
 
 #include "framework/visual/Forms.h"
 #include "framework/runtime/SysUtils.h"
+#include "support/Wait.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclprocs.h"
 
@@ -126,11 +127,7 @@ TEST_F(AppTimers, TheApplicationsPoolTicksEvery50Milliseconds)
 {
     EXPECT_EQ(ZCLApplication->TimerPool()->MinInterval(), 50);
     Add(50);
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 500) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        Application->ProcessMessages();
-    }
+    testwait::PumpFor(500, [] { Application->ProcessMessages(); });
     EXPECT_GE(calls, 6);
     EXPECT_LE(calls, 11);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "DrawTestHelpers.h"
+#include "ZclTestPaths.h"
 #include "framework/visual/Graphics.h"
 #include "zcl/graphics/Zclbevel.h"
 #include "zcl/graphics/Zclcaption.h"
@@ -19,12 +20,7 @@ namespace {
 
 std::string ArtifactsFolder()
 {
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    dir = dir.substr(0, dir.find_last_of('\\'));  // the build folder
-    dir += "\\artifacts";
+    const std::string dir = zcltest::BuildDir() + "\\artifacts";
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "ZclTestPaths.h"
 #include "zcl/core/Zclconst.h"
 
 namespace {
@@ -141,15 +142,6 @@ const ResText Texts[] = {
     {&_IDS_CUSTOMCOLORS,        "Custom Colors"},
 };
 
-std::string BuildDir()
-{
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    return dir.substr(0, dir.find_last_of('\\'));
-}
-
 TEST(Zclconst, EveryTextIsLoadedFromTheProgramsStringTable)
 {
     std::set<unsigned> ids;
@@ -168,7 +160,7 @@ TEST(Zclconst, AnIdTheTableLacksGivesAnEmptyText)
 
 TEST(Zclconst, TheProgramCarriesTheStringTable)
 {
-    const std::string exe = BuildDir() + "\\DravikREMOTE.exe";
+    const std::string exe = zcltest::Program();
     const HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr) << exe;
     for (const ResText& t : Texts) {

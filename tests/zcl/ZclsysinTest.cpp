@@ -14,10 +14,13 @@
 #include <string>
 #include <thread>
 
+#include "ZclTestPaths.h"
 #include "framework/runtime/Classes.h"
 #include "framework/runtime/SysUtils.h"
 
 namespace {
+
+using zcltest::TempDir;
 
 bool AllDigits(const std::string& s)
 {
@@ -32,13 +35,6 @@ MEMORYSTATUSEX Memory()
     ms.dwLength = sizeof ms;
     GlobalMemoryStatusEx(&ms);
     return ms;
-}
-
-std::string TempDir()
-{
-    char path[MAX_PATH] = "";
-    GetTempPathA(sizeof path, path);
-    return path;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -427,19 +423,30 @@ TEST(ZclsysinUser, NamesLanguageAndTimeZone)
     WideCharToMultiByte(CP_ACP, 0, tz.StandardName, -1, name, sizeof name, nullptr, nullptr);
     EXPECT_EQ(ZCLSIGetTimeZone(), name);
     EXPECT_FALSE(ZCLSIGetTimeZone().IsEmpty());
+}
 
-    // The values of the registered owner and company, where the prefix has them.
+// The test prefix's own values are put back as they were.
+TEST(ZclsysinUser, RegisteredOwnerAndCompanyFromTheRegistry)
+{
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0, KEY_READ,
-                            &key),
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                            KEY_READ | KEY_SET_VALUE, &key),
               ERROR_SUCCESS);
     for (auto [value, query] : {std::pair{"RegisteredOwner", &ZCLSIRegisteredOwner},
                                 std::pair{"RegisteredOrganization", &ZCLSIRegisteredCompany}}) {
+        SCOPED_TRACE(value);
         char data[256] = "";
         DWORD length = sizeof data;
         const bool present = RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
                                               &length) == ERROR_SUCCESS;
-        EXPECT_EQ(query(), present ? std::string(data) : std::string()) << value;
+        EXPECT_EQ(query(), present ? std::string(data) : std::string());
+        const char test[] = "Registered Test Value";
+        ASSERT_EQ(RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(test), sizeof test),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(query(), test);
+        if (present) RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), length);
+        else RegDeleteValueA(key, value);
+        EXPECT_EQ(query(), present ? std::string(data) : std::string());
     }
     RegCloseKey(key);
 }

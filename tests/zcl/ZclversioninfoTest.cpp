@@ -1,6 +1,7 @@
 // The version-information component on the program's own file and on copies given other version blocks.
 
 #include "zcl/core/Zclversioninfo.h"
+#include "zcl/core/Zclsysin.h"
 
 #include <gtest/gtest.h>
 
@@ -10,28 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "ZclTestPaths.h"
 #include "framework/runtime/Streams.h"
 #include "framework/runtime/SysUtils.h"
 
 namespace {
 
-std::string BuildDir()
-{
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    return dir.substr(0, dir.find_last_of('\\'));
-}
-
-std::string Program() { return BuildDir() + "\\DravikREMOTE.exe"; }
-
-std::string TempDir()
-{
-    char path[MAX_PATH] = "";
-    GetTempPathA(sizeof path, path);
-    return path;
-}
+using zcltest::Program;
+using zcltest::TempDir;
 
 std::string Text(const SYSTEMTIME& st)
 {
@@ -204,7 +191,9 @@ std::vector<char> StringNode(const std::wstring& key, const std::wstring& value)
     return Node(key, bytes.data(), bytes.size(), true);
 }
 
-std::vector<char> VersionResource(DWORD fileOs, DWORD fileType, DWORD subtype, DWORD flags)
+// With a translation the strings are German (0407, Unicode); without one they stand under 040904E4.
+std::vector<char> VersionResource(DWORD fileOs, DWORD fileType, DWORD subtype, DWORD flags,
+                                  bool withTranslation = true)
 {
     VS_FIXEDFILEINFO fixed{};
     fixed.dwSignature = 0xFEEF04BD;
@@ -215,12 +204,25 @@ std::vector<char> VersionResource(DWORD fileOs, DWORD fileType, DWORD subtype, D
     fixed.dwFileType = fileType;
     fixed.dwFileSubtype = subtype;
     const DWORD translation = 0x04B00407;  // German, Unicode
-    const auto table = Node(L"040704B0", nullptr, 0, true,
+    const auto table = Node(withTranslation ? L"040704B0" : L"040904E4", nullptr, 0, true,
                             {StringNode(L"ProductName", L"Written"), StringNode(L"LegalTrademarks", L"TM")});
     const auto strings = Node(L"StringFileInfo", nullptr, 0, true, {table});
     const auto var = Node(L"Translation", &translation, 4, false);
     const auto vars = Node(L"VarFileInfo", nullptr, 0, true, {var});
+    if (!withTranslation) return Node(L"VS_VERSION_INFO", &fixed, sizeof fixed, false, {strings});
     return Node(L"VS_VERSION_INFO", &fixed, sizeof fixed, false, {strings, vars});
+}
+
+// A copy of the program carrying the given version resource instead of its own.
+void WriteCopy(const std::string& copy, std::vector<char> resource)
+{
+    ASSERT_TRUE(CopyFileA(Program().c_str(), copy.c_str(), FALSE));
+    const HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    ASSERT_TRUE(UpdateResourceA(update, RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO),
+                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), resource.data(),
+                                DWORD(resource.size())));
+    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
 }
 
 struct FixedCase {
@@ -252,14 +254,8 @@ TEST(ZclVersionInfo, TheFixedPartGivesFlagsSystemTypeAndSubtype)
     const std::string copy = TempDir() + "zclvi_copy.exe";
     for (const FixedCase& c : cases) {
         SCOPED_TRACE(std::string(c.subTyp) + " " + std::to_string(c.type));
-        ASSERT_TRUE(CopyFileA(Program().c_str(), copy.c_str(), FALSE));
-        std::vector<char> resource = VersionResource(c.os, c.type, c.subtype, c.flags);
-        const HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
-        ASSERT_NE(update, nullptr);
-        ASSERT_TRUE(UpdateResourceA(update, RT_VERSION, MAKEINTRESOURCEA(VS_VERSION_INFO),
-                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), resource.data(),
-                                    DWORD(resource.size())));
-        ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+        WriteCopy(copy, VersionResource(c.os, c.type, c.subtype, c.flags));
+        if (HasFatalFailure()) return;
 
         TZCLVersionInfo info(nullptr);
         info.SetRetrieveFilename(copy.c_str());
@@ -279,6 +275,22 @@ TEST(ZclVersionInfo, TheFixedPartGivesFlagsSystemTypeAndSubtype)
         EXPECT_EQ(info.InfoInferred(), bool(c.flags & VS_FF_INFOINFERRED));
         EXPECT_EQ(info.SpecialBuild(), bool(c.flags & VS_FF_SPECIALBUILD));
     }
+    DeleteFileA(copy.c_str());
+}
+
+TEST(ZclVersionInfo, ABlockWithoutTranslationIsReadUnderTheUsEnglishTable)
+{
+    const std::string copy = TempDir() + "zclvi_plain_block.exe";
+    WriteCopy(copy, VersionResource(VOS__WINDOWS32, VFT_APP, 0, 0, false));
+    if (HasFatalFailure()) return;
+    TZCLVersionInfo info(nullptr);
+    info.SetRetrieveFilename(copy.c_str());
+    EXPECT_EQ(info.ProductName(), "Written");
+    EXPECT_EQ(info.LegalTrademarks(), "TM");
+    EXPECT_EQ(info.Language(), "");
+    const TZCLVersionBlock block(copy.c_str());
+    EXPECT_FALSE(block.HasTranslation());
+    EXPECT_EQ(block.Value("ProductName"), "Written");
     DeleteFileA(copy.c_str());
 }
 

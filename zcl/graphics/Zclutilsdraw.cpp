@@ -13,6 +13,7 @@
 #include "framework/visual/Controls.h"
 #include "framework/visual/Forms.h"
 #include "zcl/core/Zclclass.h"
+#include "zcl/core/Zclsysin.h"
 #include "zcl/graphics/ZclutilsdrawPrivate.h"
 
 using namespace zcldraw_detail;
@@ -21,9 +22,7 @@ namespace zcldraw_detail {
 
 bool PaletteLeftToApplication()
 {
-    if (!ZCLApplication->Options().Contains(aoAutoRealizePalette)) return false;
-    WindowDC screen(nullptr);
-    return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES) <= 8;
+    return ZCLApplication->Options().Contains(aoAutoRealizePalette) && ZCLSIColorDepth() <= 8;
 }
 
 }  // namespace zcldraw_detail
