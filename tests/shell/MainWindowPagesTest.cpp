@@ -45,7 +45,8 @@ TEST(MainWindowPages, EveryPageByItsTab)
         ASSERT_TRUE(PumpUntil([&] { return window->MainPageControl->ActivePageIndex() == i; })) << names[i];
         controltest::MouseTo(1000, 750);
         Pump(150);
-        EXPECT_TRUE(SaveWindowShot(window->Handle(), std::string("main-window-") + names[i])) << names[i];
+        EXPECT_FALSE(testshot::Shot::OfWindow(window->Handle()).SaveArtifact(std::string("main-window-") + names[i]).empty())
+            << names[i];
     }
     window->SetVisible(false);
 }

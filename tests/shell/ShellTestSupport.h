@@ -17,6 +17,7 @@
 #include "framework/ControlTestHelpers.h"
 #include "framework/runtime/Registry.h"
 #include "shell/MainForm.h"
+#include "support/Screenshot.h"
 
 // The login state the password dialog gives, set directly.
 struct MainWindowTestAccess {
@@ -213,19 +214,6 @@ inline std::unique_ptr<TMainWindow> MakeMainWindow()
     return window;
 }
 
-// Where screenshots go: the build folder's artifacts.
-inline std::string ArtifactsDir()
-{
-    char exe[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir = exe;
-    dir = dir.substr(0, dir.find_last_of('\\'));  // ...\tests
-    dir = dir.substr(0, dir.find_last_of('\\'));  // the build folder
-    dir += "\\artifacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
 // The build folder (where DravikREMOTE.exe is).
 inline std::string BuildDir()
 {
@@ -235,10 +223,5 @@ inline std::string BuildDir()
     dir = dir.substr(0, dir.find_last_of('\\'));
     return dir.substr(0, dir.find_last_of('\\'));
 }
-
-// Saves the screen rectangle as a 24-bit BMP under the artifacts.
-bool SaveScreenshot(const RECT& area, const std::string& name);
-// The window and its frame.
-bool SaveWindowShot(HWND window, const std::string& name);
 
 }  // namespace shelltest

@@ -147,7 +147,7 @@ BOOL CALLBACK FindMenu(HWND wnd, LPARAM lp)
     GetWindowThreadProcessId(wnd, &pid);
     char cls[32] = "";
     GetClassNameA(wnd, cls, sizeof cls);
-    if (pid == s->pid && lstrcmpA(cls, "#32768") == 0 && IsWindowVisible(wnd)) {
+    if ((!s->pid || pid == s->pid) && lstrcmpA(cls, "#32768") == 0 && IsWindowVisible(wnd)) {
         s->found = wnd;
         return FALSE;
     }
@@ -157,6 +157,16 @@ BOOL CALLBACK FindMenu(HWND wnd, LPARAM lp)
 constexpr UINT MenuGetHandle = 0x01E1;  // MN_GETHMENU
 
 }  // namespace
+
+HICON LoadProgramIcon(const std::string& exePath)
+{
+    HMODULE module = LoadLibraryExA(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return nullptr;
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    auto icon = HICON(LoadImageA(module, "MAINICON", IMAGE_ICON, size, size, 0));
+    FreeLibrary(module);
+    return icon;
+}
 
 HWND FindPopupMenuWindow(DWORD processId)
 {

@@ -23,7 +23,10 @@ struct PopupMenuItem {
     bool separator;
 };
 
-// The visible popup menu window of a process, or null.
+// The small icon of a program's icon resource (MAINICON), to be freed with DestroyIcon; null when it has none.
+HICON LoadProgramIcon(const std::string& exePath);
+
+// The visible popup menu window of a process (any process for 0), or null.
 HWND FindPopupMenuWindow(DWORD processId);
 // The items of the menu shown in that window.
 std::vector<PopupMenuItem> PopupMenuItems(HWND menuWindow);
