@@ -44,7 +44,7 @@ public:
         ++requests;
         return Release(request);
     }
-    bool FreeWriterItem(KvWriteRequest** request, bool) override
+    bool FreeWriterItem(KvWriteRequest** request) override
     {
         if (request && *request) Release(*request);
         if (request) *request = nullptr;

@@ -16,11 +16,11 @@
 
 namespace {
 
-constexpr int kRuns = 200;
-constexpr const char* kKeyPath = "Software\\DravikTest\\Bench\\KeyLatency";
+constexpr int Runs = 200;
+constexpr const char* KeyPath = "Software\\DravikTest\\Bench\\KeyLatency";
 
-LARGE_INTEGER gArrived;
-int gMessages = 0;
+LARGE_INTEGER keyArrived;
+int keyMessages = 0;
 
 double Ms(LONGLONG ticks)
 {
@@ -32,8 +32,8 @@ double Ms(LONGLONG ticks)
 LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_KEYDOWN || msg == WM_KEYUP) {
-        QueryPerformanceCounter(&gArrived);
-        ++gMessages;
+        QueryPerformanceCounter(&keyArrived);
+        ++keyMessages;
         return 0;
     }
     return DefWindowProcA(wnd, msg, wParam, lParam);
@@ -43,11 +43,11 @@ LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 bool WaitForKey(int before)
 {
     const DWORD start = GetTickCount();
-    while (gMessages == before) {
+    while (keyMessages == before) {
         if (GetTickCount() - start > 2000) return false;
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        if (gMessages == before) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        if (keyMessages == before) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
     return true;
 }
@@ -99,12 +99,12 @@ int main()
     std::vector<double> direct;
     Direct d{CreateEventA(nullptr, FALSE, FALSE, nullptr), CreateEventA(nullptr, FALSE, FALSE, nullptr), {}, 0, false};
     HANDLE sender = CreateThread(nullptr, 0, DirectSender, &d, 0, nullptr);
-    for (int i = 0; i < kRuns * 2; ++i) {
+    for (int i = 0; i < Runs * 2; ++i) {
         d.flags = i % 2 ? KEYEVENTF_KEYUP : 0;
-        const int before = gMessages;
+        const int before = keyMessages;
         SetEvent(d.go);
         WaitForSingleObject(d.done, INFINITE);
-        if (WaitForKey(before)) direct.push_back(Ms(gArrived.QuadPart - d.sent.QuadPart));
+        if (WaitForKey(before)) direct.push_back(Ms(keyArrived.QuadPart - d.sent.QuadPart));
     }
     d.stop = true;
     SetEvent(d.go);
@@ -115,7 +115,7 @@ int main()
 
     auto settings = std::make_unique<TZCLIniCtrl>(nullptr);
     settings->SetRegRoot(rpCurrentUser);
-    settings->SetRegPath(kKeyPath);
+    settings->SetRegPath(KeyPath);
     settings->WriteString("Communication", "Port", "COM5");
     settings->WriteString("Communication", "Parameter", "baud=115200 parity=N data=8 stop=1 protocol=N");
     KvSerialIO::SetSettings(settings.get());
@@ -128,15 +128,15 @@ int main()
             printf("KeyLatency: the COM pair COM5/COM6 cannot be opened\n");
             return 1;
         }
-        for (int i = 0; i < kRuns * 2; ++i) {
+        for (int i = 0; i < Runs * 2; ++i) {
             std::array<WORD, 4> keys{};
             keys[0] = WORD(i % 2 ? 0 : 1);  // F1 down, then up
             const std::string frame = TerminalStandIn::KeyBitmap(keys);
-            const int before = gMessages;
+            const int before = keyMessages;
             LARGE_INTEGER sent;
             terminal.Send(frame);
             QueryPerformanceCounter(&sent);
-            if (WaitForKey(before)) link.push_back(Ms(gArrived.QuadPart - sent.QuadPart));
+            if (WaitForKey(before)) link.push_back(Ms(keyArrived.QuadPart - sent.QuadPart));
         }
         io.CloseConnection();
     }
@@ -144,11 +144,11 @@ int main()
     settings.reset();
     TRegistry reg;
     reg.SetRootKey(HKEY_CURRENT_USER);
-    reg.DeleteKey(AnsiString("\\") + kKeyPath);
+    reg.DeleteKey(AnsiString("\\") + KeyPath);
 
     const double base = Median(direct);
     const double total = Median(link);
-    printf("KeyLatency: %d key events each way\n", kRuns * 2);
+    printf("KeyLatency: %d key events each way\n", Runs * 2);
     printf("  key event to window (baseline)          median %7.3f ms (%zu samples)\n", base, direct.size());
     printf("  key frame's last byte to key at window  median %7.3f ms (%zu samples), %.1f x baseline\n", total,
            link.size(), base > 0 ? total / base : 0.0);

@@ -16,12 +16,12 @@
 
 namespace {
 
-constexpr const char* kDriver = "COM5";
-constexpr const char* kTerminal = "COM6";
-constexpr const char* kLine = "baud=115200 parity=N data=8 stop=1 protocol=N";
-constexpr DWORD kRequest = 2048;
-constexpr int kRequests = 4000;  // 8 MB a run
-constexpr int kRuns = 15;
+constexpr const char* Driver = "COM5";
+constexpr const char* Terminal = "COM6";
+constexpr const char* Line = "baud=115200 parity=N data=8 stop=1 protocol=N";
+constexpr DWORD Request = 2048;
+constexpr int Requests = 4000;  // 8 MB a run
+constexpr int Runs = 15;
 
 double Now()
 {
@@ -42,7 +42,7 @@ public:
     bool LoadSettings() override
     {
         DCB dcb{};
-        return SetPortName(kDriver) && ParseCommParameter(kLine, dcb) && SetFromDCB(dcb);
+        return SetPortName(Driver) && ParseCommParameter(Line, dcb) && SetFromDCB(dcb);
     }
     BYTE OnReceive(BYTE, const BYTE*, DWORD) override { return KvReceiveNextRequest; }
     void OnError(const char* text) override { fprintf(stderr, "engine: %s\n", text); }
@@ -88,7 +88,7 @@ private:
 
 std::vector<BYTE> Pattern()
 {
-    std::vector<BYTE> p(kRequest);
+    std::vector<BYTE> p(Request);
     for (size_t i = 0; i < p.size(); ++i) p[i] = BYTE(i * 7 + i / 256);
     return p;
 }
@@ -100,12 +100,12 @@ double RunEngine(PeerPort& peer, const std::vector<BYTE>& pattern)
     if (!port.OpenConnection()) return -1;
     peer.Purge();
     FarEnd terminal(peer);
-    terminal.Start(size_t(kRequests) * kRequest, &pattern);
+    terminal.Start(size_t(Requests) * Request, &pattern);
     const double start = Now();
-    for (int i = 0; i < kRequests; ++i) {
-        KvWriteRequest* r = port.NewWriteRequest(KvRequestDataBlock, kRequest);
+    for (int i = 0; i < Requests; ++i) {
+        KvWriteRequest* r = port.NewWriteRequest(KvRequestDataBlock, Request);
         if (!r) return -1;
-        memcpy(r->payload, pattern.data(), kRequest);
+        memcpy(r->payload, pattern.data(), Request);
         if (!port.QueueWriteRequest(r)) return -1;
     }
     const double end = terminal.Finish();
@@ -122,7 +122,7 @@ double RunPlain(PeerPort& peer, const std::vector<BYTE>& pattern)
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     GetCommState(port.get(), &dcb);
-    if (!ParseCommParameter(kLine, dcb)) return -1;
+    if (!ParseCommParameter(Line, dcb)) return -1;
     dcb.XonChar = 0x11;
     dcb.XoffChar = 0x13;
     dcb.fBinary = TRUE;
@@ -136,17 +136,17 @@ double RunPlain(PeerPort& peer, const std::vector<BYTE>& pattern)
 
     peer.Purge();
     FarEnd terminal(peer);
-    terminal.Start(size_t(kRequests) * kRequest, &pattern);
+    terminal.Start(size_t(Requests) * Request, &pattern);
     const double start = Now();
-    for (int i = 0; i < kRequests; ++i) {
+    for (int i = 0; i < Requests; ++i) {
         OVERLAPPED ov{};
         ov.hEvent = event.get();
         DWORD written = 0;
-        if (!WriteFile(port.get(), pattern.data(), kRequest, &written, &ov)) {
+        if (!WriteFile(port.get(), pattern.data(), Request, &written, &ov)) {
             if (GetLastError() != ERROR_IO_PENDING) return -1;
             if (!GetOverlappedResult(port.get(), &ov, &written, TRUE)) return -1;
         }
-        if (written != kRequest) return -1;
+        if (written != Request) return -1;
     }
     const double end = terminal.Finish();
     if (end == 0 || !terminal.Intact()) return -1;
@@ -164,13 +164,13 @@ double Median(std::vector<double> v)
 int main()
 {
     PeerPort peer;
-    if (!peer.Open(kTerminal)) {
-        fprintf(stderr, "cannot open %s (error %lu): run under scripts/bench\n", kTerminal, peer.LastError());
+    if (!peer.Open(Terminal)) {
+        fprintf(stderr, "cannot open %s (error %lu): run under scripts/bench\n", Terminal, peer.LastError());
         return 1;
     }
     const std::vector<BYTE> pattern = Pattern();
     std::vector<double> engine, plain, ratios;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < Runs; ++run) {
         // Back to back, the first of the pair alternating, so drift on a busy machine hits both alike.
         double p, e;
         if (run % 2 == 0) {
@@ -184,11 +184,11 @@ int main()
             fprintf(stderr, "run %d failed (plain %.3f s, engine %.3f s)\n", run, p, e);
             return 1;
         }
-        plain.push_back(double(kRequests) * kRequest / p / 1e6);
-        engine.push_back(double(kRequests) * kRequest / e / 1e6);
+        plain.push_back(double(Requests) * Request / p / 1e6);
+        engine.push_back(double(Requests) * Request / e / 1e6);
         ratios.push_back(p / e);
     }
-    printf("SerialThroughput: %d x %lu-byte requests, median of %d runs\n", kRequests, kRequest, kRuns);
+    printf("SerialThroughput: %d x %lu-byte requests, median of %d runs\n", Requests, Request, Runs);
     printf("  engine writer     %8.2f MB/s\n", Median(engine));
     printf("  plain WriteFile   %8.2f MB/s\n", Median(plain));
     printf("  ratio             %8.2f (goal 0.90 or better; range %.2f to %.2f)\n", Median(ratios),

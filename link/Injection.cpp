@@ -70,7 +70,7 @@ DWORD Absolute(int value, int size)
 
 bool KvSerialIO::HandleKeyBitmap(const BYTE* data, DWORD length)
 {
-    if (!keyboardEnabled_ || !data || length < 8) return false;
+    if (!settings_.keyboardEnabled || !data || length < 8) return false;
     std::array<WORD, 4> now;
     for (int i = 0; i < 4; ++i) now[size_t(i)] = WORD(data[2 * i] << 8 | data[2 * i + 1]);
 
@@ -95,15 +95,15 @@ bool KvSerialIO::HandleKeyBitmap(const BYTE* data, DWORD length)
                     press = Press::Consumed;
                     letters = true;
                 } else {
-                    press = Press::Injected;
                     const Sent sent = SendKey(key, true);
+                    press = sent == Sent::Event ? Press::Event : sent == Sent::Mapped ? Press::Mapped : Press::Nothing;
                     if (word == kShiftWord && bit == kShiftBit) shiftSentDown_ = sent == Sent::Event;
                 }
             } else {
                 const Press was = press;
                 press = Press::None;
-                if (was == Press::Injected)
-                    SendKey(key, false);
+                if (was == Press::Event || was == Press::Mapped || was == Press::Nothing)
+                    ReleaseKey(key, was);
                 else if (word == kDigitWord && letterMode)
                     letters = true;
             }
@@ -140,6 +140,18 @@ KvSerialIO::Sent KvSerialIO::SendKey(WORD key, bool pressed)
     return Sent::Event;
 }
 
+void KvSerialIO::ReleaseKey(WORD key, Press press)
+{
+    KvKeyCode code = key | KvKeyReleased;
+    if (shiftHeld_) code |= KvKeyTerminalShift;
+    if (altHeld_) code |= KvKeyTerminalAlt;
+    ActivateTargetWindow();
+    // A key that went down in Windows comes up first, also when its release is mapped; one that never went
+    // down gets no key-up.
+    if (press == Press::Event) injector_->KeyEvent(BYTE(key), ScanCode(BYTE(key)), KEYEVENTF_KEYUP);
+    keyMap_.Execute(code, *injector_);
+}
+
 bool KvSerialIO::InjectKey(WORD key, bool pressed)
 {
     return SendKey(key, pressed) != Sent::Nothing;
@@ -147,7 +159,7 @@ bool KvSerialIO::InjectKey(WORD key, bool pressed)
 
 void KvSerialIO::ActivateTargetWindow()
 {
-    if (!applicationMode_) return;
+    if (!settings_.applicationMode) return;
     HWND target = GetTargetWindow();
     if (!target) return;
     HWND foreground = GetForegroundWindow();
@@ -164,7 +176,7 @@ void KvSerialIO::ActivateTargetWindow()
 
 bool KvSerialIO::HandleLetterInput(bool breakTap)
 {
-    if (!letterInputEnabled_) return false;
+    if (!settings_.letterInputEnabled) return false;
     if (!shiftHeld_ || altHeld_) {
         lastDigit_ = 0;
         tapIndex_ = 0;
@@ -217,21 +229,22 @@ bool KvSerialIO::HandleLetterInput(bool breakTap)
 
 bool KvSerialIO::HandleMouse(int x, int y, BYTE buttons)
 {
-    if (!transferMouse_) return false;
+    if (!settings_.transferMouseToPc) return false;
     // Without a screen size there is nothing to scale to.
     if (screenWidth_ <= 0 || screenHeight_ <= 0) return false;
-    if (applicationMode_) {
+    if (settings_.applicationMode) {
         HWND target = GetTargetWindow();
         RECT r;
         if (!target || !GetWindowRect(target, &r)) return false;
         x += r.left;
         y += r.top;
+        // A window's rectangle ends before its right and bottom values.
         if (x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
         ActivateTargetWindow();
     } else {
         // The target window is captured unscaled, so only the desktop is scaled by its area.
-        if (areaWidth_) x = x * areaWidth_ / 640;
-        if (areaHeight_) y = y * areaHeight_ / 480;
+        if (settings_.desktopArea.cx) x = x * settings_.desktopArea.cx / 640;
+        if (settings_.desktopArea.cy) y = y * settings_.desktopArea.cy / 480;
     }
     const DWORD ax = Absolute(x, screenWidth_);
     const DWORD ay = Absolute(y, screenHeight_);

@@ -6,7 +6,6 @@
 
 #include "framework/runtime/SysUtils.h"
 #include "link/LineSettings.h"
-#include "zcl/core/Zclinictrl.h"
 
 namespace {
 
@@ -24,16 +23,6 @@ bool KnownCommand(BYTE command)
     case KvTerminalKeys: return true;
     default: return false;
     }
-}
-
-AnsiString ReadText(TZCLIniCtrl* settings, const char* section, const char* name, const char* fallback)
-{
-    return settings ? settings->ReadString(section, name, fallback) : AnsiString(fallback);
-}
-
-bool ReadFlag(TZCLIniCtrl* settings, const char* section, const char* name, bool fallback)
-{
-    return settings ? settings->ReadBool(section, name, fallback) : fallback;
 }
 
 }  // namespace
@@ -71,6 +60,7 @@ void KvSerialIO::ResetState()
         ScopedWriteLock lock(lock_);
         receivedTransferNo_ = 0;
         sentTransferNo_ = 0;
+        unreported_ = 0;
         sendWindow_ = 0;
         statusReply_ = 0;
         statusReceived_ = false;
@@ -96,30 +86,6 @@ void KvSerialIO::ResetState()
     upperCase_ = false;
 }
 
-void KvSerialIO::ReadSettings()
-{
-    TZCLIniCtrl* s = Settings();
-    keyboardEnabled_ = ReadFlag(s, "MouseAndKeyboard", "KeyboardEnabled", true);
-    userDefinedMapping_ = ReadFlag(s, "MouseAndKeyboard", "UserDefinedKeyboardMapping", false);
-    transferMouse_ = ReadFlag(s, "MouseAndKeyboard", "TransferMouseToPc", true);
-    // The transfer numbers are bytes: a window beyond 255 means nothing, a negative one never opens.
-    asyncDiff_ = std::clamp(StrToIntDef(ReadText(s, "Communication", "AsyncDiff", ""), 0), 0, 255);
-    letterInputEnabled_ = ReadFlag(s, "MouseAndKeyboard", "EnableLetterInput", true);
-    // The time-outs are compared less 50 ms in unsigned arithmetic: below 50 they would never fire.
-    letterBrowseTime_ = DWORD(std::max(StrToIntDef(ReadText(s, "MouseAndKeyboard", "LetterBrowseTime", ""), 600), 50));
-    letterBreakTime_ = DWORD(std::max(StrToIntDef(ReadText(s, "MouseAndKeyboard", "LetterBreakTime", ""), 1000), 50));
-    const AnsiString desktop = ReadText(s, "Application", "Desktop", "640x480");
-    areaWidth_ = areaHeight_ = 0;
-    if (desktop == "800x600") {
-        areaWidth_ = 800;
-        areaHeight_ = 600;
-    } else if (desktop == "1024x768") {
-        areaWidth_ = 1024;
-        areaHeight_ = 768;
-    }
-    applicationMode_ = ReadText(s, "Application", "Mode", "Desktop") == "Application";
-}
-
 bool KvSerialIO::PrepareConnection()
 {
     ResetState();
@@ -131,13 +97,12 @@ bool KvSerialIO::PrepareConnection()
         ReleaseDC(nullptr, screen);
     }
 
-    ReadSettings();
+    settings_ = KvReadTransferSettings(Settings());
 
     keyMap_ = KvKeyMap();
-    if (keyboardEnabled_ && userDefinedMapping_) {
-        const AnsiString port = ReadText(Settings(), "Communication", "Port", "");
-        if (!keyMap_.LoadFromFile(port, ChangeFileExt(ParamStr(0), ".ini"))) return false;
-    }
+    if (settings_.keyboardEnabled && settings_.userDefinedMapping &&
+        !keyMap_.LoadFromFile(settings_.port, ChangeFileExt(ParamStr(0), ".ini")))
+        return false;
 
     ScopedLock input(inputLock_);
     inputOpen_ = true;
@@ -147,7 +112,11 @@ bool KvSerialIO::PrepareConnection()
 bool KvSerialIO::OpenConnection()
 {
     // A running link keeps its state.
-    if (Connected()) return false;
+    if (OnLinkThread() || Connected()) return false;
+    // The threads of an earlier connection (stopped by a fatal error, or by a close that timed out) still use
+    // the receiver and the input state: they end before anything is prepared anew.
+    if (!ReleaseStoppedThreads()) return false;
+    FinishInput();
     if (PrepareConnection() && KvSerialPort::OpenConnection()) return true;
     ScopedLock input(inputLock_);
     inputOpen_ = false;
@@ -156,29 +125,33 @@ bool KvSerialIO::OpenConnection()
 
 bool KvSerialIO::LoadSettings()
 {
-    TZCLIniCtrl* s = Settings();
-    const AnsiString port = ReadText(s, "Communication", "Port", "");
-    const AnsiString parameter = ReadText(s, "Communication", "Parameter", "");
-    if (port.IsEmpty() || !SetPortName(port.c_str())) return false;
+    // The port and its line as read when this open began.
+    if (settings_.port.IsEmpty() || !SetPortName(settings_.port.c_str())) return false;
     DCB dcb{};
-    if (!ParseCommParameter(parameter.c_str(), dcb)) return false;
+    if (!ParseCommParameter(settings_.parameter.c_str(), dcb)) return false;
     return SetFromDCB(dcb);
 }
 
 bool KvSerialIO::CloseConnection()
 {
-    // With the link threads stopped nothing else touches the key and pointer state; a fatal error on a
-    // link thread comes here from that thread, and the input lock keeps the other one out.
     const bool result = KvSerialPort::CloseConnection();
-    {
-        ScopedLock input(inputLock_);
-        if (inputOpen_) {
-            ReleaseHeld();
-            inputOpen_ = false;
-        }
-    }
+    FinishInput();
     nextTransfer_.SetEvent();
     return result;
+}
+
+void KvSerialIO::FinishInput()
+{
+    // With the link threads stopped nothing else touches the key and pointer state; a fatal error on a link
+    // thread comes here from that thread, and the input lock keeps the other one out. A reader that would not
+    // stop may be inside an injection holding the lock: what it holds is let go once it has ended (at the next
+    // open, close or the link's end).
+    if (!OnLinkThread() && LinkThreadsLive()) return;
+    ScopedLock input(inputLock_);
+    if (inputOpen_) {
+        ReleaseHeld();
+        inputOpen_ = false;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -287,7 +260,7 @@ void KvSerialIO::Dispatch(BYTE command, const BYTE* data, DWORD length)
 void KvSerialIO::CheckLetterTimeout()
 {
     const DWORD since = injector_->TickCount() - lastLetterTime_;
-    if (since > letterBrowseTime_ - 50) HandleLetterInput(since > letterBreakTime_ - 50);
+    if (since > settings_.letterBrowseTime - 50) HandleLetterInput(since > settings_.letterBreakTime - 50);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -348,6 +321,8 @@ void KvSerialIO::SetReceivedTransferNo(BYTE n)
     {
         ScopedWriteLock lock(lock_);
         receivedTransferNo_ = n;
+        // The report is of the last frame sent with that number.
+        unreported_ = BYTE(sentTransferNo_ - n);
     }
     CheckTransferWindow();
 }
@@ -362,6 +337,8 @@ void KvSerialIO::SetSentTransferNo(BYTE n)
 {
     {
         ScopedWriteLock lock(lock_);
+        // Counted on past 255: a terminal that never reports is not caught up again when the numbers wrap.
+        unreported_ = std::min(unreported_ + int(BYTE(n - sentTransferNo_)), 0x10000);
         sentTransferNo_ = n;
     }
     CheckTransferWindow();
@@ -378,11 +355,10 @@ bool KvSerialIO::CheckTransferWindow()
     bool wake = false;
     {
         ScopedWriteLock lock(lock_);
-        // The numbers wrap at 256: the distance is taken modulo 256, and a terminal that reports a number
-        // ahead of the last one sent counts as caught up.
-        const int outstanding = int(static_cast<signed char>(BYTE(sentTransferNo_ - receivedTransferNo_)));
-        if (outstanding <= sendWindow_) {
-            if (sendWindow_ == 0) sendWindow_ = asyncDiff_;
+        // The frames sent since the number the terminal last reported: the distance modulo 256 from its report
+        // to the last frame sent.
+        if (unreported_ <= sendWindow_) {
+            if (sendWindow_ == 0) sendWindow_ = settings_.asyncDiff;
             wake = true;
         }
     }
@@ -419,8 +395,8 @@ bool KvSerialIO::GetCursorUpdate(POINT& point)
     POINT p;
     if (!GetCursorPos(&p)) return false;
     // The target window is captured unscaled: the desktop area plays no part in application mode.
-    const int width = applicationMode_ ? 0 : areaWidth_;
-    const int height = applicationMode_ ? 0 : areaHeight_;
+    const int width = settings_.applicationMode ? 0 : settings_.desktopArea.cx;
+    const int height = settings_.applicationMode ? 0 : settings_.desktopArea.cy;
     const int stepX = width ? (width + 639) / 640 : 0;
     const int stepY = height ? (height + 479) / 480 : 0;
     POINT out;
@@ -432,10 +408,11 @@ bool KvSerialIO::GetCursorUpdate(POINT& point)
         lastCursorX_ = p.x;
         lastCursorY_ = p.y;
     }
-    if (applicationMode_) {
+    if (settings_.applicationMode) {
         HWND target = GetTargetWindow();
         RECT r;
         if (!target || !GetWindowRect(target, &r)) return false;
+        // A window's rectangle ends before its right and bottom values.
         if (out.x < r.left || out.x >= r.right || out.y < r.top || out.y >= r.bottom) return false;
         out.x -= r.left;
         out.y -= r.top;

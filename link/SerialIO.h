@@ -12,6 +12,7 @@
 #include "link/Injection.h"
 #include "link/Keymap.h"
 #include "link/SerialPort.h"
+#include "link/TransferSettings.h"
 
 class TZCLIniCtrl;
 
@@ -28,6 +29,10 @@ enum : BYTE {
 inline constexpr BYTE KvTerminalStartByte = 0x02;
 inline constexpr const char* KvEventNextTransferName = "KvEventNextTransfer";
 
+// Threads: the owner (open and delete on the main thread; close on the capture thread, or on a link thread
+// after a fatal error), the reader thread (the receiver, the injection and the replies it stores) and the
+// capture thread (the replies it takes, the sent numbers, the target window, the cursor). Lock order: the input
+// lock before the reply lock (see SerialPort.h for the engine's).
 class KvSerialIO : public KvSerialPort {
 public:
     KvSerialIO();
@@ -38,12 +43,21 @@ public:
     static void SetSettings(TZCLIniCtrl* settings);
     static TZCLIniCtrl* Settings();
 
+    // Main thread. Once the threads of an earlier connection have ended, reads the settings and the key map and
+    // opens the port.
     bool OpenConnection() override;
     // Releases every terminal key and pointer button still down, then closes the port and wakes the
-    // capture thread.
+    // capture thread. After a close that timed out the release waits for the link threads' end.
     bool CloseConnection() override;
     bool LoadSettings() override;
     BYTE OnReceive(BYTE kind, const BYTE* buffer, DWORD count) override;
+
+    // The settings read at the last open. Written by the owner before the link threads run, read-only while
+    // they do.
+    const KvTransferSettings& TransferSettings() const { return settings_; }
+    // The event "KvEventNextTransfer" (manual reset): the link sets it when the terminal answers, reports a
+    // transfer number within the send window, or the link closes; the capture thread resets it and waits on it.
+    TEvent& NextTransferEvent() { return nextTransfer_; }
 
     // Reply state, shared with the capture thread.
     void SetAcknowledge(BYTE value);
@@ -57,7 +71,7 @@ public:
     BYTE GetReceivedTransferNo();
     void SetSentTransferNo(BYTE n);
     BYTE GetSentTransferNo();
-    // Sets the event when the frames not yet reported are within the send window. Always true.
+    // Sets the event when the frames sent since the terminal's last report fit the send window. Always true.
     bool CheckTransferWindow();
     void SetTargetWindow(HWND window);
     // Null when there is none, it is hidden or minimised; a handle that is no longer a window is forgotten.
@@ -72,7 +86,7 @@ public:
     bool HandleMouse(int x, int y, BYTE buttons);
     void ActivateTargetWindow();
 
-    // Not owned; null puts the system's calls back.
+    // Not owned; null puts the system's calls back. Set while the link is closed.
     void SetInputInjector(KvInputInjector* injector) { injector_ = injector ? injector : &KvSystemInputInjector(); }
     const KvKeyMap& KeyMap() const { return keyMap_; }
 
@@ -80,58 +94,52 @@ protected:
     // Everything an open does before the port itself opens: state reset, screen size, settings, key map.
     bool PrepareConnection();
 
-    // Settings as read at open.
-    bool keyboardEnabled_ = true;
-    bool userDefinedMapping_ = false;
-    bool transferMouse_ = true;
-    int asyncDiff_ = 0;
-    bool letterInputEnabled_ = true;
-    DWORD letterBrowseTime_ = 600;
-    DWORD letterBreakTime_ = 1000;
-    int areaWidth_ = 0;  // 0: no scaling
-    int areaHeight_ = 0;
-    bool applicationMode_ = false;
+    // Owner, before the link threads run; read-only while they do.
+    KvTransferSettings settings_;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
 
 private:
-    // How a press went: through the key path (its release goes there too) or taken by letter input.
-    enum class Press : BYTE { None, Injected, Consumed };
+    // How a key's press went, so that its release goes the same way.
+    enum class Press : BYTE {
+        None,
+        Event,     // sent to Windows: its key-up is owed
+        Mapped,    // a key-map list played for it
+        Nothing,   // neither (a soft key, a key without a scan code)
+        Consumed,  // taken by letter input
+    };
     enum class Sent { Nothing, Mapped, Event };
 
     void ResetState();
-    void ReadSettings();
     void Parse(bool timedOut);
     void Dispatch(BYTE command, const BYTE* data, DWORD length);
     void CheckLetterTimeout();
     Sent SendKey(WORD key, bool pressed);
-    void ChangeKey(int word, int bit, WORD key, bool pressed);
+    void ReleaseKey(WORD key, Press press);
+    // Lets go of what the terminal holds and takes no more input; only once the link threads have ended, or
+    // on a link thread (which holds the input lock against the other).
+    void FinishInput();
     void ReleaseHeld();
 
+    // The reply lock.
     TMultiReadExclusiveWriteSynchronizer lock_;
     TEvent nextTransfer_;
 
-    // Receiver: the bytes of the frame being read (after its start byte).
+    // Receiver, reader thread only (reset by the owner before the threads run): the bytes of the frame being
+    // read (after its start byte).
     BYTE receiveState_ = 0;  // 0 start byte, 1 command, 2 length, 3 body
     BYTE command_ = 0;
     std::vector<BYTE> pending_;
     std::vector<BYTE> work_;
 
+    // Under the reply lock: the pointer buttons down (the reader thread's pointer handler, the close).
     WORD buttons_ = 0;
+
+    // Under the input lock: the terminal's keys as last reported and how each press went, the modifier and
+    // letter state, the key map (loaded by the owner before the threads run).
     std::array<WORD, 4> keys_{};
     std::array<std::array<Press, 16>, 4> pressed_{};
     KvKeyMap keyMap_;
-
-    BYTE receivedTransferNo_ = 0;
-    BYTE sentTransferNo_ = 0;
-    int sendWindow_ = 0;
-    BYTE statusReply_ = 0;
-    bool statusReceived_ = false;
-    BYTE acknowledge_ = 0xFF;
-    int lastCursorX_ = -1;
-    int lastCursorY_ = -1;
-    HWND targetWindow_ = nullptr;
-
     bool shiftHeld_ = false;
     bool altHeld_ = false;
     bool shiftSentDown_ = false;  // Windows has our Shift down (not only a key-map list played for it)
@@ -140,8 +148,21 @@ private:
     BYTE lastDigit_ = 0;
     bool upperCase_ = false;
 
+    // Under the reply lock: written by the reader thread (replies, reports) and the capture thread (takes,
+    // sent numbers, target window, cursor).
+    BYTE receivedTransferNo_ = 0;
+    BYTE sentTransferNo_ = 0;
+    int unreported_ = 0;  // frames sent since the terminal's last report
+    int sendWindow_ = 0;
+    BYTE statusReply_ = 0;
+    bool statusReceived_ = false;
+    BYTE acknowledge_ = 0xFF;
+    int lastCursorX_ = -1;
+    int lastCursorY_ = -1;
+    HWND targetWindow_ = nullptr;
+
     // The reader thread's injection and the close-time release take turns; after close nothing is injected.
     TCriticalSection inputLock_;
-    bool inputOpen_ = false;
+    bool inputOpen_ = false;  // under the input lock
     KvInputInjector* injector_;
 };

@@ -90,13 +90,50 @@ KvSerialPort::KvSerialPort()
 KvSerialPort::~KvSerialPort()
 {
     KvSerialPort::CloseConnection();
-    // A link thread that would not end still uses this object: it has to be gone before the object is.
+    // A link thread that would not end still uses this object: it has to be gone before the object is. On the
+    // heap, delete has handed such a link to a thread of its own, so only that thread waits here.
     if (threadsLive_) Teardown(INFINITE);
     // Requests made while closed may have made the heaps again.
     DestroyDataHeap();
     DestroyWriterHeap();
     FileClose();
     DestroyStatusHeap();
+}
+
+void KvSerialPort::operator delete(KvSerialPort* port, std::destroying_delete_t)
+{
+    void* memory = dynamic_cast<void*>(port);
+    if (port->threadsLive_ && !port->ThreadsEnded(0)) {
+        if (port->connected_) port->CloseConnection();
+        if (port->threadsLive_ && !port->ThreadsEnded(0)) {
+            // Whoever deletes the link (the main thread, after a stop) must not hang on a thread that may never
+            // come back. Without a thread to take it, the link is kept until the process ends.
+            const uintptr_t reaper = _beginthreadex(nullptr, 0, ReaperEntry, port, 0, nullptr);
+            if (reaper) CloseHandle(reinterpret_cast<HANDLE>(reaper));
+            return;
+        }
+    }
+    port->~KvSerialPort();
+    ::operator delete(memory);
+}
+
+unsigned __stdcall KvSerialPort::ReaperEntry(void* self)
+{
+    auto* port = static_cast<KvSerialPort*>(self);
+    port->ThreadsEnded(INFINITE);
+    void* memory = dynamic_cast<void*>(port);
+    port->~KvSerialPort();
+    ::operator delete(memory);
+    return 0;
+}
+
+bool KvSerialPort::ThreadsEnded(DWORD waitMs) const
+{
+    HANDLE threads[2];
+    DWORD count = 0;
+    if (writerThread_) threads[count++] = writerThread_.get();
+    if (readerThread_) threads[count++] = readerThread_.get();
+    return count == 0 || WaitForMultipleObjects(count, threads, TRUE, waitMs) < WAIT_OBJECT_0 + count;
 }
 
 bool KvSerialPort::CreateEventChecked(KernelHandle& event, BOOL manualReset, const char* operation)
@@ -204,7 +241,8 @@ bool KvSerialPort::UpdateConnection()
         ReportError("SetCommState");
         return false;
     }
-    if (!SetCommTimeouts(port_.get(), &timeouts_)) {
+    COMMTIMEOUTS timeouts = GetTimeouts();
+    if (!SetCommTimeouts(port_.get(), &timeouts)) {
         ReportError("SetCommTimeouts");
         return false;
     }
@@ -240,6 +278,7 @@ bool KvSerialPort::SetQueueSizes(DWORD inputSize, DWORD outputSize)
 
 bool KvSerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts)
 {
+    ScopedLock lock(timeoutsLock_);
     if (SameTimeouts(timeouts, timeouts_)) return true;
     if (connected_) {
         COMMTIMEOUTS t = timeouts;
@@ -255,6 +294,7 @@ bool KvSerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts)
 
 COMMTIMEOUTS KvSerialPort::GetTimeouts() const
 {
+    ScopedLock lock(timeoutsLock_);
     return timeouts_;
 }
 
@@ -302,11 +342,16 @@ bool KvSerialPort::OnLinkThread() const
     return (readerThreadId_ != 0 && self == readerThreadId_) || (writerThreadId_ != 0 && self == writerThreadId_);
 }
 
+bool KvSerialPort::ReleaseStoppedThreads()
+{
+    return !threadsLive_ || Teardown(closeWaitMs_);
+}
+
 bool KvSerialPort::OpenConnection()
 {
     if (OnLinkThread() || connected_) return false;
     // What a fatal error on a link thread left behind is released here, by the owner.
-    if (threadsLive_ && !Teardown(closeWaitMs_)) return false;
+    if (!ReleaseStoppedThreads()) return false;
 
     if (!ReloadSettings()) {
         ReportFatal("Can't change comm settings!");
@@ -336,7 +381,7 @@ bool KvSerialPort::OpenConnection()
         ReportError("GetCommTimeouts");
     else if (!UpdateConnection())
         ;
-    else if (!SetCommTimeouts(port_.get(), &timeouts_))
+    else if (COMMTIMEOUTS t = GetTimeouts(); !SetCommTimeouts(port_.get(), &t))
         ReportError("SetCommTimeouts");
     else if (!SetupComm(port_.get(), inputQueueSize_, outputQueueSize_))
         ReportError("SetComm");
@@ -360,7 +405,7 @@ bool KvSerialPort::StartThreads()
     exitRequested_.store(false, std::memory_order_release);
     ResetEvent(eventThreadExit_.get());
     {
-        KvLockGuard lock(writerListLock_);
+        ScopedLock lock(writerListLock_);
         connected_ = true;
     }
     threadsLive_ = true;
@@ -383,7 +428,7 @@ bool KvSerialPort::StartThreads()
 
     // The writer that did start is stopped and joined, not left running on a closed port.
     {
-        KvLockGuard lock(writerListLock_);
+        ScopedLock lock(writerListLock_);
         connected_ = false;
     }
     Teardown(INFINITE);
@@ -403,7 +448,7 @@ bool KvSerialPort::CloseConnection()
         // uses. Both are told to stop; the owner releases the rest.
         bool wasConnected;
         {
-            KvLockGuard lock(writerListLock_);
+            ScopedLock lock(writerListLock_);
             wasConnected = connected_;
             connected_ = false;
         }
@@ -413,7 +458,7 @@ bool KvSerialPort::CloseConnection()
 
     bool wasConnected;
     {
-        KvLockGuard lock(writerListLock_);
+        ScopedLock lock(writerListLock_);
         if (closing_) return false;  // nested, from a fatal report during a teardown
         wasConnected = connected_;
         if (!wasConnected && !threadsLive_) return false;
@@ -427,12 +472,12 @@ bool KvSerialPort::Teardown(DWORD waitMs)
 {
     if (!threadsLive_) return true;
     {
-        KvLockGuard lock(writerListLock_);
+        ScopedLock lock(writerListLock_);
         closing_ = true;
     }
     const bool done = StopAndRelease(waitMs);
     {
-        KvLockGuard lock(writerListLock_);
+        ScopedLock lock(writerListLock_);
         closing_ = false;
     }
     return done;
@@ -487,9 +532,9 @@ bool KvSerialPort::SignalStop()
 
 bool KvSerialPort::CreateDataHeap()
 {
-    KvLockGuard lock(dataHeapLock_);
+    ScopedLock lock(dataHeapLock_);
     if (dataHeap_) return true;
-    dataHeap_ = HeapCreate(0, HeapInitialSize(), 0);
+    dataHeap_.reset(HeapCreate(0, HeapInitialSize(), 0));
     if (!dataHeap_) {
         ReportError("CreateDataHeap (Data Heap)");
         return false;
@@ -499,9 +544,9 @@ bool KvSerialPort::CreateDataHeap()
 
 void KvSerialPort::DestroyDataHeap()
 {
-    KvLockGuard dispatch(dispatchLock_);
-    KvLockGuard list(writerListLock_);
-    KvLockGuard lock(dataHeapLock_);
+    ScopedLock dispatch(dispatchLock_);
+    ScopedLock list(writerListLock_);
+    ScopedLock lock(dataHeapLock_);
     if (!dataHeap_) return;
     // Requests still queued or current go with the payloads they point into.
     KvWriteRequest* r = queueHead_.next;
@@ -518,14 +563,13 @@ void KvSerialPort::DestroyDataHeap()
         ReleaseRequest(current_);
         current_ = nullptr;
     }
-    if (!HeapDestroy(dataHeap_)) ReportError("DestroyDataHeap (data heap)");
-    dataHeap_ = nullptr;
+    if (!HeapDestroy(dataHeap_.release())) ReportError("DestroyDataHeap (data heap)");
 }
 
 void KvSerialPort::ReleaseRequests()
 {
-    KvLockGuard dispatch(dispatchLock_);
-    KvLockGuard list(writerListLock_);
+    ScopedLock dispatch(dispatchLock_);
+    ScopedLock list(writerListLock_);
     if (outstanding_ == 0) {
         DestroyDataHeap();
         DestroyWriterHeap();
@@ -547,9 +591,9 @@ void KvSerialPort::ReleaseRequests()
 
 void* KvSerialPort::AllocDataItem(DWORD size, DWORD flags)
 {
-    KvLockGuard lock(dataHeapLock_);
+    ScopedLock lock(dataHeapLock_);
     if (!dataHeap_ && !CreateDataHeap()) return nullptr;
-    void* item = HeapAlloc(dataHeap_, flags, size);
+    void* item = HeapAlloc(dataHeap_.get(), flags, size);
     if (!item) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // HeapAlloc leaves the last error alone
         ReportError("AllocDataItem (Data block)");
@@ -560,8 +604,8 @@ void* KvSerialPort::AllocDataItem(DWORD size, DWORD flags)
 bool KvSerialPort::FreeDataItem(HANDLE heap, void* item)
 {
     if (!item) return true;
-    KvLockGuard lock(dataHeapLock_);
-    if (!heap || heap != dataHeap_) return false;  // that heap is gone, and the item with it
+    ScopedLock lock(dataHeapLock_);
+    if (!heap || heap != dataHeap_.get()) return false;  // that heap is gone, and the item with it
     if (!HeapFree(heap, 0, item)) {
         ReportError("FreeDataItem/HeapFree");
         return false;
@@ -571,9 +615,9 @@ bool KvSerialPort::FreeDataItem(HANDLE heap, void* item)
 
 bool KvSerialPort::CreateWriterHeap()
 {
-    KvLockGuard lock(writerListLock_);
+    ScopedLock lock(writerListLock_);
     if (writerHeap_) return true;
-    writerHeap_ = HeapCreate(0, HeapInitialSize(), 0);
+    writerHeap_.reset(HeapCreate(0, HeapInitialSize(), 0));
     if (!writerHeap_) {
         ReportError("CreateWriterHeap (write request heap)");
         return false;
@@ -583,9 +627,8 @@ bool KvSerialPort::CreateWriterHeap()
 
 void KvSerialPort::DestroyWriterHeap()
 {
-    KvLockGuard lock(writerListLock_);
-    if (writerHeap_ && !HeapDestroy(writerHeap_)) ReportError("DestroyWriterHeap (write request heap)");
-    writerHeap_ = nullptr;
+    ScopedLock lock(writerListLock_);
+    if (writerHeap_ && !HeapDestroy(writerHeap_.release())) ReportError("DestroyWriterHeap (write request heap)");
     queueHead_.next = &queueTail_;
     queueTail_.prev = &queueHead_;
     current_ = nullptr;
@@ -593,9 +636,9 @@ void KvSerialPort::DestroyWriterHeap()
 
 KvWriteRequest* KvSerialPort::AllocWriterItem(DWORD flags)
 {
-    KvLockGuard lock(writerListLock_);
+    ScopedLock lock(writerListLock_);
     if (!writerHeap_ && !CreateWriterHeap()) return nullptr;
-    auto* item = static_cast<KvWriteRequest*>(HeapAlloc(writerHeap_, flags | HEAP_ZERO_MEMORY, sizeof(KvWriteRequest)));
+    auto* item = static_cast<KvWriteRequest*>(HeapAlloc(writerHeap_.get(), flags | HEAP_ZERO_MEMORY, sizeof(KvWriteRequest)));
     if (!item) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // HeapAlloc leaves the last error alone
         ReportError("AllocWriterItem (Data block)");
@@ -606,25 +649,25 @@ KvWriteRequest* KvSerialPort::AllocWriterItem(DWORD flags)
 bool KvSerialPort::ReleaseRequest(KvWriteRequest* request)
 {
     if (!request) return true;
-    KvLockGuard lock(writerListLock_);
+    ScopedLock lock(writerListLock_);
     bool ok = true;
     if (request->payload) {
         ok = FreeDataItem(request->payloadHeap, request->payload);
         request->payload = nullptr;
     }
-    if (writerHeap_ && !HeapFree(writerHeap_, 0, request)) {
+    if (writerHeap_ && !HeapFree(writerHeap_.get(), 0, request)) {
         ReportError("FreeWriterItem/HeapFree");
         ok = false;
     }
     return ok;
 }
 
-bool KvSerialPort::FreeWriterItem(KvWriteRequest** request, bool /*lock*/)
+bool KvSerialPort::FreeWriterItem(KvWriteRequest** request)
 {
     if (!request || !*request) return true;
-    // Always under the list lock (it may be held already): the count of requests out with callers
-    // decides whether a close may destroy the heaps.
-    KvLockGuard lock(writerListLock_);
+    // Under the list lock (it may be held already): the count of requests out with callers decides whether
+    // a close may destroy the heaps.
+    ScopedLock lock(writerListLock_);
     KvWriteRequest* r = *request;
     *request = nullptr;
     if (outstanding_ > 0) --outstanding_;
@@ -633,7 +676,7 @@ bool KvSerialPort::FreeWriterItem(KvWriteRequest** request, bool /*lock*/)
 
 bool KvSerialPort::CreateStatusHeap()
 {
-    statusHeap_ = HeapCreate(0, HeapInitialSize(), 0);
+    statusHeap_.reset(HeapCreate(0, HeapInitialSize(), 0));
     if (!statusHeap_) {
         ReportError("HeapCreate (status heap)");
         return false;
@@ -645,16 +688,15 @@ bool KvSerialPort::CreateStatusHeap()
 
 void KvSerialPort::DestroyStatusHeap()
 {
-    KvLockGuard lock(statusLock_);
-    if (statusHeap_ && !HeapDestroy(statusHeap_)) ReportError("DestroyStatusHeap (status heap)");
-    statusHeap_ = nullptr;
+    ScopedLock lock(statusLock_);
+    if (statusHeap_ && !HeapDestroy(statusHeap_.release())) ReportError("DestroyStatusHeap (status heap)");
     statusHead_ = statusTail_ = nullptr;
 }
 
 KvSerialPort::StatusItem* KvSerialPort::AllocStatusItem(DWORD size, DWORD flags)
 {
     if (!statusHeap_) return nullptr;
-    auto* item = static_cast<StatusItem*>(HeapAlloc(statusHeap_, flags, size + 9));
+    auto* item = static_cast<StatusItem*>(HeapAlloc(statusHeap_.get(), flags, size + 9));
     if (!item) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // HeapAlloc leaves the last error alone
         ReportError("AllocStatusItem (Status block)");
@@ -665,7 +707,7 @@ KvSerialPort::StatusItem* KvSerialPort::AllocStatusItem(DWORD size, DWORD flags)
 bool KvSerialPort::FreeStatusItem(StatusItem* item)
 {
     if (!item || !statusHeap_) return true;
-    if (!HeapFree(statusHeap_, 0, item)) {
+    if (!HeapFree(statusHeap_.get(), 0, item)) {
         ReportError("FreeStatusItem (Status block)");
         return false;
     }
@@ -679,15 +721,15 @@ KvWriteRequest* KvSerialPort::NewWriteRequest(BYTE type, DWORD size)
 {
     if (size == 0) return nullptr;
     // Made and counted under the list lock, so a close on another thread sees it and keeps the heaps.
-    KvLockGuard list(writerListLock_);
+    ScopedLock list(writerListLock_);
     KvWriteRequest* request = AllocWriterItem(0);
     if (!request) return nullptr;
     void* payload;
     HANDLE heap;
     {
-        KvLockGuard lock(dataHeapLock_);
+        ScopedLock lock(dataHeapLock_);
         payload = AllocDataItem(size, 0);
-        heap = dataHeap_;
+        heap = dataHeap_.get();
     }
     if (!payload) {
         ReleaseRequest(request);
@@ -712,9 +754,9 @@ bool KvSerialPort::NodePushBack(KvWriteRequest* request)
     bool wasEmpty;
     {
         // Tested and linked under the lock that close takes, so a closing queue never gets a request.
-        KvLockGuard lock(writerListLock_);
+        ScopedLock lock(writerListLock_);
         if (!connected_) {
-            FreeWriterItem(&request, false);
+            FreeWriterItem(&request);
             return false;
         }
         if (outstanding_ > 0) --outstanding_;  // the queue owns it now
@@ -736,11 +778,11 @@ bool KvSerialPort::NodePushBack(KvWriteRequest* request)
 
 bool KvSerialPort::DispatchWriteRequests(bool mayGo)
 {
-    KvLockGuard dispatch(dispatchLock_);
+    ScopedLock dispatch(dispatchLock_);
     for (;;) {
         KvWriteRequest* request;
         {
-            KvLockGuard lock(writerListLock_);
+            ScopedLock lock(writerListLock_);
             request = queueHead_.next;
             if (!request || request == &queueTail_) break;
         }
@@ -769,14 +811,14 @@ bool KvSerialPort::DispatchWriteRequests(bool mayGo)
             if (!SetEvent(eventTransferComplete_.get())) ReportError("SetEvent (transfer complete event)");
             break;
         case KvRequestFlushQueue: {
-            KvLockGuard lock(writerListLock_);
+            ScopedLock lock(writerListLock_);
             KvWriteRequest* r = request->next;
             while (r && r != &queueTail_) {
                 KvWriteRequest* next = r->next;
                 request->next = next;
                 next->prev = request;
                 FreeDataItem(r->payloadHeap, r->payload);
-                if (!HeapFree(writerHeap_, 0, r)) {
+                if (!HeapFree(writerHeap_.get(), 0, r)) {
                     ReportError("HeapFree (Writer heap)");
                     break;
                 }
@@ -793,7 +835,7 @@ bool KvSerialPort::DispatchWriteRequests(bool mayGo)
 
         KvWriteRequest* previous;
         {
-            KvLockGuard lock(writerListLock_);
+            ScopedLock lock(writerListLock_);
             request->prev->next = request->next;
             request->next->prev = request->prev;
             request->next = request->prev = nullptr;
@@ -818,7 +860,7 @@ bool KvSerialPort::WriterGeneric(const BYTE* buffer, DWORD length)
     OVERLAPPED ov{};
     ov.hEvent = writeEvent_.get();
     {
-        KvLockGuard lock(writeCounterLock_);
+        ScopedLock lock(writeCounterLock_);
         writeInProgress_ = length;
     }
 
@@ -851,7 +893,7 @@ bool KvSerialPort::WriterGeneric(const BYTE* buffer, DWORD length)
         ReportFatal("WriteFile (in Writer)");
     }
 
-    KvLockGuard lock(writeCounterLock_);
+    ScopedLock lock(writeCounterLock_);
     writeInProgress_ = 0;
     bytesWritten_ += written;
     return ok;
@@ -874,7 +916,12 @@ unsigned __stdcall KvSerialPort::WriterEntry(void* self)
 
 unsigned __stdcall KvSerialPort::ReaderEntry(void* self)
 {
-    static_cast<KvSerialPort*>(self)->ReaderAndStatusProc();
+    auto* port = static_cast<KvSerialPort*>(self);
+    try {
+        port->ReaderAndStatusProc();
+    } catch (...) {
+        port->HandleThreadException();
+    }
     return 1;
 }
 
@@ -969,7 +1016,7 @@ void KvSerialPort::ReaderLoop(ReaderState& s)
             s.readOv = OVERLAPPED{};
             s.readOv.hEvent = s.readEvent.get();
             {
-                KvLockGuard lock(readCounterLock_);
+                ScopedLock lock(readCounterLock_);
                 readInProgress_ = size;
             }
             DWORD got = 0;
@@ -1047,7 +1094,7 @@ void KvSerialPort::HandleRead(ReaderState& s, DWORD count)
     ResetEvent(s.readEvent.get());
     if (count > 0) OnCommEvent(EV_RXCHAR);
     {
-        KvLockGuard lock(readCounterLock_);
+        ScopedLock lock(readCounterLock_);
         readInProgress_ = 0;
         bytesRead_ += count;
     }
@@ -1248,7 +1295,7 @@ void KvSerialPort::UpdateStatus(const char* text)
     const LONG number = InterlockedIncrement(&g_statusNumber);
     const int length = snprintf(nullptr, 0, "%d:%s\r\n", int(number), text);
     if (length < 0) return;
-    KvLockGuard lock(statusLock_);
+    ScopedLock lock(statusLock_);
     StatusItem* item = AllocStatusItem(DWORD(length), 0);
     if (!item) return;
     snprintf(item->text, size_t(length) + 1, "%d:%s\r\n", int(number), text);
@@ -1267,12 +1314,12 @@ void KvSerialPort::DeliverStatusMessages()
     while (!ThreadExitSignalled()) {
         StatusItem* item;
         {
-            KvLockGuard lock(statusLock_);
+            ScopedLock lock(statusLock_);
             if (!statusHead_ || !statusHead_->next) return;
             item = statusHead_->next;
         }
         OnStatus(item->text);
-        KvLockGuard lock(statusLock_);
+        ScopedLock lock(statusLock_);
         StatusItem* old = statusHead_;
         statusHead_ = item;
         FreeStatusItem(old);

@@ -2,12 +2,24 @@
 // The serial port engine: one port opened for overlapped I/O, a writer thread that drains a queue of write
 // requests onto it and a reader/status thread that reads what the derived class asks for and watches line
 // events. Requests, payloads and status texts come from private heaps; failures become texts for two sinks.
+//
+// Threads: the owner (the thread that opens, closes and deletes the link: the main thread, the capture thread
+// when it stops; one after the other, each handing over by a thread start or end), the writer thread, the
+// reader thread, and any thread that queues requests. Each shared field below says who writes it, who reads it
+// and under which lock.
+//
+// Lock order, for this class and the link object on it: the link's input lock, then the link's reply lock;
+// the dispatch lock, then the writer-list lock, then the data-heap lock. The status, counter and time-out
+// locks are taken last, with nothing taken inside them. No link lock is taken inside an engine lock: OnStatus
+// and OnReceive are called with no lock held, OnError takes none.
 
 #include <windows.h>
 
 #include <atomic>
+#include <new>
 
 #include "framework/runtime/Handles.h"
+#include "framework/runtime/SyncObjs.h"
 
 // Request types.
 inline constexpr BYTE KvRequestCharacter = 0;
@@ -41,38 +53,6 @@ struct KvWriteRequest {
     KvWriteRequest* prev;
 };
 
-class KvCriticalSection {
-public:
-    KvCriticalSection() { InitializeCriticalSection(&section_); }
-    ~KvCriticalSection() { DeleteCriticalSection(&section_); }
-    KvCriticalSection(const KvCriticalSection&) = delete;
-    KvCriticalSection& operator=(const KvCriticalSection&) = delete;
-    void Enter() { EnterCriticalSection(&section_); }
-    void Leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-class KvLockGuard {
-public:
-    explicit KvLockGuard(KvCriticalSection& section) : section_(&section) { section_->Enter(); }
-    // Takes the lock only when asked to.
-    KvLockGuard(KvCriticalSection& section, bool take) : section_(take ? &section : nullptr)
-    {
-        if (section_) section_->Enter();
-    }
-    ~KvLockGuard()
-    {
-        if (section_) section_->Leave();
-    }
-    KvLockGuard(const KvLockGuard&) = delete;
-    KvLockGuard& operator=(const KvLockGuard&) = delete;
-
-private:
-    KvCriticalSection* section_;
-};
-
 class KvSerialPort {
 public:
     KvSerialPort();
@@ -102,22 +82,30 @@ public:
     virtual void ReportComStat(DWORD errors, const COMSTAT& comStat);
     virtual void OnCommEvent(DWORD events);
     virtual void ReportCommEvent(DWORD events);
-    // Called on the reader thread after every completed read (kind KvReadComplete or KvReadShort); the
-    // result steers the reader (KvReceive...).
+    // Called on the reader thread, with no lock held, after every completed read (kind KvReadComplete or
+    // KvReadShort); the result steers the reader (KvReceive...).
     virtual BYTE OnReceive(BYTE kind, const BYTE* buffer, DWORD count);
     virtual bool TransferFile(DWORD* chunkSize, DWORD* chunks, DWORD* fileSize);
-    // The two sinks: failures and numbered status texts.
+    // The two sinks: failures and numbered status texts. OnError may come on any thread and with engine locks
+    // held, so it takes none of them; OnStatus comes on the reader thread with none held.
     virtual void OnError(const char* text);
     virtual void OnStatus(const char* text);
 
+    // A link thread that never ends makes this wait for it: a link that may be left so belongs on the heap.
     virtual ~KvSerialPort();
+    // Deleting a link whose threads have not ended (a close that timed out) does not wait for them: after a
+    // close within the close wait, what is still stuck is handed to a thread of its own, which waits for the
+    // link threads and then destroys the link. The port stays open until then.
+    void operator delete(KvSerialPort* port, std::destroying_delete_t);
 
     virtual bool OpenConnection();
     virtual bool SignalStop();
     // False when the link was not open. On a link thread (a fatal error) it only stops the link; the owner's
-    // next close, open or the destructor finishes the teardown.
+    // next close, open or the destructor finishes the teardown. A thread that does not end within the close
+    // wait is reported ("Error closing port"); what it uses stays until it has ended.
     virtual bool CloseConnection();
     virtual bool SetQueueSizes(DWORD inputSize, DWORD outputSize);
+    // Any thread.
     virtual bool SetTimeouts(const COMMTIMEOUTS& timeouts);
     virtual COMMTIMEOUTS GetTimeouts() const;
     virtual bool Purge(DWORD flags);
@@ -130,22 +118,26 @@ public:
     bool SetPortName(const char* name);
     const char* PortName() const { return portName_; }
     BYTE PortNumber() const { return portNumber_; }
+    // Any thread.
     bool Connected() const { return connected_; }
 
-    // A zeroed request with a payload of size bytes; null for size 0 or when memory runs out.
+    // Any thread. A zeroed request with a payload of size bytes; null for size 0 or when memory runs out.
     KvWriteRequest* NewWriteRequest(BYTE type, DWORD size);
-    // The queue owns the request from here on. False when the link is closed: the request is freed at once.
+    // Any thread. The queue owns the request from here on. False when the link is closed: the request is
+    // freed at once.
     bool QueueWriteRequest(KvWriteRequest* request);
     bool NodePushBack(KvWriteRequest* request);
-    // Frees a request that is not queued and nulls the caller's pointer (always under the list lock).
-    bool FreeWriterItem(KvWriteRequest** request, bool lock);
+    // Any thread. Frees a request that is not queued and nulls the caller's pointer.
+    bool FreeWriterItem(KvWriteRequest** request);
     // The reader's next read size; optionally new time-outs and a purge of the input.
     bool SetReadRequest(DWORD count, const COMMTIMEOUTS* timeouts, bool purge);
 
+    // Any thread: how often the transmitter went into a hold.
     DWORD HoldCount() const { return holdCount_; }
 
 protected:
     // Stream mode: every request goes at once and the reader reads all the time (the link object's mode).
+    // Set before the link opens.
     void SetStreamMode(bool value) { streamMode_ = value; }
     bool StreamMode() const { return streamMode_; }
 
@@ -172,17 +164,25 @@ protected:
     bool DispatchWriteRequests(bool mayGo);
     bool WriterGeneric(const BYTE* buffer, DWORD length);
 
-    // How long a close waits for the link threads.
+    // Owner. How long a close waits for the link threads.
     DWORD CloseWaitMs() const { return closeWaitMs_; }
     void SetCloseWaitMs(DWORD value) { closeWaitMs_ = value; }
+    // Owner. Releases what the link threads of an earlier connection used once they have ended (within the
+    // close wait); false while one runs on.
+    bool ReleaseStoppedThreads();
+    // Owner. True while link threads of this connection have not been released: running, or stopped by a
+    // fatal error or a close that timed out.
+    bool LinkThreadsLive() const { return threadsLive_; }
+    bool OnLinkThread() const;
 
     HANDLE PortHandle() const { return port_.get(); }
-    HANDLE WriterHeap() const { return writerHeap_; }
-    HANDLE DataHeap() const { return dataHeap_; }
-    KvCriticalSection& DispatchLock() { return dispatchLock_; }
+    HANDLE WriterHeap() const { return writerHeap_.get(); }
+    HANDLE DataHeap() const { return dataHeap_.get(); }
+    TCriticalSection& DispatchLock() { return dispatchLock_; }
     HANDLE TransferCompleteEvent() const { return eventTransferComplete_.get(); }
 
-    // Line settings.
+    // Line settings: the owner sets them while the link is closed; the link threads and CharsPerSecond read
+    // them while it is open.
     DWORD eventMask_ = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
     BYTE eventChar_ = 0x0A;
     BYTE xonChar_ = 0x11;
@@ -203,11 +203,13 @@ protected:
     BYTE stopBits_ = ONESTOPBIT;
     DWORD baudRate_ = 38400;
 
+    // Owner: read from the port at open, put back at close.
     COMMTIMEOUTS savedTimeouts_{};
-    COMMTIMEOUTS timeouts_{0, 0, 5000, 0, 0};
     DWORD inputQueueSize_ = 358400;
     DWORD outputQueueSize_ = 358400;
 
+    // Written by the owner before the threads run and by the derived class's OnReceive on the reader thread;
+    // read by the reader thread.
     std::atomic<DWORD> readRequestSize_{1};
 
 private:
@@ -215,6 +217,7 @@ private:
 
     static unsigned __stdcall WriterEntry(void* self);
     static unsigned __stdcall ReaderEntry(void* self);
+    static unsigned __stdcall ReaperEntry(void* self);
     void WriterProc();
     void ReaderAndStatusProc();
     void ReaderLoop(ReaderState& s);
@@ -223,11 +226,12 @@ private:
     void EndReaderIo(ReaderState& s);
     void HandleThreadException();
 
-    bool OnLinkThread() const;
     bool StartThreads();
     // Stops the threads and releases what they use; false (with everything kept) while a thread runs on.
     bool Teardown(DWORD waitMs);
     bool StopAndRelease(DWORD waitMs);
+    // True when both link threads have ended, waiting at most waitMs.
+    bool ThreadsEnded(DWORD waitMs) const;
     void SignalThreadExit();
     bool ThreadExitSignalled() const { return exitRequested_.load(std::memory_order_acquire); }
     bool ClearLineErrors(DWORD& errors, COMSTAT& comStat);
@@ -237,61 +241,79 @@ private:
     bool PurgeAll();
     bool CreateEventChecked(KernelHandle& event, BOOL manualReset, const char* operation);
 
-    // Status texts.
-    HANDLE statusHeap_ = nullptr;
+    // Status texts: any thread appends under the status lock; the reader thread delivers and frees them under
+    // it. The heap is made by the constructor and destroyed by the destructor.
+    HeapHandle statusHeap_;
     StatusItem* statusHead_ = nullptr;  // a dummy item
     StatusItem* statusTail_ = nullptr;
-    KvCriticalSection statusLock_;
+    TCriticalSection statusLock_;
     KernelHandle eventStatusMessage_;
 
+    // Owner, while the link is closed.
     char portName_[10] = "";
     bool streamMode_ = false;
 
+    // Reader thread only (the line and modem polls).
     DWORD modemStatus_ = 0;
     COMSTAT comStat_{};
     DWORD lineErrors_ = 0;
+    bool holdFlag_ = false;
+    // Written by the reader thread, read by any.
+    std::atomic<DWORD> holdCount_{0};
 
-    // Progress marks are never set here, so the progress hooks stay quiet.
+    // The working time-outs: any thread, under their own lock (the writer thread sets them in request/reply
+    // mode).
+    COMMTIMEOUTS timeouts_{0, 0, 5000, 0, 0};
+    mutable TCriticalSection timeoutsLock_;
+
+    // Progress marks are never set here, so the progress hooks stay quiet. The counters: the writer (write)
+    // and reader (read) thread write them under their locks.
     DWORD writeMarkLow_ = 0, writeMarkHigh_ = 0, bytesWritten_ = 0, writeInProgress_ = 0;
-    KvCriticalSection writeCounterLock_;
+    TCriticalSection writeCounterLock_;
     DWORD readMarkLow_ = 0, readMarkHigh_ = 0, bytesRead_ = 0, readInProgress_ = 0;
-    KvCriticalSection readCounterLock_;
+    TCriticalSection readCounterLock_;
 
+    // Set by whoever stops the link, read by the link threads.
     KernelHandle eventThreadExit_;
     std::atomic<bool> exitRequested_{false};
-    bool stopFlag_ = false;
+    // Set by SignalStop (any thread), read by the reader thread.
+    std::atomic<bool> stopFlag_{false};
 
-    KvCriticalSection writerListLock_;
-    KvCriticalSection dataHeapLock_;
-    KvCriticalSection dispatchLock_;
+    TCriticalSection writerListLock_;
+    TCriticalSection dataHeapLock_;
+    TCriticalSection dispatchLock_;  // one pass of the writer over the queue, and a close's release of it
 
-    HANDLE writerHeap_ = nullptr;
+    // Under the writer-list lock: the writer heap, the queue's sentinels and links, the current request and
+    // the count of requests out with callers. Made on first use by any thread, destroyed by the owner's close
+    // once no caller holds a request.
+    HeapHandle writerHeap_;
     KernelHandle eventAddNode_;
     KernelHandle eventNextNode_;
     KernelHandle eventTransferComplete_;
     KernelHandle eventInitSync_;
-    KernelHandle writeEvent_;  // the writer thread's overlapped event, made on its first write
+    KernelHandle writeEvent_;  // writer thread only: its overlapped event, made on its first write
 
     KvWriteRequest* current_ = nullptr;
     FileHandle readFile_;
     FileHandle writeFile_;
     KvWriteRequest queueHead_{};
     KvWriteRequest queueTail_{};
-    HANDLE dataHeap_ = nullptr;
-    int outstanding_ = 0;  // requests made and not yet queued or freed (under the writer-list lock)
+    int outstanding_ = 0;  // requests made and not yet queued or freed
+    // Under the data-heap lock (destroyed with the dispatch and writer-list locks held as well).
+    HeapHandle dataHeap_;
 
+    // Owner: made at open and released once the threads have ended; the threads use them meanwhile.
     FileHandle port_;
     KernelHandle readerThread_;
     KernelHandle writerThread_;
     DWORD readerThreadId_ = 0;
     DWORD writerThreadId_ = 0;
 
-    // connected_ changes under the writer-list lock, so a request is never linked into a closing queue.
+    // Any thread reads it; it changes under the writer-list lock, so a request is never linked into a closing
+    // queue.
     std::atomic<bool> connected_{false};
+    // Owner only (closing_ under the writer-list lock, for the fatal reports of a teardown).
     bool threadsLive_ = false;  // threads, heaps and the port still to be released by the owner
     bool closing_ = false;
     DWORD closeWaitMs_ = 20000;
-
-    bool holdFlag_ = false;
-    DWORD holdCount_ = 0;
 };

@@ -1,19 +1,13 @@
 #include "mirror/BitmapCapture.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "framework/visual/Forms.h"
-#include "framework/runtime/SysUtils.h"
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/Process.h"
-#include "zcl/core/Zclinictrl.h"
 
 namespace {
-
-constexpr DWORD HandshakeWaitMs = 1000;
-constexpr DWORD FrameWaitExtraMs = 3000;
-constexpr DWORD NoTargetPauseMs = 1000;
-constexpr BYTE NoAcknowledge = 0xFF;
 
 const char PingTimeout[] = "Ping:\nTimeout after sending 'Read Status'!\nNo acknowledgment received!";
 const char PingAnswered[] = "Ping:\nAcknowledgment received!";
@@ -39,16 +33,12 @@ void Count(std::vector<int>& counters, DWORD bucket)
 
 void SetCaptureMessageSink(KvCaptureMessageSink sink) { MessageSink() = std::move(sink); }
 
-RECT KvDesktopArea(const AnsiString& setting, int screenWidth, int screenHeight)
+RECT KvDesktopArea(SIZE area, int screenWidth, int screenHeight)
 {
-    RECT area{0, 0, 640, 480};
-    if (setting == "800x600")
-        area = RECT{0, 0, 800, 600};
-    else if (setting == "1024x768")
-        area = RECT{0, 0, 1024, 768};
-    if (screenWidth < area.right - area.left) area.right = area.left + screenWidth;
-    if (screenHeight < area.bottom - area.top) area.bottom = area.top + screenHeight;
-    return area;
+    RECT r{0, 0, area.cx ? area.cx : 640, area.cy ? area.cy : 480};
+    if (screenWidth < r.right - r.left) r.right = r.left + screenWidth;
+    if (screenHeight < r.bottom - r.top) r.bottom = r.top + screenHeight;
+    return r;
 }
 
 KvBitmapCaptureThread::KvBitmapCaptureThread(bool createSuspended, KvSerialIO* link)
@@ -59,7 +49,7 @@ KvBitmapCaptureThread::KvBitmapCaptureThread(bool createSuspended, KvSerialIO* l
       sizeStatistics_(KvSizeStatisticsCount),
       packTimeStatistics_(KvPackTimeStatisticsCount),
       acknowledgeDelayStatistics_(KvAcknowledgeDelayStatisticsCount),
-      nextTransfer_(nullptr, true, false, KvEventNextTransferName),
+      nextTransfer_(link->NextTransferEvent()),
       stopEvent_(nullptr, true, false, "")
 {
     Reset();
@@ -142,25 +132,10 @@ void KvBitmapCaptureThread::Reset()
 
 void KvBitmapCaptureThread::ReadSettings()
 {
-    TZCLIniCtrl* s = KvSerialIO::Settings();
-    AnsiString desktop = "640x480";
-    applicationPath_ = "";
-    if (s) {
-        delayAfterSend_ = StrToIntDef(s->ReadString("Communication", "DelayAfterSend", ""), 200);
-        beepAfterSend_ = s->ReadBool("Communication", "BeepAfterSend", false);
-        transferMouse_ = s->ReadBool("MouseAndKeyboard", "TransferMouseToTerminal", true);
-        desktop = s->ReadString("Application", "Desktop", "640x480");
-        if (s->ReadString("Application", "Mode", "Desktop") == "Application")
-            applicationPath_ = s->ReadString("Application", "ApplicationName", "");
-        observePalette_ = s->ReadBool("Application", "ObservePalette", false);
-    } else {
-        delayAfterSend_ = 200;
-        beepAfterSend_ = false;
-        transferMouse_ = true;
-        observePalette_ = false;
-    }
-    desktopArea_ = KvDesktopArea(desktop, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    encoder_.SetTransferMouseToTerminal(transferMouse_);
+    // A transfer runs with what the link read when it opened, so both sides agree.
+    settings_ = link_->Connected() ? link_->TransferSettings() : KvReadTransferSettings(KvSerialIO::Settings());
+    desktopArea_ = KvDesktopArea(settings_.desktopArea, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    encoder_.SetTransferMouseToTerminal(settings_.transferMouseToTerminal);
 }
 
 void KvBitmapCaptureThread::ShowMessage()
@@ -201,65 +176,9 @@ void KvBitmapCaptureThread::Cycle(DWORD charsPerSecond)
         return;
     }
 
-    switch (link_->TakeAcknowledge()) {
-    case 0:
-        hold_ = false;
-        DropFrames();
-        break;
-    case 1: hold_ = true; break;
-    case 2: hold_ = false; break;
-    default: break;
-    }
-    if (hold_) handshakeDue_ = true;
-
-    if (handshakeDue_) {
-        DropFrames();
-        BYTE acknowledge = NoAcknowledge;
-        handshakeAnswered_ = Handshake(acknowledge);
-        if (ping_) SetMessage(handshakeAnswered_ ? PingAnswered : PingTimeout);
-        // An acknowledge that came with the answer belongs to an older frame, but a held terminal's release
-        // must not be lost: it is all that ends the hold.
-        if (hold_ && (acknowledge == 0 || acknowledge == 2)) {
-            hold_ = false;
-            if (acknowledge == 0) DropFrames();
-        }
-    }
-
-    BYTE status = 0;
-    const bool statusReceived = link_->TakeStatusReply(status);
-    if (!statusReceived) status = 0;
-    switch (status) {
-    case 0:
-        if (handshakeAnswered_) {
-            handshakeDue_ = false;
-            if (ping_) SetMessage(PingNoError);
-        }
-        break;
-    case 1:
-        handshakeDue_ = false;
-        DropFrames();
-        if (ping_) SetMessage(PingFullFrame);
-        break;
-    case 2:
-        handshakeDue_ = false;
-        if (ping_) SetMessage(PingTerminalTimeout);
-        break;
-    case 3:
-        handshakeDue_ = false;
-        DropFrames();
-        if (ping_) SetMessage(PingChecksum);
-        break;
-    case 4:
-        handshakeDue_ = false;
-        reduction_.SetPaletteDirty(true);
-        if (ping_) SetMessage(PingPalette);
-        break;
-    case 5:
-        handshakeDue_ = false;
-        if (ping_) SetMessage(PingMouse);
-        break;
-    default: break;
-    }
+    TakeAcknowledge();
+    if (handshakeDue_) Handshake();
+    TakeStatus();
 
     if (ping_) {
         stop_ = true;
@@ -271,90 +190,168 @@ void KvBitmapCaptureThread::Cycle(DWORD charsPerSecond)
     if (hold_ || handshakeDue_) {
         // A terminal that answers at once but holds, or answers with no code we know, is asked again only
         // after a short pause.
-        if (hold_ || handshakeAnswered_) Pause(KvHoldPauseMs);
+        if (hold_ || handshakeAnswered_) Pause(waits_.holdPause);
     } else {
-        int bytes = 0;
-        DWORD encodeTime = 0;
-        const DWORD captureStart = GetTickCount();
-        BitmapHandle picture = CaptureFrame();
-        const DWORD captureTime = GetTickCount() - captureStart;
-        if (reduction_.PaletteDirty()) DropFrames();
-        bool abandoned = false;
-        if (picture) {
-            previousFrame_ = std::move(currentFrame_);
-            currentFrame_ = std::move(picture);
-            encoder_.FlushBuffer(false);
-            const DWORD encodeStart = GetTickCount();
-            if (previousFrame_) {
-                bytes = encoder_.SendDifferentialFrame(currentFrame_.get(), previousFrame_.get());
-            } else {
-                nextTransfer_.ResetEvent();
-                bytes = encoder_.SendFullFrame(currentFrame_.get());
-            }
-            encodeTime = GetTickCount() - encodeStart;
-            encoder_.FlushBuffer(true);
-            if (encoder_.StopRequested() || reduction_.UnsupportedFormat()) {
-                encoder_.ClearStopRequest();
-                reduction_.ClearUnsupportedFormat();
-                message_ = KvUnsupportedFormatMessage;
-                Synchronize(TThreadMethod(this, &KvBitmapCaptureThread::ShowMessage));
-                stop_ = true;
-            }
-            if (encoder_.FrameAbandoned()) {
-                // No trailer went out, so no acknowledge will come; the terminal's picture is unknown.
-                DropFrames();
-                abandoned = true;
-            }
-        }
-        if (stop_) return;
-
-        if (beepAfterSend_) MessageBeep(0xFFFFFFFF);
-        const DWORD expected = DWORD(MulDiv(bytes, 1000, int(charsPerSecond)));
-
-        const DWORD waitStart = GetTickCount();
-        if (abandoned) {
-            handshakeDue_ = true;
-        } else if (bytes) {
-            Count(sizeStatistics_, DWORD(bytes) / 1024 < DWORD(KvSizeStatisticsCount)
-                                       ? DWORD(bytes) / 1024
-                                       : DWORD(KvSizeStatisticsCount - 1));
-            if (!WaitNextTransfer(expected + FrameWaitExtraMs)) handshakeDue_ = true;
-            encoder_.SetLastTransferTick(GetTickCount());
-        }
-        nextTransfer_.ResetEvent();
-        const DWORD waitTime = GetTickCount() - waitStart;
-        // A wait cut short by a stop measured nothing.
-        if (stop_) return;
-
-        if (handshakeDue_) {
-            link_->TakeAcknowledge();
-        } else {
-            Count(packTimeStatistics_, (captureTime + encodeTime) / 5);
-            Count(acknowledgeDelayStatistics_, DWORD(waitTime + encodeTime - expected) / 5);
-            const int rest = delayAfterSend_ - int(captureTime + encodeTime + waitTime);
-            if (delayAfterSend_ != 0 && rest > 0) Pause(DWORD(rest));
-        }
+        Transfer(charsPerSecond);
     }
 
-    if (!applicationPath_.IsEmpty() && !targetWindow_) Pause(NoTargetPauseMs);
+    if (!settings_.applicationName.IsEmpty() && !targetWindow_) Pause(waits_.noTarget);
 }
 
-bool KvBitmapCaptureThread::Handshake(BYTE& acknowledge)
+void KvBitmapCaptureThread::TakeAcknowledge()
 {
+    switch (link_->TakeAcknowledge()) {
+    case KvAckFullFrame:
+        hold_ = false;
+        DropFrames();
+        break;
+    case KvAckHold: hold_ = true; break;
+    case KvAckGoOn: hold_ = false; break;
+    default: break;
+    }
+    if (hold_) handshakeDue_ = true;
+}
+
+void KvBitmapCaptureThread::Handshake()
+{
+    DropFrames();
+    // A status reply stored before the request (a late answer to an earlier one) answers nothing.
+    BYTE stale;
+    link_->TakeStatusReply(stale);
     // Reset before the request goes out: a terminal on a fast line answers before a later reset would come.
     nextTransfer_.ResetEvent();
     encoder_.SendReadStatus();
+
     // Only a reply the link stored is an answer: the event is also set by transfer numbers and by the link
     // closing.
+    BYTE acknowledge = KvAckNone;
+    handshakeAnswered_ = false;
     const DWORD start = GetTickCount();
     for (;;) {
         const BYTE taken = link_->TakeAcknowledge();
-        if (taken != NoAcknowledge) acknowledge = taken;
-        if (acknowledge != NoAcknowledge || link_->StatusReplyReceived()) return true;
+        if (taken != KvAckNone) acknowledge = taken;
+        if (acknowledge != KvAckNone || link_->StatusReplyReceived()) {
+            handshakeAnswered_ = true;
+            break;
+        }
         const DWORD spent = GetTickCount() - start;
-        if (stop_ || spent >= HandshakeWaitMs) return false;
-        if (WaitNextTransfer(HandshakeWaitMs - spent)) nextTransfer_.ResetEvent();
+        if (stop_ || spent >= waits_.handshake) break;
+        if (WaitNextTransfer(waits_.handshake - spent)) nextTransfer_.ResetEvent();
     }
+    if (ping_) SetMessage(handshakeAnswered_ ? PingAnswered : PingTimeout);
+
+    // An acknowledge that came with the answer belongs to an older frame, but a held terminal's release must
+    // not be lost: it is all that ends the hold.
+    if (hold_ && (acknowledge == KvAckFullFrame || acknowledge == KvAckGoOn)) {
+        hold_ = false;
+        if (acknowledge == KvAckFullFrame) DropFrames();
+    }
+}
+
+void KvBitmapCaptureThread::TakeStatus()
+{
+    BYTE status = KvStatusNoError;
+    if (!link_->TakeStatusReply(status)) status = KvStatusNoError;
+    switch (status) {
+    case KvStatusNoError:
+        if (handshakeAnswered_) {
+            handshakeDue_ = false;
+            if (ping_) SetMessage(PingNoError);
+        }
+        break;
+    case KvStatusFullFrame:
+        handshakeDue_ = false;
+        DropFrames();
+        if (ping_) SetMessage(PingFullFrame);
+        break;
+    case KvStatusTimeout:
+        handshakeDue_ = false;
+        if (ping_) SetMessage(PingTerminalTimeout);
+        break;
+    case KvStatusChecksum:
+        handshakeDue_ = false;
+        DropFrames();
+        if (ping_) SetMessage(PingChecksum);
+        break;
+    case KvStatusPalette:
+        handshakeDue_ = false;
+        reduction_.SetPaletteDirty(true);
+        if (ping_) SetMessage(PingPalette);
+        break;
+    case KvStatusMouse:
+        handshakeDue_ = false;
+        if (ping_) SetMessage(PingMouse);
+        break;
+    default: break;
+    }
+}
+
+void KvBitmapCaptureThread::Transfer(DWORD charsPerSecond)
+{
+    int bytes = 0;
+    DWORD encodeTime = 0;
+    const DWORD captureStart = GetTickCount();
+    BitmapHandle picture = CaptureFrame();
+    const DWORD captureTime = GetTickCount() - captureStart;
+    if (reduction_.PaletteDirty()) DropFrames();
+    bool abandoned = false;
+    bool unsupported = false;
+    if (picture) {
+        previousFrame_ = std::move(currentFrame_);
+        currentFrame_ = std::move(picture);
+        encoder_.FlushBuffer(false);
+        const DWORD encodeStart = GetTickCount();
+        if (previousFrame_) {
+            bytes = encoder_.SendDifferentialFrame(currentFrame_.get(), previousFrame_.get());
+        } else {
+            nextTransfer_.ResetEvent();
+            bytes = encoder_.SendFullFrame(currentFrame_.get());
+        }
+        encodeTime = GetTickCount() - encodeStart;
+        encoder_.FlushBuffer(true);
+        if (encoder_.StopRequested() || reduction_.UnsupportedFormat()) {
+            encoder_.ClearStopRequest();
+            reduction_.ClearUnsupportedFormat();
+            message_ = KvUnsupportedFormatMessage;
+            Synchronize(TThreadMethod(this, &KvBitmapCaptureThread::ShowMessage));
+            stop_ = true;
+            unsupported = true;
+        }
+        if (encoder_.FrameAbandoned()) {
+            // No trailer went out, so no acknowledge will come; the terminal's picture is unknown.
+            DropFrames();
+            abandoned = true;
+        }
+    }
+    // A frame that went out is counted, also when a stop came while it was made.
+    const bool sent = bytes && !abandoned && !unsupported;
+    if (sent) Count(sizeStatistics_, std::min(DWORD(bytes) / 1024, DWORD(KvSizeStatisticsCount - 1)));
+    if (stop_) return;
+
+    if (settings_.beepAfterSend) MessageBeep(0xFFFFFFFF);
+    const DWORD expected = DWORD(MulDiv(bytes, 1000, int(charsPerSecond)));
+
+    const DWORD waitStart = GetTickCount();
+    if (abandoned) {
+        handshakeDue_ = true;
+    } else if (sent) {
+        if (!WaitNextTransfer(expected + waits_.frameExtra)) handshakeDue_ = true;
+        encoder_.SetLastTransferTick(GetTickCount());
+    }
+    nextTransfer_.ResetEvent();
+    const DWORD waitTime = GetTickCount() - waitStart;
+    // A wait cut short by a stop measured nothing.
+    if (stop_) return;
+
+    if (handshakeDue_) {
+        link_->TakeAcknowledge();
+        return;
+    }
+    Count(packTimeStatistics_, (captureTime + encodeTime) / 5);
+    // Unsigned: a cycle quicker than the line's time for its bytes is not counted.
+    Count(acknowledgeDelayStatistics_, DWORD(waitTime + encodeTime - expected) / 5);
+    const int rest = settings_.delayAfterSend - int(captureTime + encodeTime + waitTime);
+    if (settings_.delayAfterSend != 0 && rest > 0) Pause(DWORD(rest));
 }
 
 bool KvBitmapCaptureThread::WaitNextTransfer(DWORD timeoutMs) { return nextTransfer_.WaitFor(timeoutMs) == wrSignaled; }
@@ -376,9 +373,9 @@ BitmapHandle KvBitmapCaptureThread::CaptureFrame()
 {
     BitmapHandle picture;
     try {
-        if (!applicationPath_.IsEmpty()) {
+        if (!settings_.applicationName.IsEmpty()) {
             if (!targetWindow_) {
-                HWND found = IsApplicationRunning(applicationPath_) ? FindApplicationWindow(applicationPath_) : nullptr;
+                HWND found = IsApplicationRunning(settings_.applicationName) ? FindApplicationWindow(settings_.applicationName) : nullptr;
                 targetWindow_ = found ? GetCaptureWindow(found) : nullptr;
                 link_->SetTargetWindow(targetWindow_);
                 if (targetWindow_) reduction_.UpdatePalette(nullptr);
@@ -388,7 +385,7 @@ BitmapHandle KvBitmapCaptureThread::CaptureFrame()
                 !IsIconic(targetWindow_) && !IsIconic(GetAncestor(targetWindow_, GA_ROOT)))
                 picture = CaptureWindow(targetWindow_);
             if (!picture) {
-                picture = CreateTextBitmap("...waiting for application " + applicationPath_);
+                picture = CreateTextBitmap("...waiting for application " + settings_.applicationName);
                 targetWindow_ = nullptr;
                 link_->SetTargetWindow(nullptr);
             }
@@ -398,6 +395,6 @@ BitmapHandle KvBitmapCaptureThread::CaptureFrame()
     } catch (...) {
         picture.reset();
     }
-    if (observePalette_) reduction_.UpdatePalette(nullptr);
+    if (settings_.observePalette) reduction_.UpdatePalette(nullptr);
     return picture;
 }

@@ -24,17 +24,47 @@
 using KvCaptureMessageSink = std::function<void(int kind, const AnsiString& text)>;
 void SetCaptureMessageSink(KvCaptureMessageSink sink);
 
-// The area of the desktop captured for a "Desktop" setting, kept within the screen.
-RECT KvDesktopArea(const AnsiString& setting, int screenWidth, int screenHeight);
+// The area of the desktop captured for a desktop size (0 x 0: the terminal's 640 x 480), kept within the screen.
+RECT KvDesktopArea(SIZE area, int screenWidth, int screenHeight);
 
 // Counters of each histogram.
 constexpr int KvSizeStatisticsCount = 300;
 constexpr int KvPackTimeStatisticsCount = 400;
 constexpr int KvAcknowledgeDelayStatisticsCount = 600;
-// A handshake cycle that got an answer but no go-ahead (a hold, an unknown status code) waits this long before
-// the next one, so a terminal that answers at once does not get a stream of status requests.
-constexpr DWORD KvHoldPauseMs = 100;
 
+// What the terminal's acknowledge of a frame asks for.
+enum KvAcknowledgeCode : BYTE {
+    KvAckFullFrame = 0,  // go on, with a full frame next
+    KvAckHold = 1,       // wait: handshakes only until it lets go
+    KvAckGoOn = 2,
+    KvAckNone = 0xFF,    // no acknowledge came
+};
+
+// The terminal's answer to "Read Status".
+enum KvStatusCode : BYTE {
+    KvStatusNoError = 0,
+    KvStatusFullFrame = 1,   // it waits for a frame that is not differential
+    KvStatusTimeout = 2,     // it detected a time-out
+    KvStatusChecksum = 3,    // it detected a checksum error: the next frame is full
+    KvStatusPalette = 4,     // the palette went wrong: it is sent again with a full frame
+    KvStatusMouse = 5,       // the cursor position went wrong
+};
+
+// The thread's waits, in ms.
+struct KvCaptureWaits {
+    DWORD handshake = 1000;     // for the answer to "Read Status"
+    DWORD frameExtra = 3000;    // for a frame's acknowledge, past the time the line needs for it
+    DWORD noTarget = 1000;      // after a cycle in application mode without the application's window
+    // After a handshake that got an answer but no go-ahead (a hold, an unknown status code), so a terminal that
+    // answers at once does not get a stream of status requests.
+    DWORD holdPause = 100;
+};
+
+// Threads: the main thread (construction, Start, Ping, WaitForEnd, the statistics and the destructor; the
+// settings and the messages through Synchronize while the capture thread waits) and the capture thread
+// (Execute). The main thread touches the fields only before resuming the thread and after its end, except the
+// stop flag; the replies and the target window are the link's, under the link's lock; the link's event is the
+// only thing waited on besides the stop event.
 class KvBitmapCaptureThread : public TThread {
 public:
     // The link is not owned; it must outlive the thread.
@@ -66,11 +96,11 @@ public:
     const std::vector<int>& AcknowledgeDelayStatistics() const { return acknowledgeDelayStatistics_; }
 
     // Settings as read at the last start.
-    int DelayAfterSend() const { return delayAfterSend_; }
-    bool BeepAfterSend() const { return beepAfterSend_; }
-    bool ObservePalette() const { return observePalette_; }
+    int DelayAfterSend() const { return settings_.delayAfterSend; }
+    bool BeepAfterSend() const { return settings_.beepAfterSend; }
+    bool ObservePalette() const { return settings_.observePalette; }
     const RECT& DesktopArea() const { return desktopArea_; }
-    const AnsiString& ApplicationPath() const { return applicationPath_; }
+    const AnsiString& ApplicationPath() const { return settings_.applicationName; }
 
     // The last index of a histogram shown by its fill: five past the last counted value, within the array.
     static int FillEnd(const std::vector<int>& counters);
@@ -80,11 +110,18 @@ protected:
 
     // Clears the frames, statistics and encoder state, reads the settings and makes a colour cache.
     void Reset();
+    // The settings the link read at its open; the store's own while the link is closed.
     void ReadSettings();
     void ShowMessage();
     // The picture of this cycle (null when none could be made). A derived class that replaces it must end the
     // thread (Stop, WaitForEnd) in its own destructor.
     virtual BitmapHandle CaptureFrame();
+
+    // Main thread, before the thread runs.
+    const KvCaptureWaits& Waits() const { return waits_; }
+    void SetWaits(const KvCaptureWaits& waits) { waits_ = waits; }
+    // The palette and colour reduction of the transfer (capture thread, while it runs).
+    KvColorReduction& Reduction() { return reduction_; }
 
 private:
     template <class Series>
@@ -98,9 +135,14 @@ private:
         return true;
     }
 
+    // One turn of the loop, and its parts in order.
     void Cycle(DWORD charsPerSecond);
-    // Sends "Read Status" and waits up to 1000 ms for a stored reply; the acknowledge that came with it.
-    bool Handshake(BYTE& acknowledge);
+    void TakeAcknowledge();
+    // Sends "Read Status" and waits for an answer that came after it; the acknowledge that came with it.
+    void Handshake();
+    void TakeStatus();
+    // Captures, encodes and sends a picture, waits for the terminal to take it and paces the cycle.
+    void Transfer(DWORD charsPerSecond);
     // Waits on the link's event; false on a time-out.
     bool WaitNextTransfer(DWORD timeoutMs);
     // A pause that Stop cuts short.
@@ -110,36 +152,41 @@ private:
     void CloseLink();
 
     KvSerialIO* link_;  // not owned
+    // The capture thread's while it runs (the main thread's Reset before): the palette, the colour cache, the
+    // encoder and its open request.
     KvColorReduction reduction_;
     KvReductionRows<KvColorReduction> rows_{reduction_};
     KvLinkFrameSink<KvSerialIO> sink_;
     KvFrameEncoder encoder_;
 
+    // Set by Stop on any thread (and by the capture thread itself), read at each step of the capture thread.
     std::atomic<bool> stop_{false};
+    // Main thread, before the thread runs.
     bool ping_ = false;
     bool started_ = false;
 
+    // Counted by the capture thread, read by the main thread after its end.
     std::vector<int> sizeStatistics_;
     std::vector<int> packTimeStatistics_;
     std::vector<int> acknowledgeDelayStatistics_;
 
+    // Main thread: before the thread runs, or in ReadSettings through Synchronize while it waits.
+    KvTransferSettings settings_;
+    KvCaptureWaits waits_;
     RECT desktopArea_{};
-    AnsiString applicationPath_;
+    // Capture thread (cleared by Reset before it runs); the link's copy is under the link's lock.
     HWND targetWindow_ = nullptr;
+    // Written by the capture thread, read by ShowMessage on the main thread while the capture thread waits.
     AnsiString message_;
 
+    // Capture thread (dropped by Reset before it runs).
     BitmapHandle currentFrame_;
     BitmapHandle previousFrame_;
 
-    TEvent nextTransfer_;
-    TEvent stopEvent_;
+    TEvent& nextTransfer_;  // the link's: the link sets it, the capture thread resets it and waits on it
+    TEvent stopEvent_;      // set by Stop, waited on by the capture thread's pauses
 
-    int delayAfterSend_ = 200;
-    bool beepAfterSend_ = false;
-    bool transferMouse_ = true;
-    bool observePalette_ = false;
-
-    // Loop state.
+    // Loop state, capture thread only.
     bool handshakeDue_ = true;
     bool handshakeAnswered_ = false;
     bool hold_ = false;

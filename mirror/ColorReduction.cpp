@@ -266,6 +266,13 @@ std::uint8_t KvColorReduction::IndexOf(std::uint32_t key, int r, int g, int b)
     // Text and edges alternate between a few colours: the last ones found answer without the cache's search.
     RecentColour& recent = recent_[(key * 2654435761u) >> 24];
     if (recent.key == key) return recent.index;
+    recent = RecentColour{key, CachedIndex(key, r, g, b)};
+    return recent.index;
+}
+
+// Kept out of line: the row loops stay small for the usual case of a colour found lately.
+__attribute__((noinline)) std::uint8_t KvColorReduction::CachedIndex(std::uint32_t key, int r, int g, int b)
+{
     // A picture full of new colours would walk a whole bucket list for each; the key set says at once that a
     // colour is not there yet.
     const bool maybeCached = !keySetExact_ || key >= KeySetSize || (keySet_[key >> 5] >> (key & 31) & 1);
@@ -279,8 +286,7 @@ std::uint8_t KvColorReduction::IndexOf(std::uint32_t key, int r, int g, int b)
         }
     }
     if (it->value == 0) it->value = NearestEntry(r, g, b) + 1;
-    recent = RecentColour{key, std::uint8_t(it->value - 1)};
-    return recent.index;
+    return std::uint8_t(it->value - 1);
 }
 
 void KvColorReduction::ForgetRecent()

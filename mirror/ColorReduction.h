@@ -118,6 +118,7 @@ private:
     template <class Format>
     std::uint8_t* ReduceRemembered(std::uint8_t* row, int length, int rowNumber);
     std::uint8_t IndexOf(std::uint32_t key, int r, int g, int b);
+    std::uint8_t CachedIndex(std::uint32_t key, int r, int g, int b);
     int NearestEntry(int r, int g, int b);
     void ForgetRecent();
     // Empties the colour cache, with the recent colours and the key set.

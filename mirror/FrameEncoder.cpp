@@ -115,7 +115,7 @@ bool KvFrameEncoder::FlushBuffer(bool final)
         if (request->length)
             link_.QueueWriteRequest(request);
         else
-            link_.FreeWriterItem(&request, false);
+            link_.FreeWriterItem(&request);
     }
     if (!final) {
         request_ = link_.NewWriteRequest(KvFrameRequestType, KvFrameRequestSize);
@@ -123,7 +123,7 @@ bool KvFrameEncoder::FlushBuffer(bool final)
             pos_ = request_->payload;
             end_ = pos_ + KvFrameRequestSize;
         } else if (request_) {
-            link_.FreeWriterItem(&request_, false);
+            link_.FreeWriterItem(&request_);
         }
     }
     return true;
@@ -131,7 +131,7 @@ bool KvFrameEncoder::FlushBuffer(bool final)
 
 void KvFrameEncoder::FreeRequest()
 {
-    if (request_) link_.FreeWriterItem(&request_, true);
+    if (request_) link_.FreeWriterItem(&request_);
     request_ = nullptr;
     pos_ = end_ = nullptr;
 }

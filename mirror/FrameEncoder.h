@@ -30,7 +30,7 @@ public:
     virtual KvWriteRequest* NewWriteRequest(BYTE type, DWORD size) = 0;
     // The queue owns the request from here on.
     virtual bool QueueWriteRequest(KvWriteRequest* request) = 0;
-    virtual bool FreeWriterItem(KvWriteRequest** request, bool lock) = 0;
+    virtual bool FreeWriterItem(KvWriteRequest** request) = 0;
     virtual BYTE GetSentTransferNo() = 0;
     virtual void SetSentTransferNo(BYTE number) = 0;
     // True when the pointer moved far enough to be worth sending; fills terminal coordinates.
@@ -44,7 +44,7 @@ public:
     explicit KvLinkFrameSink(Link& link) : link_(link) {}
     KvWriteRequest* NewWriteRequest(BYTE type, DWORD size) override { return link_.NewWriteRequest(type, size); }
     bool QueueWriteRequest(KvWriteRequest* request) override { return link_.QueueWriteRequest(request); }
-    bool FreeWriterItem(KvWriteRequest** request, bool lock) override { return link_.FreeWriterItem(request, lock); }
+    bool FreeWriterItem(KvWriteRequest** request) override { return link_.FreeWriterItem(request); }
     BYTE GetSentTransferNo() override { return BYTE(link_.GetSentTransferNo()); }
     void SetSentTransferNo(BYTE number) override { link_.SetSentTransferNo(number); }
     bool GetCursorUpdate(POINT& position) override { return link_.GetCursorUpdate(position); }

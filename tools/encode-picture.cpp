@@ -55,7 +55,7 @@ public:
         slots_.erase(it);
         return true;
     }
-    bool FreeWriterItem(KvWriteRequest** request, bool) override
+    bool FreeWriterItem(KvWriteRequest** request) override
     {
         if (request && *request) {
             slots_.erase(*request);

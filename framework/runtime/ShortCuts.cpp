@@ -17,7 +17,7 @@ struct KeyName {
     const char* name;
 };
 
-constexpr KeyName namedKeys[] = {
+constexpr KeyName NamedKeys[] = {
     {VK_CANCEL, "Break"},      {VK_BACK, "BkSp"},         {VK_TAB, "Tab"},          {VK_CLEAR, "Clear"},
     {VK_RETURN, "Enter"},      {VK_SHIFT, "Shift"},       {VK_CONTROL, "Ctrl"},     {VK_MENU, "Alt"},
     {VK_PAUSE, "Pause"},       {VK_CAPITAL, "CapsLock"},  {VK_ESCAPE, "Esc"},       {VK_SPACE, "Space"},
@@ -39,21 +39,21 @@ struct Modifier {
     TShortCut bit;
     std::string_view prefix;
 };
-constexpr Modifier modifiers[] = {{scShift, "Shift+"}, {scCtrl, "Ctrl+"}, {scAlt, "Alt+"}};
+constexpr Modifier ModifierTexts[] = {{scShift, "Shift+"}, {scCtrl, "Ctrl+"}, {scAlt, "Alt+"}};
 
-const char hexDigits[] = "0123456789ABCDEF";
+const char HexDigits[] = "0123456789ABCDEF";
 
 // The name of every key code, made once.
 const std::array<std::string, 256>& KeyNames()
 {
     static const std::array<std::string, 256> names = [] {
         std::array<std::string, 256> n;
-        for (int k = 1; k < 256; ++k) n[k] = std::string("#") + hexDigits[k >> 4] + hexDigits[k & 15];
+        for (int k = 1; k < 256; ++k) n[k] = std::string("#") + HexDigits[k >> 4] + HexDigits[k & 15];
         for (char c = '0'; c <= '9'; ++c) n[unsigned(c)] = std::string(1, c);
         for (char c = 'A'; c <= 'Z'; ++c) n[unsigned(c)] = std::string(1, c);
         for (int d = 0; d <= 9; ++d) n[VK_NUMPAD0 + d] = "Num" + std::to_string(d);
         for (int f = 1; f <= 24; ++f) n[VK_F1 + f - 1] = "F" + std::to_string(f);
-        for (const KeyName& k : namedKeys) n[k.key] = k.name;
+        for (const KeyName& k : NamedKeys) n[k.key] = k.name;
         return n;
     }();
     return names;
@@ -75,8 +75,8 @@ bool StartsWithText(std::string_view s, std::string_view prefix)
 
 int HexValue(char c)
 {
-    const char* p = std::char_traits<char>::find(hexDigits, 16, char(std::toupper(static_cast<unsigned char>(c))));
-    return p ? int(p - hexDigits) : -1;
+    const char* p = std::char_traits<char>::find(HexDigits, 16, char(std::toupper(static_cast<unsigned char>(c))));
+    return p ? int(p - HexDigits) : -1;
 }
 
 unsigned KeyFromName(std::string_view name)
@@ -128,7 +128,7 @@ AnsiString ShortCutToText(TShortCut shortCut)
     const unsigned key = shortCut & 0xFF;
     if (key == 0) return AnsiString();
     std::string text;
-    for (const Modifier& m : modifiers)
+    for (const Modifier& m : ModifierTexts)
         if (shortCut & m.bit) text += m.prefix;
     text += KeyNames()[key];
     return AnsiString(text);
@@ -140,7 +140,7 @@ TShortCut TextToShortCut(const AnsiString& text)
     TShortCut shift = 0;
     for (bool found = true; found;) {
         found = false;
-        for (const Modifier& m : modifiers)
+        for (const Modifier& m : ModifierTexts)
             if (StartsWithText(rest, m.prefix)) {
                 shift |= m.bit;
                 rest.remove_prefix(m.prefix.size());

@@ -17,8 +17,8 @@ using sysutils_detail::Fail;
 
 namespace {
 
-constexpr int dateDelta = 693593;  // days from 0001-01-01 to 1899-12-30
-constexpr long long msecsPerDay = 86400000;
+constexpr int DateDelta = 693593;  // days from 0001-01-01 to 1899-12-30
+constexpr long long MSecsPerDay = 86400000;
 
 int DaysInMonth(int year, int month)
 {
@@ -29,17 +29,17 @@ int DaysInMonth(int year, int month)
 // Whole days since 1899-12-30 and milliseconds of the day; the time of a negative value counts forward too.
 void SplitDateTime(TDateTime dt, long long& days, long long& msecs)
 {
-    long double total = std::nearbyint(std::fabs(static_cast<long double>(dt)) * msecsPerDay);
+    long double total = std::nearbyint(std::fabs(static_cast<long double>(dt)) * MSecsPerDay);
     if (!(total < 1e18L)) total = 0;  // NaN or beyond any date: no reading of it is meaningful
     auto t = static_cast<long long>(total);
-    days = t / msecsPerDay;
-    msecs = t % msecsPerDay;
+    days = t / MSecsPerDay;
+    msecs = t % MSecsPerDay;
     if (dt < 0) days = -days;
 }
 
 void DaysToDate(long long days, int& year, int& month, int& day)
 {
-    long long d = days + dateDelta;  // days since 0001-01-01
+    long long d = days + DateDelta;  // days since 0001-01-01
     if (d < 0) {
         year = month = day = 0;
         return;
@@ -74,14 +74,14 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& result)
     long long y = year - 1;
     long long d = y * 365 + y / 4 - y / 100 + y / 400 + day - 1;
     for (int m = 1; m < month; ++m) d += DaysInMonth(year, m);
-    result = TDateTime(d - dateDelta);
+    result = TDateTime(d - DateDelta);
     return true;
 }
 
 bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& result)
 {
     if (hour < 0 || hour > 23 || min < 0 || min > 59 || sec < 0 || sec > 59 || msec < 0 || msec > 999) return false;
-    result = TDateTime((((hour * 60LL + min) * 60 + sec) * 1000 + msec) / double(msecsPerDay));
+    result = TDateTime((((hour * 60LL + min) * 60 + sec) * 1000 + msec) / double(MSecsPerDay));
     return true;
 }
 
@@ -125,7 +125,7 @@ int DayOfWeek(TDateTime date)
 {
     long long days, ms;
     SplitDateTime(date, days, ms);
-    long long d = days + dateDelta + 1;  // 0001-01-01 is day 1, a Monday
+    long long d = days + DateDelta + 1;  // 0001-01-01 is day 1, a Monday
     return int(((d % 7) + 7) % 7) + 1;
 }
 

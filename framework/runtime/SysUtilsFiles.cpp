@@ -13,38 +13,38 @@
 // File names and files
 
 namespace {
-const AnsiString pathDelimiters = "\\/:";
-const AnsiString extDelimiters = ".\\/:";
+const AnsiString PathDelimiters = "\\/:";
+const AnsiString ExtDelimiters = ".\\/:";
 bool IsSlash(char c) { return c == '\\' || c == '/'; }
 }  // namespace
 
 AnsiString ExtractFilePath(const AnsiString& fileName)
 {
-    return fileName.SubString(1, fileName.LastDelimiter(pathDelimiters));
+    return fileName.SubString(1, fileName.LastDelimiter(PathDelimiters));
 }
 
 AnsiString ExtractFileDir(const AnsiString& fileName)
 {
-    int i = fileName.LastDelimiter(pathDelimiters);
+    int i = fileName.LastDelimiter(PathDelimiters);
     // Keep the backslash of a root ("C:\", "\").
-    if (i > 1 && IsSlash(fileName[i]) && !fileName.IsDelimiter(pathDelimiters, i - 1)) --i;
+    if (i > 1 && IsSlash(fileName[i]) && !fileName.IsDelimiter(PathDelimiters, i - 1)) --i;
     return fileName.SubString(1, i);
 }
 
 AnsiString ExtractFileName(const AnsiString& fileName)
 {
-    return fileName.SubString(fileName.LastDelimiter(pathDelimiters) + 1, fileName.Length());
+    return fileName.SubString(fileName.LastDelimiter(PathDelimiters) + 1, fileName.Length());
 }
 
 AnsiString ExtractFileExt(const AnsiString& fileName)
 {
-    int i = fileName.LastDelimiter(extDelimiters);
+    int i = fileName.LastDelimiter(ExtDelimiters);
     return i > 0 && fileName[i] == '.' ? fileName.SubString(i, fileName.Length()) : AnsiString();
 }
 
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension)
 {
-    int i = fileName.LastDelimiter(extDelimiters);
+    int i = fileName.LastDelimiter(ExtDelimiters);
     if (i == 0 || fileName[i] != '.') i = fileName.Length() + 1;
     return fileName.SubString(1, i - 1) + extension;
 }

@@ -260,7 +260,7 @@ struct PriorityMap {
     TThreadPriority priority;
     int system;
 };
-constexpr PriorityMap priorities[] = {
+constexpr PriorityMap Priorities[] = {
     {tpIdle, THREAD_PRIORITY_IDLE},          {tpLowest, THREAD_PRIORITY_LOWEST},
     {tpLower, THREAD_PRIORITY_BELOW_NORMAL}, {tpNormal, THREAD_PRIORITY_NORMAL},
     {tpHigher, THREAD_PRIORITY_ABOVE_NORMAL}, {tpHighest, THREAD_PRIORITY_HIGHEST},
@@ -271,14 +271,14 @@ constexpr PriorityMap priorities[] = {
 TThreadPriority TThread::Priority() const
 {
     const int system = GetThreadPriority(handle_.get());
-    for (const PriorityMap& p : priorities)
+    for (const PriorityMap& p : Priorities)
         if (p.system == system) return p.priority;
     return tpNormal;
 }
 
 void TThread::SetPriority(TThreadPriority value)
 {
-    for (const PriorityMap& p : priorities)
+    for (const PriorityMap& p : Priorities)
         if (p.priority == value) {
             if (!SetThreadPriority(handle_.get(), p.system)) RaiseThreadError("setting the priority");
             return;

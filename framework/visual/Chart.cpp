@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr int kMargin = 6;
-constexpr int kTick = 4;
-constexpr int kMinDrag = 4;  // pixels a drag must cover to count as a zoom
+constexpr int Margin = 6;
+constexpr int Tick = 4;
+constexpr int MinDrag = 4;  // pixels a drag must cover to count as a zoom
 
 COLORREF Rgb(TColor c)
 {
@@ -311,17 +311,17 @@ void TChart::Layout(HDC dc)
     const TRect client = ClientRect();
     const SIZE digit = TextSize(dc, "0");
     const int lineH = digit.cy;
-    TRect r(client.left + kMargin, client.top + kMargin, client.right - kMargin, client.bottom - kMargin);
-    if (title_.Visible() && !title_.Caption().IsEmpty()) r.top += lineH + kMargin;
-    if (foot_.Visible() && !foot_.Caption().IsEmpty()) r.bottom -= lineH + kMargin;
+    TRect r(client.left + Margin, client.top + Margin, client.right - Margin, client.bottom - Margin);
+    if (title_.Visible() && !title_.Caption().IsEmpty()) r.top += lineH + Margin;
+    if (foot_.Visible() && !foot_.Caption().IsEmpty()) r.bottom -= lineH + Margin;
     if (legend_.Visible()) {
         int w = 0;
         for (TChartSeries* s : series_)
             if (s->Active()) w = std::max(w, int(TextSize(dc, s->Title()).cx) + lineH + 8);
-        if (w > 0) r.right -= w + kMargin;
+        if (w > 0) r.right -= w + Margin;
     }
-    if (leftAxis_.Title()->Visible() && !leftAxis_.Title()->Caption().IsEmpty()) r.left += lineH + kMargin;
-    if (bottomAxis_.Title()->Visible() && !bottomAxis_.Title()->Caption().IsEmpty()) r.bottom -= lineH + kMargin;
+    if (leftAxis_.Title()->Visible() && !leftAxis_.Title()->Caption().IsEmpty()) r.left += lineH + Margin;
+    if (bottomAxis_.Title()->Visible() && !bottomAxis_.Title()->Caption().IsEmpty()) r.bottom -= lineH + Margin;
 
     // Bottom labels: as wide as the widest x text when turned upright.
     int bottomH = lineH;
@@ -334,7 +334,7 @@ void TChart::Layout(HDC dc)
                     if (!s->XLabel(i).IsEmpty()) w = std::max(w, int(TextSize(dc, s->XLabel(i)).cx));
         bottomH = w;
     }
-    r.bottom -= bottomH + kTick + 2;
+    r.bottom -= bottomH + Tick + 2;
     // Room for the top label, and for marks above the highest bars.
     bool marks = false;
     for (TChartSeries* s : series_) marks = marks || (s->Active() && s->Marks()->Visible());
@@ -349,7 +349,7 @@ void TChart::Layout(HDC dc)
     int labelW = 0;
     for (double v = std::ceil(leftAxis_.minimum_ / yStep) * yStep; v <= leftAxis_.maximum_ + yStep * 1e-6; v += yStep)
         labelW = std::max(labelW, int(TextSize(dc, FormatValue(v)).cx));
-    r.left += labelW + kTick + 2;
+    r.left += labelW + Tick + 2;
 
     if (r.right <= r.left) r.right = r.left + 1;
     if (r.bottom <= r.top) r.bottom = r.top + 1;
@@ -428,11 +428,11 @@ void TChart::PaintTitles(HDC dc, const TRect& client)
 {
     if (title_.Visible() && !title_.Caption().IsEmpty()) {
         const SIZE s = TextSize(dc, title_.Caption());
-        PutText(dc, (client.left + client.right - s.cx) / 2, client.top + kMargin, title_.Caption());
+        PutText(dc, (client.left + client.right - s.cx) / 2, client.top + Margin, title_.Caption());
     }
     if (foot_.Visible() && !foot_.Caption().IsEmpty()) {
         const SIZE s = TextSize(dc, foot_.Caption());
-        PutText(dc, (client.left + client.right - s.cx) / 2, client.bottom - kMargin - s.cy, foot_.Caption());
+        PutText(dc, (client.left + client.right - s.cx) / 2, client.bottom - Margin - s.cy, foot_.Caption());
     }
 }
 
@@ -448,8 +448,8 @@ void TChart::PaintLeftAxis(HDC dc, const TRect& client, HPEN axisPen, HPEN gridP
             const int y = YToPixel(v);
             const AnsiString t = FormatValue(std::fabs(v) < yStep * 1e-6 ? 0 : v);
             const SIZE s = TextSize(dc, t);
-            PutText(dc, p.left - kTick - 2 - s.cx, y - s.cy / 2, t);
-            MoveToEx(dc, p.left - kTick, y, nullptr);
+            PutText(dc, p.left - Tick - 2 - s.cx, y - s.cy / 2, t);
+            MoveToEx(dc, p.left - Tick, y, nullptr);
             LineTo(dc, p.left, y);
             if (y > p.top && y < p.bottom) {
                 SelectedObject dots(dc, gridPen);
@@ -462,7 +462,7 @@ void TChart::PaintLeftAxis(HDC dc, const TRect& client, HPEN axisPen, HPEN gridP
         FontHandle up = TurnedFont(dc, 90);
         SelectedObject f(dc, up.get());
         const SIZE s = TextSize(dc, leftAxis_.Title()->Caption());
-        PutText(dc, client.left + kMargin, (p.top + p.bottom + s.cx) / 2, leftAxis_.Title()->Caption());
+        PutText(dc, client.left + Margin, (p.top + p.bottom + s.cx) / 2, leftAxis_.Title()->Caption());
     }
 }
 
@@ -488,17 +488,17 @@ void TChart::PaintBottomAxis(HDC dc, const TRect& client, HPEN axisPen, int line
                         if (s->XValue(i) == v && !s->XLabel(i).IsEmpty()) t = s->XLabel(i);
             const SIZE s = TextSize(dc, t);
             MoveToEx(dc, x, p.bottom, nullptr);
-            LineTo(dc, x, p.bottom + kTick);
+            LineTo(dc, x, p.bottom + Tick);
             if (upright)
-                PutText(dc, x - s.cy / 2, p.bottom + kTick + 2 + s.cx, t);
+                PutText(dc, x - s.cy / 2, p.bottom + Tick + 2 + s.cx, t);
             else
-                PutText(dc, x - s.cx / 2, p.bottom + kTick + 2, t);
+                PutText(dc, x - s.cx / 2, p.bottom + Tick + 2, t);
         }
     }
     if (bottomAxis_.Title()->Visible() && !bottomAxis_.Title()->Caption().IsEmpty()) {
         const SIZE s = TextSize(dc, bottomAxis_.Title()->Caption());
-        PutText(dc, (p.left + p.right - s.cx) / 2, client.bottom - kMargin - s.cy -
-                 ((foot_.Visible() && !foot_.Caption().IsEmpty()) ? lineH + kMargin : 0),
+        PutText(dc, (p.left + p.right - s.cx) / 2, client.bottom - Margin - s.cy -
+                 ((foot_.Visible() && !foot_.Caption().IsEmpty()) ? lineH + Margin : 0),
              bottomAxis_.Title()->Caption());
     }
 }
@@ -566,7 +566,7 @@ void TChart::PaintLegend(HDC dc, int lineH)
 {
     if (!legend_.Visible()) return;
     int y = plot_.top;
-    const int x = plot_.right + kMargin * 2;
+    const int x = plot_.right + Margin * 2;
     for (TChartSeries* s : series_) {
         if (!s->Active()) continue;
         Fill(dc, TRect(x, y + 2, x + lineH - 4, y + lineH - 2), s->SeriesColor());
@@ -611,9 +611,9 @@ void TChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     if (bandShown_) DrawBand();
     bandShown_ = false;
     const int dx = x - dragFrom_.x, dy = y - dragFrom_.y;
-    if (dx >= kMinDrag && dy >= kMinDrag)
+    if (dx >= MinDrag && dy >= MinDrag)
         ZoomRect(PixelToX(dragFrom_.x), PixelToY(y), PixelToX(x), PixelToY(dragFrom_.y));
-    else if (dx <= -kMinDrag || dy <= -kMinDrag)
+    else if (dx <= -MinDrag || dy <= -MinDrag)
         UndoZoom();
 }
 

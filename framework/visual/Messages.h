@@ -24,6 +24,14 @@ struct TMessage {
 // The replaceable window method of a control (its WindowProc); default: the control's WndProc.
 using TWndMethod = Closure<void(TMessage& Message)>;
 
+// A hidden window of the calling thread whose every message goes to method, which answers each one itself
+// (DefWindowProcA for what it does not handle). An exception raised there goes to the application object.
+// Null when the window cannot be made.
+HWND AllocateHWnd(TWndMethod method);
+// Destroys a window made by AllocateHWnd, also from inside its own method; the method is never called again.
+// Null is ignored.
+void DeallocateHWnd(HWND wnd);
+
 constexpr UINT CM_BASE = 0xB000;
 constexpr UINT CM_ACTIVATE = CM_BASE + 0;
 constexpr UINT CM_DEACTIVATE = CM_BASE + 1;

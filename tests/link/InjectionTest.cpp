@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LinkTestSupport.h"
@@ -60,7 +61,7 @@ class KeySequences : public Injection, public testing::WithParamInterface<KeyCas
 TEST_P(KeySequences, ReachWindowsInOrder)
 {
     const KeyCase& c = GetParam();
-    link_.letterInputEnabled_ = c.letters;
+    link_.settings_.letterInputEnabled = c.letters;
     for (const KeyState& s : c.states) link_.Feed(KeyFrame(s));
     EXPECT_EQ(input_.Take(), c.expected);
     EXPECT_TRUE(input_.Bad().empty()) << input_.Bad().front();
@@ -94,9 +95,113 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"ZeroTypesSigns", true, {{Shift}, {Shift, K::Digit(0)}}, {"+Shift", "-Shift", "+Add", "-Add", "+Shift"}}),
     [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
+// Every key of the terminal's four words, as the Windows key (or, for the soft keys, the code) it stands for.
+struct KeypadKey {
+    TerminalKey key;
+    WORD code;
+};
+
+std::vector<KeypadKey> EveryKeypadKey()
+{
+    std::vector<KeypadKey> keys;
+    for (int n = 1; n <= 16; ++n) keys.push_back({K::F(n), WORD(VK_F1 + n - 1)});
+    for (int n = 1; n <= 10; ++n) keys.push_back({K::S(n), WORD(0x8070 + n - 1)});
+    for (int d = 0; d <= 9; ++d) keys.push_back({K::Digit(d), WORD('0' + d)});
+    const WORD w3[14] = {VK_PRIOR, VK_NEXT,  VK_UP,     VK_DOWN,     VK_LEFT, VK_RIGHT, VK_HELP,
+                         VK_BACK,  VK_SHIFT, VK_MENU,   VK_RETURN,   VK_SUBTRACT, VK_ADD, VK_DECIMAL};
+    for (int bit = 0; bit < 14; ++bit) keys.push_back({TerminalKey{3, bit}, w3[bit]});
+    return keys;
+}
+
+TEST_F(Injection, EveryKeypadKeyIsItsWindowsKey)
+{
+    for (const KeypadKey& k : EveryKeypadKey()) {
+        SCOPED_TRACE(k.code);
+        // A soft key has no Windows key; a key the keyboard layout gives no scan code is not sent.
+        const bool sent = !(k.code & 0x8000) && MapVirtualKeyA(k.code, 0) != 0;
+        const std::string name = KeyName(BYTE(k.code));
+        EXPECT_EQ(Play({{k.key}, {}}), sent ? (Events{"+" + name, "-" + name}) : Events{});
+    }
+    EXPECT_TRUE(input_.Bad().empty()) << input_.Bad().front();
+}
+
+// The same through a key map that gives each key's code a combination of its own.
+TEST_F(Injection, EveryKeypadKeyHasTheKeyMapCodeOfItsWindowsKey)
+{
+    const std::string iniFile = ChangeFileExt(ParamStr(0), ".ini").c_str();
+    LinkSettings settings("EveryKeypadKey");
+    settings.Set("MouseAndKeyboard", "UserDefinedKeyboardMapping", "1");
+    settings.SetLine("COM5");
+    const std::vector<KeypadKey> keys = EveryKeypadKey();
+    KvKeyMap map;
+    auto combination = [](size_t i) {
+        return std::string(i < 26 ? "Ctrl+" : "Alt+") + char('A' + i % 26);
+    };
+    for (size_t i = 0; i < keys.size(); ++i) {
+        KvActionList list;
+        KvKeyAction action;
+        action.FromText(combination(i).c_str());
+        list.Add(action);
+        map.SetActions(keys[i].code, &list);
+    }
+    ASSERT_TRUE(map.SaveToFile("COM5", iniFile.c_str()));
+    ASSERT_TRUE(link_.PrepareConnection());
+    DeleteFileA(iniFile.c_str());
+    ASSERT_EQ(link_.KeyMap().Count(), int(keys.size()));
+    for (size_t i = 0; i < keys.size(); ++i) {
+        SCOPED_TRACE(keys[i].code);
+        const std::string modifier = i < 26 ? "Ctrl" : "Alt";
+        const std::string letter(1, char('A' + i % 26));
+        EXPECT_EQ(Play({{keys[i].key}, {}}), (Events{"+" + modifier, "+" + letter, "-" + letter, "-" + modifier}));
+    }
+}
+
+// Shift and a digit, again and again: its letters in turn, each replacing the last, and round to the first.
+TEST_F(Injection, MultiTapGoesRoundEveryDigitsLetters)
+{
+    const std::vector<std::vector<std::string>> letters = {
+        {"Add", "Divide", "Multiply", "Subtract"}, {"S", "T", "U"}, {"V", "W", "X"}, {"Y", "Z", "Space"},
+        {"J", "K", "L"}, {"M", "N", "O"}, {"P", "Q", "R"}, {"A", "B", "C"}, {"D", "E", "F"}, {"G", "H", "I"},
+    };
+    for (int d = 0; d <= 9; ++d) {
+        SCOPED_TRACE(d);
+        const TerminalKey digit = K::Digit(d);
+        Play({{Shift}});
+        const auto& row = letters[size_t(d)];
+        for (size_t tap = 0; tap <= row.size(); ++tap) {
+            const std::string& l = row[tap % row.size()];
+            Events expected;
+            if (tap > 0) expected = {"+Back", "-Back"};
+            expected.insert(expected.end(), {"-Shift", "+" + l, "-" + l, "+Shift"});
+            EXPECT_EQ(Play({{Shift, digit}, {Shift}}), expected) << tap;
+        }
+        EXPECT_EQ(Play({{}}), Events{"-Shift"});
+    }
+}
+
+// Letting go of Shift starts the letters afresh: the tap index and the digit at once, the upper case at the
+// letter routine's next turn (a transfer report after the browse time); another digit starts at its first.
+TEST_F(Injection, MultiTapStartsAfreshAfterShiftAndOnAnotherDigit)
+{
+    EXPECT_EQ(Play({{Shift}, {Shift, Five}, {Shift}, {}}), (Events{"+Shift", "-Shift", "+M", "-M", "+Shift", "-Shift"}));
+    EXPECT_EQ(Play({{Shift}, {Shift, Five}, {Shift}}), (Events{"+Shift", "-Shift", "+M", "-M", "+Shift"}))
+        << "not N: the tap index went with Shift";
+    EXPECT_EQ(Play({{Shift, Five}, {Shift}, {Shift, K::Digit(4)}, {Shift}}),
+              (Events{"+Back", "-Back", "-Shift", "+N", "-N", "+Shift", "-Shift", "+J", "-J", "+Shift"}))
+        << "another digit: a new letter, the first of its own";
+    EXPECT_EQ(Play({{}}), Events{"-Shift"});
+
+    // Upper case, kept while Shift is held; gone once the routine runs without it.
+    EXPECT_EQ(Play({{Shift}, {Shift, Dot}, {Shift}, {Shift, Seven}, {Shift}, {}}), (Events{"+Shift", "+A", "-A", "-Shift"}));
+    input_.SetNow(100000 + 5000);
+    link_.Feed(S::TransferNumber(0));
+    EXPECT_EQ(input_.Take(), Events{});
+    EXPECT_EQ(Play({{Shift}, {Shift, Seven}}), (Events{"+Shift", "-Shift", "+A", "-A", "+Shift"}));
+}
+
 TEST_F(Injection, NothingWhileKeyboardTransferIsOff)
 {
-    link_.keyboardEnabled_ = false;
+    link_.settings_.keyboardEnabled = false;
     EXPECT_EQ(Play({{F1}, {}}), Events{});
     EXPECT_FALSE(link_.HandleKeyBitmap(reinterpret_cast<const BYTE*>("\0\1\0\0\0\0\0\0"), 8));
 }
@@ -136,7 +241,7 @@ TEST_F(Injection, MultiTapFollowsTheBrowseAndBreakTimes)
 
 TEST_F(Injection, LetterInputOffNeverTypesOnTransferReports)
 {
-    link_.letterInputEnabled_ = false;
+    link_.settings_.letterInputEnabled = false;
     Play({{Shift}, {Shift, Five}});
     input_.SetNow(200000);
     link_.Feed(S::TransferNumber(1));
@@ -183,8 +288,8 @@ TEST_F(Injection, PointerScaledToTheScreen)
 
 TEST_F(Injection, PointerScaledByTheDesktopArea)
 {
-    link_.areaWidth_ = 800;
-    link_.areaHeight_ = 600;
+    link_.settings_.desktopArea.cx = 800;
+    link_.settings_.desktopArea.cy = 600;
     link_.Feed(S::Pointer(320, 240, 0));
     link_.Feed(S::Pointer(639, 479, 0));
     EXPECT_EQ(input_.Take(), (Events{"move 400,300", "move 798,598"}));
@@ -195,7 +300,7 @@ TEST_F(Injection, NoPointerWithoutAScreenSizeOrWhenTransferIsOff)
     link_.screenWidth_ = 0;
     EXPECT_FALSE(link_.HandleMouse(10, 10, 2));
     link_.screenWidth_ = 65535;
-    link_.transferMouse_ = false;
+    link_.settings_.transferMouseToPc = false;
     EXPECT_FALSE(link_.HandleMouse(10, 10, 2));
     EXPECT_EQ(input_.Take(), Events{});
 }
@@ -205,9 +310,9 @@ TEST_F(Injection, InApplicationModeThePointerIsPlacedInTheTargetWindow)
     HWND target = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "target", WS_POPUP | WS_VISIBLE, 100, 50, 300, 200,
                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(target);
-    link_.applicationMode_ = true;
-    link_.areaWidth_ = 800;  // not for a window: it is captured unscaled
-    link_.areaHeight_ = 600;
+    link_.settings_.applicationMode = true;
+    link_.settings_.desktopArea.cx = 800;  // not for a window: it is captured unscaled
+    link_.settings_.desktopArea.cy = 600;
     link_.SetTargetWindow(target);
     EXPECT_TRUE(link_.HandleMouse(10, 20, 0));
     EXPECT_TRUE(link_.HandleMouse(299, 199, 0));
@@ -284,11 +389,82 @@ TEST_F(MappedKeys, CodesCarryReleaseShiftAndAlt)
     EXPECT_EQ(Play({{K::S(4)}, {}}), (Events{"+Ctrl", "+S", "-S", "-Ctrl"}));
     EXPECT_EQ(Play({{Alt}, {Alt, Shift}, {Alt, Shift, Five}}),
               (Events{"+Alt", "+Shift", "-Shift", "-Alt", "+F12", "-F12", "+Shift", "+Alt"}));
-    EXPECT_EQ(Play({{Alt, Shift}, {Shift}, {Shift, F1}}),
-              (Events{"-5", "-Alt", "-Shift", "+F11", "-F11", "+Shift"}));
-    // A Shift held in Windows is let go around each played combination.
-    EXPECT_EQ(Play({{F1}, {}}), (Events{"-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl", "+Shift", "-Shift", "+F10", "-F10",
-                                        "+Shift"}));
+    // The '5' played F12 and never went down in Windows: its release sends nothing. A Shift held in Windows is
+    // let go around each played combination.
+    EXPECT_EQ(Play({{Alt, Shift}, {Shift}, {Shift, F1}}), (Events{"-Alt", "-Shift", "+F11", "-F11", "+Shift"}));
+    // Shift's own release first, then what its release is mapped to; F1's press played F11, its release F10.
+    EXPECT_EQ(Play({{F1}, {}}), (Events{"-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl", "+F10", "-F10"}));
+    EXPECT_EQ(input_.Held(), Events{});
 }
+
+// A key-map entry for only the press or only the release of a key: a key that went down in Windows is always
+// let go, first, before a list its release is mapped to; a key that never went down gets no release.
+struct OneSidedCase {
+    const char* name;
+    std::vector<std::pair<KvKeyCode, const char*>> map;
+    std::vector<KeyState> states;
+    Events expected;
+    Events atClose;  // what the close adds, with the last state still held
+};
+
+void PrintTo(const OneSidedCase& c, std::ostream* os) { *os << c.name; }
+
+class OneSidedKeyMap : public Injection, public testing::WithParamInterface<OneSidedCase> {
+protected:
+    void SetUp() override
+    {
+        iniFile_ = ChangeFileExt(ParamStr(0), ".ini").c_str();
+        settings_.Set("MouseAndKeyboard", "UserDefinedKeyboardMapping", "1");
+        settings_.SetLine("COM5");
+        KvKeyMap map;
+        for (const auto& [code, shortcut] : GetParam().map) {
+            KvActionList list;
+            KvKeyAction action;
+            action.FromText(shortcut);
+            list.Add(action);
+            map.SetActions(code, &list);
+        }
+        ASSERT_TRUE(map.SaveToFile("COM5", iniFile_.c_str()));
+        Injection::SetUp();
+        ASSERT_EQ(link_.KeyMap().Count(), int(GetParam().map.size()));
+    }
+    void TearDown() override { DeleteFileA(iniFile_.c_str()); }
+
+    LinkSettings settings_{"OneSidedKeyMap"};
+    std::string iniFile_;
+};
+
+TEST_P(OneSidedKeyMap, LeavesNothingDown)
+{
+    const OneSidedCase& c = GetParam();
+    for (const KeyState& s : c.states) link_.Feed(KeyFrame(s));
+    EXPECT_EQ(input_.Take(), c.expected);
+    link_.CloseConnection();
+    EXPECT_EQ(input_.Take(), c.atClose);
+    EXPECT_EQ(input_.Held(), Events{});
+    EXPECT_TRUE(input_.Bad().empty()) << input_.Bad().front();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OneSidedKeyMap,
+    testing::Values(
+        OneSidedCase{"ReleaseOnly", {{0x80000070, "F2"}}, {{F1}, {}}, {"+F1", "-F1", "+F2", "-F2"}, {}},
+        OneSidedCase{"PressOnly", {{0x00000070, "F2"}}, {{F1}, {}}, {"+F2", "-F2"}, {}},
+        OneSidedCase{"BothSides", {{0x00000070, "F9"}, {0x80000070, "F10"}}, {{F1}, {}}, {"+F9", "-F9", "+F10", "-F10"}, {}},
+        OneSidedCase{"ShiftReleaseOnly", {{0x88000010, "Ctrl+Q"}}, {{Shift}, {}},
+                     {"+Shift", "-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl"}, {}},
+        OneSidedCase{"ShiftPressOnly", {{0x00000010, "F3"}}, {{Shift}, {}}, {"+F3", "-F3"}, {}},
+        // A mapped Shift is not Windows' Shift: letters are typed without lifting it.
+        OneSidedCase{"ShiftPressOnlyThenLetter", {{0x00000010, "F3"}}, {{Shift}, {Shift, Five}, {Shift}, {}},
+                     {"+F3", "-F3", "+M", "-M"}, {}},
+        OneSidedCase{"SoftKeyReleaseOnly", {{0x80008073, "Ctrl+S"}}, {{K::S(4)}, {}}, {"+Ctrl", "+S", "-S", "-Ctrl"}, {}},
+        OneSidedCase{"ReleaseWithShiftOnly", {{0x88000070, "F4"}}, {{Shift}, {Shift, F1}, {Shift}, {}},
+                     {"+Shift", "+F1", "-F1", "-Shift", "+F4", "-F4", "+Shift", "-Shift"}, {}},
+        // Held when the link closes: the close lets go the same way.
+        OneSidedCase{"ReleaseOnlyHeldAtClose", {{0x80000070, "F2"}}, {{F1}}, {"+F1"}, {"-F1", "+F2", "-F2"}},
+        OneSidedCase{"PressOnlyHeldAtClose", {{0x00000070, "F2"}}, {{F1}}, {"+F2", "-F2"}, {}},
+        OneSidedCase{"ShiftReleaseOnlyHeldAtClose", {{0x88000010, "Ctrl+Q"}}, {{Shift, F1}},
+                     {"+Shift", "+F1"}, {"-Shift", "+Ctrl", "+Q", "-Q", "-Ctrl", "-F1"}}),
+    [](const testing::TestParamInfo<OneSidedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

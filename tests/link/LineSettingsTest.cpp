@@ -225,7 +225,9 @@ TEST(LineSettings, SetProtocolReplacesEveryFlowControlField)
         SetDCBProtocol('S', software, l.queue);
         EXPECT_TRUE(software.fOutX);
         EXPECT_FALSE(software.fInX || software.fOutxCtsFlow || software.fTXContinueOnXoff);
+        EXPECT_FALSE(software.fOutxDsrFlow || software.fDsrSensitivity);
         EXPECT_EQ(software.fRtsControl, DWORD(RTS_CONTROL_DISABLE));
+        EXPECT_EQ(software.fDtrControl, DWORD(DTR_CONTROL_DISABLE));
         EXPECT_EQ(software.XonChar, 0x11);
         EXPECT_EQ(software.XoffChar, 0x13);
         EXPECT_EQ(software.XonLim, l.xon) << l.queue;

@@ -12,6 +12,7 @@
 
 #include "framework/runtime/Registry.h"
 #include "link/Serial.h"
+#include "support/Wait.h"
 #include "zcl/core/Zclinictrl.h"
 
 namespace linktest {
@@ -71,6 +72,10 @@ public:
         else if (flags & MOUSEEVENTF_LEFTDOWN) name = "ldown";
         else if (flags & MOUSEEVENTF_LEFTUP) name = "lup";
         else name = "move";
+        if (flags & MOUSEEVENTF_RIGHTDOWN) buttons_.insert("right");
+        if (flags & MOUSEEVENTF_RIGHTUP) buttons_.erase("right");
+        if (flags & MOUSEEVENTF_LEFTDOWN) buttons_.insert("left");
+        if (flags & MOUSEEVENTF_LEFTUP) buttons_.erase("left");
         const DWORD moveTo = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
         if ((flags & moveTo) == moveTo) name += " " + std::to_string(dx) + "," + std::to_string(dy);
         else if (flags & moveTo) name += " (partial move flags)";
@@ -99,12 +104,22 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return bad_;
     }
+    // What these events leave down, as Windows would hold it: keys by name, then "left" and "right".
+    Events Held()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Events held;
+        for (int key : down_) held.push_back(KeyName(BYTE(key)));
+        held.insert(held.end(), buttons_.begin(), buttons_.end());
+        return held;
+    }
 
 private:
     std::mutex mutex_;
     Events events_;
     Events bad_;  // a scan code not the system's own, or flags other than KEYEVENTF_KEYUP
     std::set<int> down_;
+    std::set<std::string> buttons_;
     DWORD now_ = 100000;
 };
 
@@ -112,18 +127,10 @@ private:
 class TestLink : public KvSerialIO {
 public:
     using KvSerialIO::PrepareConnection;
-    using KvSerialIO::applicationMode_;
-    using KvSerialIO::areaHeight_;
-    using KvSerialIO::areaWidth_;
-    using KvSerialIO::asyncDiff_;
-    using KvSerialIO::keyboardEnabled_;
-    using KvSerialIO::letterBreakTime_;
-    using KvSerialIO::letterBrowseTime_;
-    using KvSerialIO::letterInputEnabled_;
+    using KvSerialIO::SetCloseWaitMs;
     using KvSerialIO::screenHeight_;
     using KvSerialIO::screenWidth_;
-    using KvSerialIO::transferMouse_;
-    using KvSerialIO::userDefinedMapping_;
+    using KvSerialIO::settings_;
 
     ~TestLink() override { CloseConnection(); }
 

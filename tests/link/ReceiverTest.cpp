@@ -172,7 +172,7 @@ TEST_F(Receiver, EveryGoodFrameAmongAMillionRandomBytesIsTaken)
 
 TEST_F(Receiver, TheSendWindowOpensToAsyncDiffOnceTheTerminalCatchesUp)
 {
-    link_.asyncDiff_ = 2;
+    link_.settings_.asyncDiff = 2;
     link_.SetSentTransferNo(3);
     EXPECT_FALSE(event_.IsSet());
     link_.Feed(S::TransferNumber(3));
@@ -198,20 +198,21 @@ TEST_F(Receiver, WithAsyncDiffZeroEveryFrameWaitsForItsReport)
 
 struct WindowCase {
     int asyncDiff;
-    BYTE received;
-    BYTE sent;
+    BYTE received;  // the last number the terminal reported, with the window opened by catching up there
+    BYTE sent;      // then the capture thread sends up to this one
     bool wakes;
 };
 
 class SendWindow : public Receiver, public testing::WithParamInterface<WindowCase> {};
 
-// The numbers are bytes that wrap: 255 -> 0 is one frame ahead, not 255 behind.
-TEST_P(SendWindow, CountsModulo256)
+// The numbers are bytes that wrap: the frames not yet reported are the distance from the report forward to the
+// last frame sent, 0 to 255, for windows up to the largest AsyncDiff.
+TEST_P(SendWindow, CountsTheFramesAheadOfTheReportModulo256)
 {
     const WindowCase& c = GetParam();
-    link_.asyncDiff_ = c.asyncDiff;
-    link_.SetReceivedTransferNo(c.received);  // the terminal caught up: the window is open
+    link_.settings_.asyncDiff = c.asyncDiff;
     link_.SetSentTransferNo(c.received);
+    link_.SetReceivedTransferNo(c.received);  // caught up: the window is open
     event_.Reset();
     link_.SetSentTransferNo(c.sent);
     EXPECT_EQ(event_.IsSet(), c.wakes);
@@ -220,8 +221,50 @@ TEST_P(SendWindow, CountsModulo256)
 INSTANTIATE_TEST_SUITE_P(Table, SendWindow,
                          testing::Values(WindowCase{0, 255, 0, false}, WindowCase{2, 255, 0, true},
                                          WindowCase{2, 255, 1, true}, WindowCase{2, 255, 2, false},
-                                         WindowCase{2, 254, 1, false}, WindowCase{0, 5, 3, true},
-                                         WindowCase{255, 0, 200, true}));
+                                         WindowCase{2, 254, 1, false}, WindowCase{1, 100, 101, true},
+                                         WindowCase{126, 0, 126, true}, WindowCase{127, 0, 127, true},
+                                         WindowCase{127, 0, 128, false}, WindowCase{127, 200, 71, true},
+                                         WindowCase{127, 200, 72, false}, WindowCase{200, 10, 210, true},
+                                         WindowCase{200, 10, 211, false}, WindowCase{255, 0, 255, true},
+                                         WindowCase{255, 1, 0, true}));
+
+// A terminal that only acknowledges never reports a number: however far the frames run ahead of its silence,
+// through every wrap, the window never opens, and the acknowledgements alone pace the capture thread.
+TEST_F(Receiver, FramesOfATerminalThatNeverReportsNeverOpenTheWindow)
+{
+    for (int asyncDiff : {0, 2, 255}) {
+        SCOPED_TRACE(asyncDiff);
+        ASSERT_TRUE(link_.PrepareConnection());
+        link_.settings_.asyncDiff = asyncDiff;
+        event_.Reset();
+        int woken = 0;
+        for (int frame = 1; frame <= 600; ++frame) {
+            link_.SetSentTransferNo(BYTE(frame));
+            if (event_.IsSet()) ++woken;
+            event_.Reset();
+        }
+        EXPECT_EQ(woken, 0);
+    }
+}
+
+// Reported, every frame opens the way for the next one, through the wrap, and a report that catches up
+// after the terminal fell behind opens it again.
+TEST_F(Receiver, ReportsPaceEveryFrameThroughTheWrap)
+{
+    for (int frame = 1; frame <= 600; ++frame) {
+        const BYTE n = BYTE(frame);
+        event_.Reset();
+        link_.SetSentTransferNo(n);
+        ASSERT_FALSE(event_.IsSet()) << frame;
+        link_.Feed(S::TransferNumber(n));
+        ASSERT_TRUE(event_.IsSet()) << frame;
+    }
+    event_.Reset();
+    for (int frame = 601; frame <= 1000; ++frame) link_.SetSentTransferNo(BYTE(frame));
+    EXPECT_FALSE(event_.IsSet()) << "400 frames behind";
+    link_.Feed(S::TransferNumber(BYTE(1000)));
+    EXPECT_TRUE(event_.IsSet());
+}
 
 TEST_F(Receiver, TakeGivesTheValueOnce)
 {
@@ -274,6 +317,10 @@ TEST_F(Receiver, TheTargetWindowIsGivenOnlyWhileItCanBeUsed)
     EXPECT_EQ(link_.GetTargetWindow(), nullptr);
     ShowWindow(w.Handle(), SW_SHOWNOACTIVATE);
     EXPECT_EQ(link_.GetTargetWindow(), w.Handle());
+    ShowWindow(w.Handle(), SW_MINIMIZE);
+    EXPECT_EQ(link_.GetTargetWindow(), nullptr);
+    ShowWindow(w.Handle(), SW_RESTORE);
+    EXPECT_EQ(link_.GetTargetWindow(), w.Handle());
     w.Destroy();
     EXPECT_EQ(link_.GetTargetWindow(), nullptr);
 }
@@ -294,9 +341,9 @@ TEST_P(CursorFeedback, ScaledBoundedAndRelativeToTheTarget)
     const CursorCase& c = GetParam();
     // One window for the table: Wine takes a while to take one off the display.
     static Window target(100, 50, 640, 480);
-    link_.applicationMode_ = std::string(c.mode) == "Application";
-    link_.areaWidth_ = c.areaWidth;
-    link_.areaHeight_ = c.areaHeight;
+    link_.settings_.applicationMode = std::string(c.mode) == "Application";
+    link_.settings_.desktopArea.cx = c.areaWidth;
+    link_.settings_.desktopArea.cy = c.areaHeight;
     link_.SetTargetWindow(target.Handle());
     ASSERT_TRUE(SetCursorPos(c.cursor.x, c.cursor.y));
     POINT p{-1, -1};
@@ -321,13 +368,17 @@ INSTANTIATE_TEST_SUITE_P(
                     // The window is captured unscaled: the desktop area does not apply.
                     CursorCase{"InTargetNoArea", "Application", 800, 600, {150, 60}, true, {50, 10}},
                     CursorCase{"LeftOfTarget", "Application", 0, 0, {99, 60}, false, {}},
-                    CursorCase{"PastTarget", "Application", 0, 0, {740, 60}, false, {}}),
+                    // A window's right and bottom edge, as Windows gives them, lie outside it.
+                    CursorCase{"PastTarget", "Application", 0, 0, {740, 60}, false, {}},
+                    CursorCase{"TargetsLastColumn", "Application", 0, 0, {739, 60}, true, {639, 10}},
+                    CursorCase{"BelowTarget", "Application", 0, 0, {150, 530}, false, {}},
+                    CursorCase{"TargetsLastRow", "Application", 0, 0, {150, 529}, true, {50, 479}}),
     [](const testing::TestParamInfo<CursorCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Receiver, SmallMovesOfAScaledCursorAreNotReported)
 {
-    link_.areaWidth_ = 1024;
-    link_.areaHeight_ = 768;
+    link_.settings_.desktopArea.cx = 1024;
+    link_.settings_.desktopArea.cy = 768;
     POINT p;
     ASSERT_TRUE(SetCursorPos(500, 400));
     ASSERT_TRUE(link_.GetCursorUpdate(p));

@@ -5,12 +5,14 @@
 #include <windows.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/PeerPort.h"
 #include "SerialTestPort.h"
+#include "framework/runtime/Classes.h"
 #include "framework/runtime/Handles.h"
 
 namespace {
@@ -226,6 +228,44 @@ TEST(SerialClose, AnOpenAfterAFatalErrorReleasesWhatWasLeft)
     port.SetReceiveHook(nullptr);
     ASSERT_TRUE(port.OpenConnection()) << testing::PrintToString(port.Errors());
     ExpectBothWays(port, peer, "open");
+}
+
+// An exception on the reader thread stays there: it is handed to the application's handler on that thread
+// and the link closes as after a fatal error; the owner releases the rest and may open again.
+std::atomic<DWORD> g_handledOn{0};
+std::atomic<int> g_handled{0};
+void RecordHandledException(TObject*)
+{
+    g_handledOn = GetCurrentThreadId();
+    ++g_handled;
+}
+
+TEST(SerialClose, AnExceptionOnTheReaderThreadIsHandledThereAndClosesTheLink)
+{
+    struct Handler {
+        decltype(ApplicationHandleException) saved = ApplicationHandleException;
+        Handler() { ApplicationHandleException = RecordHandledException; }
+        ~Handler() { ApplicationHandleException = saved; }
+    } handler;
+    g_handled = 0;
+    SerialTestPort port;
+    PeerPort peer(kTerminalPort);
+    std::atomic<DWORD> reader{0};
+    port.SetReceiveHook([&](SerialTestPort&, const SerialTestPort::Read& r) -> BYTE {
+        reader = GetCurrentThreadId();
+        if (r.data == "T") throw std::runtime_error("from the receiver");
+        return KvReceiveNextRequest;
+    });
+    ASSERT_TRUE(port.OpenConnection());
+    ASSERT_TRUE(peer.Write("T"));
+    EXPECT_TRUE(SerialTestPort::WaitFor([&] { return !port.Connected(); }, 5000));
+    EXPECT_EQ(g_handled, 1);
+    EXPECT_EQ(g_handledOn, reader);
+    EXPECT_FALSE(port.CloseConnection());
+    EXPECT_TRUE(PortReleased(port));
+    port.SetReceiveHook(nullptr);
+    ASSERT_TRUE(port.OpenConnection());
+    ExpectBothWays(port, peer, "after");
 }
 
 }  // namespace

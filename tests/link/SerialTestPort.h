@@ -169,7 +169,6 @@ public:
     using KvSerialPort::WriterHeap;
     using KvSerialPort::eventMask_;
     using KvSerialPort::inputQueueSize_;
-    using KvSerialPort::timeouts_;
 
     static std::string StripNumber(const std::string& s)
     {

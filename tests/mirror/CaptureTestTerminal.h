@@ -30,26 +30,33 @@ public:
     {
         return testwait::PumpUntil(condition, timeoutMs);
     }
+    // Once the driver's port is closed: waits until the terminal has read and decoded all it was sent.
+    bool Drain(DWORD timeoutMs = 5000)
+    {
+        const int asked = AnsweringTerminal::Drain();
+        return WaitUntil([&] { return Drained(asked); }, timeoutMs);
+    }
 };
 
 // A window on a thread of its own, painted in one colour that it changes every periodMs (0: never) until
 // told otherwise; titled and ownerless, so it counts as its program's window.
 class TestWindow {
 public:
-    TestWindow(int x, int y, int w, int h, DWORD periodMs, const char* title = "Capture test window")
+    TestWindow(int x, int y, int w, int h, DWORD periodMs, const char* title = "Capture test window",
+               DWORD style = WS_POPUP | WS_VISIBLE)
     {
         std::mutex m;
         std::condition_variable ready;
         bool made = false;
-        thread_ = std::thread([&, x, y, w, h, periodMs, title] {
+        thread_ = std::thread([&, x, y, w, h, periodMs, title, style] {
             WNDCLASSA wc{};
             wc.lpfnWndProc = &TestWindow::Proc;
             wc.hInstance = GetModuleHandleA(nullptr);
             wc.lpszClassName = "CaptureTestWindow";
             wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
             RegisterClassA(&wc);
-            HWND wnd = CreateWindowExA(WS_EX_TOPMOST, "CaptureTestWindow", title, WS_POPUP | WS_VISIBLE, x, y, w,
-                                       h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+            HWND wnd = CreateWindowExA(WS_EX_TOPMOST, "CaptureTestWindow", title, style, x, y, w, h, nullptr,
+                                       nullptr, GetModuleHandleA(nullptr), nullptr);
             SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             if (periodMs) SetTimer(wnd, 1, periodMs, nullptr);
             InvalidateRect(wnd, nullptr, TRUE);

@@ -35,8 +35,21 @@ protected:
         link_.CloseConnection();
     }
 
-    // What reaches the terminal until the line goes quiet.
-    void Receive() { decoder_.Feed(terminal_.Port().ReadUntilQuiet(300, 10000)); }
+    // What reaches the terminal until it has decoded this many frames in all.
+    void ReceiveFrames(int frames)
+    {
+        auto count = [&] {
+            int n = 0;
+            for (const TerminalEvent& e : decoder_.Events()) n += e.kind == TerminalEvent::Kind::Frame ? 1 : 0;
+            return n;
+        };
+        char buffer[4096];
+        const DWORD start = GetTickCount();
+        while (count() < frames && GetTickCount() - start < 10000) {
+            const long n = terminal_.Port().ReadSome(buffer, sizeof buffer, 50);
+            if (n > 0) decoder_.Feed(buffer, size_t(n));
+        }
+    }
 
     linktest::LinkSettings settings_{"FrameEncoder"};
     linktest::TestLink link_;
@@ -61,11 +74,11 @@ TEST_F(FrameEncoderOnTheLink, FramesReachTheTerminalWhole)
     encoder_.FlushBuffer(false);
     ASSERT_GT(encoder_.SendFullFrame(first.Handle()), 0);
     encoder_.FlushBuffer(true);
-    Receive();
+    ReceiveFrames(1);
     encoder_.FlushBuffer(false);
     ASSERT_GT(encoder_.SendDifferentialFrame(second.Handle(), first.Handle()), 0);
     encoder_.FlushBuffer(true);
-    Receive();
+    ReceiveFrames(2);
 
     EXPECT_EQ(decoder_.ErrorCount(), 0) << decoder_.ErrorText();
     std::vector<int> kinds;

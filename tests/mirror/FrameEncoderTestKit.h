@@ -81,7 +81,7 @@ public:
         return true;
     }
 
-    bool FreeWriterItem(KvWriteRequest** request, bool) override
+    bool FreeWriterItem(KvWriteRequest** request) override
     {
         if (!request || !*request) return true;
         auto it = slots_.find(*request);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CaptureTestTerminal.h"
+#include "CaptureTestThread.h"
 #include "MirrorTestScreen.h"
 #include "link/LinkTestSupport.h"
 #include "mirror/BitmapCapture.h"
@@ -29,7 +30,10 @@ protected:
         settings_.Set("Communication", "DelayAfterSend", "50");
         settings_.Set("Application", "Desktop", "640x480");
         ASSERT_TRUE(terminal_.Open("COM6"));
-        thread_ = std::make_unique<KvBitmapCaptureThread>(true, &link_);
+        // The time-out below is not sat out in full.
+        KvCaptureWaits waits;
+        waits.frameExtra = 500;
+        thread_ = std::make_unique<capturetest::TestCaptureThread>(&link_, waits);
         ASSERT_TRUE(link_.OpenConnection()) << testing::PrintToString(link_.Errors());
     }
     void TearDown() override
@@ -70,7 +74,7 @@ protected:
     linktest::LinkSettings settings_{"MirrorEndToEnd"};
     linktest::TestLink link_;
     ScriptedTerminal terminal_;
-    std::unique_ptr<KvBitmapCaptureThread> thread_;
+    std::unique_ptr<capturetest::TestCaptureThread> thread_;
 };
 
 TEST_F(MirrorEndToEnd, TerminalShowsTheReducedDesktopThroughChangesAndATimeOut)

@@ -87,7 +87,7 @@ std::vector<COLORREF> RandomColours(int count, unsigned seed)
     return c;
 }
 
-const MadePalette madePalettes[] = {
+const MadePalette MadePalettes[] = {
     {"one entry", [] { return std::vector<COLORREF>{RGB(200, 10, 90)}; }},
     {"all entries black: every colour ties", [] { return std::vector<COLORREF>(256, RGB(0, 0, 0)); }},
     {"pairs of equal entries", [] {
@@ -131,7 +131,7 @@ TEST(SystemPalette, NearestEntrySearchGivesThePlainSearchsIndex)
 
 TEST(NearestEntrySearch, GivesThePlainSearchsIndexForEveryMadePalette)
 {
-    for (const MadePalette& p : madePalettes) {
+    for (const MadePalette& p : MadePalettes) {
         PaletteHandle h = MakePalette(p.make());
         ASSERT_TRUE(h) << p.name;
         KvPalette256 palette(h.get());

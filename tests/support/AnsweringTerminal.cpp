@@ -27,6 +27,7 @@ void AnsweringTerminal::Reset()
     events_.clear();
     answers_.clear();
     queuedAcks_.clear();
+    queuedAnswers_.clear();
     status_ = 0;
     ack_ = 2;
     badFrameAck_ = -1;
@@ -95,7 +96,10 @@ void AnsweringTerminal::OnEvent(const TerminalEvent& e)
         answer = status_;
         answers_.push_back({TerminalStandIn::StatusReply(BYTE(status_)), now + statusDelay_});
     }
-    if (e.kind == TerminalEvent::Kind::Frame) {
+    if (e.kind == TerminalEvent::Kind::Frame && e.ok && !queuedAnswers_.empty()) {
+        if (!queuedAnswers_.front().empty()) answers_.push_back({queuedAnswers_.front(), now + ackDelay_});
+        queuedAnswers_.pop_front();
+    } else if (e.kind == TerminalEvent::Kind::Frame) {
         if (!e.ok) {
             answer = badFrameAck_;
         } else {
@@ -139,11 +143,13 @@ void AnsweringTerminal::Run()
             std::lock_guard<std::mutex> lock(mutex_);
             allowed = Allowed(GetTickCount(), buffer.size());
         }
+        const int asked = drainAsked_;
         long n = 0;
         if (allowed > 0) {
             n = standIn_.Port().ReadSome(buffer.data(), allowed, 5);
             // Wine ends a read on a quiet line with a time-out.
             if (n < 0 && standIn_.Port().LastError() == ERROR_TIMEOUT) n = 0;
+            if (n == 0) drainedAt_ = asked;
         }
         std::vector<Answer> due;
         {

@@ -61,6 +61,12 @@ public:
     {
         Locked([&] { queuedAcks_.insert(queuedAcks_.end(), values.begin(), values.end()); });
     }
+    // Whole answers for the next sound frames, before the acknowledges queued or standing; an empty one is
+    // no answer.
+    void QueueAnswers(const std::vector<std::string>& answers)
+    {
+        Locked([&] { queuedAnswers_.insert(queuedAnswers_.end(), answers.begin(), answers.end()); });
+    }
     // Reads no faster than a line of this rate (10 bits a byte; 0: as fast as bytes come): ptys do not pace.
     void SetLineRate(DWORD baud) { Locked([&] { lineRate_ = baud; }); }
     // Reads nothing for this long after Open (writes to the port pend meanwhile).
@@ -68,6 +74,11 @@ public:
     // Set before Open.
     void SetEventHook(EventHook hook) { eventHook_ = std::move(hook); }
     void SetByteHook(ByteHook hook) { byteHook_ = std::move(hook); }
+
+    // Once the driver's port is closed: true when the terminal has read and decoded all it was sent (a read
+    // that found nothing came after the call to Drain). Wait on it for a condition.
+    int Drain() { return ++drainAsked_; }
+    bool Drained(int asked) const { return drainedAt_ >= asked; }
 
     // Sent as soon as the terminal's thread gets to it.
     void SendNow(const std::string& bytes) { Locked([&] { answers_.push_back({bytes, GetTickCount()}); }); }
@@ -110,6 +121,9 @@ private:
     std::vector<Received> events_;
     std::vector<Answer> answers_;
     std::deque<int> queuedAcks_;
+    std::deque<std::string> queuedAnswers_;
+    std::atomic<int> drainAsked_{0};
+    std::atomic<int> drainedAt_{0};
     int status_ = 0;
     int ack_ = 2;
     int badFrameAck_ = -1;

@@ -22,6 +22,8 @@ enum TZCLIniTarget : std::uint8_t { itIniFile, itRegistry, itAuto };
 enum TZCLRegRootKey : std::uint8_t {
     rpClassesRoot, rpCurrentUser, rpLocalMachine, rpUsers, rpCurrentConfig, rpDynData
 };
+// Where a component keeps its own data: its linked store, the library application object's, or nowhere.
+enum TZCLIniUse : std::uint8_t { ioUseLink, ioUseGlobal, ioNone };
 
 // The registry root of a root-key value; 0 for any other value.
 HKEY ZCLGetRootKey(TZCLRegRootKey Key);

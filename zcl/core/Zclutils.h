@@ -96,6 +96,8 @@ TRect ZCLDlgGetTargetRect(TZCLDlgPosRel Rel, const TRect* FormBounds);
 void ZCLPositionWindow(HWND Wnd, const TRect& Target, TZCLDlgPosition Position);
 
 // Exploding rectangles -----------------------------------------------------------------------------------------
+// The opening effect of a form or dialog: none, ZCLExplodeForm or ZCLExplodeForm2.
+enum TZCLDlgEffect : std::uint8_t { deNone, deExplode, deExplodeExt };
 // Focus rectangles drawn and erased on the screen, growing towards Target (a window's rectangle in screen
 // coordinates). X < 0 starts at the cursor. Steps below 4 become 40. Each step is held for Delay (at least 1)
 // units of 0.1 ms, which is what Delay x 10000 rounds of a counting loop used to take.

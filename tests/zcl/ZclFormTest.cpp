@@ -1,0 +1,574 @@
+// The form hook on real forms: the owner's OnShow and OnDestroy chained (and given back), display and colour
+// changes as events, the window messages it turns into events while the form still gets them, tracking limits
+// and the maximised rectangle in pixels or screen fractions, placement texts, the settings store in the real
+// registry, dropped files, snapping to the screen edges and the one-instance rule.
+
+#include "zcl/components/ZclformA.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ComponentsTestKit.h"
+#include "framework/runtime/Registry.h"
+#include "framework/visual/StdCtrls.h"
+#include "zcl/core/Zclclass.h"
+#include "zcl/core/Zclinictrl.h"
+
+using namespace zcltest;
+
+// A form class of its own: the hook's IniKey is named after it.
+class TTestWindow : public TForm {
+public:
+    explicit TTestWindow(TComponent* owner) : TForm(owner) {}
+};
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class FormHookTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Screen->SetSizeForTesting(1024, 768);
+        form = std::make_unique<TTestWindow>(nullptr);
+        form->SetBounds(100, 80, 300, 200);
+        form->SetCaption("Form hook owner");
+        // The form's own procedure notes what reaches it after the hook.
+        form->SetWindowProc(TWndMethod::From([this](TMessage& m) {
+            if (m.Msg == WM_SYSCOLORCHANGE || m.Msg == WM_DISPLAYCHANGE || m.Msg == WM_TIMECHANGE ||
+                m.Msg == WM_FONTCHANGE || m.Msg == WM_COMPACTING || m.Msg == WM_SPOOLERSTATUS ||
+                m.Msg == WM_POWER || m.Msg == WM_WININICHANGE || m.Msg == WM_DEVMODECHANGE ||
+                m.Msg == WM_PAINTICON)
+                reached.push_back(m.Msg);
+            form->WndProc(m);
+        }));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        Screen->SetSizeForTesting(0, 0);
+    }
+
+    // The hook as the form's definition makes it, after the form's own handlers are set.
+    TZCLForm* Load(const std::function<void(TZCLForm*)>& setUp = nullptr)
+    {
+        TComponentLoader loading(form.get());
+        auto* hook = loading.Create<TZCLForm>();
+        hook->SetName("MainFormData");
+        if (setUp) setUp(hook);
+        loading.Finish();
+        return hook;
+    }
+
+    std::unique_ptr<TTestWindow> form;
+    std::vector<UINT> reached;
+    Log log;
+};
+
+TEST_F(FormHookTest, TheFormsOwnShowAndDestroyHandlersRunAfterTheHooksWork)
+{
+    form->SetOnShow(TNotifyEvent::From([&](TObject* sender) {
+        EXPECT_EQ(sender, form.get());
+        log.push_back("show " + std::to_string(form->Width()) + "x" + std::to_string(form->Height()));
+    }));
+    form->SetOnDestroy(TNotifyEvent::From([&](TObject*) { log.push_back("destroy"); }));
+    TZCLForm* hook = Load([](TZCLForm* h) {
+        h->SetIniKey("MainWindow");
+        h->SetTrackMinWidth(400);
+        h->SetTrackMaxHeight(150);
+    });
+    EXPECT_EQ(hook->IniUse(), ioNone);
+    form->Show();
+    // Limits applied first: the form's handler sees the widened, lowered form.
+    EXPECT_EQ(log, Log{"show 400x150"});
+    form->Hide();
+    form->Show();
+    EXPECT_EQ(log, (Log{"show 400x150", "show 400x150"}));
+    form.reset();
+    EXPECT_EQ(log, (Log{"show 400x150", "show 400x150", "destroy"}));
+}
+
+TEST_F(FormHookTest, AHookFreedBeforeItsFormGivesTheFormItsHandlersBack)
+{
+    form->SetOnShow(TNotifyEvent::From([&](TObject*) { log.push_back("show"); }));
+    form->SetOnDestroy(TNotifyEvent::From([&](TObject*) { log.push_back("destroy"); }));
+    TZCLForm* hook = Load();
+    delete hook;
+    form->Show();
+    form.reset();
+    EXPECT_EQ(log, (Log{"show", "destroy"}));
+}
+
+TEST_F(FormHookTest, TheDefaultKeyIsTheFormsClassNameWithoutItsFirstLetter)
+{
+    TZCLForm* hook = Load();
+    EXPECT_EQ(hook->IniKey(), "TestWindow");
+    EXPECT_EQ(hook->Section(), "Common");
+    TComponent plain(nullptr);
+    TZCLForm other(&plain);
+    EXPECT_EQ(other.IniKey(), "Form");
+}
+
+TEST_F(FormHookTest, DisplayAndColourChangesBecomeEventsAndStillReachTheForm)
+{
+    Log events;
+    TZCLForm* hook = Load([&](TZCLForm* h) {
+        h->SetOnDisplayChange(TZCLSizingChangeEvent::From([&events, h](TObject* s, WORD w, WORD hgt, WORD bpp) {
+            EXPECT_EQ(s, h);
+            events.push_back("display " + std::to_string(w) + "x" + std::to_string(hgt) + "x" +
+                             std::to_string(bpp));
+        }));
+        h->SetOnSysColorChange(TNotifyEvent::From([&](TObject*) { events.push_back("colours"); }));
+    });
+    (void)hook;
+    form->HandleNeeded();
+    SendMessageA(form->Handle(), WM_DISPLAYCHANGE, 16, MAKELPARAM(800, 600));
+    EXPECT_EQ(events, Log{"display 800x600x16"});
+
+    // A real change of the system colours (to the same colour) reaches every top-level window.
+    form->Show();
+    const int element = COLOR_BTNFACE;
+    const COLORREF colour = GetSysColor(element);
+    ASSERT_TRUE(SetSysColors(1, &element, &colour));
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= 2; }));
+    EXPECT_EQ(events.back(), "colours");
+    EXPECT_NE(std::find(reached.begin(), reached.end(), UINT(WM_SYSCOLORCHANGE)), reached.end());
+    EXPECT_NE(std::find(reached.begin(), reached.end(), UINT(WM_DISPLAYCHANGE)), reached.end());
+}
+
+TEST_F(FormHookTest, SystemMessagesBecomeEventsWithTheirValues)
+{
+    Log events;
+    bool cancelSuspend = false;
+    TZCLForm* hook = Load([&](TZCLForm* h) {
+        auto note = [&](const char* what) { return TNotifyEvent::From([&, what](TObject*) { events.push_back(what); }); };
+        h->SetOnTimeChange(note("time"));
+        h->SetOnFontChange(note("fonts"));
+        h->SetOnPaintIcon(note("paint icon"));
+        h->SetOnAPMResume(note("resume"));
+        h->SetOnAPMCriticalResume(note("critical resume"));
+        h->SetOnAPMSuspendRequest(TZCLStandardEvent::From([&](TObject*, bool& cancel) {
+            events.push_back("suspend?");
+            cancel = cancelSuspend;
+        }));
+        h->SetOnCompacting(TZCLSendIntegerEvent::From(
+            [&](TObject*, int v) { events.push_back("compacting " + std::to_string(v)); }));
+        h->SetOnSpoolerStatus(TZCLSendIntegerEvent::From(
+            [&](TObject*, int v) { events.push_back("spooler " + std::to_string(v)); }));
+        h->SetOnIniChange(TZCLSendStringEvent::From(
+            [&](TObject*, const AnsiString& s) { events.push_back("ini [" + std::string(s.c_str()) + "]"); }));
+        h->SetOnDevModeChange(TZCLSendStringEvent::From(
+            [&](TObject*, const AnsiString& s) { events.push_back("devmode [" + std::string(s.c_str()) + "]"); }));
+    });
+    (void)hook;
+    const HWND wnd = form->Handle();
+    const char section[] = "intl";
+    struct Case {
+        UINT msg;
+        WPARAM w;
+        LPARAM l;
+        const char* event;
+    };
+    const Case cases[] = {
+        {WM_TIMECHANGE, 0, 0, "time"},
+        {WM_FONTCHANGE, 0, 0, "fonts"},
+        {WM_PAINTICON, 0, 0, "paint icon"},
+        {WM_COMPACTING, 1234, 0, "compacting 1234"},
+        {WM_SPOOLERSTATUS, 0, MAKELPARAM(7, 99), "spooler 7"},
+        {WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(section), "ini [intl]"},
+        {WM_WININICHANGE, 0, 0, "ini []"},  // the system often sends no text
+        {WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("Printer"), "devmode [Printer]"},
+        {WM_DEVMODECHANGE, 0, 0, "devmode []"},
+        {WM_POWER, PWR_SUSPENDRESUME, 0, "resume"},
+        {WM_POWER, PWR_CRITICALRESUME, 0, "critical resume"},
+    };
+    for (const Case& c : cases) {
+        events.clear();
+        reached.clear();
+        SendMessageA(wnd, c.msg, c.w, c.l);
+        EXPECT_EQ(events, Log{c.event});
+        EXPECT_EQ(reached, std::vector<UINT>{c.msg}) << c.event << ": the form gets it as well";
+    }
+    events.clear();
+    EXPECT_NE(SendMessageA(wnd, WM_POWER, PWR_SUSPENDREQUEST, 0), LRESULT(BROADCAST_QUERY_DENY));
+    cancelSuspend = true;
+    EXPECT_EQ(SendMessageA(wnd, WM_POWER, PWR_SUSPENDREQUEST, 0), LRESULT(BROADCAST_QUERY_DENY));
+    EXPECT_EQ(events, (Log{"suspend?", "suspend?"}));
+}
+
+TEST_F(FormHookTest, ADisabledHookFiresNothing)
+{
+    int colours = 0;
+    TZCLForm* hook = Load([&](TZCLForm* h) {
+        h->SetOnSysColorChange(TNotifyEvent::From([&](TObject*) { ++colours; }));
+    });
+    hook->SetEnabled(false);
+    SendMessageA(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(colours, 0);
+    EXPECT_EQ(reached, std::vector<UINT>{WM_SYSCOLORCHANGE});
+    hook->SetEnabled(true);
+    SendMessageA(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(colours, 1);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Tracking limits and the maximised rectangle
+
+MINMAXINFO AskLimits(HWND wnd)
+{
+    MINMAXINFO info{};
+    info.ptMaxSize = {1111, 1112};
+    info.ptMaxPosition = {-5, -6};
+    info.ptMinTrackSize = {11, 12};
+    info.ptMaxTrackSize = {2221, 2222};
+    SendMessageA(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+}
+
+TEST_F(FormHookTest, ScreenFractionsFollowTheDisplay)
+{
+    TZCLForm* hook = Load([](TZCLForm* h) {
+        h->SetTrackMaxWidth(-2);
+        h->SetTrackMaxHeight(-3);
+        h->SetTrackMinWidth(200);
+    });
+    struct Case {
+        int value;
+        bool vertical;
+        int pixels;
+    };
+    for (const Case c : {Case{-2, false, 512}, Case{-3, true, 256}, Case{-100, false, 10}, Case{-1, true, 768},
+                         Case{0, false, 0}, Case{300, true, 300}})
+        EXPECT_EQ(hook->GetRealValue(c.value, c.vertical), c.pixels) << c.value;
+
+    MINMAXINFO info = AskLimits(form->Handle());
+    EXPECT_EQ(info.ptMaxTrackSize.x, 512);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 256);
+    EXPECT_EQ(info.ptMinTrackSize.x, 200);
+    EXPECT_EQ(info.ptMinTrackSize.y, 12) << "an unset limit leaves the system's";
+    EXPECT_EQ(info.ptMaxSize.x, 1111);
+
+    Screen->SetSizeForTesting(800, 600);
+    SendMessageA(form->Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(800, 600));
+    info = AskLimits(form->Handle());
+    EXPECT_EQ(info.ptMaxTrackSize.x, 400);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 200);
+    EXPECT_EQ(hook->TrackMaxWidth(), -2) << "the value as set stays";
+}
+
+TEST_F(FormHookTest, LimitsThatWouldCrossAreRefusedAndOutOfRangeValuesIgnored)
+{
+    TZCLForm* hook = Load();
+    hook->SetTrackMinWidth(300);
+    hook->SetTrackMaxWidth(200);
+    EXPECT_EQ(hook->TrackMaxWidth(), 0) << "a maximum below the minimum";
+    hook->SetTrackMaxWidth(-4);  // 256 pixels
+    EXPECT_EQ(hook->TrackMaxWidth(), 0);
+    hook->SetTrackMaxWidth(-3);  // 341 pixels
+    EXPECT_EQ(hook->TrackMaxWidth(), -3);
+    hook->SetTrackMinWidth(400);
+    EXPECT_EQ(hook->TrackMinWidth(), 300) << "a minimum above the maximum";
+    hook->SetTrackMinWidth(0);
+    EXPECT_EQ(hook->TrackMinWidth(), 0) << "0 clears it";
+    hook->SetTrackMaxHeight(-101);
+    EXPECT_EQ(hook->TrackMaxHeight(), 0);
+    hook->SetTrackMaxHeight(-100);
+    EXPECT_EQ(hook->TrackMaxHeight(), -100);
+    hook->SetInteger(8, 50);
+    EXPECT_EQ(hook->GetInteger(8), 0);
+    hook->SetTrackMinHeight(90);
+    EXPECT_EQ(hook->TrackMinHeight(), 0) << "above the 7 pixels of -100";
+    hook->SetTrackMaxHeight(0);
+    hook->SetTrackMinValues(TPoint(120, 90));
+    EXPECT_EQ(hook->TrackMinWidth(), 120);
+    EXPECT_EQ(hook->TrackMinHeight(), 90);
+    hook->SetTrackMaxValues(TPoint(500, 400));
+    EXPECT_EQ(hook->TrackMaxWidth(), 500);
+    EXPECT_EQ(hook->TrackMaxHeight(), 400);
+
+    // On a smaller screen the maximum is cut to it and a minimum above lowered to it.
+    hook->SetTrackMaxWidth(2000);
+    hook->SetTrackMinWidth(1500);
+    Screen->SetSizeForTesting(1000, 700);
+    hook->SetRunTimeValues();
+    EXPECT_EQ(hook->RunTimeValue(1), 1000);
+    EXPECT_EQ(hook->RunTimeValue(3), 1000);
+}
+
+TEST_F(FormHookTest, AMaximisedFormTakesTheMaximisedRectangle)
+{
+    TZCLForm* hook = Load([](TZCLForm* h) { h->SetMaximizedRect(TRect(10, 20, 500, 400)); });
+    EXPECT_EQ(hook->MaximizedPosX(), 10);
+    EXPECT_EQ(hook->MaximizedPosY(), 20);
+    EXPECT_EQ(hook->MaximizedWidth(), 500);
+    EXPECT_EQ(hook->MaximizedHeight(), 400);
+    const MINMAXINFO info = AskLimits(form->Handle());
+    EXPECT_EQ(info.ptMaxPosition.x, 10);
+    EXPECT_EQ(info.ptMaxPosition.y, 20);
+    EXPECT_EQ(info.ptMaxSize.x, 500);
+    EXPECT_EQ(info.ptMaxSize.y, 400);
+
+    form->Show();
+    ShowWindow(form->Handle(), SW_MAXIMIZE);
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.right - r.left, 500);
+    EXPECT_EQ(r.bottom - r.top, 400);
+}
+
+TEST_F(FormHookTest, TrackInfoAndMaximizeInfoHandlersDecideInstead)
+{
+    Load([](TZCLForm* h) {
+        h->SetTrackMaxWidth(500);
+        h->SetOnTrackInfo(TZCLTrackInfoEvent::From([](TObject*, int& minW, int& minH, int& maxW, int& maxH) {
+            EXPECT_EQ(minW, 11);
+            EXPECT_EQ(maxW, 2221);
+            minW = 1;
+            minH = 2;
+            maxW = 3;
+            maxH = 4;
+        }));
+        h->SetOnMaximizeInfo(TZCLMaxInfoEvent::From([](TObject*, int& x, int& y, int& w, int& hgt) {
+            x = 5;
+            y = 6;
+            w = 7;
+            hgt = 8;
+        }));
+    });
+    const MINMAXINFO info = AskLimits(form->Handle());
+    EXPECT_EQ(info.ptMinTrackSize.x, 1);
+    EXPECT_EQ(info.ptMinTrackSize.y, 2);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 3);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 4);
+    EXPECT_EQ(info.ptMaxPosition.x, 5);
+    EXPECT_EQ(info.ptMaxPosition.y, 6);
+    EXPECT_EQ(info.ptMaxSize.x, 7);
+    EXPECT_EQ(info.ptMaxSize.y, 8);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Placement texts
+
+RECT NormalRect(HWND wnd)
+{
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    GetWindowPlacement(wnd, &wp);
+    return wp.rcNormalPosition;
+}
+
+TEST_F(FormHookTest, AStoredPlacementRestoresPositionAndSize)
+{
+    TZCLForm* hook = Load();
+    form->Show();
+    hook->SetIniString("200,0,1,10,20,410,320");
+    const RECT r = NormalRect(form->Handle());
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.right, 410);
+    EXPECT_EQ(r.bottom, 320);
+    EXPECT_EQ(form->Left(), 10);
+    EXPECT_EQ(form->Width(), 400);
+    EXPECT_EQ(form->Height(), 300);
+    EXPECT_EQ(hook->GetIniString(), "200,0,1,10,20,410,320");
+}
+
+struct PartCase {
+    const char* name;
+    TZCLFormIniSaveOptions options;
+    RECT expected;
+};
+
+class FormHookPlacementParts : public FormHookTest, public testing::WithParamInterface<PartCase> {};
+
+TEST_P(FormHookPlacementParts, TheSaveOptionsChooseWhatIsRestored)
+{
+    TZCLForm* hook = Load([](TZCLForm* h) { h->SetIniSaveOptions(GetParam().options); });
+    form->Show();
+    hook->SetIniString("200,0,1,10,20,410,320");
+    const RECT r = NormalRect(form->Handle());
+    EXPECT_EQ(r.left, GetParam().expected.left);
+    EXPECT_EQ(r.top, GetParam().expected.top);
+    EXPECT_EQ(r.right, GetParam().expected.right);
+    EXPECT_EQ(r.bottom, GetParam().expected.bottom);
+}
+
+// The form stands at (100, 80), 300 x 200.
+INSTANTIATE_TEST_SUITE_P(
+    Options, FormHookPlacementParts,
+    testing::Values(PartCase{"PositionOnly", {soPos}, {10, 20, 310, 220}},
+                    PartCase{"SizeOnly", {soSize}, {100, 80, 500, 380}},
+                    PartCase{"Both", {soPos, soSize}, {10, 20, 410, 320}},
+                    PartCase{"StateOnly", {soState}, {100, 80, 400, 280}}),
+    [](const testing::TestParamInfo<PartCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FormHookTest, APlacementBeyondTheScreenIsMovedBackKeepingItsSize)
+{
+    TZCLForm* hook = Load();
+    form->Show();
+    hook->SetIniString("200,0,1,900,700,1200,900");
+    const RECT r = NormalRect(form->Handle());
+    EXPECT_EQ(r.right, 1024);
+    EXPECT_EQ(r.left, 1024 - 300);
+    EXPECT_EQ(r.bottom, 768);
+    EXPECT_EQ(r.top, 768 - 200);
+}
+
+class FormHookBadPlacement : public FormHookTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(FormHookBadPlacement, NoUsablePlacementCentresTheFormAndSaysSo)
+{
+    int noData = 0;
+    TZCLForm* hook = Load([&](TZCLForm* h) {
+        h->SetOptions({foAutoShow, foAutoCenter});
+        h->SetOnNoRestoreData(TNotifyEvent::From([&](TObject*) { ++noData; }));
+    });
+    form->Show();
+    hook->SetIniString(GetParam());
+    EXPECT_EQ(noData, 1);
+    EXPECT_EQ(form->Left(), (1024 - 300) / 2);
+    EXPECT_EQ(form->Top(), (768 - 200) / 2);
+    EXPECT_EQ(form->Width(), 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FormHookBadPlacement,
+                         testing::Values("", "200,0,1,10,20,410", "201,0,1,10,20,410,320",
+                                         "200,0,1,10,20,410,320,5", "200,0,1,ten,20,410,320", "200,,,,,,",
+                                         "garbage"));
+
+// ---------------------------------------------------------------------------------------------------------------
+// The settings store, in the registry
+
+void DeleteKeyTree(HKEY root, const std::string& key)
+{
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
+    std::vector<std::string> subs;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subs.push_back(name);
+    }
+    RegCloseKey(k);
+    for (const std::string& sub : subs) DeleteKeyTree(root, key + "\\" + sub);
+    RegDeleteKeyA(root, key.c_str());
+}
+
+class FormHookStore : public FormHookTest {
+protected:
+    const char* path = "Software\\DravikREMOTE tests\\FormHook";
+    void SetUp() override
+    {
+        FormHookTest::SetUp();
+        DeleteKeyTree(HKEY_CURRENT_USER, path);
+    }
+    void TearDown() override
+    {
+        FormHookTest::TearDown();
+        DeleteKeyTree(HKEY_CURRENT_USER, path);
+    }
+    std::string Raw(const std::string& section, const std::string& name)
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, (std::string(path) + "\\" + section).c_str(), 0, KEY_READ, &key))
+            return "<none>";
+        char value[512] = "";
+        DWORD size = sizeof value, type = 0;
+        const LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+        RegCloseKey(key);
+        if (rc) return "<none>";
+        EXPECT_EQ(type, DWORD(REG_SZ));
+        return value;
+    }
+    TZCLForm* LoadWithStore(TZCLFormIniSaveOptions options)
+    {
+        TComponentLoader loading(form.get());
+        auto* store = loading.Create<TZCLIniCtrl>();
+        store->SetRegRoot(rpCurrentUser);
+        store->SetTarget(itRegistry);
+        store->SetRegPath(path);
+        auto* hook = loading.Create<TZCLForm>();
+        EXPECT_EQ(hook->IniLink(), store) << "the form's only store is linked";
+        hook->SetIniUse(ioUseLink);
+        hook->SetSection("Windows");
+        hook->SetIniSaveOptions(options);
+        hook->SetOnNoRestoreData(TNotifyEvent::From([this](TObject*) { log.push_back("no data"); }));
+        loading.Finish();
+        return hook;
+    }
+};
+
+TEST_F(FormHookStore, PlacementColourAndFontGoToTheStoreWhenTheFormGoesAndComeBackWhenShown)
+{
+    LoadWithStore({soPos, soSize, soState, soColor, soFont});
+    form->Show();
+    EXPECT_EQ(log, Log{"no data"}) << "nothing stored yet";
+    form->SetBounds(30, 40, 350, 250);
+    form->SetColor(clAqua);
+    form->Font()->SetName("Arial");
+    form->Font()->SetSize(12);
+    form.reset();
+    EXPECT_EQ(Raw("Windows", "TestWindow").substr(0, 4), "200,");
+    const std::string placement = Raw("Windows", "TestWindow");
+    EXPECT_NE(placement.find(",30,40,380,290"), std::string::npos) << placement;
+    EXPECT_EQ(Raw("Windows", "TestWindowColor"), "clAqua");
+    EXPECT_EQ(Raw("Windows", "TestWindowFont").substr(0, 9), "Arial,12,");
+
+    // The next form of the same kind shows where this one was.
+    form = std::make_unique<TTestWindow>(nullptr);
+    form->SetBounds(100, 80, 300, 200);
+    log.clear();
+    LoadWithStore({soPos, soSize, soState, soColor, soFont});
+    form->Show();
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(form->Left(), 30);
+    EXPECT_EQ(form->Top(), 40);
+    EXPECT_EQ(form->Width(), 350);
+    EXPECT_EQ(form->Color(), clAqua);
+    EXPECT_EQ(form->Font()->Name(), "Arial");
+}
+
+TEST_F(FormHookStore, BrokenStoredValuesLeaveTheFormsOwnAndOptionsLeftOutDeleteTheirs)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(path) + "\\Windows").c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    auto put = [&](const char* name, const char* value) {
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD(std::strlen(value) + 1));
+    };
+    put("TestWindow", "200,0,1,60,70,360,270");
+    put("TestWindowColor", "clNoSuchColour");
+    put("TestWindowFont", "Arial,12,clBlack,maybe,0,0,0");
+    RegCloseKey(key);
+
+    LoadWithStore({soPos, soSize, soState, soColor, soFont});
+    form->SetColor(clYellow);
+    form->Font()->SetName("Courier New");
+    ASSERT_NO_THROW(form->Show());
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(form->Left(), 60);
+    EXPECT_EQ(form->Color(), clYellow);
+    EXPECT_EQ(form->Font()->Name(), "Courier New");
+    form.reset();
+
+    form = std::make_unique<TTestWindow>(nullptr);
+    LoadWithStore({soPos});
+    form->Show();
+    form.reset();
+    EXPECT_EQ(Raw("Windows", "TestWindowColor"), "<none>");
+    EXPECT_EQ(Raw("Windows", "TestWindowFont"), "<none>");
+    EXPECT_NE(Raw("Windows", "TestWindow"), "<none>");
+}
+
+}  // namespace
