@@ -185,6 +185,22 @@ void TMainWindow::BuildForm()
 
     BuildMenuAndActions(loading);
 
+    // Loading it puts the program's icon in the notification area and keeps the window from showing at start.
+    TrayIcon = loading.Create<TZCLTrayIcon>();
+    TrayIcon->SetName("TrayIcon");
+    TIcon icon;
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    if (HICON h = HICON(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, small, small, 0)))
+        icon.SetHandle(h);
+    TrayIcon->SetIcon(&icon);
+    TrayIcon->SetPopUpMenu(PopupMenu);
+
+    MainFormData = loading.Create<TZCLForm>();
+    MainFormData->SetName("MainFormData");
+    MainFormData->SetIniKey("MainWindow");
+    MainFormData->SetOnDisplayChange(TZCLSizingChangeEvent(this, &TMainWindow::MainFormDataDisplayChange));
+    MainFormData->SetOnSysColorChange(TNotifyEvent(this, &TMainWindow::MainFormDataSysColorChange));
+
     Hardware = loading.Create<TZCLIniCtrl>();
     Hardware->SetName("Hardware");
     Hardware->SetRegRoot(rpLocalMachine);
@@ -806,7 +822,11 @@ void TMainWindow::ActionHideWindowExecute(TObject*)
     if (SaveSettings()) SetVisible(false);
 }
 
-void TMainWindow::ActionConfigurationExecute(TObject*) { SetVisible(true); }
+void TMainWindow::ActionConfigurationExecute(TObject*)
+{
+    SetVisible(true);
+    SetForegroundWindow(Handle());
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Controls

@@ -19,6 +19,8 @@
 #include "framework/visual/ImgList.h"
 #include "framework/visual/Menus.h"
 #include "framework/visual/StdCtrls.h"
+#include "zcl/components/ZclformA.h"
+#include "zcl/components/Zcltrayicon.h"
 #include "zcl/core/Zclinictrl.h"
 
 class KvSerialIO;
@@ -61,6 +63,7 @@ public:
     ~TMainWindow() override;
 
     // Notification area --------------------------------------------------------------------------------------
+    TZCLTrayIcon* TrayIcon;
     TPopupMenu* PopupMenu;
     TMenuItem* Login1;
     TMenuItem* MenuItemConfiguration;
@@ -149,6 +152,8 @@ public:
     std::vector<TGraphicControl*> InformationEdges;
 
     // Settings -------------------------------------------------------------------------------------------------
+    // Display and colour changes as events; the window's own OnShow runs behind its placement.
+    TZCLForm* MainFormData;
     TZCLIniCtrl* Hardware;
     TZCLIniCtrl* Settings;
 
@@ -175,7 +180,7 @@ public:
     void ActionPingExecute(TObject* Sender);
     void ActionExitExecute(TObject* Sender);
     void PopupMenuPopup(TObject* Sender);
-    void MainFormDataDisplayChange(TObject* Sender);
+    void MainFormDataDisplayChange(TObject* Sender, WORD Width, WORD Height, WORD BitsPerPixel);
     void MainFormDataSysColorChange(TObject* Sender);
     void RadioButtonSizeClick(TObject* Sender);
     void RadioButtonTimeClick(TObject* Sender);
@@ -204,9 +209,6 @@ public:
     TSpinEditLimits SpinLimits(const TEdit* edit) const;
     // The window's settings for the port: the base key, a backslash and the port.
     static AnsiString PortKey(const AnsiString& port);
-
-protected:
-    void Dispatch(TMessage& message) override;
 
 private:
     // Lets the tests set the login state that the password dialog will give.

@@ -170,7 +170,7 @@ void TMainWindow::PopupMenuPopup(TObject*)
     ActionExit->SetEnabled(access && !running && !FBusy);
 }
 
-void TMainWindow::MainFormDataDisplayChange(TObject*)
+void TMainWindow::MainFormDataDisplayChange(TObject*, WORD, WORD, WORD)
 {
     // A command in progress (its wait may be serving this message) is left alone.
     if (FBusy) return;
@@ -184,7 +184,7 @@ void TMainWindow::MainFormDataDisplayChange(TObject*)
     ActionStartExecute(this);
 }
 
-void TMainWindow::MainFormDataSysColorChange(TObject* Sender) { MainFormDataDisplayChange(Sender); }
+void TMainWindow::MainFormDataSysColorChange(TObject* Sender) { MainFormDataDisplayChange(Sender, 0, 0, 0); }
 
 void TMainWindow::ShowSeries(TChartSeries* series)
 {
@@ -198,21 +198,5 @@ void TMainWindow::RadioButtonSizeClick(TObject*) { ShowSeries(Series1); }
 void TMainWindow::RadioButtonTimeClick(TObject*) { ShowSeries(Series2); }
 void TMainWindow::RadioButtonDelayClick(TObject*) { ShowSeries(Series3); }
 
-// Until the notification-area icon is in place the window has no icon to give its menu or hint to.
-void TMainWindow::SetTrayMenu(TPopupMenu*) {}
-void TMainWindow::SetTrayHint(const AnsiString&) {}
-
-void TMainWindow::Dispatch(TMessage& message)
-{
-    switch (message.Msg) {
-    case WM_DISPLAYCHANGE:
-        MainFormDataDisplayChange(this);
-        break;
-    case WM_SYSCOLORCHANGE:
-        MainFormDataSysColorChange(this);
-        break;
-    default:
-        break;
-    }
-    TForm::Dispatch(message);
-}
+void TMainWindow::SetTrayMenu(TPopupMenu* menu) { TrayIcon->SetPopUpMenu(menu); }
+void TMainWindow::SetTrayHint(const AnsiString& hint) { TrayIcon->SetHint(hint); }

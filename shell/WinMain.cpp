@@ -10,8 +10,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Application->Initialize();
         Application->SetTitle(MainWindowTitle);
         Application->Icon()->LoadFromResourceName(instance, "MAINICON");
-        // The icon in the notification area is the program's face; the window shows only when asked for.
-        Application->SetShowMainForm(false);
         Application->CreateForm(MainWindow);
         Application->Run();
     } catch (const Exception& e) {

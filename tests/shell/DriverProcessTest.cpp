@@ -163,7 +163,7 @@ TEST_F(DriverEndToEnd, AStartThatCannotOpenTheLineShowsItsMessageInFront)
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (box = driver_.VisibleWindow("#32770", MainWindowTitle)) != nullptr; }, 20000));
     EXPECT_EQ(DialogText(box), "Not able to open the serial port!");
-    EXPECT_EQ(GetForegroundWindow(), box);
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == box; }, 10000)) << "the box comes to the front";
     EXPECT_EQ(driver_.PriorityClass(), DWORD(NORMAL_PRIORITY_CLASS));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000));

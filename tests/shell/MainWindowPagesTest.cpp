@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "ShellTestSupport.h"
+#include "support/TrayArea.h"
 
 namespace {
 
@@ -39,10 +40,13 @@ TEST(MainWindowPages, EveryPageByItsTab)
     const char* names[] = {"communication", "application", "mouse-and-keyboard", "password", "statistic", "version"};
     for (int i = 5; i >= 0; --i) {
         const POINT p = TabPoint(window->MainPageControl, i);
-        controltest::MouseTo(p.x, p.y);
-        controltest::MouseButton(true);
-        controltest::MouseButton(false);
-        ASSERT_TRUE(PumpUntil([&] { return window->MainPageControl->ActivePageIndex() == i; })) << names[i];
+        MouseClick(p, false);
+        if (!PumpUntil([&] { return window->MainPageControl->ActivePageIndex() == i; })) {
+            POINT c;
+            GetCursorPos(&c);
+            testshot::Shot::OfScreen(RECT{0, 0, 1024, 768}).SaveArtifact("main-window-failed-tab");
+            FAIL() << names[i] << " at " << p.x << "," << p.y << " cursor " << c.x << "," << c.y;
+        }
         controltest::MouseTo(1000, 750);
         Pump(150);
         EXPECT_FALSE(testshot::Shot::OfWindow(window->Handle()).SaveArtifact(std::string("main-window-") + names[i]).empty())

@@ -7,6 +7,7 @@
 #include "ShellTestSupport.h"
 #include "mirror/BitmapCapture.h"
 #include "mirror/CaptureTestTerminal.h"
+#include "support/TrayArea.h"
 
 namespace {
 
@@ -292,9 +293,7 @@ TEST_F(MainWindowTransfer, StatisticRadioButtonsShowOneSeriesAndUndoTheZoom)
         w.Chart1->ZoomRect(1, 1, 3, 3);
         ASSERT_TRUE(w.Chart1->Zoomed());
         const TPoint p = c.button->ClientToScreen(TPoint(8, c.button->Height() / 2));
-        controltest::MouseTo(p.x, p.y);
-        controltest::MouseButton(true);
-        controltest::MouseButton(false);
+        MouseClick(POINT{p.x, p.y}, false);
         ASSERT_TRUE(PumpUntil([&] { return c.button->Checked(); })) << c.button->Name().c_str();
         EXPECT_FALSE(w.Chart1->Zoomed());
         for (TChartSeries* s : {static_cast<TChartSeries*>(w.Series1), static_cast<TChartSeries*>(w.Series2),

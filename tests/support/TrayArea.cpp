@@ -124,11 +124,37 @@ bool FindTrayIcon(HICON icon, POINT& centre)
     return false;
 }
 
-void MouseMoveTo(POINT p) { SendMouse(0, p); }
+namespace {
+
+bool CursorAt(POINT p)
+{
+    POINT c;
+    return GetCursorPos(&c) && c.x == p.x && c.y == p.y;
+}
+
+}  // namespace
+
+// On Wine's virtual desktop the pointer can snap back to where it was a moment before: the move is sent again
+// until the cursor has stayed at the point for a few looks in a row.
+void MouseMoveTo(POINT p)
+{
+    const DWORD start = GetTickCount();
+    int still = 0;
+    SendMouse(0, p);
+    while (still < 5 && GetTickCount() - start < 3000) {
+        Sleep(10);
+        if (CursorAt(p)) {
+            ++still;
+        } else {
+            still = 0;
+            SendMouse(0, p);
+        }
+    }
+}
 
 void MouseClick(POINT p, bool right)
 {
-    SendMouse(0, p);
+    MouseMoveTo(p);
     SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, p);
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, p);
 }
