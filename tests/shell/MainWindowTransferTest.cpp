@@ -274,6 +274,54 @@ TEST_F(MainWindowTransfer, ADisplayOrColourChangeRestartsARunningTransfer)
     EXPECT_TRUE(boxes_.Texts().empty());
 }
 
+// The screen's mode as it was, put back after a test that changed it.
+class DisplayModeGuard {
+public:
+    DisplayModeGuard()
+    {
+        saved_.dmSize = sizeof saved_;
+        EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &saved_);
+    }
+    ~DisplayModeGuard() { ChangeDisplaySettingsExA(nullptr, &saved_, nullptr, 0, nullptr); }
+    LONG Change(DWORD width, DWORD height)
+    {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = width;
+        mode.dmPelsHeight = height;
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        return ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr);
+    }
+    const DEVMODEA& Saved() const { return saved_; }
+
+private:
+    DEVMODEA saved_{};
+};
+
+TEST_F(MainWindowTransfer, ARealDisplayModeChangeRestartsTheTransfer)
+{
+    OpenTerminal();
+    TMainWindow& w = Window();
+    w.ActionStart->Execute();
+    ASSERT_TRUE(w.TransferRunning());
+    ASSERT_TRUE(WaitFrames(2)) << terminal_.Errors();
+    const DWORD first = w.CaptureThread()->ThreadID();
+    w.Series1->Clear();
+    DisplayModeGuard mode;
+    if (mode.Change(800, 600) != DISP_CHANGE_SUCCESSFUL) GTEST_SKIP() << "this display keeps its mode";
+    ASSERT_TRUE(PumpUntil([&] { return w.TransferRunning() && w.CaptureThread()->ThreadID() != first; }, 20000))
+        << "the transfer restarted";
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    EXPECT_GT(w.Series1->Count(), 0);
+    const int frames = terminal_.Frames();
+    ASSERT_TRUE(WaitFrames(frames + 1)) << "frames go on at the new size";
+    const DWORD second = w.CaptureThread()->ThreadID();
+    ASSERT_EQ(mode.Change(mode.Saved().dmPelsWidth, mode.Saved().dmPelsHeight), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_TRUE(PumpUntil([&] { return w.TransferRunning() && w.CaptureThread()->ThreadID() != second; }, 20000));
+    w.ActionStop->Execute();
+    EXPECT_TRUE(boxes_.Texts().empty());
+}
+
 TEST_F(MainWindowTransfer, StatisticRadioButtonsShowOneSeriesAndUndoTheZoom)
 {
     TMainWindow& w = Window();
