@@ -111,29 +111,15 @@ protected:
     // Opens the icon's menu with a right click; false when it did not open.
     bool OpenMenu()
     {
-        const POINT at = IconPlace();
-        menu_ = nullptr;
-        // The icon has no menu while a command is in progress: click again until it opens.
-        return PumpUntil(
-            [&] {
-                MouseClick(at, true);
-                return PumpUntil([&] { return (menu_ = FindPopupMenuWindow(driver_.Id())) != nullptr; }, 2000);
-            },
-            20000);
+        IconPlace();
+        menu_ = OpenTrayMenu(icon_, driver_.Id(), 20000);
+        return menu_ != nullptr;
     }
     // Chooses the item whose '&' letter is key, as a user does with the menu open.
     void Choose(char key)
     {
         ASSERT_TRUE(OpenMenu()) << "the menu did not open";
-        HWND menu = menu_;
-        // The keys go to the program once it is in front with its menu.
-        ASSERT_TRUE(PumpUntil([&] {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(GetForegroundWindow(), &pid);
-            return pid == driver_.Id();
-        }, 10000));
-        controltest::Key(WORD(key));
-        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu); }, 10000)) << "the menu closes";
+        ASSERT_TRUE(PressMenuKey(menu_, key, 10000)) << "the menu takes the key and closes";
     }
     void Exit()
     {

@@ -1,6 +1,7 @@
 #include "TrayArea.h"
 
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -180,8 +181,6 @@ BOOL CALLBACK FindMenu(HWND wnd, LPARAM lp)
     return TRUE;
 }
 
-constexpr UINT MenuGetHandle = 0x01E1;  // MN_GETHMENU
-
 }  // namespace
 
 HICON LoadProgramIcon(const std::string& exePath)
@@ -201,27 +200,54 @@ HWND FindPopupMenuWindow(DWORD processId)
     return s.found;
 }
 
-std::vector<PopupMenuItem> PopupMenuItems(HWND menuWindow)
+namespace {
+
+bool WaitFor(DWORD timeoutMs, const std::function<bool()>& done)
 {
-    std::vector<PopupMenuItem> items;
-    HMENU menu = HMENU(SendMessageA(menuWindow, MenuGetHandle, 0, 0));
-    if (!menu) return items;
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        char text[256] = "";
-        GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-        const UINT state = GetMenuState(menu, UINT(i), MF_BYPOSITION);
-        items.push_back({text, !(state & (MF_GRAYED | MF_DISABLED)), (state & MF_SEPARATOR) != 0});
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
     }
-    return items;
+    return true;
 }
 
-bool ClickPopupMenuItem(HWND menuWindow, int index)
+void SendKey(WORD vk, bool up)
 {
-    HMENU menu = HMENU(SendMessageA(menuWindow, MenuGetHandle, 0, 0));
-    RECT r;
-    if (!menu || !GetMenuItemRect(nullptr, menu, UINT(index), &r)) return false;
-    const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    MouseClick(p, false);
-    return true;
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = WORD(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+}  // namespace
+
+HWND OpenTrayMenu(HICON icon, DWORD processId, DWORD timeoutMs)
+{
+    POINT at{};
+    if (!WaitFor(timeoutMs, [&] { return FindTrayIcon(icon, at); })) return nullptr;
+    HWND menu = nullptr;
+    WaitFor(timeoutMs, [&] {
+        MouseClick(at, true);
+        return WaitFor(2000, [&] { return (menu = FindPopupMenuWindow(processId)) != nullptr; });
+    });
+    return menu;
+}
+
+bool PressMenuKey(HWND menu, char key, DWORD timeoutMs)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(menu, &owner);
+    const bool inFront = WaitFor(timeoutMs, [&] {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &pid);
+        return pid == owner;
+    });
+    if (!inFront) return false;
+    const WORD vk = WORD(VkKeyScanA(key) & 0xFF);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    return WaitFor(timeoutMs, [&] { return !IsWindowVisible(menu); });
 }
