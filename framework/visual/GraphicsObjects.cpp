@@ -28,6 +28,17 @@ const bool fontPublished = [] {
     return true;
 }();
 
+// A brush published as a sub-object: the colour first, since giving a clear brush a colour makes it solid.
+const bool brushPublished = [] {
+    PublishedProperties<TBrush>()
+        .Integer("Color", &TBrush::Color, &TBrush::SetColor, int(clWhite))
+        .Enumeration("Style", &TBrush::Style, &TBrush::SetStyle,
+                     {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal", "bsCross",
+                      "bsDiagCross"},
+                     bsSolid);
+    return true;
+}();
+
 int ScreenPixelsPerInch()
 {
     static const int ppi = [] {

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers for the tests of the library's form components: serving messages until a condition holds, real
-// mouse input, the open popup menu of this process, solid-coloured icons, the screen and artefact pictures.
+// mouse input, the open popup menu of this process, solid-coloured icons, and finding a colour on the screen.
 
 #include <windows.h>
 
@@ -11,32 +11,17 @@
 #include <thread>
 #include <vector>
 
+#include "support/Screenshot.h"
+#include "support/Wait.h"
 #include "framework/visual/Forms.h"
 #include "framework/visual/Graphics.h"
 
 namespace zcltest {
 
-// Serves messages until done() or the time is up; true when done.
+// Serves messages (and the threads' synchronised calls) until done() or the time is up; true when done.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        Application->ProcessMessages();
-        if (done()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(5);
-    }
-}
-
-// Waits (without serving messages) until done() or the time is up.
-inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(5);
-    }
-    return true;
+    return testwait::PumpUntil(done, timeoutMs, [] { Application->ProcessMessages(); });
 }
 
 inline void MouseInput(int x, int y, DWORD buttons)
@@ -84,7 +69,9 @@ inline HWND FindOpenMenu()
 // menu's loop), notes its items and where it opened, then posts the keys to it.
 class MenuWatcher {
 public:
-    explicit MenuWatcher(std::vector<WPARAM> keys) : keys_(std::move(keys))
+    // onOpen runs on the watching thread once the menu is open, before the keys.
+    explicit MenuWatcher(std::vector<WPARAM> keys, std::function<void(HWND)> onOpen = nullptr)
+        : keys_(std::move(keys)), onOpen_(std::move(onOpen))
     {
         thread_ = std::thread([this] {
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -99,6 +86,7 @@ public:
                 GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
                 items.push_back(text);
             }
+            if (onOpen_) onOpen_(wnd);
             opened = true;
             for (WPARAM key : keys_) {
                 PostMessageA(wnd, WM_KEYDOWN, key, 0);
@@ -120,6 +108,7 @@ public:
 
 private:
     std::vector<WPARAM> keys_;
+    std::function<void(HWND)> onOpen_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -152,49 +141,10 @@ inline HICON SolidIcon(COLORREF colour)
     return icon;
 }
 
-// The folder for pictures the tests leave: $BUILD_DIR/artifacts, else next to the test executable's folder.
-inline std::string ArtifactDir()
-{
-    char env[MAX_PATH] = "";
-    std::string dir;
-    if (GetEnvironmentVariableA("BUILD_DIR", env, sizeof env) && env[0]) {
-        dir = env;
-        // A Unix path from the shell: Wine's Z: drive.
-        if (dir[0] == '/') {
-            dir = "Z:" + dir;
-            for (char& c : dir)
-                if (c == '/') c = '\\';
-        }
-    } else {
-        char exe[MAX_PATH] = "";
-        GetModuleFileNameA(nullptr, exe, sizeof exe);
-        dir = exe;
-        dir = dir.substr(0, dir.find_last_of('\\'));
-        dir = dir.substr(0, dir.find_last_of('\\'));
-    }
-    dir += "\\artifacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
-// The whole screen as a 24-bit picture.
-inline void CaptureScreen(TBitmap& shot)
-{
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    HDC screen = GetDC(nullptr);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, 0, 0, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-}
-
 // The centre of the first size x size block of exactly colour on the screen picture; false when none.
-inline bool FindBlock(TBitmap& shot, COLORREF colour, int size, POINT& centre)
+inline bool FindBlock(const testshot::Shot& shot, COLORREF colour, int size, POINT& centre)
 {
-    const BYTE r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
-    auto at = [&](int x, int y) {
-        const BYTE* row = static_cast<const BYTE*>(shot.ScanLine(y));
-        return row[x * 3] == b && row[x * 3 + 1] == g && row[x * 3 + 2] == r;
-    };
+    auto at = [&](int x, int y) { return shot.At(x, y) == colour; };
     for (int y = 0; y + size <= shot.Height(); ++y)
         for (int x = 0; x + size <= shot.Width(); ++x) {
             if (!at(x, y)) continue;
@@ -202,7 +152,7 @@ inline bool FindBlock(TBitmap& shot, COLORREF colour, int size, POINT& centre)
             for (int dy = 0; all && dy < size; dy += 2)
                 for (int dx = 0; all && dx < size; dx += 2) all = at(x + dx, y + dy);
             if (all) {
-                centre = {x + size / 2, y + size / 2};
+                centre = {shot.Origin().x + x + size / 2, shot.Origin().y + y + size / 2};
                 return true;
             }
         }

@@ -571,4 +571,240 @@ TEST_F(FormHookStore, BrokenStoredValuesLeaveTheFormsOwnAndOptionsLeftOutDeleteT
     EXPECT_NE(Raw("Windows", "TestWindow"), "<none>");
 }
 
+TEST_F(FormHookStore, WithRestoreOnceThePlacementIsReadOnlyAtTheFirstShow)
+{
+    for (bool once : {false, true}) {
+        // No placement stored, so that each reading says so.
+        form.reset();
+        DeleteKeyTree(HKEY_CURRENT_USER, path);
+        form = std::make_unique<TTestWindow>(nullptr);
+        log.clear();
+        TZCLForm* hook = LoadWithStore({soPos, soSize});
+        if (once) hook->SetOptions({foAutoShow, foRestoreOnce});
+        for (int i = 0; i < 3; ++i) {
+            form->Show();
+            form->Hide();
+        }
+        EXPECT_EQ(log.size(), once ? 1u : 3u) << once;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Dropped files
+
+// A drop as the shell hands it over: the DROPFILES block with the names one after another.
+HDROP MakeDrop(const std::vector<std::string>& names, POINT at)
+{
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& n : names) size += n.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = at;
+    drop->fNC = FALSE;
+    drop->fWide = FALSE;
+    char* p = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& n : names) {
+        std::memcpy(p, n.c_str(), n.size() + 1);
+        p += n.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+std::string NameOf(std::size_t length, char fill)
+{
+    std::string n = "C:\\";
+    while (n.size() < length) n += fill;
+    return n;
+}
+
+struct DropCase {
+    const char* name;
+    TZCLCharCase charCase;
+};
+
+class FormHookDrop : public FormHookTest, public testing::WithParamInterface<DropCase> {};
+
+TEST_P(FormHookDrop, EveryDroppedNameIsHandedOnInItsCaseAndTheDropIsGivenBack)
+{
+    int count = -1, x = 0, y = 0;
+    std::vector<std::string> names;
+    TZCLForm* hook = Load([&](TZCLForm* h) {
+        h->SetAcceptFiles(true);
+        h->SetCharCase(GetParam().charCase);
+        h->SetOnFMDragDrop(TZCLFMDragDropEvent::From([&](TObject*, int n, int px, int py, TStrings* list) {
+            count = n;
+            x = px;
+            y = py;
+            for (int i = 0; i < list->Count(); ++i) names.push_back(list->Strings(i).c_str());
+        }));
+    });
+    (void)hook;
+    // One name far longer than any the shell used to hand over.
+    const std::vector<std::string> dropped{NameOf(10, 'a') + "Bc", NameOf(300, 'D'), NameOf(20, 'e') + "F"};
+    const HDROP drop = MakeDrop(dropped, POINT{12, 34});
+    SendMessageA(form->Handle(), WM_DROPFILES, WPARAM(drop), 0);
+    EXPECT_EQ(count, 3);
+    ASSERT_EQ(names.size(), 3u) << "the count and the list agree";
+    EXPECT_EQ(x, 12);
+    EXPECT_EQ(y, 34);
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::string expected = dropped[i];
+        for (char& c : expected) {
+            if (GetParam().charCase == ccLowerCase) c = char(std::tolower(static_cast<unsigned char>(c)));
+            if (GetParam().charCase == ccUpperCase) c = char(std::toupper(static_cast<unsigned char>(c)));
+        }
+        EXPECT_EQ(names[i], expected) << i;
+    }
+    EXPECT_EQ(GlobalSize(drop), 0u) << "the drop's memory is given back";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FormHookDrop,
+                         testing::Values(DropCase{"Normal", ccNormal}, DropCase{"Lower", ccLowerCase},
+                                         DropCase{"Upper", ccUpperCase}),
+                         [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FormHookTest, AcceptingFilesFollowsTheOptionAndTheHook)
+{
+    TZCLForm* hook = Load();
+    auto accepts = [&] { return (GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; };
+    EXPECT_FALSE(accepts());
+    hook->SetAcceptFiles(true);
+    EXPECT_TRUE(accepts());
+    hook->SetEnabled(false);
+    EXPECT_FALSE(accepts());
+    hook->SetEnabled(true);
+    EXPECT_TRUE(accepts());
+    hook->SetAcceptFiles(false);
+    EXPECT_FALSE(accepts());
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Snapping to the screen edges
+
+struct DockCase {
+    const char* name;
+    int x, y;
+    TZCLAutoDockSides sides, moveOut;
+    int left, bottom;  // the two distances (the others stay 40)
+    int expectX, expectY;
+};
+
+class FormHookDock : public FormHookTest, public testing::WithParamInterface<DockCase> {};
+
+TEST_P(FormHookDock, AFormNearAnEdgeIsPutOnIt)
+{
+    TZCLForm* hook = Load();
+    form->SetBounds(300, 300, 200, 100);
+    const DockCase& c = GetParam();
+    hook->AutoDock()->SetSides(c.sides);
+    hook->AutoDock()->SetMoveOut(c.moveOut);
+    hook->AutoDock()->SetLeft(c.left);
+    hook->AutoDock()->SetBottom(c.bottom);
+    int x = c.x, y = c.y;
+    hook->AutoDockPosition(x, y);
+    EXPECT_EQ(x, c.expectX);
+    EXPECT_EQ(y, c.expectY);
+}
+
+// The screen is 1024 x 768, the form 200 x 100.
+const TZCLAutoDockSides All{adLeft, adTop, adBottom, adRight};
+INSTANTIATE_TEST_SUITE_P(
+    Positions, FormHookDock,
+    testing::Values(DockCase{"FarFromEveryEdge", 300, 300, All, All, 40, 40, 300, 300},
+                    DockCase{"NearTheLeft", 30, 300, All, All, 40, 40, 0, 300},
+                    DockCase{"JustOutOfReachOnTheLeft", 40, 300, All, All, 40, 40, 40, 300},
+                    DockCase{"NearTheRight", 800, 300, All, All, 40, 40, 824, 300},
+                    DockCase{"NearTheTop", 300, 20, All, All, 40, 40, 300, 0},
+                    DockCase{"NearTheBottom", 300, 640, All, All, 40, 40, 300, 668},
+                    DockCase{"PartlyOffTheLeftMayStay", -20, 300, All, All, 40, 40, -20, 300},
+                    DockCase{"PartlyOffTheLeftComesBack", -20, 300, All, {}, 40, 40, 0, 300},
+                    DockCase{"PartlyOffTheRightMayStay", 900, 300, All, All, 40, 40, 900, 300},
+                    DockCase{"PartlyOffTheBottomComesBack", 300, 700, All, {adLeft}, 40, 40, 300, 668},
+                    DockCase{"LeftNotASide", 30, 300, {adTop, adBottom, adRight}, All, 40, 40, 30, 300},
+                    // The bottom distance is its own: a small left one does not shorten it.
+                    DockCase{"OwnBottomDistance", 20, 600, All, All, 10, 100, 20, 668},
+                    DockCase{"OwnLeftDistance", 20, 600, All, All, 30, 10, 0, 600}),
+    [](const testing::TestParamInfo<DockCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FormHookTest, TheFormSnapsAtTheEndOfAMoveOrWhileMoving)
+{
+    TZCLForm* hook = Load([](TZCLForm* h) { h->AutoDock()->SetEnabled(true); });
+    form->Show();
+    form->SetBounds(20, 300, 200, 100);
+    EXPECT_EQ(form->Left(), 20) << "after the move only";
+    SendMessageA(form->Handle(), WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(form->Left(), 0);
+    EXPECT_EQ(form->Top(), 300);
+
+    // While moving: the window lands on the edge at once, and OnMoving may stop the move.
+    hook->AutoDock()->SetAfterMove(false);
+    std::vector<std::pair<int, int>> moving;
+    bool cancel = false;
+    hook->SetOnMoving(TZCLMovingEvent::From([&](TObject*, int x, int y, bool& c) {
+        moving.push_back({x, y});
+        c = cancel;
+    }));
+    // Moved as the user moves it (the form's own bounds follow the window).
+    SetWindowPos(form->Handle(), nullptr, 500, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(r.left, 500);
+    EXPECT_EQ(r.top, 0);
+    ASSERT_FALSE(moving.empty());
+    EXPECT_EQ(moving.back(), std::make_pair(500, 0));
+    cancel = true;
+    SetWindowPos(form->Handle(), nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(r.left, 500) << "cancelled";
+    moving.clear();
+    cancel = false;
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 250, 120, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(moving.empty()) << "a change of size alone is no move";
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Resolution and design
+
+TEST_F(FormHookTest, AFormDesignedAtAnotherResolutionIsScaledBackOnce)
+{
+    auto* panel = new TCustomControl(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(40, 20, 160, 80);
+    auto* button = new TButton(form.get());
+    button->SetParent(panel);
+    button->SetBounds(8, 16, 80, 24);
+    TZCLForm* hook = Load([](TZCLForm* h) {
+        h->SetDesignPPI(120);
+        h->SetOptions({foAutoShow, foTryAdaptRes});
+    });
+    ASSERT_EQ(Screen->PixelsPerInch(), 96);
+    form->Show();
+    EXPECT_EQ(form->PixelsPerInch(), 96);
+    EXPECT_EQ(panel->BoundsRect(), TRect(50, 25, 250, 125));
+    EXPECT_EQ(button->BoundsRect(), TRect(10, 20, 110, 50));
+    hook->AdaptResolution();
+    EXPECT_EQ(button->BoundsRect(), TRect(10, 20, 110, 50)) << "once only";
+
+    // A form that is not scaled stays as it is.
+    form = std::make_unique<TTestWindow>(nullptr);
+    form->SetScaled(false);
+    auto* other = new TButton(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(8, 16, 80, 24);
+    TZCLForm* second = Load([](TZCLForm* h) { h->SetDesignPPI(120); });
+    second->AdaptResolution();
+    EXPECT_EQ(other->BoundsRect(), TRect(8, 16, 88, 40));
+}
+
+TEST(FormHookDesign, ASecondHookOnAFormBeingDesignedIsRefused)
+{
+    TForm form(nullptr);
+    form.SetDesigning(true);
+    new TZCLForm(&form);
+    EXPECT_THROW(new TZCLForm(&form), ZCLEOneInstError);
+    EXPECT_EQ(form.ComponentCount(), 1);
+}
+
 }  // namespace

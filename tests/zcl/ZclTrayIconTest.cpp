@@ -16,6 +16,7 @@
 #include "framework/visual/Forms.h"
 #include "framework/visual/Menus.h"
 #include "zcl/components/Zcltimer.h"
+#include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
 
 using namespace zcltest;
@@ -327,15 +328,26 @@ TEST_F(TrayIconMenu, ARealRightClickOnTheIconInTheNotificationAreaOpensTheMenu)
     TZCLTrayIcon* icon = LoadIcon("DravikREMOTE tray test", menu);
     icon->SetOnPopUp(TNotifyEvent::From([&](TObject*) { log.push_back("popup"); }));
     // The shell draws the icon somewhere in its notification area: look for its colour on the screen.
-    TBitmap shot;
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    testshot::Shot shot;
     POINT at{};
     ASSERT_TRUE(PumpUntil([&] {
-        CaptureScreen(shot);
+        shot = testshot::Shot::OfScreen(screen);
         return FindBlock(shot, colour, 8, at);
     }, 10000)) << "the icon is not on the screen";
-    shot.SaveToFile((ArtifactDir() + "\\tray-icon.bmp").c_str());
+    // On the virtual desktop the shell's taskbar holds the icons, else Wine's own tray window.
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    const bool onTaskbar = taskbar && IsWindowVisible(taskbar);
+    EXPECT_FALSE(shot.SaveArtifact(onTaskbar ? "tray-icon-taskbar" : "tray-icon-standalone").empty());
 
-    MenuWatcher watcher({VK_UP, VK_RETURN});
+    MenuWatcher watcher({VK_UP, VK_RETURN}, [&](HWND menuWindow) {
+        // The menu and the icon it opened over, as a person sees them.
+        RECT r;
+        GetWindowRect(menuWindow, &r);
+        const RECT around{std::max(0L, r.left - 40), std::max(0L, r.top - 40),
+                          std::min(LONG(screen.right), std::max(r.right, at.x + 20) + 40), screen.bottom};
+        testshot::Shot::OfScreen(around).SaveArtifact(onTaskbar ? "tray-menu-taskbar" : "tray-menu-standalone");
+    });
     MouseInput(at.x, at.y, MOUSEEVENTF_RIGHTDOWN);
     ASSERT_TRUE(PumpUntil([&] { return watcher.opened.load() || !log.empty(); }, 10000));
     ASSERT_TRUE(PumpUntil([&] { return log.size() >= 3; }, 10000));
@@ -447,6 +459,101 @@ TEST_F(TrayIconTest, ThePoolRunsTheAnimationInItsStepsAndEveryTimerGoesWithTheIc
     ASSERT_NE(again, 0);
     delete icon;
     EXPECT_EQ(ZCLApplication->GetTimer(again), nullptr) << "the pool item went with the icon";
+}
+
+// The colour in the middle of an icon.
+COLORREF IconColour(HICON icon)
+{
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return CLR_INVALID;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, info.hbmColor);
+    const COLORREF c = GetPixel(dc, 8, 8);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return c;
+}
+
+std::unique_ptr<TBitmap> Frames(std::initializer_list<COLORREF> colours)
+{
+    auto strip = std::make_unique<TBitmap>();
+    strip->SetPixelFormat(pf24bit);
+    strip->SetSize(16 * int(colours.size()), 16);
+    int x = 0;
+    for (COLORREF c : colours) {
+        strip->Canvas()->Brush()->SetColor(TColor(c));
+        strip->Canvas()->FillRect(TRect(x, 0, x + 16, 16));
+        // The bottom-left pixel is the transparent colour of the icon made from the frame.
+        strip->Canvas()->SetPixels(x, 15, clWhite);
+        x += 16;
+    }
+    return strip;
+}
+
+struct AnimationCase {
+    const char* name;
+    TZCLTimerMode mode;
+    std::vector<COLORREF> frames;
+};
+
+class TrayIconAnimation : public TrayIconTest, public testing::WithParamInterface<AnimationCase> {};
+
+TEST_P(TrayIconAnimation, TheImagesShowInTurnAndStartAgain)
+{
+    std::vector<COLORREF> shown;
+    TZCLTrayIcon::SetNotifyIconHook(TZCLTrayIcon::TNotifyIconHook::From([&](DWORD m, const NOTIFYICONDATAA& d) {
+        if (m == NIM_MODIFY) shown.push_back(IconColour(d.hIcon));
+        return TRUE;
+    }));
+    TZCLImageList images(nullptr);
+    auto* strip = static_cast<TZCLImageListItem*>(images.GetItem(images.Add()));
+    std::vector<COLORREF> colours;
+    for (COLORREF c : GetParam().frames) colours.push_back(c);
+    auto bitmap = std::make_unique<TBitmap>();
+    if (colours.size() == 1) bitmap = Frames({colours[0]});
+    else bitmap = Frames({colours[0], colours[1], colours[2]});
+    strip->Add(bitmap.get(), nullptr);
+    TZCLTrayIcon* icon = LoadIcon();
+    icon->SetImageList(&images);
+    icon->SetTimerMode(GetParam().mode);
+    icon->SetInterval(50);
+    icon->SetAnimated(true);
+    const std::size_t want = colours.size() + 2;
+    ASSERT_TRUE(PumpUntil([&] { return shown.size() >= want; }, 10000));
+    icon->SetAnimated(false);  // stops the timer: the frames have settled
+    for (std::size_t i = 0; i < want; ++i) EXPECT_EQ(shown[i], colours[i % colours.size()]) << "frame " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, TrayIconAnimation,
+    testing::Values(AnimationCase{"PoolThreeImages", tmGlobalTimer, {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)}},
+                    AnimationCase{"PoolOneImage", tmGlobalTimer, {RGB(200, 0, 0)}},
+                    AnimationCase{"MultimediaThreeImages", tmHiTimer,
+                                  {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)}},
+                    AnimationCase{"ThreadThreeImages", tmThreaded,
+                                  {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)}}),
+    [](const testing::TestParamInfo<AnimationCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TrayIconTest, AnEmptyOrFreedImageListShowsNoFrame)
+{
+    Record();
+    auto images = std::make_unique<TZCLImageList>(nullptr);
+    TZCLTrayIcon* icon = LoadIcon();
+    icon->SetImageList(images.get());
+    icon->SetInterval(50);
+    icon->SetAnimated(true);
+    const std::uint16_t id = icon->PoolTimerId();
+    ASSERT_NE(id, 0);
+    // A tick of the pool runs the step: with nothing in the list nothing is sent.
+    const std::size_t before = sent.size();
+    ZCLApplication->GetTimer(id)->Timer();
+    EXPECT_EQ(sent.size(), before);
+    images.reset();
+    EXPECT_EQ(icon->ImageList(), nullptr);
+    ZCLApplication->GetTimer(id)->Timer();
+    EXPECT_EQ(sent.size(), before);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "zcl/components/Zcltimer.h"
+#include "zcl/graphics/Zclnwgui.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ const bool trayIconPublished = [] {
         .Boolean("NoClose", &TZCLTrayIcon::NoClose, &TZCLTrayIcon::SetNoClose, false)
         .Boolean("ShowMinimizedIcon", &TZCLTrayIcon::ShowMinimizedIcon, &TZCLTrayIcon::SetShowMinimizedIcon, false)
         .Object("PopupMenu", &TZCLTrayIcon::PopupMenu, &TZCLTrayIcon::SetPopUpMenu)
+        .Object("ImageList", &TZCLTrayIcon::ImageList, &TZCLTrayIcon::SetImageList)
         .Enumeration("TimerMode", &TZCLTrayIcon::TimerMode, &TZCLTrayIcon::SetTimerMode,
                      {"tmGlobalTimer", "tmHiTimer", "tmThreaded"}, tmGlobalTimer)
         .Enumeration("ThreadPriority", &TZCLTrayIcon::ThreadPriority, &TZCLTrayIcon::SetThreadPriority,
@@ -47,8 +49,9 @@ void TZCLTrayIcon::SetNotifyIconHook(TNotifyIconHook Hook)
 }
 
 TZCLTrayIcon::TZCLTrayIcon(TComponent* AOwner)
-    : TZCLWndProcComponent(AOwner), icon_(std::make_unique<TIcon>())
+    : TZCLWndProcComponent(AOwner), icon_(std::make_unique<TIcon>()), link_(std::make_unique<TZCLChangeLink>())
 {
+    link_->SetOnChange(TNotifyEvent(this, &TZCLTrayIcon::GetIMLChange));
     icon_->SetOnChange(TNotifyEvent(this, &TZCLTrayIcon::IconChanged));
     window_ = AllocateHWnd(TWndMethod(this, &TZCLTrayIcon::NewWndProc));
     if (!window_) RaiseLastOSError();
@@ -59,6 +62,10 @@ TZCLTrayIcon::~TZCLTrayIcon()
 {
     *alive_ = false;
     DeActivateTimer(timerMode_);
+    if (imageList_) {
+        imageList_->UnRegisterChanges(link_.get());
+        imageList_->RemoveFreeNotification(this);
+    }
     RestoreWndProc();
     hint_ = AnsiString();
     if (shown_) NotifyIcon(NIM_DELETE);
@@ -140,11 +147,36 @@ void TZCLTrayIcon::SetPopUpMenu(TPopupMenu* Value)
     if (popupMenu_) popupMenu_->FreeNotification(this);
 }
 
+void TZCLTrayIcon::SetImageList(TZCLCustomImageList* Value)
+{
+    if (Value == imageList_) return;
+    if (imageList_) {
+        imageList_->UnRegisterChanges(link_.get());
+        imageList_->RemoveFreeNotification(this);
+    }
+    imageList_ = Value;
+    if (imageList_) {
+        imageList_->RegisterChanges(link_.get());
+        imageList_->FreeNotification(this);
+    }
+    GetChange(this);
+}
+
+void TZCLTrayIcon::GetIMLChange(TObject* Sender)
+{
+    GetChange(Sender);
+}
+
 void TZCLTrayIcon::Notification(TComponent* AComponent, TOperation Operation)
 {
     TZCLWndProcComponent::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (AComponent == popupMenu_) popupMenu_ = nullptr;
+    if (AComponent == imageList_) {
+        // The list is being freed and has let go of its links already.
+        imageList_ = nullptr;
+        GetChange(this);
+    }
     if (AComponent == hiTimer_) hiTimer_ = nullptr;
 }
 
@@ -358,5 +390,19 @@ void TZCLTrayIcon::EnableTimer(bool Value)
 
 void TZCLTrayIcon::GetTimer(TObject*)
 {
-    // The frames come from an image list.
+    if (!imageList_ || Designing()) return;
+    const int count = imageList_->ItemCount(listIndex_);
+    if (count <= 0) return;
+    // The list may have lost images since the last frame.
+    if (frame_ >= count) frame_ = 0;
+    TBitmap bitmap;
+    bitmap.SetSize(16, 16);
+    imageList_->GetBitmapItem(listIndex_, frame_, &bitmap);
+    HICON frame = nullptr;
+    ZCLBitmap2Icon(&bitmap, frame, 16, 16);
+    if (frame) {
+        SendIcon(NIM_MODIFY, frame);
+        DestroyIcon(frame);
+    }
+    frame_ = frame_ + 1 >= count ? 0 : frame_ + 1;
 }

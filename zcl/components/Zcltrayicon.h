@@ -13,6 +13,7 @@
 #include "framework/visual/Controls.h"
 #include "framework/visual/Graphics.h"
 #include "framework/visual/Menus.h"
+#include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclwndproccomponent.h"
 
@@ -46,6 +47,9 @@ public:
     TPopupMenu* PopupMenu() const { return popupMenu_; }
     void SetPopUpMenu(TPopupMenu* Value);
 
+    // The animation's frames: the images of the list's first item. Not owned; forgotten when it is freed.
+    TZCLCustomImageList* ImageList() const { return imageList_; }
+    void SetImageList(TZCLCustomImageList* Value);
     // The animation's timer: the application's timer pool, or a high-resolution timer (multimedia or threaded).
     TZCLTimerMode TimerMode() const { return timerMode_; }
     void SetTimerMode(TZCLTimerMode Value);
@@ -79,6 +83,8 @@ public:
     HWND Handle() const { return window_; }
     using TZCLWndProcComponent::NewWndProc;
     void NewWndProc(TMessage& Message);
+    // The next animation frame.
+    std::int32_t Frame() const { return frame_; }
     // The pool item or the high-resolution timer of the animation (0 / null: none).
     std::uint16_t PoolTimerId() const { return timerId_; }
     TZCLHiTimer* HiTimer() const { return hiTimer_; }
@@ -94,6 +100,8 @@ protected:
     // The owner form's messages: minimising and closing hide the form while the icon is shown.
     void WndProc(TMessage& Message) override;
     void IconChanged(TObject* Sender);
+    // A change of the image list: the component's change.
+    void GetIMLChange(TObject* Sender);
     void ActivateTimer();
     void DeActivateTimer(TZCLTimerMode Mode);
     void EnableTimer(bool Value);
@@ -114,6 +122,8 @@ private:
     bool noClose_ = false;
     bool showMinimizedIcon_ = false;
     TPopupMenu* popupMenu_ = nullptr;  // not owned
+    TZCLCustomImageList* imageList_ = nullptr;  // not owned
+    std::unique_ptr<TZCLChangeLink> link_;
     TZCLTimerMode timerMode_ = tmGlobalTimer;
     TThreadPriority threadPriority_ = tpNormal;
     TZCLTimerInterval interval_ = 200;
