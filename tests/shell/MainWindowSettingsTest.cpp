@@ -104,6 +104,24 @@ protected:
     std::unique_ptr<TMainWindow> window_;
 };
 
+TEST_F(MainWindowSettings, StartsAsAnIconWithTheTitleAsItsHint)
+{
+    std::vector<std::string> tips;
+    TZCLTrayIcon::SetNotifyIconHook(TZCLTrayIcon::TNotifyIconHook::From([&](DWORD message, const NOTIFYICONDATAA& d) {
+        if (message == NIM_ADD || message == NIM_MODIFY) tips.push_back(d.szTip);
+        return TRUE;
+    }));
+    TMainWindow& w = Window();
+    TZCLTrayIcon::SetNotifyIconHook(nullptr);
+    EXPECT_TRUE(w.TrayIcon->Active());
+    EXPECT_STREQ(w.TrayIcon->Hint().c_str(), MainWindowTitle);
+    ASSERT_FALSE(tips.empty());
+    EXPECT_EQ(tips.back(), std::string(MainWindowTitle).substr(0, 63)) << "the shell is told the hint";
+    EXPECT_EQ(w.TrayIcon->PopupMenu(), w.PopupMenu);
+    EXPECT_FALSE(w.Visible());
+    EXPECT_FALSE(Application->ShowMainForm());
+}
+
 TEST_F(MainWindowSettings, DefaultPortNamesTheKey)
 {
     const struct {
