@@ -698,3 +698,22 @@ TEST_F(ZclWindowedFX, EffectChangesRedrawAndSizeMoveAndBackgroundChangesDropTheK
         EXPECT_FALSE(fx->BufferValid()) << k.what;
     }
 }
+
+TEST(ZclBaseControl, TheListTheEffectObjectBlendsFromIsLetGoWithTheList)
+{
+    for (bool windowed : {false, true}) {
+        SCOPED_TRACE(windowed ? "windowed" : "windowless");
+        TForm form(nullptr);
+        auto* list = new TZCLImageList(&form);
+        TControl* c = windowed ? static_cast<TControl*>(new TZCLCustomControl(&form)) : new TZCLBaseControl(&form);
+        TZCLBitmapEffectObject* fx = windowed ? static_cast<TZCLCustomControl*>(c)->BackFX()
+                                              : static_cast<TZCLBaseControl*>(c)->BackFX();
+        fx->AlphaBlend()->SetImageList(list);
+        ASSERT_EQ(fx->AlphaBlend()->ImageList(), list);
+        form.RemoveComponent(list);
+        EXPECT_EQ(fx->AlphaBlend()->ImageList(), nullptr) << "taken off the form";
+        fx->AlphaBlend()->SetImageList(list);
+        delete list;
+        EXPECT_EQ(fx->AlphaBlend()->ImageList(), nullptr) << "freed";
+    }
+}

@@ -60,6 +60,9 @@ bool TZCLControlCore::Notification(TComponent* Component, TOperation Operation)
         SetImageList(nullptr);
         return true;
     }
+    TZCLAlphaObject* alpha = backFX_->AlphaBlend();
+    if (alpha && Component == alpha->ImageList() && !control_->ComponentState().Contains(csDestroying))
+        alpha->SetImageList(nullptr);
     return false;
 }
 
