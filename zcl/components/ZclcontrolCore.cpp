@@ -5,6 +5,7 @@
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclbmp.h"
+#include "zcl/graphics/Zclregion.h"
 
 TZCLControlCore::TZCLControlCore(TComponent* Control, TNotifyEvent OnIMLChange, TNotifyEvent OnFXChange)
     : control_(Control), link_(std::make_unique<TZCLChangeLink>()), backFX_(std::make_unique<TZCLBitmapEffectObject>())
@@ -109,8 +110,17 @@ void ZCLFillSolid(TCanvas* Canvas, const TRect& R, TColor Color)
     Canvas->FillRect(R);
 }
 
+TZCLFormShape* ZCLFormShapeOf(TCustomForm* Form)
+{
+    if (!Form) return nullptr;
+    for (int i = 0; i < Form->ComponentCount(); ++i)
+        if (auto* shape = dynamic_cast<TZCLFormShape*>(Form->Components(i))) return shape;
+    return nullptr;
+}
+
 bool ZCLFormBackBitmapCheck(TCustomForm* Form)
 {
     if (!Form || !Form->HandleAllocated()) return false;
-    return false;
+    TZCLFormShape* shape = ZCLFormShapeOf(Form);
+    return shape && shape->BackBitmapCheck();
 }
