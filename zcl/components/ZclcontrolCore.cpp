@@ -2,6 +2,7 @@
 
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
+#include "zcl/components/Zclcontrol.h"
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclbmp.h"
@@ -112,10 +113,8 @@ void ZCLFillSolid(TCanvas* Canvas, const TRect& R, TColor Color)
 
 TZCLFormShape* ZCLFormShapeOf(TCustomForm* Form)
 {
-    if (!Form) return nullptr;
-    for (int i = 0; i < Form->ComponentCount(); ++i)
-        if (auto* shape = dynamic_cast<TZCLFormShape*>(Form->Components(i))) return shape;
-    return nullptr;
+    const int i = ZCLCheckForFormComponent(Form, ClassOf<TZCLFormShape>());
+    return i >= 0 ? static_cast<TZCLFormShape*>(Form->Components(i)) : nullptr;
 }
 
 bool ZCLFormBackBitmapCheck(TCustomForm* Form)
