@@ -117,4 +117,14 @@ inline ClipState ClipOf(HDC dc)
     return s;
 }
 
+// A small black caption under a sample on a screenshot panel.
+inline void Label(TCanvas* c, int x, int y, const char* text)
+{
+    c->Font()->SetName("Arial");
+    c->Font()->SetSize(7);
+    c->Font()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(x, y, text);
+}
+
 }  // namespace drawtest

@@ -1,12 +1,15 @@
 // The pixel procedures on 24-bit bitmaps: values at chosen pixels (the last row and column among them), mirrors,
 // clipping of rectangles and points to both bitmaps, work in place, and bitmaps of other formats refused before
-// any pixel changes.
+// any pixel changes. The effect object's chain and buffer, and the alpha object's blending with a fill, its image
+// list and its storage.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,8 +17,13 @@
 #include <vector>
 
 #include "DrawTestHelpers.h"
+#include "support/Screenshot.h"
+#include "framework/runtime/Filer.h"
+#include "framework/runtime/Streams.h"
 #include "framework/visual/Graphics.h"
+#include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclbmp.h"
+#include "zcl/graphics/Zclfillobject.h"
 
 using namespace drawtest;
 
@@ -60,9 +68,8 @@ const std::vector<Named>& SingleSourceProcedures()
         {"Invert", ZCLBMPInvert},
         {"Brightness",
          [](TBitmap* s, const TRect& r, TBitmap* t, const TPoint& p) { ZCLBMPBrightness(s, r, t, p, 40); }},
-        {"BrightnessEC", [](TBitmap* s, const TRect& r, TBitmap* t, const TPoint& p) {
-             ZCLBmpBrightnessEC(s, r, t, p, -40, clRed);
-         }},
+        {"BrightnessEC",
+         [](TBitmap* s, const TRect& r, TBitmap* t, const TPoint& p) { ZCLBmpBrightnessEC(s, r, t, p, -40, clRed); }},
     };
     return all;
 }
@@ -84,20 +91,22 @@ bool PaddingKept(TBitmap* b)
 
 TEST(ZclBmpPixels, GreyScaleRoundsEachTermOnItsOwnOverTheWholeRectangle)
 {
+    // clang-format off
     struct Case {
         std::uint32_t colour;
         int grey;
     } const cases[] = {
         {Rgb(255, 255, 255), 254},  // 76 + 150 + 28: 76.5 rounds to the even 76
         {Rgb(0, 0, 0), 0},
-        {Rgb(5, 0, 0), 2},    // 1.5 -> 2
-        {Rgb(15, 0, 0), 4},   // 4.5 -> 4
-        {Rgb(0, 50, 0), 30},  // 29.5 -> 30
-        {Rgb(0, 150, 0), 88}, // 88.5 -> 88
-        {Rgb(0, 0, 50), 6},   // 5.5 -> 6
-        {Rgb(0, 0, 150), 16}, // 16.5 -> 16
+        {Rgb(5, 0, 0), 2},      // 1.5 -> 2
+        {Rgb(15, 0, 0), 4},     // 4.5 -> 4
+        {Rgb(0, 50, 0), 30},    // 29.5 -> 30
+        {Rgb(0, 150, 0), 88},   // 88.5 -> 88
+        {Rgb(0, 0, 50), 6},     // 5.5 -> 6
+        {Rgb(0, 0, 150), 16},   // 16.5 -> 16
         {Rgb(100, 200, 50), 30 + 118 + 6},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.colour);
         auto b = MakeBitmap(5, 4, [&](int, int) { return c.colour; });
@@ -138,6 +147,7 @@ TEST(ZclBmpPixels, InvertAndBrightnessAtChosenBytes)
 TEST(ZclBmpPixels, BrightnessLeavesOnlyPixelsOfExactlyTheExcludedColour)
 {
     const std::uint32_t excluded = Rgb(200, 100, 50);
+    // clang-format off
     struct Case {
         std::uint32_t colour;
         bool kept;
@@ -149,6 +159,7 @@ TEST(ZclBmpPixels, BrightnessLeavesOnlyPixelsOfExactlyTheExcludedColour)
         {Rgb(0, 0, 50), false},      // blue shared
         {Rgb(50, 100, 200), false},  // red and blue swapped
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.colour);
         auto source = MakeBitmap(3, 2, [&](int, int) { return c.colour; });
@@ -217,6 +228,7 @@ TEST(ZclBmpPixels, FlipsRowsWiderThanAnyFixedBuffer)
 TEST(ZclBmpPixels, ClipsRectanglesAndPointsToBothBitmaps)
 {
     // Each target pixel that the whole rectangle maps from a source pixel gets it; all others stay.
+    // clang-format off
     struct Case {
         TRect r;
         TPoint p;
@@ -231,11 +243,12 @@ TEST(ZclBmpPixels, ClipsRectanglesAndPointsToBothBitmaps)
         {TRect(INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2), TPoint(INT_MIN / 2, INT_MIN / 2)},
         {TRect(0, 0, 5, 3), TPoint(INT_MAX - 2, INT_MAX - 2)},
     };
+    // clang-format on
     const int sw = 5, sh = 3, tw = 5, th = 4;  // widths whose rows have padding
     for (bool mirrored : {false, true}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << (mirrored ? "mirrored " : "") << Text(c.r) << " at " << c.p.x << ","
-                                            << c.p.y);
+            SCOPED_TRACE(testing::Message()
+                         << (mirrored ? "mirrored " : "") << Text(c.r) << " at " << c.p.x << "," << c.p.y);
             auto source = CodedBitmap(sw, sh);
             auto target = MakeBitmap(tw, th, [](int, int) { return 0x777777u; });
             MarkPadding(source.get());
@@ -281,6 +294,7 @@ TEST(ZclBmpPixels, WorksInPlaceWhereTheTargetOverlapsTheSource)
 
 TEST(ZclBmpPixels, AlphaBlendWeighsTheFirstSourceAgainstTheSecond)
 {
+    // clang-format off
     struct Case {
         float alpha;
         int s1, s2, expected;
@@ -291,6 +305,7 @@ TEST(ZclBmpPixels, AlphaBlendWeighsTheFirstSourceAgainstTheSecond)
         {1.5f, 250, 100, 255},                        // weights beyond 0..1 are held to the byte range
         {-1.0f, 250, 100, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.alpha << " " << c.s1 << " " << c.s2);
         auto a = MakeBitmap(4, 3, [&](int, int) { return Rgb(c.s1, c.s1, c.s2); });
@@ -529,7 +544,7 @@ TEST(ZclBitmapEffect, BufferedKeepsTheFirstResultUntilAChange)
         fx.Draw(black.get());
         EXPECT_TRUE(fx.BufferValid());
         EXPECT_EQ(Get(black.get(), 1, 1) & 0xFFFF00, 0xFFFF00u);  // inverted black, brightness 0 or 1
-        fx.Draw(first.get());  // the buffer again, made from black
+        fx.Draw(first.get());                                     // the buffer again, made from black
         EXPECT_EQ(Get(first.get(), 2, 2) & 0xFFFF00, 0xFFFF00u);
         first = CodedBitmap(4, 3);
     }
@@ -692,4 +707,331 @@ TEST(ZclBitmapEffect, RepeatedDrawingKeepsGdiObjectsSteady)
     const int before = gfxtest::GdiObjectsInUse();
     for (int i = 0; i < 20; ++i) round();
     EXPECT_EQ(gfxtest::GdiObjectsInUse(), before);
+}
+
+// The alpha object -----------------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint32_t FillGrey = 0x646464;  // 100, 100, 100
+
+// An alpha object filling with a solid brush of colour c.
+void BrushFill(TZCLAlphaObject& alpha, std::uint32_t c, float strength)
+{
+    alpha.FillObject()->SetStyle(sfBrush);
+    alpha.FillObject()->Brush()->SetColor(TColor(c));
+    alpha.SetStrength(strength);
+}
+
+std::uint32_t Blend(std::uint32_t a, std::uint32_t b, float alpha)
+{
+    auto ch = [alpha](int s1, int s2) {
+        return std::uint32_t(std::clamp(s2 + int(std::nearbyint(double(s1 - s2) * double(alpha))), 0, 255));
+    };
+    return ch(int(a & 0xFF), int(b & 0xFF)) | ch(int(a >> 8 & 0xFF), int(b >> 8 & 0xFF)) << 8 |
+           ch(int(a >> 16), int(b >> 16)) << 16;
+}
+
+}  // namespace
+
+TEST(ZclAlpha, EnabledAndTheSummary)
+{
+    struct Case {
+        TZCLFillStyle style;
+        float strength;
+        bool enabled;
+        const char* summary;
+    } const cases[] = {
+        {sfNone, 0.6f, false, "{Disabled}"},
+        {sfBrush, 0.6f, true, "{Enabled (brush), strength: 0.600}"},
+        {sfBrush, 1.0f, false, "{Enabled (brush), strength: 1.000}"},  // a fill of no weight blends nothing
+        {sfBitmap, 0.25f, true, "{Enabled (bmp), strength: 0.250}"},
+        {sfBitmapList, 0.0f, true, "{Enabled (bmp), strength: 0.000}"},
+        {sfGradient, 0.5f, true, "{Enabled (grad), strength: 0.500}"},
+        {sfBrushBitmap, 0.125f, true, "{Enabled (), strength: 0.125}"},
+    };
+    for (const Case& c : cases) {
+        TZCLAlphaObject alpha;
+        EXPECT_FLOAT_EQ(alpha.Strength(), 0.6f);
+        alpha.FillObject()->SetStyle(c.style);
+        alpha.SetStrength(c.strength);
+        EXPECT_EQ(alpha.Enabled(), c.enabled) << c.summary;
+        EXPECT_EQ(std::string(alpha.GetSetStr()), c.summary);
+        TZCLBitmapEffectObject fx;
+        fx.AlphaBlend()->Assign(&alpha);
+        EXPECT_EQ(fx.Enabled(), c.enabled);
+        EXPECT_EQ(std::string(fx.GetSetStr()), c.enabled ? "{alpha}" : "{Disabled}");
+    }
+}
+
+TEST(ZclAlpha, BlendsTheWholeBitmapWithTheFill)
+{
+    for (TPixelFormat f : {pf24bit, pf32bit}) {
+        SCOPED_TRACE(int(f));
+        TZCLAlphaObject alpha;
+        BrushFill(alpha, FillGrey, 0.6f);
+        auto b = MakeBitmap(5, 4, [](int x, int) { return x == 4 ? Rgb(200, 200, 200) : Coded(x, 0); });
+        b->SetPixelFormat(f);
+        alpha.AlphaBlend(b.get());
+        EXPECT_EQ(b->PixelFormat(), pf24bit);
+        EXPECT_EQ(Get(b.get(), 4, 3), Rgb(160, 160, 160));  // the last row and column too
+        EXPECT_EQ(Get(b.get(), 0, 0), Blend(Coded(0, 0), FillGrey, 0.6f));
+        EXPECT_EQ(Get(b.get(), 3, 3), Blend(Coded(3, 0), FillGrey, 0.6f));
+    }
+    // Without a fill nothing changes, not even the format.
+    TZCLAlphaObject none;
+    auto b = CodedBitmap(3, 3);
+    b->SetPixelFormat(pf32bit);
+    none.AlphaBlend(b.get());
+    EXPECT_EQ(b->PixelFormat(), pf32bit);
+    EXPECT_EQ(PixelOf(b.get(), 2, 2), Coded(2, 2));
+    none.AlphaBlend(nullptr);
+}
+
+TEST(ZclAlpha, ControlBlendDrawsTheBlendedAreaOnACanvas)
+{
+    TZCLAlphaObject alpha;
+    BrushFill(alpha, FillGrey, 0.5f);
+    auto b = MakeBitmap(6, 6, [](int, int) { return Rgb(200, 0, 100); });
+    Surface s(10, 10, 0x123456);
+    alpha.ControlBlend(b.get(), TRect(1, 1, 5, 4), s.Canvas(), TRect(3, 3, 7, 6));
+    EXPECT_EQ(s.At(3, 3), Rgb(150, 50, 100));
+    EXPECT_EQ(s.At(6, 5), Rgb(150, 50, 100));
+    EXPECT_EQ(s.At(7, 5), 0x123456u);
+    EXPECT_EQ(s.At(2, 3), 0x123456u);
+    EXPECT_EQ(Get(b.get(), 1, 1), Rgb(200, 0, 100));  // the bitmap itself is left as it was
+}
+
+TEST(ZclAlpha, TheEffectObjectBlendsAfterItsOtherEffectsAndHearsTheFillChange)
+{
+    TZCLBitmapEffectObject fx;
+    ChangeCounter changes;
+    fx.SetOnChange(TNotifyEvent(&changes, &ChangeCounter::Count));
+    fx.SetBuffered(true);
+    fx.SetInvert(true);
+    BrushFill(*fx.AlphaBlend(), FillGrey, 0.6f);
+    EXPECT_EQ(std::string(fx.GetSetStr()), "{alpha,INV}");
+    auto b = CodedBitmap(4, 3);
+    fx.Draw(b.get());
+    EXPECT_TRUE(fx.BufferValid());
+    for (auto [x, y] : {std::pair{0, 0}, {3, 2}, {1, 2}})
+        EXPECT_EQ(Get(b.get(), x, y), Blend(Inverted(Coded(x, y)), FillGrey, 0.6f));
+
+    // A change deep in the fill reaches the effect object's owner and drops the buffer.
+    const int before = changes.n;
+    fx.AlphaBlend()->FillObject()->Brush()->SetColor(clWhite);
+    EXPECT_GT(changes.n, before);
+    EXPECT_FALSE(fx.BufferValid());
+    auto c = CodedBitmap(4, 3);
+    fx.Draw(c.get());
+    EXPECT_EQ(Get(c.get(), 3, 2), Blend(Inverted(Coded(3, 2)), 0xFFFFFF, 0.6f));
+
+    // Assign copies the alpha object too.
+    TZCLBitmapEffectObject copy;
+    copy.Assign(&fx);
+    EXPECT_EQ(copy.AlphaBlend()->FillObject()->Style(), sfBrush);
+    EXPECT_FLOAT_EQ(copy.AlphaBlend()->Strength(), 0.6f);
+    EXPECT_EQ(std::string(copy.GetSetStr()), "{alpha,INV}");
+}
+
+TEST(ZclAlpha, DrawCutRect2BlendsTheWorkAreaWithTheFillFromItsTopLeft)
+{
+    TZCLBitmapEffectObject fx;
+    BrushFill(*fx.AlphaBlend(), FillGrey, 1.0f);  // not enabled, but a fill: blended at full weight, no change
+    fx.AlphaBlend()->SetStrength(0.5f);
+    auto source = MakeBitmap(8, 8, [](int, int) { return Rgb(200, 200, 200); });
+    auto target = MakeBitmap(6, 5, [](int, int) { return 0u; });
+    fx.DrawCutRect2(source.get(), TRect(0, 0, 6, 5), TRect(2, 1, 6, 5), target.get());
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const bool worked = x >= 2 && y >= 1;
+            EXPECT_EQ(Get(target.get(), x, y), worked ? Rgb(150, 150, 150) : Rgb(200, 200, 200)) << x << "," << y;
+        }
+}
+
+TEST(ZclAlpha, TakesItsFillPictureFromAnImageListAndForgetsAFreedList)
+{
+    auto list = std::make_unique<TZCLBitmapList>(nullptr);
+    list->Add();
+    list->Add();
+    auto red = MakeBitmap(4, 4, [](int, int) { return Rgb(255, 0, 0); });
+    auto blue = MakeBitmap(4, 4, [](int, int) { return Rgb(0, 0, 255); });
+    list->BitmapItem(0)->SetBitmap(red.get());
+    list->BitmapItem(1)->SetBitmap(blue.get());
+
+    TZCLAlphaObject alpha;
+    ChangeCounter changes;
+    alpha.SetOnChange(TNotifyEvent(&changes, &ChangeCounter::Count));
+    alpha.FillObject()->SetStyle(sfBitmapList);
+    alpha.FillObject()->SetTileMode(tmStretch);
+    alpha.SetStrength(0.0f);  // all fill
+    EXPECT_TRUE(alpha.IMLEmpty());
+    alpha.SetImageList(list.get());
+    EXPECT_EQ(alpha.ImageList(), list.get());
+    EXPECT_FALSE(alpha.IMLEmpty());
+    EXPECT_TRUE(alpha.HasControl());
+    EXPECT_FALSE(alpha.CheckCont());
+    auto blended = [&] {
+        auto b = MakeBitmap(4, 4, [](int, int) { return 0u; });
+        alpha.AlphaBlend(b.get());
+        return Get(b.get(), 3, 3);
+    };
+    EXPECT_EQ(blended(), Rgb(255, 0, 0));
+
+    // Each index write refreshes the picture; a bitmap list picks by list index.
+    alpha.SetListIndex(1);
+    EXPECT_EQ(blended(), Rgb(0, 0, 255));
+    const int before = changes.n;
+    alpha.SetListIndex(1);  // not compared: refreshed and told again
+    EXPECT_GT(changes.n, before);
+    // A change in the list reaches the picture.
+    auto green = MakeBitmap(4, 4, [](int, int) { return Rgb(0, 255, 0); });
+    list->BitmapItem(1)->SetBitmap(green.get());
+    EXPECT_EQ(blended(), Rgb(0, 255, 0));
+    // No such item: the picture is emptied, and the fill paints only its background.
+    alpha.SetListIndex(7);
+    EXPECT_TRUE(alpha.IMLEmpty());
+    EXPECT_TRUE(alpha.FillObject()->ListBitmap()->Empty());
+
+    // Assign registers the copy with the same list.
+    alpha.SetListIndex(0);
+    TZCLAlphaObject copy;
+    copy.Assign(&alpha);
+    EXPECT_EQ(copy.ImageList(), list.get());
+    EXPECT_EQ(copy.ListIndex(), 0);
+
+    list.reset();
+    EXPECT_EQ(alpha.ImageList(), nullptr);
+    EXPECT_EQ(copy.ImageList(), nullptr);
+    EXPECT_TRUE(alpha.IMLEmpty());
+    EXPECT_NO_THROW(alpha.SetListIndex(0));
+
+    // A default list is no reference but an identifier.
+    alpha.SetImageList(ZCLDefaultContainer()->BitmapList());
+    EXPECT_TRUE(alpha.CheckCont());
+    EXPECT_FALSE(alpha.HasControl());
+    alpha.SetImageList(nullptr);
+    EXPECT_FALSE(alpha.CheckCont());
+    EXPECT_FALSE(alpha.HasControl());
+}
+
+namespace {
+
+// A component whose background effects are stored with it.
+class TFXHolder : public TComponent {
+public:
+    explicit TFXHolder(TComponent* owner) : TComponent(owner) {}
+    TZCLBitmapEffectObject* BackFX() const { return fx_.get(); }
+    void SetBackFX(TZCLBitmapEffectObject* value) { fx_->Assign(value); }
+
+private:
+    std::unique_ptr<TZCLBitmapEffectObject> fx_ = std::make_unique<TZCLBitmapEffectObject>();
+};
+
+const bool fxHolderRegistered = [] {
+    PublishedProperties<TFXHolder>().Object("BackFX", &TFXHolder::BackFX, &TFXHolder::SetBackFX);
+    RegisterClass(ClassOf<TFXHolder>());
+    return true;
+}();
+
+}  // namespace
+
+TEST(ZclAlpha, StoresADefaultListByItsIdentifierWithTheEffects)
+{
+    TMemoryStream s;
+    {
+        TFXHolder holder(nullptr);
+        holder.SetName("Holder");
+        holder.BackFX()->SetInvert(true);
+        holder.BackFX()->SetBrightness(-20);
+        TZCLAlphaObject* alpha = holder.BackFX()->AlphaBlend();
+        alpha->FillObject()->SetStyle(sfBitmapList);
+        alpha->SetStrength(0.25f);
+        alpha->SetListIndex(0);
+        alpha->SetImageList(ZCLDefaultContainer()->ImageList());
+        s.WriteComponent(&holder);
+    }
+    const std::string stored(static_cast<const char*>(s.Memory()), std::size_t(s.Size()));
+    EXPECT_NE(stored.find("ZCLIML30"), std::string::npos);
+    EXPECT_EQ(stored.find("AlphaBlend.ImageList"), std::string::npos);  // not as a reference
+    s.SetPosition(0);
+    std::unique_ptr<TComponent> back(s.ReadComponent(nullptr));
+    auto* holder = dynamic_cast<TFXHolder*>(back.get());
+    ASSERT_NE(holder, nullptr);
+    EXPECT_TRUE(holder->BackFX()->Invert());
+    EXPECT_EQ(holder->BackFX()->Brightness(), -20);
+    EXPECT_EQ(holder->BackFX()->AlphaBlend()->ImageList(), ZCLDefaultContainer()->ImageList());
+    EXPECT_FLOAT_EQ(holder->BackFX()->AlphaBlend()->Strength(), 0.25f);
+    EXPECT_EQ(holder->BackFX()->AlphaBlend()->FillObject()->Style(), sfBitmapList);
+}
+
+TEST(ZclAlpha, RepeatedBlendingKeepsGdiObjectsSteady)
+{
+    TZCLBitmapEffectObject fx;
+    BrushFill(*fx.AlphaBlend(), FillGrey, 0.3f);
+    fx.AlphaBlend()->FillObject()->Brush()->SetStyle(bsDiagCross);
+    auto round = [&] {
+        auto b = CodedBitmap(40, 30);
+        fx.Draw(b.get());
+        auto t = CodedBitmap(20, 20);
+        fx.DrawCutRect2(b.get(), TRect(0, 0, 20, 20), TRect(1, 1, 19, 19), t.get());
+        Surface s(20, 20);
+        fx.AlphaBlend()->ControlBlend(b.get(), TRect(0, 0, 10, 10), s.Canvas(), TRect(0, 0, 10, 10));
+        fx.AlphaBlend()->FillObject()->SetStyle(fx.AlphaBlend()->FillObject()->Style() == sfBrush ? sfGradient
+                                                                                                  : sfBrush);
+    };
+    round();
+    round();
+    const int before = gfxtest::GdiObjectsInUse();
+    for (int i = 0; i < 20; ++i) round();
+    EXPECT_EQ(gfxtest::GdiObjectsInUse(), before);
+}
+
+TEST(ZclBitmapEffectScreenshot, APictureUnderEachEffect)
+{
+    auto picture = [] {
+        auto b = MakeBitmap(100, 70, [](int x, int y) { return Rgb(x * 2, y * 3, 255 - x * 2); });
+        TCanvas* c = b->Canvas();
+        c->Brush()->SetColor(clYellow);
+        c->Pen()->SetColor(clBlack);
+        c->Ellipse(10, 10, 50, 50);
+        c->Brush()->SetColor(clRed);
+        c->FillRect(TRect(60, 8, 92, 30));  // top right: shows which way a mirror went
+        c->Font()->SetColor(clWhite);
+        c->Brush()->SetStyle(bsClear);
+        c->TextOut(58, 44, "Ab");
+        return b;
+    };
+    struct Tile {
+        const char* name;
+        std::function<void(TZCLBitmapEffectObject&)> set;
+    } const tiles[] = {
+        {"none", [](auto&) {}},
+        {"FlipVertical", [](auto& e) { e.SetFlipVertical(true); }},
+        {"FlipHorizontal", [](auto& e) { e.SetFlipHorizontal(true); }},
+        {"GrayScale", [](auto& e) { e.SetGrayScale(true); }},
+        {"Invert", [](auto& e) { e.SetInvert(true); }},
+        {"Brightness +80", [](auto& e) { e.SetBrightness(80); }},
+        {"Brightness -80", [](auto& e) { e.SetBrightness(-80); }},
+        {"monochrome", [](auto& e) { e.SetMonochrome(true); }},
+        {"alpha, brush 0.6", [](auto& e) { BrushFill(*e.AlphaBlend(), 0xFFFFFF, 0.6f); }},
+        {"alpha, hatched 0.5",
+         [](auto& e) {
+             BrushFill(*e.AlphaBlend(), 0x008000, 0.5f);
+             e.AlphaBlend()->FillObject()->Brush()->SetStyle(bsDiagCross);
+         }},
+    };
+    Surface s(5 * 110 + 10, 2 * 95 + 10, Sys(COLOR_BTNFACE));
+    for (std::size_t i = 0; i < std::size(tiles); ++i) {
+        TZCLBitmapEffectObject fx;
+        tiles[i].set(fx);
+        auto b = picture();
+        fx.Draw(b.get());
+        const int x = 10 + int(i % 5) * 110, y = 10 + int(i / 5) * 95;
+        s.Canvas()->Draw(x, y, b.get());
+        s.Canvas()->Font()->SetColor(clBlack);
+        s.Canvas()->Brush()->SetStyle(bsClear);
+        s.Canvas()->TextOut(x, y + 72, tiles[i].name);
+    }
+    EXPECT_FALSE(testshot::Shot::OfDC(s.dc(), s.Width(), s.Height()).SaveArtifact("zcl-bitmap-effects").empty());
 }

@@ -87,6 +87,7 @@ constexpr std::array<TZCLButtonState, 8> AllStates = {bsUp,   bsDisabledUp, bsMo
 
 TEST(ZclGlyph, TakesTheCellCountFromSquareCells)
 {
+    // clang-format off
     struct Case {
         int width, height;
         std::uint8_t expected;
@@ -99,6 +100,7 @@ TEST(ZclGlyph, TakesTheCellCountFromSquareCells)
         {0, 16, 3},    // no cell at all: unchanged, so a cell width can still be had
         {16, 0, 3},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
         TZCLGlyph glyph;
@@ -123,6 +125,7 @@ TEST(ZclGlyph, TakesTheCellCountFromSquareCells)
 TEST(ZclGlyph, GivesEachStateItsImage)
 {
     const int D = Disabled, G = Grey;
+    // clang-format off
     struct Case {
         int cells;
         TZCLGlyphStyle style;
@@ -140,6 +143,7 @@ TEST(ZclGlyph, GivesEachStateItsImage)
         {4, gsExplorer, {G, 1, 2, 3, 2, 2, 0, 1}},
         {8, gsExplorer, {G, 1, 2, 3, 4, 5, 6, 1}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TZCLGlyph glyph;
         auto strip = Strip(c.cells);
@@ -335,14 +339,14 @@ TEST(ZclGlyph, RepeatedDrawingAndGlyphsComingAndGoingKeepGdiObjectsSteady)
     Surface s(60, 40, Ground);
     auto round = [&] {
         for (TZCLButtonState state : AllStates)
-            kept.DrawButtonGlyphAndText(s.Canvas(), "Ok", nullptr, TRect(0, 0, 60, 40), state, nullptr, {dtEnabled},
-                                        0, 0);
+            kept.DrawButtonGlyphAndText(s.Canvas(), "Ok", nullptr, TRect(0, 0, 60, 40), state, nullptr, {dtEnabled}, 0,
+                                        0);
         TZCLGlyph passing;
         passing.SetGlyph(strip.get());
         passing.SetStyle(gsExplorer);
         for (TZCLButtonState state : AllStates) {
-            passing.DrawButtonGlyphAndText(s.Canvas(), "", nullptr, TRect(0, 0, 60, 40), state, nullptr, {dtEnabled},
-                                           0, 0);
+            passing.DrawButtonGlyphAndText(s.Canvas(), "", nullptr, TRect(0, 0, 60, 40), state, nullptr, {dtEnabled}, 0,
+                                           0);
             TBitmap image;
             passing.GetStateBitmap(state, &image);
         }
@@ -358,9 +362,8 @@ TEST(ZclGlyph, RepeatedDrawingAndGlyphsComingAndGoingKeepGdiObjectsSteady)
 TEST(ZclBitmap2Icon, MakesAnIconThatShowsTheBackgroundWhereTheBitmapIsTransparent)
 {
     // 20 x 12 becomes 16 x 16: the top-left is kept, the new pixels are white.
-    auto bitmap = MakeBitmap(20, 12, [](int x, int y) {
-        return x >= 4 && x < 12 && y >= 2 && y < 8 ? 0x0000FFu : Magenta;
-    });
+    auto bitmap =
+        MakeBitmap(20, 12, [](int x, int y) { return x >= 4 && x < 12 && y >= 2 && y < 8 ? 0x0000FFu : Magenta; });
     bitmap->SetTransparentColor(TColor(Magenta));
     HICON icon = reinterpret_cast<HICON>(1);
     ZCLBitmap2Icon(bitmap.get(), icon, 16, 16);
@@ -445,8 +448,8 @@ TEST(ZclGlyphScreenshot, EveryStateOfAOneCellAndAFourCellStripInBothStyles)
     struct Row {
         TBitmap* strip;
         TZCLGlyphStyle style;
-    } const rows[] = {{one.get(), gsStandard}, {one.get(), gsExplorer}, {four.get(), gsStandard},
-                      {four.get(), gsExplorer}};
+    } const rows[] = {
+        {one.get(), gsStandard}, {one.get(), gsExplorer}, {four.get(), gsStandard}, {four.get(), gsExplorer}};
     for (int r = 0; r < 4; ++r) {
         TZCLGlyph glyph;
         glyph.SetGlyph(rows[r].strip);

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "framework/runtime/Filer.h"
+#include "framework/runtime/SysUtils.h"
+#include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclfillobject.h"
 
 namespace {
 
@@ -59,7 +62,6 @@ public:
         if (copy_.empty()) return static_cast<const Byte*>(bitmap_->ScanLine(Y)) + 3 * std::size_t(x0_);
         return copy_.data() + rowBytes_ * std::size_t(Y - y0_);
     }
-    int X0() const { return x0_; }
 
 private:
     TBitmap* bitmap_;
@@ -232,8 +234,8 @@ void ZCLBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& Rect1, co
     // A source that is the target is copied first unless it is read exactly where it is written.
     const SourcePixels s1(Source1, Source1 == Target && !sameSpot(TargetPoint, Rect1.left, Rect1.top),
                           int(Rect1.left + x0), int(Rect1.left + x1), int(Rect1.top + y0), int(Rect1.top + y1));
-    const SourcePixels s2(Source2, Source2 == Target && !sameSpot(TargetPoint, Point2.x, Point2.y),
-                          int(Point2.x + x0), int(Point2.x + x1), int(Point2.y + y0), int(Point2.y + y1));
+    const SourcePixels s2(Source2, Source2 == Target && !sameSpot(TargetPoint, Point2.x, Point2.y), int(Point2.x + x0),
+                          int(Point2.x + x1), int(Point2.y + y0), int(Point2.y + y1));
     for (int j = y0; j < y1; ++j) {
         const Byte* a = s1.Row(int(Rect1.top + j));
         const Byte* b = s2.Row(int(Point2.y + j));
@@ -243,31 +245,185 @@ void ZCLBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& Rect1, co
     }
 }
 
+// The alpha object -------------------------------------------------------------------------------------------
+
+namespace {
+
+const bool alphaPublished = [] {
+    PublishedProperties<TZCLAlphaObject>()
+        .Object("ImageList", &TZCLAlphaObject::ImageList, &TZCLAlphaObject::SetImageList)
+        .Stored(&TZCLAlphaObject::HasControl)
+        .Float("Strength", &TZCLAlphaObject::Strength, &TZCLAlphaObject::SetStrength)
+        .Integer("ImageIndex", &TZCLAlphaObject::ImageIndex, &TZCLAlphaObject::SetImageIndex, 0)
+        .Integer("ListIndex", &TZCLAlphaObject::ListIndex, &TZCLAlphaObject::SetListIndex, 0)
+        .Object("FillObject", &TZCLAlphaObject::FillObject, &TZCLAlphaObject::SetFillObject);
+    return true;
+}();
+
+}  // namespace
+
+TZCLAlphaObject::TZCLAlphaObject()
+    : link_(std::make_unique<TZCLChangeLink>()), fill_(std::make_unique<TZCLFillObject>())
+{
+    link_->SetOnChange(TNotifyEvent(this, &TZCLAlphaObject::GetIMLChange));
+    fill_->SetOnChange(TNotifyEvent(this, &TZCLAlphaObject::GetChange));
+}
+
+TZCLAlphaObject::~TZCLAlphaObject()
+{
+    link_->SetOnChange(TNotifyEvent());
+    fill_->SetOnChange(TNotifyEvent());
+}
+
+// The link's container is the list: a list being freed clears it, so no pointer to a freed list is kept.
+TZCLCustomImageList* TZCLAlphaObject::ImageList() const { return static_cast<TZCLCustomImageList*>(link_->Sender()); }
+
+void TZCLAlphaObject::SetImageList(TZCLCustomImageList* Value)
+{
+    if (TZCLBaseContainer* old = link_->Sender()) old->UnRegisterChanges(link_.get());
+    if (Value) Value->RegisterChanges(link_.get());
+    GetIMLChange(nullptr);
+}
+
+void TZCLAlphaObject::SetStrength(float Value) { SetField(strength_, Value); }
+
+void TZCLAlphaObject::SetIndex(int Which, std::int32_t Value)
+{
+    (Which == 0 ? imageIndex_ : listIndex_) = Value;
+    GetIMLChange(nullptr);
+}
+
+void TZCLAlphaObject::SetBoolean(int Index, bool Value)
+{
+    if (Index == 0) SetField(flag_, Value);
+}
+
+void TZCLAlphaObject::SetFillObject(TZCLFillObject* Value) { fill_->Assign(Value); }
+
+void TZCLAlphaObject::Assign(TPersistent* Source)
+{
+    auto* s = dynamic_cast<TZCLAlphaObject*>(Source);
+    if (!s) {
+        TZCLObject::Assign(Source);
+        return;
+    }
+    BeginUpdate();
+    try {
+        fill_->Assign(s->fill_.get());
+        strength_ = s->strength_;
+        imageIndex_ = s->imageIndex_;
+        listIndex_ = s->listIndex_;
+        flag_ = s->flag_;
+        SetImageList(s->ImageList());
+    } catch (...) {
+        EndUpdate(false);
+        throw;
+    }
+    EndUpdate(true);
+}
+
+bool TZCLAlphaObject::Enabled() const { return fill_->Style() != sfNone && strength_ != 1.0f; }
+
+AnsiString TZCLAlphaObject::GetSetStr() const
+{
+    const TZCLFillStyle style = fill_->Style();
+    if (style == sfNone) return "{Disabled}";
+    const char* kind = style == sfBrush                             ? "brush"
+                       : style == sfBitmap || style == sfBitmapList ? "bmp"
+                       : style == sfGradient                        ? "grad"
+                                                                    : "";
+    return AnsiString("{Enabled (") + kind + "), strength: " + FormatFloat("0.000", strength_) + "}";
+}
+
+void TZCLAlphaObject::AlphaBlend(TBitmap* Bitmap)
+{
+    if (!Bitmap || Bitmap->Empty() || fill_->Style() == sfNone) return;
+    const TRect whole(0, 0, Bitmap->Width(), Bitmap->Height());
+    TBitmap fill;
+    fill.SetPixelFormat(pf24bit);
+    fill.SetSize(Bitmap->Width(), Bitmap->Height());
+    fill_->FillCanvas(fill.Canvas(), whole, clWhite);
+    if (TBitmap* b = fill_->GetBitmap()) fill.SetTransparentColor(b->TransparentColor());
+    Bitmap->SetPixelFormat(pf24bit);
+    fill.SetPixelFormat(pf24bit);
+    ZCLBMPAlphaBlend(Bitmap, &fill, whole, TPoint(0, 0), Bitmap, strength_, TPoint(0, 0));
+}
+
+void TZCLAlphaObject::ControlBlend(TBitmap* Bitmap, const TRect& S, TCanvas* Canvas, const TRect& D)
+{
+    if (!Bitmap || !Canvas || S.Width() <= 0 || S.Height() <= 0) return;
+    TBitmap part;
+    part.SetPixelFormat(pf24bit);
+    part.SetSize(S.Width(), S.Height());
+    BitBlt(part.Canvas()->Handle(), 0, 0, S.Width(), S.Height(), Bitmap->Canvas()->Handle(), S.left, S.top, SRCCOPY);
+    AlphaBlend(&part);
+    const TCopyMode mode = Canvas->CopyMode();
+    Canvas->SetCopyMode(cmSrcCopy);
+    Canvas->CopyRect(D, part.Canvas(), TRect(0, 0, part.Width(), part.Height()));
+    Canvas->SetCopyMode(mode);
+}
+
+HPALETTE TZCLAlphaObject::GetPalette() const { return fill_->Style() != sfNone ? fill_->GetPalette() : nullptr; }
+
+bool TZCLAlphaObject::IMLEmpty() const
+{
+    TZCLCustomImageList* list = ImageList();
+    return !list || !list->IsValidItem(listIndex_, imageIndex_);
+}
+
+bool TZCLAlphaObject::CheckCont() const { return ZCLIsGlobalIdent(ImageList()); }
+
+bool TZCLAlphaObject::HasControl() const { return ImageList() && !CheckCont(); }
+
+void TZCLAlphaObject::GetIMLChange(TObject*)
+{
+    if (!IMLEmpty()) {
+        TBitmap item;
+        ImageList()->GetBitmapItem(listIndex_, imageIndex_, &item);
+        fill_->SetListBitmap(&item);
+    } else {
+        fill_->SetListBitmap(nullptr);
+    }
+    GetChange(this);
+}
+
+void TZCLAlphaObject::DefineProperties(TFiler* Filer)
+{
+    TZCLObject::DefineProperties(Filer);
+    Filer->DefineProperty(
+        "Internal", TReaderProc::From([this](TReader* reader) { SetImageList(ZCLReadGlobalIdent(reader)); }),
+        TWriterProc::From([this](TWriter* writer) { ZCLWriteGlobalIdent(writer, ImageList()); }), CheckCont());
+}
+
 // The effect object ------------------------------------------------------------------------------------------
 
 namespace {
 
 const bool effectPublished = [] {
     PublishedProperties<TZCLBitmapEffectObject>()
+        .Object("AlphaBlend", &TZCLBitmapEffectObject::AlphaBlend, &TZCLBitmapEffectObject::SetAlphaBlend)
         .Boolean("Invert", &TZCLBitmapEffectObject::Invert, &TZCLBitmapEffectObject::SetInvert, false)
         .Boolean("Buffered", &TZCLBitmapEffectObject::Buffered, &TZCLBitmapEffectObject::SetBuffered, false)
         .Boolean("GrayScale", &TZCLBitmapEffectObject::GrayScale, &TZCLBitmapEffectObject::SetGrayScale, false)
-        .Boolean("FlipVertical", &TZCLBitmapEffectObject::FlipVertical, &TZCLBitmapEffectObject::SetFlipVertical,
+        .Boolean("FlipVertical", &TZCLBitmapEffectObject::FlipVertical, &TZCLBitmapEffectObject::SetFlipVertical, false)
+        .Boolean("FlipHorizontal", &TZCLBitmapEffectObject::FlipHorizontal, &TZCLBitmapEffectObject::SetFlipHorizontal,
                  false)
-        .Boolean("FlipHorizontal", &TZCLBitmapEffectObject::FlipHorizontal,
-                 &TZCLBitmapEffectObject::SetFlipHorizontal, false)
         .Integer("Brightness", &TZCLBitmapEffectObject::Brightness, &TZCLBitmapEffectObject::SetBrightness, 0);
     return true;
 }();
 
-enum : int { ixFlipVertical, ixFlipHorizontal, ixGrayScale, ixInvert, ixBuffered, ixMonochrome };
+enum : int { FlipVerticalIndex, FlipHorizontalIndex, GrayScaleIndex, InvertIndex, BufferedIndex, MonochromeIndex };
 
 TRect Whole(TBitmap* Bitmap) { return TRect(0, 0, Bitmap->Width(), Bitmap->Height()); }
 
 }  // namespace
 
-TZCLBitmapEffectObject::TZCLBitmapEffectObject() = default;
-TZCLBitmapEffectObject::~TZCLBitmapEffectObject() = default;
+TZCLBitmapEffectObject::TZCLBitmapEffectObject() : alpha_(std::make_unique<TZCLAlphaObject>())
+{
+    alpha_->SetOnChange(TNotifyEvent(this, &TZCLBitmapEffectObject::GetChange));
+}
+
+TZCLBitmapEffectObject::~TZCLBitmapEffectObject() { alpha_->SetOnChange(TNotifyEvent()); }
 
 bool TZCLBitmapEffectObject::Boolean(int Index) const
 {
@@ -278,7 +434,7 @@ void TZCLBitmapEffectObject::SetBoolean(int Index, bool Value)
 {
     if (Index < 0 || Index >= int(flags_.size()) || flags_[std::size_t(Index)] == Value) return;
     flags_[std::size_t(Index)] = Value;
-    if (Index == ixBuffered) {
+    if (Index == BufferedIndex) {
         bufferValid_ = false;
         if (Value) buffer_ = std::make_unique<TBitmap>();
         else buffer_.reset();
@@ -309,10 +465,11 @@ void TZCLBitmapEffectObject::Assign(TPersistent* Source)
     }
     BeginUpdate();
     try {
-        for (int i : {ixFlipVertical, ixFlipHorizontal, ixGrayScale, ixInvert})
+        for (int i : {FlipVerticalIndex, FlipHorizontalIndex, GrayScaleIndex, InvertIndex})
             flags_[std::size_t(i)] = s->flags_[std::size_t(i)];
         brightness_ = s->brightness_;
         SetBuffered(s->Buffered());
+        alpha_->Assign(s->alpha_.get());
     } catch (...) {
         EndUpdate(false);
         throw;
@@ -328,7 +485,7 @@ bool TZCLBitmapEffectObject::Pixelwise() const
 
 bool TZCLBitmapEffectObject::Enabled() const
 {
-    return FlipVertical() || FlipHorizontal() || GrayScale() || Invert() || brightness_ != 0;
+    return FlipVertical() || FlipHorizontal() || GrayScale() || Invert() || alpha_->Enabled() || brightness_ != 0;
 }
 
 AnsiString TZCLBitmapEffectObject::GetSetStr() const
@@ -339,6 +496,7 @@ AnsiString TZCLBitmapEffectObject::GetSetStr() const
         if (!tags.IsEmpty()) tags += ",";
         tags += name;
     };
+    tag(alpha_->Enabled(), "alpha");
     tag(FlipVertical(), "FV");
     tag(FlipHorizontal(), "FH");
     tag(GrayScale(), "GS");
@@ -379,6 +537,7 @@ void TZCLBitmapEffectObject::Draw(TBitmap* Bitmap)
         return;
     }
     Apply(Bitmap, Whole(Bitmap), true);
+    alpha_->AlphaBlend(Bitmap);
     Keep(Bitmap);
 }
 
@@ -427,8 +586,16 @@ void TZCLBitmapEffectObject::DrawCutRect2(TBitmap* Source, const TRect& S, const
         Target->Canvas()->Draw(0, 0, buffer_.get());
         return;
     }
-    BitBlt(Target->Canvas()->Handle(), 0, 0, S.Width(), S.Height(), Source->Canvas()->Handle(), S.left, S.top,
-           SRCCOPY);
+    BitBlt(Target->Canvas()->Handle(), 0, 0, S.Width(), S.Height(), Source->Canvas()->Handle(), S.left, S.top, SRCCOPY);
     Apply(Target, W, false);
+    if (alpha_->FillObject()->Style() != sfNone) {
+        TBitmap fill;
+        fill.SetPixelFormat(pf24bit);
+        fill.SetSize(S.Width() + 2, S.Height() + 2);
+        alpha_->FillObject()->FillCanvas(fill.Canvas(), TRect(0, 0, S.Width(), S.Height()), clWhite);
+        Target->SetPixelFormat(pf24bit);
+        const TPoint at(W.left, W.top);
+        ZCLBMPAlphaBlend(Target, &fill, W, at, Target, alpha_->Strength(), at);
+    }
     Keep(Target);
 }

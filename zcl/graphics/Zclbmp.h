@@ -9,6 +9,8 @@
 // but not 24 bits per pixel raises EZCLWrongPixelFormat "Wrong PixelFormat in <role> bitmap!" before any pixel
 // changes; with a null or empty bitmap nothing happens.
 
+#include <windows.h>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -47,20 +49,85 @@ void ZCLBmpBrightnessEC(TBitmap* Source, const TRect& SourceRect, TBitmap* Targe
 void ZCLBMPAlphaBlend(TBitmap* Source1, TBitmap* Source2, const TRect& Rect1, const TPoint& Point2, TBitmap* Target,
                       float Alpha, const TPoint& TargetPoint);
 
+class TFiler;
+class TZCLChangeLink;
+class TZCLCustomImageList;
+class TZCLFillObject;
+
+// Blends a picture with a fill (a brush, a bitmap, a picture of an image list or a gradient): the picture keeps
+// Strength of itself and takes the rest from the fill.
+class TZCLAlphaObject : public TZCLObject {
+public:
+    TZCLAlphaObject();
+    ~TZCLAlphaObject() override;
+    // The fill, Strength, both indexes, the unpublished flag and the image list (through its setter).
+    void Assign(TPersistent* Source) override;
+    // "{Enabled (brush), strength: 0.600}", or "{Disabled}" without a fill.
+    AnsiString GetSetStr() const override;
+    // "Internal": a default image list by its identifier, written only for those lists.
+    void DefineProperties(TFiler* Filer) override;
+
+    // The list whose item (ListIndex, ImageIndex) is the fill's list bitmap; not owned. Null once it is freed.
+    TZCLCustomImageList* ImageList() const;
+    void SetImageList(TZCLCustomImageList* Value);
+    float Strength() const { return strength_; }
+    void SetStrength(float Value);
+    // Index 0 ImageIndex, 1 ListIndex; every write refreshes the list bitmap.
+    std::int32_t Index(int Which) const { return Which == 0 ? imageIndex_ : listIndex_; }
+    void SetIndex(int Which, std::int32_t Value);
+    std::int32_t ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(std::int32_t Value) { SetIndex(0, Value); }
+    std::int32_t ListIndex() const { return listIndex_; }
+    void SetListIndex(std::int32_t Value) { SetIndex(1, Value); }
+    // Index 0: a flag that is kept and copied but not published.
+    bool Boolean(int Index) const { return Index == 0 && flag_; }
+    void SetBoolean(int Index, bool Value);
+    TZCLFillObject* FillObject() const { return fill_.get(); }
+    void SetFillObject(TZCLFillObject* Value);
+
+    // A fill is set and Strength is not 1.
+    bool Enabled() const;
+    // Bitmap (made 24 bits per pixel) blended with the fill over its whole area; nothing without a fill.
+    void AlphaBlend(TBitmap* Bitmap);
+    // The area S of Bitmap blended and drawn into D of Canvas.
+    void ControlBlend(TBitmap* Bitmap, const TRect& S, TCanvas* Canvas, const TRect& D);
+    // The fill's palette; null without a fill.
+    HPALETTE GetPalette() const;
+    // No list, or no item at (ListIndex, ImageIndex).
+    bool IMLEmpty() const;
+    // The list is one of the library's default lists, stored as "Internal".
+    bool CheckCont() const;
+    // The list is stored by reference: set, and not a default list.
+    bool HasControl() const;
+    // The list changed: its item becomes the fill's list bitmap (none when it has no such item), then a change.
+    void GetIMLChange(TObject* Sender);
+
+private:
+    std::unique_ptr<TZCLChangeLink> link_;
+    float strength_ = 0.6f;
+    std::int32_t imageIndex_ = 0;
+    std::int32_t listIndex_ = 0;
+    bool flag_ = false;
+    std::unique_ptr<TZCLFillObject> fill_;
+};
+
 // The effects a control applies to its background, in the order FlipVertical (left-right), FlipHorizontal
-// (upside-down), grey scale, invert, monochrome and brightness, over the whole bitmap. With Buffered the result
-// of the first drawing is kept and drawn again until a property changes.
+// (upside-down), grey scale, invert, monochrome, brightness and the alpha blend, over the whole bitmap. With
+// Buffered the result of the first drawing is kept and drawn again until a property changes.
 class TZCLBitmapEffectObject : public TZCLObject {
 public:
     TZCLBitmapEffectObject();
     ~TZCLBitmapEffectObject() override;
-    // The five effects and Buffered (through its setter), then one change.
+    // The five effects, Buffered (through its setter) and the alpha object, then one change.
     void Assign(TPersistent* Source) override;
-    // The active effects' tags in braces ("{FV,GS,B}"), or "{Disabled}".
+    // The active effects' tags in braces ("{alpha,FV,GS,B}"), or "{Disabled}".
     AnsiString GetSetStr() const override;
     // A change of this object or a nested one: told on, and the buffer is no longer valid.
     void GetChange(TObject* Sender) override;
 
+    // Blending with a fill, after the other effects.
+    TZCLAlphaObject* AlphaBlend() const { return alpha_.get(); }
+    void SetAlphaBlend(TZCLAlphaObject* Value) { alpha_->Assign(Value); }
     // Index 0 FlipVertical, 1 FlipHorizontal, 2 GrayScale, 3 Invert, 4 Buffered, 5 the monochrome flag.
     bool Boolean(int Index) const;
     void SetBoolean(int Index, bool Value);
@@ -110,6 +177,7 @@ private:
     void Apply(TBitmap* Bitmap, const TRect& R, bool WithMonochrome);
     void Keep(TBitmap* Bitmap);
 
+    std::unique_ptr<TZCLAlphaObject> alpha_;
     std::array<bool, 6> flags_{};
     bool bufferValid_ = false;
     std::unique_ptr<TBitmap> buffer_;

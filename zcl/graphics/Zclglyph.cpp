@@ -8,10 +8,7 @@
 
 // Glyph lists --------------------------------------------------------------------------------------------------
 
-TZCLGlyphList::TZCLGlyphList(int AWidth, int AHeight) : TZCLImageListItem(nullptr, AWidth, AHeight)
-{
-    SetMasked(true);
-}
+TZCLGlyphList::TZCLGlyphList(int AWidth, int AHeight) : TZCLImageListItem(nullptr, AWidth, AHeight) { SetMasked(true); }
 
 TZCLGlyphList::~TZCLGlyphList() = default;
 
@@ -245,9 +242,9 @@ void TZCLGlyph::GetStateBitmap(TZCLButtonState State, TBitmap* Bitmap)
     list_->GetBitmap(index, Bitmap);
 }
 
-TRect TZCLGlyph::DrawButtonGlyphAndText(TCanvas* Canvas, const AnsiString& Text, TZCL3DCaption* Caption,
-                                        const TRect& R, TZCLButtonState State, TZCLGlyphTextLayout* Layout,
-                                        TZCLDrawTextStyles Styles, std::uint8_t MultiLine, std::int32_t Flags)
+TRect TZCLGlyph::DrawButtonGlyphAndText(TCanvas* Canvas, const AnsiString& Text, TZCL3DCaption* Caption, const TRect& R,
+                                        TZCLButtonState State, TZCLGlyphTextLayout* Layout, TZCLDrawTextStyles Styles,
+                                        std::uint8_t MultiLine, std::int32_t Flags)
 {
     const int index = GetButtonGlyph(State);
     TCanvas* image = nullptr;
@@ -259,7 +256,7 @@ TRect TZCLGlyph::DrawButtonGlyphAndText(TCanvas* Canvas, const AnsiString& Text,
         area = list_->GetImageRect(index);
     }
     TZCLGlyphTextRects rects;
-    ZCLDrawTextAndGlyphExt(Canvas, Text, Caption, R, image, area, mask, transparentColor_, Layout, MultiLine != 0,
-                           true, true, Styles, Flags, rects);
+    ZCLDrawTextAndGlyphExt(Canvas, Text, Caption, R, image, area, mask, transparentColor_, Layout, MultiLine != 0, true,
+                           true, Styles, Flags, rects);
     return area;
 }

@@ -1,0 +1,49 @@
+#pragma once
+// Fixtures for the panel and label tests: a parent that hands over a picture whose every pixel says where it
+// lies (so a wrong offset or mirror shows at once), and what a control's window styles are.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "ZclControlTestHelpers.h"
+#include "zcl/components/Zclcustomcontrol.h"
+
+namespace paneltest {
+
+// Red is x, green is y (both below 256), blue a fixed mark: the pixel at (x, y) of the picture.
+inline COLORREF PlaceColour(int x, int y) { return RGB(x & 0xFF, y & 0xFF, 0x5A); }
+
+inline std::unique_ptr<TBitmap> PlaceBitmap(int w, int h)
+{
+    return drawtest::MakeBitmap(w, h, [](int x, int y) { return std::uint32_t(PlaceColour(x, y)); });
+}
+
+// A library windowed parent with a picture of its own, handed to its children through the background protocol.
+class TPlaceParent : public TZCLCustomControl {
+public:
+    explicit TPlaceParent(TComponent* owner) : TZCLCustomControl(owner)
+    {
+        SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+    }
+    bool supplies = true;
+    TBitmap* BackBitmap() override { return supplies ? back_.get() : nullptr; }
+    bool BackBitmapCheck() override { return supplies; }
+    bool BackDrawArea(TCanvas* canvas, const TRect& dest, const TPoint& src, std::uint16_t) override
+    {
+        if (!supplies) return false;
+        canvas->CopyRect(dest, back_->Canvas(),
+                         TRect(src.x + dest.left, src.y + dest.top, src.x + dest.right, src.y + dest.bottom));
+        return true;
+    }
+    bool CheckOptimized() override { return supplies; }
+
+private:
+    std::unique_ptr<TBitmap> back_ = PlaceBitmap(250, 250);
+};
+
+inline DWORD StyleOf(TWinControl* c) { return DWORD(GetWindowLongA(c->Handle(), GWL_STYLE)); }
+inline DWORD ExStyleOf(TWinControl* c) { return DWORD(GetWindowLongA(c->Handle(), GWL_EXSTYLE)); }
+
+}  // namespace paneltest
