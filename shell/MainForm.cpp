@@ -8,6 +8,7 @@
 #include "link/LineSettings.h"
 #include "link/SerialIO.h"
 #include "mirror/BitmapCapture.h"
+#include "zcl/components/Zcldrawedge.h"
 #include "zcl/core/Zclsysin.h"
 
 const char* const MainSettingsKey = "Software\\KARVON Vandrel GmbH\\KARVON Windows Terminal Device Driver";
@@ -128,19 +129,6 @@ TLabel* AddLabel(TComponentLoader& loading, TWinControl* parent, int x, int y, c
     if (focus) label->SetFocusControl(focus);
     return label;
 }
-
-// A sunken frame behind a group of information lines.
-class TSunkenEdge : public TGraphicControl {
-public:
-    using TGraphicControl::TGraphicControl;
-
-protected:
-    void Paint() override
-    {
-        RECT r{0, 0, Width(), Height()};
-        DrawEdge(Canvas()->Handle(), &r, EDGE_SUNKEN, BF_RECT);
-    }
-};
 
 // A window with a check mark: what the tool bar's "Close Window" does (saves and hides).
 void DrawCloseGlyph(TBitmap& glyph)
@@ -504,7 +492,8 @@ void TMainWindow::BuildVersionPage(TComponentLoader& loading)
     };
     constexpr int lineHeight = 17;
     for (const auto& g : groups) {
-        auto* edge = Place<TSunkenEdge>(loading, "", page, g.x, g.y, g.width, int(g.kinds.size()) * lineHeight + 10);
+        auto* edge = Place<TZCLDrawEdge>(loading, "", page, g.x, g.y, g.width, int(g.kinds.size()) * lineHeight + 10);
+        edge->SetEdgeStyle(etSunken);
         InformationEdges.push_back(edge);
     }
     for (const auto& g : groups) {

@@ -24,6 +24,7 @@
 #include "zcl/core/Zclinictrl.h"
 
 class KvSerialIO;
+class TZCLDrawEdge;
 class KvBitmapCaptureThread;
 
 // The key below HKEY_LOCAL_MACHINE that holds "Default" and one subkey per port.
@@ -149,7 +150,7 @@ public:
 
     // "Version": the program's, the system's and the machine's information, in four groups.
     std::vector<TLabel*> InformationLabels;
-    std::vector<TGraphicControl*> InformationEdges;
+    std::vector<TZCLDrawEdge*> InformationEdges;
 
     // Settings -------------------------------------------------------------------------------------------------
     // Display and colour changes as events; the window's own OnShow runs behind its placement.
