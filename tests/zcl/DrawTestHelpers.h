@@ -101,6 +101,13 @@ inline std::unique_ptr<TBitmap> MakeBitmap(int width, int height,
 
 inline std::uint32_t PixelOf(TBitmap* b, int x, int y) { return std::uint32_t(b->Canvas()->Pixels(x, y)) & 0xFFFFFF; }
 
+// Wine's bitmap Courier ("Courier"), loaded for this process only: the one face here that is not TrueType.
+inline bool LoadBitmapFont()
+{
+    static const bool loaded = AddFontResourceExA("Z:\\usr\\share\\wine\\fonts\\coure.fon", FR_PRIVATE, nullptr) > 0;
+    return loaded;
+}
+
 inline std::uint32_t Sys(int index) { return std::uint32_t(GetSysColor(index)) & 0xFFFFFF; }
 
 // Whether the DC has a clip region, and if so whether it equals r (in device units).
