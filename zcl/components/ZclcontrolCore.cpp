@@ -111,9 +111,15 @@ void ZCLFillSolid(TCanvas* Canvas, const TRect& R, TColor Color)
     Canvas->FillRect(R);
 }
 
+TZCLFormShape* ZCLFormShapeOf(TCustomForm* Form)
+{
+    const int i = ZCLCheckForFormComponent(Form, ClassOf<TZCLFormShape>());
+    return i >= 0 ? static_cast<TZCLFormShape*>(Form->Components(i)) : nullptr;
+}
+
 bool ZCLFormBackBitmapCheck(TCustomForm* Form)
 {
     if (!Form || !Form->HandleAllocated()) return false;
-    const int i = ZCLCheckForFormComponent(Form, ClassOf<TZCLFormShape>());
-    return i >= 0 && static_cast<TZCLFormShape*>(Form->Components(i))->BackBitmapCheck();
+    TZCLFormShape* shape = ZCLFormShapeOf(Form);
+    return shape && shape->BackBitmapCheck();
 }

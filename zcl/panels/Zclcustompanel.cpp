@@ -3,6 +3,7 @@
 #include "framework/visual/Forms.h"
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/graphics/Zclbmp.h"
+#include "zcl/graphics/Zclregion.h"
 
 TZCLCustomPanel::TZCLCustomPanel(TComponent* AOwner) : TZCLCustomControl(AOwner)
 {
@@ -30,8 +31,11 @@ bool TZCLCustomPanel::BackBitmapCheck()
 TBitmap* TZCLCustomPanel::BackBitmap()
 {
     if (!BackBitmapCheck()) return nullptr;
-    TZCLCustomControl* parent = SupplierParent();
-    TBitmap* back = parent ? parent->BackBitmap() : nullptr;
+    TBitmap* back = nullptr;
+    if (TZCLCustomControl* parent = SupplierParent())
+        back = parent->BackBitmap();
+    else if (TZCLFormShape* shape = ZCLFormShapeOf(dynamic_cast<TCustomForm*>(Parent())))
+        back = shape->BackBitmap();
     if (back && BackFX()->Enabled()) back->SetPixelFormat(pf24bit);
     return back;
 }
