@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "ZclControlTestHelpers.h"
 #include "zcl/components/Zclcustomcontrol.h"
@@ -42,6 +44,29 @@ public:
 private:
     std::unique_ptr<TBitmap> back_ = PlaceBitmap(250, 250);
 };
+
+// What c's BackDrawArea puts on a canvas at dest (src: where dest starts in c's client area), row by row; ok tells
+// whether it drew.
+inline std::vector<COLORREF> BackPiece(TZCLCustomControl* c, const TRect& dest, const TPoint& src, bool* ok = nullptr)
+{
+    drawtest::Surface s(dest.right, dest.bottom, 0x010203);
+    const bool drawn = c->BackDrawArea(s.Canvas(), dest, src, 0);
+    if (ok) *ok = drawn;
+    std::vector<COLORREF> pixels;
+    for (int y = dest.top; y < dest.bottom; ++y)
+        for (int x = dest.left; x < dest.right; ++x) pixels.push_back(COLORREF(s.At(x, y)));
+    return pixels;
+}
+
+// The pixels of a picture (colour(x, y)) in a rectangle of dest's size from at, row by row.
+inline std::vector<COLORREF> PictureAt(const TRect& dest, const TPoint& at,
+                                       const std::function<COLORREF(int, int)>& colour = PlaceColour)
+{
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < dest.Height(); ++y)
+        for (int x = 0; x < dest.Width(); ++x) pixels.push_back(colour(at.x + x, at.y + y));
+    return pixels;
+}
 
 inline DWORD StyleOf(TWinControl* c) { return DWORD(GetWindowLongA(c->Handle(), GWL_STYLE)); }
 inline DWORD ExStyleOf(TWinControl* c) { return DWORD(GetWindowLongA(c->Handle(), GWL_EXSTYLE)); }

@@ -29,10 +29,11 @@ namespace {
 
 constexpr COLORREF Ink = RGB(255, 0, 0);
 
-// A simple label with a font whose ink is easy to find.
-TZCLSimpleLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* text)
+// A label with a font whose ink is easy to find.
+template <typename T = TZCLSimpleLabel>
+T* MakeLabel(TComponent* owner, TWinControl* parent, const char* text)
 {
-    auto* l = new TZCLSimpleLabel(owner);
+    auto* l = new T(owner);
     l->SetParent(parent);
     l->Font()->SetName("Arial");
     l->Font()->SetSize(10);
@@ -268,10 +269,8 @@ TEST_F(ZclLabelForm, AnAcceleratorTypedFocusesTheControlOfTheLabel)
         other->SetFocus();
         ASSERT_TRUE(PumpUntil([&] { return other->Focused(); }));
         controltest::Key(k.key, {VK_MENU});
-        if (k.moves)
-            EXPECT_TRUE(PumpUntil([&] { return edit->Focused(); }));
-        else
-            EXPECT_TRUE(other->Focused());
+        if (k.moves) EXPECT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+        else EXPECT_TRUE(other->Focused());
     }
     // A hidden control cannot take the focus.
     l->SetEnabled(true);
@@ -296,9 +295,9 @@ TEST(ZclPoolInterval, RoundsUpToThePoolsStepsBelowTheTop)
     const struct {
         unsigned in;
         unsigned out;
-    } cases[] = {{0, 0},          {1, 50},         {49, 50},        {50, 50},       {51, 100},
-                 {700, 700},      {730, 750},      {65499, 65500},  {65500, 65500}, {65501, 65500},
-                 {65535, 65500},  {70000, 65500},  {4294967295u, 65500}};
+    } cases[] = {
+        {0, 0},         {1, 50},        {49, 50},       {50, 50},       {51, 100},      {700, 700},          {730, 750},
+        {65499, 65500}, {65500, 65500}, {65501, 65500}, {65535, 65500}, {70000, 65500}, {4294967295u, 65500}};
     for (const auto& k : cases) EXPECT_EQ(ZCLPoolInterval(k.in), k.out) << k.in;
 }
 
@@ -430,10 +429,13 @@ TEST_F(ZclLabelForm, ClickedJumpsOpenTheirTargetOrTurnThemselvesOff)
     int clicks = 0;
     l->SetOnClick(TNotifyEvent::From([&](TObject*) { ++clicks; }));
     ShowForm();
+    // Each click lands well away from the one before, so that none becomes a double click.
+    int clickX = 10;
     auto click = [&] {
-        MouseToControl(l, 10, 8);
+        MouseToControl(l, clickX, 8);
         controltest::MouseButton(true);
         controltest::MouseButton(false);
+        clickX += 30;
     };
 
     l->SetJumpMode(jmInternet);
@@ -474,7 +476,6 @@ TEST_F(ZclLabelForm, ClickedJumpsOpenTheirTargetOrTurnThemselvesOff)
     for (TZCLJumpModes mode : {jmNone, jmCustom}) {
         l->SetJumpMode(mode);
         const int before = clicks;
-        MouseToControl(form.get(), 5, 100);  // away, so the next press is no double click
         click();
         EXPECT_TRUE(PumpUntil([&] { return clicks == before + 1; })) << int(mode);
     }
@@ -503,25 +504,13 @@ struct GreenImage {
     GreenImage()
     {
         auto* item = static_cast<TZCLImageListItem*>(list.GetItem(list.Add()));
-        item->Add(drawtest::MakeBitmap(16, 16,
-                                       [](int x, int y) {
-                                           return x == 0 || y == 0 || x == 15 || y == 15 ? 0xFFFFFFu : 0x00FF00u;
-                                       })
-                      .get(),
-                  nullptr);
+        item->Add(
+            drawtest::MakeBitmap(
+                16, 16, [](int x, int y) { return x == 0 || y == 0 || x == 15 || y == 15 ? 0xFFFFFFu : 0x00FF00u; })
+                .get(),
+            nullptr);
     }
 };
-
-TZCLGlyphLabel* MakeGlyphLabel(TComponent* owner, TWinControl* parent, const char* text)
-{
-    auto* l = new TZCLGlyphLabel(owner);
-    l->SetParent(parent);
-    l->Font()->SetName("Arial");
-    l->Font()->SetSize(10);
-    l->Font()->SetColor(TColor(Ink));
-    l->SetCaption(text);
-    return l;
-}
 
 }  // namespace
 
@@ -529,8 +518,8 @@ TEST(ZclGlyphLabel, TheImageStandsWhereTheLayoutSays)
 {
     GreenImage image;
     TForm form(nullptr);
-    auto* bare = MakeGlyphLabel(&form, &form, "Glyph");
-    auto* l = MakeGlyphLabel(&form, &form, "Glyph");
+    auto* bare = MakeLabel<TZCLGlyphLabel>(&form, &form, "Glyph");
+    auto* l = MakeLabel<TZCLGlyphLabel>(&form, &form, "Glyph");
     l->SetImageList(&image.list);
     const struct {
         TZCLTextArrange arrange;
@@ -573,8 +562,8 @@ TEST(ZclGlyphLabel, OnAStatusBarItStartsPastTheGap)
     auto* bar = new TGapBar(&form);
     bar->SetParent(&form);
     bar->SetBounds(0, 0, 300, 30);
-    auto* onForm = MakeGlyphLabel(&form, &form, "Gap");
-    auto* onBar = MakeGlyphLabel(&form, bar, "Gap");
+    auto* onForm = MakeLabel<TZCLGlyphLabel>(&form, &form, "Gap");
+    auto* onBar = MakeLabel<TZCLGlyphLabel>(&form, bar, "Gap");
     onForm->SetImageList(&image.list);
     onBar->SetImageList(&image.list);
     EXPECT_EQ(onBar->Width(), onForm->Width() + 7);
@@ -584,8 +573,8 @@ TEST(ZclGlyphLabel, OnAStatusBarItStartsPastTheGap)
 TEST(ZclGlyphLabel, TheBevelIsDrawnRoundAndMeasured)
 {
     TForm form(nullptr);
-    auto* bare = MakeGlyphLabel(&form, &form, "Bevel");
-    auto* l = MakeGlyphLabel(&form, &form, "Bevel");
+    auto* bare = MakeLabel<TZCLGlyphLabel>(&form, &form, "Bevel");
+    auto* l = MakeLabel<TZCLGlyphLabel>(&form, &form, "Bevel");
     l->Bevel()->SetStyleOuter(bvLowered);
     l->Bevel()->SetWidthOuter(2);
     EXPECT_EQ(l->Width(), bare->Width() + 4);

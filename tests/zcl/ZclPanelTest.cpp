@@ -16,6 +16,7 @@
 #include "zcl/panels/Zclcustompanel.h"
 
 using namespace zclctl;
+using paneltest::BackPiece;
 using paneltest::ExStyleOf;
 using paneltest::PlaceColour;
 using paneltest::StyleOf;
@@ -50,26 +51,6 @@ struct PictureForm {
     TForm form{nullptr};
     TPlaceParent* parent;
 };
-
-// What BackDrawArea puts on a canvas: Dest of a surface read back.
-std::vector<COLORREF> DrawnPiece(TZCLCustomControl* c, const TRect& dest, const TPoint& src, bool* ok = nullptr)
-{
-    drawtest::Surface s(dest.right, dest.bottom, 0x010203);
-    const bool drawn = c->BackDrawArea(s.Canvas(), dest, src, 0);
-    if (ok) *ok = drawn;
-    std::vector<COLORREF> pixels;
-    for (int y = dest.top; y < dest.bottom; ++y)
-        for (int x = dest.left; x < dest.right; ++x) pixels.push_back(COLORREF(s.At(x, y)));
-    return pixels;
-}
-
-std::vector<COLORREF> ExpectedPiece(const TRect& dest, const TPoint& at)
-{
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < dest.Height(); ++y)
-        for (int x = 0; x < dest.Width(); ++x) pixels.push_back(PlaceColour(at.x + x, at.y + y));
-    return pixels;
-}
 
 }  // namespace
 
@@ -106,8 +87,10 @@ TEST(ZclCustomPanel, ATransparentPanelHandsOnThePictureBehindIt)
     const struct {
         TRect dest;
         TPoint src;
-    } pieces[] = {{TRect(0, 0, 10, 10), TPoint(0, 0)}, {TRect(0, 0, 10, 10), TPoint(5, 3)},
-                  {TRect(4, 6, 12, 9), TPoint(0, 0)}, {TRect(4, 6, 12, 9), TPoint(7, 1)}};
+    } pieces[] = {{TRect(0, 0, 10, 10), TPoint(0, 0)},
+                  {TRect(0, 0, 10, 10), TPoint(5, 3)},
+                  {TRect(4, 6, 12, 9), TPoint(0, 0)},
+                  {TRect(4, 6, 12, 9), TPoint(7, 1)}};
     for (const auto& b : borders) {
         auto* p = new TZCLCustomBevelPanel(&f.form);
         p->SetParent(f.parent);
@@ -124,11 +107,11 @@ TEST(ZclCustomPanel, ATransparentPanelHandsOnThePictureBehindIt)
             EXPECT_EQ(mapped.y, place.y + b.half + 2);
             for (const auto& k : pieces) {
                 bool ok = false;
-                const auto drawn = DrawnPiece(p, k.dest, k.src, &ok);
+                const auto drawn = BackPiece(p, k.dest, k.src, &ok);
                 EXPECT_TRUE(ok);
                 const TPoint at(place.x + b.half + k.src.x + k.dest.left, place.y + b.half + k.src.y + k.dest.top);
-                EXPECT_EQ(drawn, ExpectedPiece(k.dest, at)) << drawtest::Text(k.dest) << " from " << k.src.x << ","
-                                                            << k.src.y;
+                EXPECT_EQ(drawn, paneltest::PictureAt(k.dest, at))
+                    << drawtest::Text(k.dest) << " from " << k.src.x << "," << k.src.y;
             }
         }
         delete p;
@@ -151,7 +134,8 @@ TEST(ZclCustomPanel, NestedTransparentPanelsAddTheirOffsets)
     ASSERT_TRUE(inner->BackBitmapCheck());
     EXPECT_EQ(inner->BackBitmap(), f.parent->BackBitmap());
     const TRect dest(0, 0, 6, 6);
-    EXPECT_EQ(DrawnPiece(inner, dest, TPoint(2, 2)), ExpectedPiece(dest, TPoint(10 + 2 + 30 + 2, 20 + 2 + 40 + 2)));
+    EXPECT_EQ(BackPiece(inner, dest, TPoint(2, 2)),
+              paneltest::PictureAt(dest, TPoint(10 + 2 + 30 + 2, 20 + 2 + 40 + 2)));
 
     outer->SetTransparent(false);
     EXPECT_FALSE(inner->BackBitmapCheck()) << "an opaque panel hands on nothing";
@@ -169,7 +153,7 @@ TEST(ZclCustomPanel, NoPictureToHandOn)
         EXPECT_EQ(mapped.x, p0.x);
         EXPECT_EQ(mapped.y, p0.y);
         bool ok = true;
-        const auto drawn = DrawnPiece(p, TRect(0, 0, 4, 4), TPoint(0, 0), &ok);
+        const auto drawn = BackPiece(p, TRect(0, 0, 4, 4), TPoint(0, 0), &ok);
         EXPECT_FALSE(ok);
         EXPECT_EQ(drawn, std::vector<COLORREF>(16, RGB(3, 2, 1))) << "the canvas untouched";
     };
@@ -207,10 +191,10 @@ TEST(ZclCustomPanel, NothingIsHandedOnWhileLoading)
     p->SetTransparent(true);
     p->IncludeState(csLoading);
     bool ok = true;
-    DrawnPiece(p, TRect(0, 0, 4, 4), TPoint(0, 0), &ok);
+    BackPiece(p, TRect(0, 0, 4, 4), TPoint(0, 0), &ok);
     EXPECT_FALSE(ok);
     p->ExcludeState(csLoading);
-    DrawnPiece(p, TRect(0, 0, 4, 4), TPoint(0, 0), &ok);
+    BackPiece(p, TRect(0, 0, 4, 4), TPoint(0, 0), &ok);
     EXPECT_TRUE(ok);
 }
 
@@ -230,12 +214,14 @@ TEST(ZclCustomPanel, BackgroundEffectsWorkOnTheWholePanel)
         const struct {
             TRect dest;
             TPoint src;
-        } pieces[] = {{TRect(0, 0, 60, 40), TPoint(0, 0)}, {TRect(0, 0, 8, 5), TPoint(0, 0)},
-                      {TRect(0, 0, 8, 5), TPoint(40, 10)}, {TRect(3, 2, 9, 7), TPoint(40, 10)},
+        } pieces[] = {{TRect(0, 0, 60, 40), TPoint(0, 0)},
+                      {TRect(0, 0, 8, 5), TPoint(0, 0)},
+                      {TRect(0, 0, 8, 5), TPoint(40, 10)},
+                      {TRect(3, 2, 9, 7), TPoint(40, 10)},
                       {TRect(3, 2, 9, 7), TPoint(0, 0)}};
         for (const auto& [dest, src] : pieces) {
             {
-                const auto drawn = DrawnPiece(p, dest, src);
+                const auto drawn = BackPiece(p, dest, src);
                 std::vector<COLORREF> expected;
                 for (int y = dest.top; y < dest.bottom; ++y)
                     for (int x = dest.left; x < dest.right; ++x)
@@ -246,7 +232,7 @@ TEST(ZclCustomPanel, BackgroundEffectsWorkOnTheWholePanel)
     }
     // Moved, the kept picture is dropped: the new place shows.
     p->SetBounds(50, 60, 60, 40);
-    EXPECT_EQ(DrawnPiece(p, TRect(0, 0, 1, 1), TPoint(0, 0)), std::vector<COLORREF>{PlaceColour(50 + 59, 60)});
+    EXPECT_EQ(BackPiece(p, TRect(0, 0, 1, 1), TPoint(0, 0)), std::vector<COLORREF>{PlaceColour(50 + 59, 60)});
     EXPECT_EQ(p->BackBitmap()->PixelFormat(), pf24bit);
 }
 

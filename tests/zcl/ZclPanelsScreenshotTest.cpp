@@ -75,12 +75,33 @@ TEST_F(ZclPanelsScreenshot, FormOfPanelsAndLabelsInTheirStates)
         const char* name;
         std::function<void(TZCLBevel*)> set;
     } bevels[] = {
-        {"raised", [](TZCLBevel* b) { b->SetStyleOuter(bvRaised); b->SetWidthOuter(2); }},
-        {"lowered, border", [](TZCLBevel* b) { b->SetStyleOuter(bvLowered); b->SetBorderWidth(3); b->SetStyleInner(bvRaised); }},
+        {"raised",
+         [](TZCLBevel* b) {
+             b->SetStyleOuter(bvRaised);
+             b->SetWidthOuter(2);
+         }},
+        {"lowered, border",
+         [](TZCLBevel* b) {
+             b->SetStyleOuter(bvLowered);
+             b->SetBorderWidth(3);
+             b->SetStyleInner(bvRaised);
+         }},
         {"frame", [](TZCLBevel* b) { b->SetStyleOuter(bvFrameLowered); }},
-        {"shadow", [](TZCLBevel* b) { b->SetStyleOuter(bvShadow); b->SetWidthOuter(4); }},
-        {"standard", [](TZCLBevel* b) { b->SetMode(bmStandard); b->SetStandardStyle(lsDoubleLowered); }},
-        {"edge", [](TZCLBevel* b) { b->SetMode(bmEdge); b->SetEdgeStyle(etBump); }},
+        {"shadow",
+         [](TZCLBevel* b) {
+             b->SetStyleOuter(bvShadow);
+             b->SetWidthOuter(4);
+         }},
+        {"standard",
+         [](TZCLBevel* b) {
+             b->SetMode(bmStandard);
+             b->SetStandardStyle(lsDoubleLowered);
+         }},
+        {"edge",
+         [](TZCLBevel* b) {
+             b->SetMode(bmEdge);
+             b->SetEdgeStyle(etBump);
+         }},
         {"windows", [](TZCLBevel* b) { b->SetMode(bmWindows); }},
     };
     for (int i = 0; i < 7; ++i) {

@@ -59,24 +59,6 @@ protected:
     }
 };
 
-std::vector<COLORREF> Piece(TZCLCustomControl* c, const TRect& dest, const TPoint& src)
-{
-    drawtest::Surface s(dest.right, dest.bottom, 0x010203);
-    EXPECT_TRUE(c->BackDrawArea(s.Canvas(), dest, src, 0));
-    std::vector<COLORREF> pixels;
-    for (int y = dest.top; y < dest.bottom; ++y)
-        for (int x = dest.left; x < dest.right; ++x) pixels.push_back(COLORREF(s.At(x, y)));
-    return pixels;
-}
-
-std::vector<COLORREF> TiledPiece(const TRect& dest, const TPoint& at)
-{
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < dest.Height(); ++y)
-        for (int x = 0; x < dest.Width(); ++x) pixels.push_back(Tiled(at.x + x, at.y + y));
-    return pixels;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -219,12 +201,13 @@ TEST_F(ZclBackPanelForm, ATransparentPanelOnItShowsTheMatchingPartAlsoAfterItIsM
         p->SetBounds(place.x, place.y, 90, 60);
         SCOPED_TRACE(std::to_string(place.x) + "," + std::to_string(place.y));
         // The client area starts past the two-pixel border.
-        EXPECT_EQ(Piece(p, dest, TPoint(0, 0)), TiledPiece(dest, TPoint(place.x + 2, place.y + 2)));
-        EXPECT_EQ(Piece(p, dest, TPoint(31, 17)), TiledPiece(dest, TPoint(place.x + 2 + 31, place.y + 2 + 17)));
+        EXPECT_EQ(paneltest::BackPiece(p, dest, TPoint(0, 0)),
+                  paneltest::PictureAt(dest, TPoint(place.x + 2, place.y + 2), Tiled));
+        EXPECT_EQ(paneltest::BackPiece(p, dest, TPoint(31, 17)),
+                  paneltest::PictureAt(dest, TPoint(place.x + 2 + 31, place.y + 2 + 17), Tiled));
         // And on the screen.
-        ASSERT_TRUE(PumpUntil([&] {
-            return WindowPixel(p->Handle(), 40, 25) == Tiled(place.x + 2 + 40, place.y + 2 + 25);
-        }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return WindowPixel(p->Handle(), 40, 25) == Tiled(place.x + 2 + 40, place.y + 2 + 25); }));
         for (const TPoint at : {TPoint(0, 0), TPoint(85, 55), TPoint(13, 40)})
             EXPECT_EQ(WindowPixel(p->Handle(), at.x, at.y), Tiled(place.x + 2 + at.x, place.y + 2 + at.y));
         EXPECT_EQ(WindowPixel(back->Handle(), place.x - 1, place.y - 1), Tiled(place.x - 1, place.y - 1));
@@ -315,8 +298,8 @@ TEST(ZclCustomPanelFill, TheCaptionGoesWhereTheAlignmentSays)
         TZCLAlignment alignment;
         bool left, right, top, bottom;  // the text touches that third
     } cases[] = {
-        {agTopLeft, true, false, true, false},       {agCenter, false, false, false, false},
-        {agBottomRight, false, true, false, true},   {agTopRight, false, true, true, false},
+        {agTopLeft, true, false, true, false},     {agCenter, false, false, false, false},
+        {agBottomRight, false, true, false, true}, {agTopRight, false, true, true, false},
         {agBottomLeft, true, false, false, true},
     };
     for (const auto& k : cases) {
@@ -385,10 +368,7 @@ TEST(ZclCustomPanel, OnAFormWithAShapeItShowsTheShapesBackground)
     ASSERT_TRUE(p->BackBitmapCheck());
     ASSERT_NE(p->BackBitmap(), nullptr);
     const TRect dest(0, 0, 6, 4);
-    std::vector<COLORREF> expected;
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x) expected.push_back(PlaceColour(3 + x, 10 + 5 + y));
-    EXPECT_EQ(Piece(p, dest, TPoint(3, 5)), expected);
+    EXPECT_EQ(paneltest::BackPiece(p, dest, TPoint(3, 5)), paneltest::PictureAt(dest, TPoint(3, 10 + 5)));
 
     shape->FillObject()->SetStyle(sfNone);
     EXPECT_FALSE(p->BackBitmapCheck());

@@ -45,10 +45,8 @@ void TZCLBaseLabel::SetBool(int Index, bool Value)
         InvalidateControl();
         break;
     default:
-        if (Value)
-            StartTwinkle();
-        else
-            StopTwinkle();
+        if (Value) StartTwinkle();
+        else StopTwinkle();
         break;
     }
 }
@@ -91,8 +89,8 @@ void TZCLBaseLabel::SetFocusControl(TWinControl* Value)
 
 void TZCLBaseLabel::StartTwinkle()
 {
-    const std::uint16_t id =
-        ZCLApplication->AddTimer(ZCLPoolInterval(unsigned(twinkleVisible_)), TNotifyEvent(this, &TZCLBaseLabel::TwinkleTick));
+    const std::uint16_t id = ZCLApplication->AddTimer(ZCLPoolInterval(unsigned(twinkleVisible_)),
+                                                      TNotifyEvent(this, &TZCLBaseLabel::TwinkleTick));
     if (!id) throw EOutOfResources("Not enough timers available");
     twinkleTimer_ = id;
     twinkle_ = true;
@@ -210,15 +208,12 @@ void TZCLBaseLabel::Dispatch(TMessage& Message)
             Message.Result = 1;
         }
         return;
-    case CM_FONTCHANGED:
-        FontChange(Font());
-        return;
+    case CM_FONTCHANGED: FontChange(Font()); return;
     case CM_TEXTCHANGED:
         CorrectBounds();
         InvalidateControl();
         return;
-    default:
-        break;
+    default: break;
     }
     TZCLBaseGraphicControl::Dispatch(Message);
 }

@@ -60,10 +60,8 @@ void TZCLCustomBevelPanel::CreateParams(TCreateParams& Params)
 {
     TZCLCustomPanel::CreateParams(Params);
     if (bevel_->Mode() != bmWindows) return;
-    if (NewStyleControls && Ctl3D())
-        Params.ExStyle |= WS_EX_CLIENTEDGE;
-    else
-        Params.Style |= WS_BORDER;
+    if (NewStyleControls && Ctl3D()) Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else Params.Style |= WS_BORDER;
 }
 
 void TZCLCustomBevelPanel::PaintBevel()

@@ -9,10 +9,8 @@
 #include "zcl/graphics/Zclutilsdraw.h"
 
 TZCLCustomGlyphLabel::TZCLCustomGlyphLabel(TComponent* AOwner)
-    : TZCLBaseLabel(AOwner),
-      layout_(std::make_unique<TZCLGlyphTextLayout>()),
-      font3D_(std::make_unique<TZCL3DCaption>()),
-      bevel_(std::make_unique<TZCLBevel>())
+    : TZCLBaseLabel(AOwner), layout_(std::make_unique<TZCLGlyphTextLayout>()),
+      font3D_(std::make_unique<TZCL3DCaption>()), bevel_(std::make_unique<TZCLBevel>())
 {
     layout_->SetOnChange(TNotifyEvent(static_cast<TZCLBaseLabel*>(this), &TZCLBaseLabel::GetChange));
     font3D_->SetOnChange(TNotifyEvent(static_cast<TZCLBaseLabel*>(this), &TZCLBaseLabel::FontChange));

@@ -7,8 +7,8 @@
 
 TZCLCustomPanel::TZCLCustomPanel(TComponent* AOwner) : TZCLCustomControl(AOwner)
 {
-    SetControlStyle(TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks,
-                                  csReplicatable});
+    SetControlStyle(
+        TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks, csReplicatable});
     SetColor(clBtnFace);
 }
 
@@ -22,8 +22,7 @@ TPoint TZCLCustomPanel::HalfBorder() const
 bool TZCLCustomPanel::BackBitmapCheck()
 {
     if (!Transparent()) return false;
-    if (TZCLCustomControl* parent = SupplierParent())
-        return parent->HandleAllocated() && parent->BackBitmapCheck();
+    if (TZCLCustomControl* parent = SupplierParent()) return parent->HandleAllocated() && parent->BackBitmapCheck();
     if (auto* form = dynamic_cast<TCustomForm*>(Parent())) return ZCLFormBackBitmapCheck(form);
     return false;
 }
@@ -32,10 +31,8 @@ TBitmap* TZCLCustomPanel::BackBitmap()
 {
     if (!BackBitmapCheck()) return nullptr;
     TBitmap* back = nullptr;
-    if (TZCLCustomControl* parent = SupplierParent())
-        back = parent->BackBitmap();
-    else if (TZCLFormShape* shape = ZCLFormShapeOf(dynamic_cast<TCustomForm*>(Parent())))
-        back = shape->BackBitmap();
+    if (TZCLCustomControl* parent = SupplierParent()) back = parent->BackBitmap();
+    else if (TZCLFormShape* shape = ZCLFormShapeOf(dynamic_cast<TCustomForm*>(Parent()))) back = shape->BackBitmap();
     if (back && BackFX()->Enabled()) back->SetPixelFormat(pf24bit);
     return back;
 }

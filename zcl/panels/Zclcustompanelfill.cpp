@@ -6,8 +6,7 @@
 #include "zcl/graphics/Zclutilsdraw.h"
 
 TZCLCustomPanelFill::TZCLCustomPanelFill(TComponent* AOwner)
-    : TZCLCustomParentPanel(AOwner),
-      captionFx_(std::make_unique<TZCLFxCaption>()),
+    : TZCLCustomParentPanel(AOwner), captionFx_(std::make_unique<TZCLFxCaption>()),
       fillObject_(std::make_unique<TZCLFillObject>())
 {
     SetControlStyle(ControlStyle() + TControlStyle{csSetCaption});

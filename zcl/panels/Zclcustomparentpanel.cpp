@@ -48,8 +48,7 @@ TPoint TZCLCustomParentPanel::BackMapPoint(const TPoint& P)
     return TZCLCustomBevelPanel::BackMapPoint(P);
 }
 
-bool TZCLCustomParentPanel::BackDrawArea(TCanvas* Canvas, const TRect& Dest, const TPoint& Src,
-                                         std::uint16_t Flags)
+bool TZCLCustomParentPanel::BackDrawArea(TCanvas* Canvas, const TRect& Dest, const TPoint& Src, std::uint16_t Flags)
 {
     TBitmap* own = Back();
     if (!own) return TZCLCustomBevelPanel::BackDrawArea(Canvas, Dest, Src, Flags);

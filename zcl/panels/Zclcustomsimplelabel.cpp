@@ -119,10 +119,8 @@ void TZCLCustomSimpleLabel::ApplyJumpLook()
     } else {
         counter_ = 0;
         Font()->SetColor(inActiveColor_);
-        if (jumpUnderline_)
-            style.Include(fsUnderline);
-        else
-            style.Exclude(fsUnderline);
+        if (jumpUnderline_) style.Include(fsUnderline);
+        else style.Exclude(fsUnderline);
         SetCursor(crHandPoint);
     }
     Font()->SetStyle(style);
@@ -207,6 +205,7 @@ void TZCLCustomSimpleLabel::Loaded()
 void TZCLCustomSimpleLabel::DefineProperties(TFiler* Filer)
 {
     TZCLBaseLabel::DefineProperties(Filer);
-    Filer->DefineProperty("UseAsJump", TReaderProc::From([this](TReader* reader) { useAsJump_ = reader->ReadBoolean(); }),
+    Filer->DefineProperty("UseAsJump",
+                          TReaderProc::From([this](TReader* reader) { useAsJump_ = reader->ReadBoolean(); }),
                           TWriterProc(), false);
 }

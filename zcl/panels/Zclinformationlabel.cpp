@@ -13,15 +13,48 @@ namespace {
 const bool informationLabelPublished = [] {
     PublishedProperties<TZCLInformationLabel>()
         .Enumeration("Info", &TZCLInformationLabel::Info, &TZCLInformationLabel::SetInfo,
-                     {"itUser", "itWinDir", "itCurrentDir32", "itCurrentDiskFree32", "itCurrentDiskSize32",
-                      "itSystemDir", "itReg_Owner32", "itReg_Company32", "itVersion", "itColorDepth",
-                      "itScreenSaverDelay", "itMemSize", "itFreeSysRes", "itFreeGDIRes", "itFreeUserRes",
-                      "itComputerName32", "itMajorVerNr32", "itBuildNr32", "itMemLoaded32", "itMemFree32",
-                      "itMemPageFree32", "itMemPageTotal32", "itMemVirtFree32", "itMemVirtTotal32",
-                      "itPlatformID32", "itPlatform32", "itProcessorCont32", "itProcessor32", "itTempPath32",
-                      "itDOSVersion", "itNumLock", "itCapsLock", "itScroll", "itCurrentDateTime", "itProgCompany",
-                      "itProgName", "itProgVersion", "itProgCopyright", "itProgTrademark", "itProgDescription",
-                      "itProgComments", "itCPUSpeed"},
+                     {"itUser",
+                      "itWinDir",
+                      "itCurrentDir32",
+                      "itCurrentDiskFree32",
+                      "itCurrentDiskSize32",
+                      "itSystemDir",
+                      "itReg_Owner32",
+                      "itReg_Company32",
+                      "itVersion",
+                      "itColorDepth",
+                      "itScreenSaverDelay",
+                      "itMemSize",
+                      "itFreeSysRes",
+                      "itFreeGDIRes",
+                      "itFreeUserRes",
+                      "itComputerName32",
+                      "itMajorVerNr32",
+                      "itBuildNr32",
+                      "itMemLoaded32",
+                      "itMemFree32",
+                      "itMemPageFree32",
+                      "itMemPageTotal32",
+                      "itMemVirtFree32",
+                      "itMemVirtTotal32",
+                      "itPlatformID32",
+                      "itPlatform32",
+                      "itProcessorCont32",
+                      "itProcessor32",
+                      "itTempPath32",
+                      "itDOSVersion",
+                      "itNumLock",
+                      "itCapsLock",
+                      "itScroll",
+                      "itCurrentDateTime",
+                      "itProgCompany",
+                      "itProgName",
+                      "itProgVersion",
+                      "itProgCopyright",
+                      "itProgTrademark",
+                      "itProgDescription",
+                      "itProgComments",
+                      "itCPUSpeed"},
                      itUser)
         .Boolean("AutoSize", &TZCLInformationLabel::AutoSize, &TZCLInformationLabel::SetAutoSize, true)
         .Object("Bevel", &TZCLInformationLabel::Bevel, &TZCLInformationLabel::SetBevel)
@@ -50,18 +83,14 @@ AnsiString ZCLInfoLayNumber(const AnsiString& Value, const AnsiString& Format)
     std::string out;
     std::size_t left = v.size();  // the value's characters not yet laid
     for (std::size_t i = f.size(); i-- > 0;) {
-        if (f[i] == '0')
-            out.insert(out.begin(), left > 0 ? v[--left] : '0');
-        else
-            out.insert(out.begin(), f[i]);
+        if (f[i] == '0') out.insert(out.begin(), left > 0 ? v[--left] : '0');
+        else out.insert(out.begin(), f[i]);
     }
     return AnsiString(v.substr(0, left) + out);
 }
 
 TZCLInformationLabel::TZCLInformationLabel(TComponent* AOwner)
-    : TZCLBaseLabel(AOwner),
-      font3D_(std::make_unique<TZCL3DCaption>()),
-      bevel_(std::make_unique<TZCLBevel>()),
+    : TZCLBaseLabel(AOwner), font3D_(std::make_unique<TZCL3DCaption>()), bevel_(std::make_unique<TZCLBevel>()),
       dateTimeFormat_(ShortDateFormat)
 {
     timerId_ = ZCLApplication->AddTimerExt(1000, -1, false, TNotifyEvent(this, &TZCLInformationLabel::Refresh));
@@ -92,8 +121,8 @@ bool TZCLInformationLabel::Watched() const
 bool TZCLInformationLabel::IsNumeric(TZCLInfoType Kind)
 {
     return Kind == itCurrentDiskFree32 || Kind == itCurrentDiskSize32 || (Kind >= itVersion && Kind <= itFreeUserRes) ||
-           (Kind >= itMajorVerNr32 && Kind <= itMemVirtTotal32) || Kind == itProcessorCont32 ||
-           Kind == itDOSVersion || Kind == itCPUSpeed;
+           (Kind >= itMajorVerNr32 && Kind <= itMemVirtTotal32) || Kind == itProcessorCont32 || Kind == itDOSVersion ||
+           Kind == itCPUSpeed;
 }
 
 void TZCLInformationLabel::SetInfo(TZCLInfoType Value)
@@ -175,10 +204,8 @@ bool TZCLInformationLabel::ReturnCaption()
     AnsiString value = GetSystemInfoString(info_, dividerValue_, dateTimeFormat_);
     bool changed = true;
     if (ticking_ && Watched()) {
-        if (value == lastShown_)
-            changed = false;
-        else
-            lastShown_ = value;
+        if (value == lastShown_) changed = false;
+        else lastShown_ = value;
     }
     if (IsNumeric(info_) && !numberFormat_.IsEmpty()) value = ZCLInfoLayNumber(value, numberFormat_);
     text_ = text + value;
