@@ -1,0 +1,604 @@
+// The shape control painted into DIB sections and read back at chosen pixels: every kind with its face, outline
+// and what lies outside, the shadow, captions and where they sit, teeth, the fill modes with their face bitmap,
+// hatched faces, the outline worked out again only after a size change, image lists, real mouse moves over a
+// row of shapes, the bitmap file, and the published properties through a stream.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DrawTestHelpers.h"
+#include "ZclControlTestHelpers.h"
+#include "support/Screenshot.h"
+#include "ZclTestPaths.h"
+#include "framework/runtime/Filer.h"
+#include "framework/runtime/Streams.h"
+#include "zcl/containers/Zclcont.h"
+#include "zcl/panels/Zclshapecontrol.h"
+
+using namespace zclctl;
+
+namespace {
+
+constexpr std::uint32_t Black = 0x000000, White = 0xFFFFFF, Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000,
+                        Yellow = 0x00FFFF, Grey = 0x808080, Back = 0x654321, Key = 0xFF00FF;
+
+std::unique_ptr<TZCLShapeControl> MakeShape(int w, int h)
+{
+    auto s = std::make_unique<TZCLShapeControl>(nullptr);
+    s->SetBounds(0, 0, w, h);
+    s->SetColor(TColor(Key));
+    s->Brush()->SetColor(TColor(Red));
+    s->Bevel()->SetWidth(3);
+    s->Shadow()->SetStyle(hssNone);
+    return s;
+}
+
+// The colours met walking from one point to another, runs of one colour kept once.
+std::vector<std::uint32_t> Walk(const drawtest::Surface& s, TPoint from, TPoint to)
+{
+    std::vector<std::uint32_t> seen;
+    const int steps = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
+    for (int i = 0; i <= steps; ++i) {
+        const int x = from.x + (to.x - from.x) * i / steps, y = from.y + (to.y - from.y) * i / steps;
+        const std::uint32_t c = s.At(x, y);
+        if (seen.empty() || seen.back() != c) seen.push_back(c);
+    }
+    return seen;
+}
+
+std::string Hex(const std::vector<std::uint32_t>& colours)
+{
+    std::string text;
+    char buf[12];
+    for (std::uint32_t c : colours) {
+        snprintf(buf, sizeof buf, "%06X ", unsigned(c));
+        text += buf;
+    }
+    return text;
+}
+
+// Bounds of the pixels that are none of the given colours.
+TRect OtherThan(const drawtest::Surface& s, std::initializer_list<std::uint32_t> colours)
+{
+    std::vector<std::uint32_t> list(colours);
+    return s.Bounds([&](std::uint32_t p) { return std::find(list.begin(), list.end(), p) == list.end(); });
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+// Kinds
+
+TEST(ZclShapeControl, EveryKindShowsItsFaceWithinItsOutlineAndLeavesTheRest)
+{
+    // 100 x 100 on a larger surface: the walk goes from a point of the face to one outside the shape.
+    const struct {
+        TZCLShapeType shape;
+        const char* name;
+        TPoint inside, outside;
+    } cases[] = {
+        {stEllipse, "ellipse", {50, 50}, {3, 3}},
+        {stRectangle, "rectangle", {50, 50}, {110, 50}},
+        {stRoundRect, "round rect", {50, 50}, {1, 1}},
+        {stDirectUp, "up", {50, 70}, {5, 5}},
+        {stDirectRight, "right", {30, 50}, {95, 5}},
+        {stDirectDown, "down", {50, 30}, {5, 95}},
+        {stDirectLeft, "left", {70, 50}, {5, 5}},
+        {stDiamond, "diamond", {50, 50}, {5, 5}},
+        {stComb, "comb", {50, 50}, {5, 5}},
+        {stOctagon, "octagon", {50, 50}, {3, 3}},
+        {stStar, "star", {50, 50}, {50, 95}},
+    };
+    for (const auto& k : cases) {
+        auto shape = MakeShape(100, 100);
+        shape->SetShape(k.shape);
+        drawtest::Surface s(120, 120, Back);
+        shape->PaintToCanvas(s.Canvas());
+        EXPECT_EQ(Walk(s, k.inside, k.outside), (std::vector<std::uint32_t>{Red, Black, Back}))
+            << k.name << ": " << Hex(Walk(s, k.inside, k.outside));
+        // A wide outline is centred on the shape's edge: the round rectangle's and the star's poke out a little.
+        EXPECT_EQ(s.Count(Back, TRect(102, 0, 120, 120)), 18 * 120) << k.name << ": nothing right of the control";
+    }
+}
+
+TEST(ZclShapeControl, SquareKeepsTheShapeInTheMiddleOfTheLongerSide)
+{
+    auto shape = MakeShape(100, 40);
+    shape->SetSquare(true);
+    drawtest::Surface s(100, 40, Back);
+    shape->PaintToCanvas(s.Canvas());
+    EXPECT_TRUE(drawtest::SameRect(OtherThan(s, {Back}), TRect(30, 0, 70, 40)));
+}
+
+TEST(ZclShapeControl, TheShadowLiesBelowAndRightOfTheFace)
+{
+    auto shape = MakeShape(60, 40);
+    shape->Shadow()->SetStyle(hssSolid);
+    shape->Shadow()->SetDepth(6);
+    shape->Shadow()->SetColor(TColor(Grey));
+    drawtest::Surface s(60, 40, Back);
+    shape->PaintToCanvas(s.Canvas());
+    EXPECT_EQ(s.At(20, 15), Red) << "the face";
+    EXPECT_EQ(s.At(57, 37), Grey) << "the shadow at the bottom right";
+    EXPECT_EQ(s.At(2, 37), Back) << "below the face's left end";
+    EXPECT_EQ(s.At(57, 2), Back) << "right of the face's top end";
+    EXPECT_TRUE(drawtest::SameRect(s.Bounds(Red), TRect(3, 3, 51, 31)));
+}
+
+TEST(ZclShapeControl, AHatchedFaceShowsTheBrushBackColourBetweenItsLines)
+{
+    auto shape = MakeShape(60, 40);
+    shape->Brush()->SetStyle(bsCross);
+    shape->SetBrushBackColor(TColor(Green));
+    drawtest::Surface s(60, 40, Back);
+    shape->PaintToCanvas(s.Canvas());
+    const TRect face(4, 4, 56, 36);
+    EXPECT_GT(s.Count(Red, face), 0);
+    EXPECT_GT(s.Count(Green, face), 0);
+    EXPECT_EQ(s.Count(Red, face) + s.Count(Green, face), face.Width() * face.Height());
+}
+
+TEST(ZclShapeControl, AnOpaqueShapeFillsItsCornersWithItsColour)
+{
+    for (bool transparent : {true, false}) {
+        auto shape = MakeShape(60, 40);
+        shape->SetShape(stEllipse);
+        shape->SetTransparent(transparent);
+        drawtest::Surface s(60, 40, Back);
+        shape->PaintToCanvas(s.Canvas());
+        EXPECT_EQ(s.At(1, 1), transparent ? Back : Key) << transparent;
+        EXPECT_EQ(s.At(30, 20), Red) << transparent;
+    }
+}
+
+TEST(ZclShapeControl, RoundPercentIsHeldToItsRange)
+{
+    const struct {
+        int value, held;
+    } cases[] = {{-5, 0}, {0, 0}, {50, 50}, {100, 100}, {150, 100}};
+    auto shape = MakeShape(40, 40);
+    for (const auto& k : cases) {
+        shape->SetRoundPercent(k.value);
+        EXPECT_EQ(shape->RoundPercent(), k.held) << k.value;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Captions
+
+TEST(ZclShapeControl, AKeyLabelShowsItsTextLeftInAYellowRectangle)
+{
+    auto shape = MakeShape(60, 20);
+    shape->Bevel()->SetWidth(0);
+    shape->Brush()->SetColor(clYellow);
+    shape->Caption()->SetCaption("ABC");
+    shape->Caption()->SetAlignment(agCenterLeft);
+    shape->Caption()->Font()->SetName("Small Fonts");
+    shape->Caption()->Font()->SetHeight(-7);
+    shape->Caption()->Font()->SetColor(clBlack);
+    drawtest::Surface s(60, 20, Back);
+    shape->PaintToCanvas(s.Canvas());
+    for (TPoint corner : {TPoint(0, 0), TPoint(59, 0), TPoint(0, 19), TPoint(59, 19)})
+        EXPECT_EQ(s.At(corner.x, corner.y), Yellow) << corner.x << "," << corner.y;
+    const TRect text = OtherThan(s, {Yellow});
+    ASSERT_FALSE(text.IsEmpty()) << "the caption is drawn";
+    EXPECT_LE(text.left, 2);
+    EXPECT_LE(text.right, 30) << "only in the left half";
+    EXPECT_LE(std::abs((text.top + text.bottom) - 20), 2) << "vertically centred: " << drawtest::Text(text);
+    EXPECT_EQ(s.Count(Back), 0) << "a rectangle of the control's size";
+}
+
+TEST(ZclShapeControl, TheCaptionKeepsOffTheOutlineAndTheShadow)
+{
+    // 100 x 60 with a 5-pixel outline and an 8-pixel shadow: the face is (0, 0, 92, 52), the text room inside it
+    // (5, 5, 87, 47).
+    const struct {
+        TZCLAlignment alignment;
+        const char* name;
+        std::function<void(const TRect&)> check;
+    } cases[] = {
+        {agTopLeft, "top left",
+         [](const TRect& t) { EXPECT_TRUE(t.left >= 5 && t.left <= 7 && t.top >= 5 && t.top <= 9); }},
+        {agBottomRight, "bottom right",
+         [](const TRect& t) { EXPECT_TRUE(t.right <= 87 && t.right >= 83 && t.bottom <= 47 && t.bottom >= 43); }},
+        {agCenter, "centre", [](const TRect& t) { EXPECT_LE(std::abs((t.left + t.right) - 92), 3); }},
+        {agCenterRight, "centre right", [](const TRect& t) { EXPECT_TRUE(t.right <= 87 && t.right >= 83); }},
+    };
+    for (const auto& k : cases) {
+        auto shape = MakeShape(100, 60);
+        shape->Bevel()->SetWidth(5);
+        shape->Bevel()->SetColor(TColor(Black));
+        shape->Shadow()->SetStyle(hssSolid);
+        shape->Shadow()->SetDepth(8);
+        shape->Shadow()->SetColor(TColor(Grey));
+        shape->Caption()->SetCaption("Hg");
+        shape->Caption()->SetAlignment(k.alignment);
+        shape->Caption()->Font()->SetName("Arial");
+        shape->Caption()->Font()->SetHeight(-14);
+        shape->Caption()->Font()->SetColor(TColor(Blue));
+        drawtest::Surface s(100, 60, Back);
+        shape->PaintToCanvas(s.Canvas());
+        const TRect text = s.Bounds([](std::uint32_t p) { return (p & 0xFF0000) > 0x800000 && (p & 0xFF) < 0x80; });
+        ASSERT_FALSE(text.IsEmpty()) << k.name;
+        SCOPED_TRACE(std::string(k.name) + " " + drawtest::Text(text));
+        k.check(text);
+    }
+}
+
+TEST(ZclShapeControl, ADisabledShapeDrawsItsCaptionDisabled)
+{
+    auto shape = MakeShape(80, 30);
+    shape->Caption()->SetCaption("Key");
+    shape->Caption()->Font()->SetColor(TColor(Blue));
+    shape->Caption()->Font()->SetHeight(-14);
+    for (bool enabled : {true, false}) {
+        shape->SetEnabled(enabled);
+        drawtest::Surface s(80, 30, Back);
+        shape->PaintToCanvas(s.Canvas());
+        EXPECT_EQ(s.Count(Blue) > 0, enabled) << enabled;
+        EXPECT_TRUE(!OtherThan(s, {Red, Black}).IsEmpty()) << "text is drawn either way";
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Outline and modes
+
+TEST(ZclShapeControl, MovingKeepsTheOutlineAndResizingWorksItOutAtTheNextPaint)
+{
+    TForm form(nullptr);
+    auto* shape = new TZCLShapeControl(&form);
+    shape->SetParent(&form);
+    shape->SetBounds(10, 10, 60, 40);
+    drawtest::Surface s(100, 80, Back);
+    shape->PaintToCanvas(s.Canvas());
+    TZCLPointList* outline = shape->PointList();
+    ASSERT_GE(outline->Count(), 2);
+    EXPECT_EQ(outline->PointAt(1), TPoint(60, 40)) << "a rectangle's far corner";
+
+    // A mark in the list shows whether it was made again.
+    const TPoint mark(-77, -77);
+    outline->PutPoint(0, mark);
+    shape->SetBounds(30, 25, 60, 40);
+    shape->PaintToCanvas(s.Canvas());
+    EXPECT_EQ(outline->PointAt(0), mark) << "a move alone does not work the outline out again";
+
+    shape->SetBounds(30, 25, 80, 40);
+    EXPECT_EQ(outline->PointAt(0), mark) << "not before the next paint";
+    shape->PaintToCanvas(s.Canvas());
+    EXPECT_NE(outline->PointAt(0), mark);
+    EXPECT_EQ(outline->PointAt(1), TPoint(80, 40));
+}
+
+TEST(ZclShapeControl, TheFillModesKeepAFaceBitmapAndTheFastModesNone)
+{
+    auto shape = MakeShape(50, 30);
+    EXPECT_EQ(shape->OffscreenBitmap(), nullptr);
+    EXPECT_EQ(shape->ActiveTeeth(), nullptr);
+    const struct {
+        TZCLShapeControlMode mode;
+        bool bitmap, teeth;
+    } cases[] = {{scmShapeFill, true, false},
+                 {scmShapeFast, false, false},
+                 {scmTeethFill, true, true},
+                 {scmTeethFast, false, true},
+                 {scmShapeFast, false, false}};
+    for (const auto& k : cases) {
+        shape->SetMode(k.mode);
+        EXPECT_EQ(shape->OffscreenBitmap() != nullptr, k.bitmap) << int(k.mode);
+        EXPECT_EQ(shape->ActiveTeeth() == shape->Teeth(), k.teeth) << int(k.mode);
+        if (k.bitmap) {
+            EXPECT_TRUE(shape->OffscreenBitmap()->Empty()) << "filled at the next paint";
+            drawtest::Surface s(50, 30, Back);
+            shape->PaintToCanvas(s.Canvas());
+            ASSERT_NE(shape->OffscreenBitmap(), nullptr);
+            EXPECT_EQ(shape->OffscreenBitmap()->Width(), 50);
+            EXPECT_EQ(shape->OffscreenBitmap()->Height(), 30);
+            EXPECT_EQ(s.At(25, 15), Red) << "the face through the bitmap";
+        }
+    }
+}
+
+TEST(ZclShapeControl, TheFaceBitmapIsMadeAgainAfterAChange)
+{
+    auto shape = MakeShape(50, 30);
+    shape->SetMode(scmShapeFill);
+    drawtest::Surface s(50, 30, Back);
+    shape->PaintToCanvas(s.Canvas());
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::uint32_t face;
+    } cases[] = {
+        {"the brush", [&] { shape->Brush()->SetColor(TColor(Green)); }, Green},
+        {"the size", [&] { shape->SetBounds(0, 0, 40, 30); }, Green},
+        {"the fill",
+         [&] {
+             shape->ShapeFill()->SetBitmap(drawtest::MakeBitmap(8, 8, [](int, int) { return Blue; }).get());
+             shape->ShapeFill()->SetStyle(sfBitmap);
+         },
+         Blue},
+    };
+    for (const auto& k : cases) {
+        k.change();
+        s.Fill(Back);
+        shape->PaintToCanvas(s.Canvas());
+        EXPECT_EQ(s.At(20, 15), k.face) << k.what;
+    }
+}
+
+TEST(ZclShapeControl, EveryFillStyleShowsItsFaceInsideTheShape)
+{
+    TZCLImageList list(nullptr);
+    auto* item = static_cast<TZCLImageListItem*>(list.GetItem(list.Add()));
+    item->Add(drawtest::MakeBitmap(16, 16, [](int, int) { return Yellow; }).get(), nullptr);
+    item->Add(drawtest::MakeBitmap(16, 16, [](int, int) { return Green; }).get(), nullptr);
+    const auto tile = drawtest::MakeBitmap(10, 10, [](int x, int) { return x < 5 ? Blue : White; });
+
+    const struct {
+        const char* name;
+        TZCLFillStyle style;
+        std::function<void(TZCLShapeControl*)> setUp;
+        std::function<void(const drawtest::Surface&)> check;
+    } cases[] = {
+        {"brush", sfBrush, nullptr, [](const drawtest::Surface& s) { EXPECT_EQ(s.At(50, 30), Red); }},
+        {"brush pattern", sfBrushBitmap, nullptr, [](const drawtest::Surface& s) { EXPECT_EQ(s.At(50, 30), Red); }},
+        {"no fill: hollow", sfNone, nullptr,
+         [](const drawtest::Surface& s) {
+             EXPECT_EQ(s.At(50, 30), Back);
+             EXPECT_EQ(Walk(s, TPoint(50, 30), TPoint(2, 2)), (std::vector<std::uint32_t>{Back, Black, Back}));
+         }},
+        {"tiled bitmap", sfBitmap, [&](TZCLShapeControl* c) { c->ShapeFill()->SetBitmap(tile.get()); },
+         [](const drawtest::Surface& s) {
+             EXPECT_EQ(s.At(41, 30), Blue);
+             EXPECT_EQ(s.At(46, 30), White);
+             EXPECT_EQ(s.At(51, 30), Blue) << "the next tile";
+         }},
+        {"image list", sfBitmapList,
+         [&](TZCLShapeControl* c) {
+             c->SetImageList(&list);
+             c->SetIndex(0, 1);
+         },
+         [](const drawtest::Surface& s) { EXPECT_EQ(s.At(50, 30), Green); }},
+        {"gradient", sfGradient,
+         [](TZCLShapeControl* c) {
+             c->ShapeFill()->Gradient()->SetStyle(gstHorizontal);
+             c->ShapeFill()->Gradient()->SetColor(TColor(Red));
+             c->ShapeFill()->Gradient()->SetEndColor(TColor(Blue));
+         },
+         [](const drawtest::Surface& s) {
+             const std::uint32_t left = s.At(15, 30), right = s.At(85, 30);
+             EXPECT_GT(left & 0xFF, 0x80u) << "red on the left";
+             EXPECT_GT(right >> 16, 0x80u) << "blue on the right";
+         }},
+    };
+    for (const auto& k : cases) {
+        auto shape = MakeShape(100, 60);
+        shape->SetShape(stEllipse);
+        shape->SetMode(scmShapeFill);
+        shape->ShapeFill()->SetStyle(k.style);
+        if (k.setUp) k.setUp(shape.get());
+        drawtest::Surface s(100, 60, Back);
+        shape->PaintToCanvas(s.Canvas());
+        SCOPED_TRACE(k.name);
+        k.check(s);
+        EXPECT_EQ(s.At(2, 2), Back) << "outside the ellipse";
+        EXPECT_EQ(s.Count(Key), 0) << "the mask colour never shows";
+        shape->SetImageList(nullptr);
+    }
+}
+
+TEST(ZclShapeControl, ChangingTheImageShowsTheNewItemAndLosingTheListEmptiesTheFace)
+{
+    auto list = std::make_unique<TZCLImageList>(nullptr);
+    auto* item = static_cast<TZCLImageListItem*>(list->GetItem(list->Add()));
+    item->Add(drawtest::MakeBitmap(16, 16, [](int, int) { return Yellow; }).get(), nullptr);
+    item->Add(drawtest::MakeBitmap(16, 16, [](int, int) { return Green; }).get(), nullptr);
+    auto shape = MakeShape(40, 40);
+    shape->SetMode(scmShapeFill);
+    shape->ShapeFill()->SetStyle(sfBitmapList);
+    shape->SetImageList(list.get());
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::uint32_t face;
+    } cases[] = {
+        {"the first image", [] {}, Yellow},
+        {"the second image", [&] { shape->SetIndex(0, 1); }, Green},
+        {"an index past the list", [&] { shape->SetIndex(0, 7); }, Back},
+        {"back to the first", [&] { shape->SetIndex(0, 0); }, Yellow},
+        {"the list freed", [&] { list.reset(); }, Back},
+    };
+    for (const auto& k : cases) {
+        k.change();
+        drawtest::Surface s(40, 40, Back);
+        shape->PaintToCanvas(s.Canvas());
+        EXPECT_EQ(s.At(20, 20), k.face) << k.what;
+    }
+    EXPECT_EQ(shape->ImageList(), nullptr);
+}
+
+TEST(ZclShapeControl, ACaptionClippedToTheShapeStaysInsideIt)
+{
+    auto make = [](bool clip) {
+        auto shape = MakeShape(100, 40);
+        shape->SetShape(stEllipse);
+        shape->SetMode(scmShapeFill);
+        shape->SetCaptionClip(clip);
+        shape->Caption()->SetCaption("MMMMMMMMMMMM");
+        shape->Caption()->Font()->SetName("Arial");
+        shape->Caption()->Font()->SetHeight(-30);
+        shape->Caption()->Font()->SetColor(TColor(Blue));
+        return shape;
+    };
+    // Where the shape leaves the background, without a caption.
+    drawtest::Surface bare(100, 40, Back);
+    {
+        auto shape = make(false);
+        shape->Caption()->SetCaption("");
+        shape->PaintToCanvas(bare.Canvas());
+    }
+    for (bool clip : {false, true}) {
+        auto shape = make(clip);
+        drawtest::Surface s(100, 40, Back);
+        shape->PaintToCanvas(s.Canvas());
+        int outside = 0, inside = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 100; ++x)
+                if (s.At(x, y) == Blue) ++(bare.At(x, y) == Back ? outside : inside);
+        EXPECT_GT(inside, 0) << clip;
+        if (clip) EXPECT_EQ(outside, 0) << "cut by the shape";
+        else EXPECT_GT(outside, 0) << "drawn over the corners";
+    }
+}
+
+TEST(ZclShapeControl, TeethCutTheEdgeTheyAreOn)
+{
+    const struct {
+        TZCLDirection direction;
+        const char* name;
+        TPoint edgeFrom, edgeTo;      // a line inside the teeth's depth, along the edge
+        TPoint acrossFrom, acrossTo;  // a line on the opposite side
+    } cases[] = {
+        {tdRight, "right", {96, 2}, {96, 77}, {3, 2}, {3, 77}},
+        {tdLeft, "left", {3, 2}, {3, 77}, {96, 2}, {96, 77}},
+        {tdDown, "down", {2, 76}, {97, 76}, {2, 3}, {97, 3}},
+        {tdUp, "up", {2, 3}, {97, 3}, {2, 76}, {97, 76}},
+    };
+    for (TZCLShapeControlMode mode : {scmTeethFast, scmTeethFill})
+        for (const auto& k : cases) {
+            auto shape = MakeShape(100, 80);
+            shape->SetMode(mode);
+            shape->Bevel()->SetWidth(1);
+            shape->Teeth()->SetDirection(k.direction);
+            shape->Teeth()->SetCount(5);
+            shape->Teeth()->SetWidth(8);
+            shape->Teeth()->SetHeight(8);
+            shape->Teeth()->SetSetPerCount(k.direction == tdRight || k.direction == tdLeft);
+            drawtest::Surface s(100, 80, Back);
+            shape->PaintToCanvas(s.Canvas());
+            SCOPED_TRACE(std::string(k.name) + (mode == scmTeethFill ? " fill" : " fast"));
+            const auto edge = Walk(s, k.edgeFrom, k.edgeTo);
+            EXPECT_GE(std::count(edge.begin(), edge.end(), Back), 3) << Hex(edge);
+            EXPECT_GE(std::count(edge.begin(), edge.end(), Red), 3) << Hex(edge);
+            EXPECT_EQ(Walk(s, k.acrossFrom, k.acrossTo), (std::vector<std::uint32_t>{Red}));
+        }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Files and streams
+
+TEST(ZclShapeControl, SaveToFileWritesTheShapeAtTheControlsSize)
+{
+    auto shape = MakeShape(64, 48);
+    shape->SetShape(stEllipse);
+    const std::string file = zcltest::TempDir() + "zcl-shape-save.bmp";
+    DeleteFileA(file.c_str());
+    shape->SaveToFile(file.c_str());
+    TBitmap back;
+    back.LoadFromFile(file.c_str());
+    EXPECT_EQ(back.Width(), 64);
+    EXPECT_EQ(back.Height(), 48);
+    EXPECT_EQ(drawtest::PixelOf(&back, 32, 24), Red);
+    EXPECT_EQ(drawtest::PixelOf(&back, 1, 1), White) << "a transparent shape on white";
+    DeleteFileA(file.c_str());
+}
+
+TEST(ZclShapeControl, ItsPublishedPropertiesGoThroughAStream)
+{
+    TForm form(nullptr);
+    auto* shape = new TZCLShapeControl(&form);
+    shape->SetName("Key7");
+    shape->SetShape(stRoundRect);
+    shape->SetMode(scmShapeFill);
+    shape->SetRoundPercent(40);
+    shape->SetCaptionClip(true);
+    shape->SetBrushBackColor(TColor(Green));
+    shape->SetTransparent(false);
+    shape->Bevel()->SetWidth(0);
+    shape->Brush()->SetColor(clYellow);
+    shape->Caption()->SetCaption("ABC");
+    shape->Caption()->SetAlignment(agCenterLeft);
+    shape->Caption()->Font()->SetName("Small Fonts");
+    shape->Shadow()->SetStyle(hssNone);
+    shape->Teeth()->SetCount(7);
+    shape->ShapeFill()->SetStyle(sfGradient);
+    TMemoryStream stream;
+    {
+        TWriter writer(&stream);
+        writer.SetRoot(&form);
+        writer.WriteComponent(shape);
+    }
+    stream.SetPosition(0);
+    TForm other(nullptr);
+    auto* back = new TZCLShapeControl(&other);
+    {
+        TReader reader(&stream);
+        reader.SetRoot(&other);
+        reader.SetOwner(&other);
+        reader.ReadComponent(back);
+    }
+    EXPECT_EQ(back->Shape(), stRoundRect);
+    EXPECT_EQ(back->Mode(), scmShapeFill);
+    EXPECT_EQ(back->RoundPercent(), 40);
+    EXPECT_TRUE(back->CaptionClip());
+    EXPECT_EQ(back->BrushBackColor(), TColor(Green));
+    EXPECT_FALSE(back->Transparent());
+    EXPECT_EQ(back->Bevel()->Width(), 0);
+    EXPECT_EQ(back->Brush()->Color(), clYellow);
+    EXPECT_EQ(back->Caption()->Caption(), "ABC");
+    EXPECT_EQ(back->Caption()->Alignment(), agCenterLeft);
+    EXPECT_EQ(back->Caption()->Font()->Name(), "Small Fonts");
+    EXPECT_EQ(back->Shadow()->Style(), hssNone);
+    EXPECT_EQ(back->Teeth()->Count(), 7);
+    EXPECT_EQ(back->ShapeFill()->Style(), sfGradient);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Real mouse moves
+
+class ZclShapeControlMouse : public ShownForm {};
+
+TEST_F(ZclShapeControlMouse, EnterAndExitFollowTheMouseAcrossARowOfShapes)
+{
+    std::vector<std::string> log;
+    TZCLShapeControl* shapes[3];
+    for (int i = 0; i < 3; ++i) {
+        shapes[i] = new TZCLShapeControl(form.get());
+        shapes[i]->SetParent(form.get());
+        shapes[i]->SetBounds(20 + 70 * i, 60, 60, 30);
+        shapes[i]->SetTag(i + 1);
+        shapes[i]->Brush()->SetColor(clYellow);
+        shapes[i]->Bevel()->SetWidth(0);
+        shapes[i]->Shadow()->SetStyle(hssNone);
+        shapes[i]->SetOnMouseEnter(TNotifyEvent::From(
+            [&log](TObject* s) { log.push_back("enter " + std::to_string(static_cast<TComponent*>(s)->Tag())); }));
+        shapes[i]->SetOnMouseExit(TNotifyEvent::From(
+            [&log](TObject* s) { log.push_back("exit " + std::to_string(static_cast<TComponent*>(s)->Tag())); }));
+    }
+    ShowForm();
+    MouseToControl(form.get(), 5, 5);
+    ASSERT_TRUE(PumpUntil([&] { return MouseControl() == form.get(); }, 3000));
+    log.clear();
+
+    for (TZCLShapeControl* shape : shapes) {
+        MouseToControl(shape, 30, 15);
+        ASSERT_TRUE(PumpUntil([&] { return MouseControl() == shape; }, 3000));
+    }
+    MouseToControl(form.get(), 5, 5);
+    ASSERT_TRUE(PumpUntil([&] { return MouseControl() == form.get() && log.size() >= 6; }, 3000));
+    EXPECT_EQ(log, (std::vector<std::string>{"enter 1", "exit 1", "enter 2", "exit 2", "enter 3", "exit 3"}));
+
+    // And they are drawn where they stand.
+    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    const TPoint p = shapes[1]->ClientToScreen(TPoint(50, 25));
+    EXPECT_EQ(shot.AtScreen(p.x, p.y), Rgb(clYellow));
+}
