@@ -263,13 +263,18 @@ TEST(ZclNImage, AutosizeTakesThePicturesSizeAndTheBevel)
         EXPECT_EQ(image->Top(), 14);
         EXPECT_FALSE(image->CorrectBounds()) << "already the right size";
     }
-    // A new picture resizes the control again.
+    // A new picture or a new bevel resizes the control again.
     auto image = MakeImage(90, 70, nullptr);
     image->SetStyle(sbAutosize);
     EXPECT_EQ(image->Width(), 20);
     image->SetBitmap(Halves(50, 12).get());
     EXPECT_EQ(image->Width(), 50);
     EXPECT_EQ(image->Height(), 12);
+    ThreePixelBevel(image->Bevel());
+    EXPECT_EQ(image->Width(), 56);
+    EXPECT_EQ(image->Height(), 18);
+    image->SetBitmap(nullptr);
+    EXPECT_EQ(image->Width(), 26) << "empty again";
 }
 
 TEST(ZclNImage, AutosizeWaitsForTheFormToLoad)
