@@ -635,6 +635,38 @@ TEST(ZclShapeControl, TinyShapesPaintOnlyInsideTheirControl)
                 }
 }
 
+TEST(ZclShapeControl, TeethOfNoSizeOrLargerThanTheShapePaintOnlyInsideTheControl)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 120, 100);
+    form.SetColor(TColor(Back));
+    auto* shape = new TZCLShapeControl(&form);
+    shape->SetParent(&form);
+    shape->SetBounds(30, 30, 60, 40);
+    shape->Brush()->SetColor(TColor(Red));
+    shape->Shadow()->SetStyle(hssNone);
+    shape->Caption()->SetCaption("Hg");
+    const struct {
+        int count, depth;
+    } teeth[] = {{1, 0}, {0, 8}, {3, -6}, {3, 39}, {3, 500}, {200, 8}};
+    for (TZCLShapeControlMode mode : {scmTeethFast, scmTeethFill})
+        for (int direction = tdRight; direction <= tdUp; ++direction)
+            for (const auto& k : teeth) {
+                shape->SetMode(mode);
+                PutTeeth(shape, TZCLDirection(direction), k.count, k.depth);
+                drawtest::Surface s(120, 100, White);
+                form.PaintTo(s.dc(), 0, 0);
+                const TRect drawn = OtherThan(s, {Back});
+                SCOPED_TRACE("mode " + std::to_string(int(mode)) + " side " + std::to_string(direction) + " count " +
+                             std::to_string(k.count) + " depth " + std::to_string(k.depth) + " " +
+                             drawtest::Text(drawn));
+                EXPECT_TRUE(drawn.IsEmpty() ||
+                            (drawn.left >= 30 && drawn.top >= 30 && drawn.right <= 90 && drawn.bottom <= 70));
+                EXPECT_GT(s.Count(Red), 0) << "some face is left";
+            }
+}
+
 TEST(ZclShapeControl, AColourOrEnabledChangeMakesTheFaceAgain)
 {
     // A hollow face is filled with the control's colour, which is also the colour left out when it is drawn.
