@@ -61,9 +61,18 @@ T* FindOwned(TComponent* owner, const std::function<bool(T*)>& pred = nullptr)
     return nullptr;
 }
 
-inline TButton* ButtonTitled(TComponent* owner, const std::string& caption)
+template <typename T = TButton>
+T* ButtonTitled(TComponent* owner, const std::string& caption)
 {
-    return FindOwned<TButton>(owner, [&](TButton* b) { return std::string(b->Caption().c_str()) == caption; });
+    return FindOwned<T>(owner, [&](T* b) { return std::string(b->Caption().c_str()) == caption; });
+}
+
+// The form shown modally now; nullptr when none is.
+inline TCustomForm* ModalForm()
+{
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->Modal()) return Screen->Forms(i);
+    return nullptr;
 }
 
 // Steps in order on the thread that runs the dialog's modal loop. A step whose condition does not hold within
@@ -93,8 +102,18 @@ public:
     // Starts on the form that is about to be shown modally (call from the dialog's OnCustomize).
     void Start(TCustomForm* form)
     {
+        if (current_ && current_ != this) current_->Stop();
         form_ = form;
         current_ = this;
+        stepStart_ = std::chrono::steady_clock::now();
+        timer_ = SetTimer(nullptr, 0, 20, &ModalScript::Tick);
+    }
+    // Starts now, for the next form shown modally (for dialogs that offer no hook of their own).
+    void Arm()
+    {
+        if (current_ && current_ != this) current_->Stop();
+        current_ = this;
+        armed_ = true;
         stepStart_ = std::chrono::steady_clock::now();
         timer_ = SetTimer(nullptr, 0, 20, &ModalScript::Tick);
     }
@@ -138,6 +157,14 @@ private:
     void Run()
     {
         if (running_) return;
+        if (armed_ && !form_) form_ = ModalForm();
+        if (form_ && !window_) window_ = form_->Handle();
+        // The dialog's form is freed with its window: nothing is touched after that.
+        if (window_ && !IsWindow(window_)) {
+            form_ = nullptr;
+            Stop();
+            return;
+        }
         running_ = true;
         try {
             while (next_ < steps_.size() && steps_[next_].ready()) {
@@ -145,14 +172,19 @@ private:
                 ++next_;
                 stepStart_ = std::chrono::steady_clock::now();
             }
-            if (next_ < steps_.size() && std::chrono::steady_clock::now() - stepStart_ > Bound)
-                Fail("timed out waiting for: " + steps_[next_].what);
+            if (std::chrono::steady_clock::now() - stepStart_ > Bound) {
+                if (next_ < steps_.size())
+                    Fail("timed out waiting for: " + steps_[next_].what);
+                else if (form_ && IsWindowVisible(window_))
+                    Fail("the dialog is still open after the last step");
+            }
         } catch (const std::exception& e) {
             Fail(std::string("exception: ") + e.what());
         } catch (...) {
             Fail("exception");
         }
-        if (next_ == steps_.size() || !failure_.empty()) Stop();
+        // Watching on after the last step until the dialog has closed.
+        if (!failure_.empty() || (next_ == steps_.size() && form_ && !IsWindowVisible(window_))) Stop();
         running_ = false;
     }
 
@@ -166,8 +198,10 @@ private:
     std::size_t next_ = 0;
     std::string failure_;
     TCustomForm* form_ = nullptr;  // not owned: the dialog's form
+    HWND window_ = nullptr;        // its window, which tells when the form is gone
     UINT_PTR timer_ = 0;
     bool running_ = false;
+    bool armed_ = false;
     std::chrono::steady_clock::time_point stepStart_;
     static inline ModalScript* current_ = nullptr;
 };
@@ -175,12 +209,24 @@ private:
 // The form is shown and active, and the focus is on control.
 inline bool ReadyForKeys(TCustomForm* form, TWinControl* control)
 {
-    if (!form->HandleAllocated() || !IsWindowVisible(form->Handle())) return false;
+    if (!form || !control || !form->HandleAllocated() || !IsWindowVisible(form->Handle())) return false;
     if (GetForegroundWindow() != form->Handle()) {
         SetForegroundWindow(form->Handle());
         return false;
     }
     return control->HandleAllocated() && GetFocus() == control->Handle();
+}
+
+// The form is shown and active, and the focus is on one of its controls.
+inline bool ReadyForInput(TCustomForm* form)
+{
+    if (!form || !form->HandleAllocated() || !IsWindowVisible(form->Handle())) return false;
+    if (GetForegroundWindow() != form->Handle()) {
+        SetForegroundWindow(form->Handle());
+        return false;
+    }
+    const HWND focus = GetFocus();
+    return focus && (focus == form->Handle() || IsChild(form->Handle(), focus));
 }
 
 }  // namespace dlgtest

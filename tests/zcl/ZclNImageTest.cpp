@@ -16,6 +16,8 @@
 #include "DrawTestHelpers.h"
 #include "ZclControlTestHelpers.h"
 #include "support/Screenshot.h"
+#include "framework/runtime/Filer.h"
+#include "framework/runtime/Streams.h"
 #include "zcl/graphics/Zclbmp.h"
 #include "zcl/graphics/Zclutilsbmp.h"
 #include "zcl/panels/Zclnimage.h"
@@ -263,13 +265,18 @@ TEST(ZclNImage, AutosizeTakesThePicturesSizeAndTheBevel)
         EXPECT_EQ(image->Top(), 14);
         EXPECT_FALSE(image->CorrectBounds()) << "already the right size";
     }
-    // A new picture resizes the control again.
+    // A new picture or a new bevel resizes the control again.
     auto image = MakeImage(90, 70, nullptr);
     image->SetStyle(sbAutosize);
     EXPECT_EQ(image->Width(), 20);
     image->SetBitmap(Halves(50, 12).get());
     EXPECT_EQ(image->Width(), 50);
     EXPECT_EQ(image->Height(), 12);
+    ThreePixelBevel(image->Bevel());
+    EXPECT_EQ(image->Width(), 56);
+    EXPECT_EQ(image->Height(), 18);
+    image->SetBitmap(nullptr);
+    EXPECT_EQ(image->Width(), 26) << "empty again";
 }
 
 TEST(ZclNImage, AutosizeWaitsForTheFormToLoad)
@@ -447,4 +454,54 @@ TEST_F(ZclNImageShown, AClickOnThePictureReachesIt)
     controltest::MouseButton(false);
     ASSERT_TRUE(PumpUntil([&] { return log.size() >= 2; }, 5000));
     EXPECT_EQ(log, (std::vector<std::string>{"click", "up 45,12"}));
+}
+
+TEST(ZclNImage, ItsPublishedPropertiesAndItsLinkGoThroughAStream)
+{
+    TForm form(nullptr);
+    auto* logo = new TZCLNImage(&form);
+    logo->SetName("Logo");
+    logo->SetStyle(sbKeepAspRatio);
+    logo->SetQuickDraw(false);
+    logo->SetTransparent(false);
+    logo->TransparentStyle()->SetMode(tpRestoreBack);
+    logo->TransparentStyle()->SetColor(clWhite);
+    ThreePixelBevel(logo->Bevel());
+    logo->BackFX()->SetInvert(true);
+    auto* copy = new TZCLNImage(&form);
+    copy->SetName("Copy");
+    copy->SetControl(logo);
+    TMemoryStream stream;
+    {
+        TWriter writer(&stream);
+        writer.SetRoot(&form);
+        writer.WriteComponent(logo);
+        writer.WriteComponent(copy);
+    }
+    stream.SetPosition(0);
+    TForm other(nullptr);
+    // Built in code as the program's forms are, then read.
+    auto* logoBack = new TZCLNImage(&other);
+    logoBack->SetName("Logo");
+    auto* copyBack = new TZCLNImage(&other);
+    copyBack->SetName("Copy");
+    {
+        TReader reader(&stream);
+        reader.SetRoot(&other);
+        reader.SetOwner(&other);
+        // The reference is resolved once both are read.
+        reader.BeginReferences();
+        reader.ReadComponent(logoBack);
+        reader.ReadComponent(copyBack);
+        reader.FixupReferences();
+        reader.EndReferences();
+    }
+    EXPECT_EQ(logoBack->Style(), sbKeepAspRatio);
+    EXPECT_FALSE(logoBack->QuickDraw());
+    EXPECT_FALSE(logoBack->Transparent());
+    EXPECT_EQ(logoBack->TransparentStyle()->Mode(), tpRestoreBack);
+    EXPECT_EQ(logoBack->TransparentStyle()->Color(), clWhite);
+    EXPECT_EQ(logoBack->Bevel()->WidthOuter(), 3);
+    EXPECT_TRUE(logoBack->BackFX()->Invert());
+    EXPECT_EQ(copyBack->Control(), logoBack) << "the link, by name, to the other form's picture";
 }

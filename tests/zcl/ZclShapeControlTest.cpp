@@ -76,6 +76,31 @@ TRect OtherThan(const drawtest::Surface& s, std::initializer_list<std::uint32_t>
     return s.Bounds([&](std::uint32_t p) { return std::find(list.begin(), list.end(), p) == list.end(); });
 }
 
+// Teeth of the given depth on one side, spread by their count along it.
+void PutTeeth(TZCLShapeControl* shape, TZCLDirection direction, int count, int depth)
+{
+    shape->Teeth()->SetDirection(direction);
+    shape->Teeth()->SetCount(count);
+    shape->Teeth()->SetWidth(depth);
+    shape->Teeth()->SetHeight(depth);
+    shape->Teeth()->SetSetPerCount(direction == tdRight || direction == tdLeft);
+}
+
+// "Hg" in a blue 14-pixel face, and where its blue pixels lie.
+void BlueCaption(TZCLShapeControl* shape, TZCLAlignment alignment)
+{
+    shape->Caption()->SetCaption("Hg");
+    shape->Caption()->SetAlignment(alignment);
+    shape->Caption()->Font()->SetName("Arial");
+    shape->Caption()->Font()->SetHeight(-14);
+    shape->Caption()->Font()->SetColor(TColor(Blue));
+}
+
+TRect BlueText(const drawtest::Surface& s)
+{
+    return s.Bounds([](std::uint32_t p) { return (p & 0xFF0000) > 0x800000 && (p & 0xFF) < 0x80; });
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -223,14 +248,10 @@ TEST(ZclShapeControl, TheCaptionKeepsOffTheOutlineAndTheShadow)
         shape->Shadow()->SetStyle(hssSolid);
         shape->Shadow()->SetDepth(8);
         shape->Shadow()->SetColor(TColor(Grey));
-        shape->Caption()->SetCaption("Hg");
-        shape->Caption()->SetAlignment(k.alignment);
-        shape->Caption()->Font()->SetName("Arial");
-        shape->Caption()->Font()->SetHeight(-14);
-        shape->Caption()->Font()->SetColor(TColor(Blue));
+        BlueCaption(shape.get(), k.alignment);
         drawtest::Surface s(100, 60, Back);
         shape->PaintToCanvas(s.Canvas());
-        const TRect text = s.Bounds([](std::uint32_t p) { return (p & 0xFF0000) > 0x800000 && (p & 0xFF) < 0x80; });
+        const TRect text = BlueText(s);
         ASSERT_FALSE(text.IsEmpty()) << k.name;
         SCOPED_TRACE(std::string(k.name) + " " + drawtest::Text(text));
         k.check(text);
@@ -481,11 +502,7 @@ TEST(ZclShapeControl, TeethCutTheEdgeTheyAreOn)
             auto shape = MakeShape(100, 80);
             shape->SetMode(mode);
             shape->Bevel()->SetWidth(1);
-            shape->Teeth()->SetDirection(k.direction);
-            shape->Teeth()->SetCount(5);
-            shape->Teeth()->SetWidth(8);
-            shape->Teeth()->SetHeight(8);
-            shape->Teeth()->SetSetPerCount(k.direction == tdRight || k.direction == tdLeft);
+            PutTeeth(shape.get(), k.direction, 5, 8);
             drawtest::Surface s(100, 80, Back);
             shape->PaintToCanvas(s.Canvas());
             SCOPED_TRACE(std::string(k.name) + (mode == scmTeethFill ? " fill" : " fast"));
@@ -565,20 +582,11 @@ TEST(ZclShapeControl, TheCaptionKeepsOffTheTeethInBothTeethModes)
             auto shape = MakeShape(100, 60);
             shape->SetMode(mode);
             shape->Bevel()->SetWidth(1);
-            shape->Teeth()->SetDirection(k.direction);
-            shape->Teeth()->SetCount(4);
-            shape->Teeth()->SetWidth(12);
-            shape->Teeth()->SetHeight(12);
-            shape->Teeth()->SetSetPerCount(k.direction == tdLeft || k.direction == tdRight);
-            shape->Caption()->SetCaption("Hg");
-            shape->Caption()->SetAlignment(k.alignment);
-            shape->Caption()->Font()->SetName("Arial");
-            shape->Caption()->Font()->SetHeight(-14);
-            shape->Caption()->Font()->SetColor(TColor(Blue));
+            PutTeeth(shape.get(), k.direction, 4, 12);
+            BlueCaption(shape.get(), k.alignment);
             drawtest::Surface s(100, 60, Back);
             shape->PaintToCanvas(s.Canvas());
-            const TRect text =
-                s.Bounds([](std::uint32_t p) { return (p & 0xFF0000) > 0x800000 && (p & 0xFF) < 0x80; });
+            const TRect text = BlueText(s);
             ASSERT_FALSE(text.IsEmpty()) << k.name;
             EXPECT_TRUE(k.ok(text)) << k.name << (mode == scmTeethFill ? " fill " : " fast ") << drawtest::Text(text);
         }
@@ -625,6 +633,38 @@ TEST(ZclShapeControl, TinyShapesPaintOnlyInsideTheirControl)
                     if (!transparent && size.cx > 0)
                         EXPECT_EQ(s.Count(Back, TRect(30, 30, 30 + size.cx, 30 + size.cy)), 0) << "all painted";
                 }
+}
+
+TEST(ZclShapeControl, TeethOfNoSizeOrLargerThanTheShapePaintOnlyInsideTheControl)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 120, 100);
+    form.SetColor(TColor(Back));
+    auto* shape = new TZCLShapeControl(&form);
+    shape->SetParent(&form);
+    shape->SetBounds(30, 30, 60, 40);
+    shape->Brush()->SetColor(TColor(Red));
+    shape->Shadow()->SetStyle(hssNone);
+    shape->Caption()->SetCaption("Hg");
+    const struct {
+        int count, depth;
+    } teeth[] = {{1, 0}, {0, 8}, {3, -6}, {3, 39}, {3, 500}, {200, 8}};
+    for (TZCLShapeControlMode mode : {scmTeethFast, scmTeethFill})
+        for (int direction = tdRight; direction <= tdUp; ++direction)
+            for (const auto& k : teeth) {
+                shape->SetMode(mode);
+                PutTeeth(shape, TZCLDirection(direction), k.count, k.depth);
+                drawtest::Surface s(120, 100, White);
+                form.PaintTo(s.dc(), 0, 0);
+                const TRect drawn = OtherThan(s, {Back});
+                SCOPED_TRACE("mode " + std::to_string(int(mode)) + " side " + std::to_string(direction) + " count " +
+                             std::to_string(k.count) + " depth " + std::to_string(k.depth) + " " +
+                             drawtest::Text(drawn));
+                EXPECT_TRUE(drawn.IsEmpty() ||
+                            (drawn.left >= 30 && drawn.top >= 30 && drawn.right <= 90 && drawn.bottom <= 70));
+                EXPECT_GT(s.Count(Red), 0) << "some face is left";
+            }
 }
 
 TEST(ZclShapeControl, AColourOrEnabledChangeMakesTheFaceAgain)
@@ -915,4 +955,42 @@ TEST_F(ZclShapeControlMouse, ARightClickOpensThePopupMenu)
     EXPECT_EQ(watcher.items, (std::vector<std::string>{"&Copy", "&Paste"}));
     EXPECT_EQ(chosen, (std::vector<std::string>{"&Paste"}));
     EXPECT_EQ(menu->PopupComponent(), shape);
+}
+
+TEST_F(ZclShapeControlMouse, AChangedShapeIsRepaintedOnTheDisplay)
+{
+    // Transparent and opaque, painted straight on and through the face bitmap.
+    const struct {
+        bool transparent;
+        TZCLShapeControlMode mode;
+    } cases[] = {{true, scmShapeFast}, {false, scmShapeFast}, {true, scmShapeFill}, {false, scmShapeFill}};
+    TZCLShapeControl* shapes[4];
+    for (int i = 0; i < 4; ++i) {
+        shapes[i] = new TZCLShapeControl(form.get());
+        shapes[i]->SetParent(form.get());
+        shapes[i]->SetBounds(10 + 75 * i, 40, 70, 40);
+        shapes[i]->SetTransparent(cases[i].transparent);
+        shapes[i]->SetMode(cases[i].mode);
+        shapes[i]->Brush()->SetColor(clYellow);
+        shapes[i]->Shadow()->SetStyle(hssNone);
+    }
+    ShowForm();
+    auto faces = [&](TColor colour) {
+        return PumpUntil(
+            [&] {
+                for (int i = 0; i < 4; ++i)
+                    if (WindowPixel(form->Handle(), 10 + 75 * i + 35, 60) != Rgb(colour)) return false;
+                return true;
+            },
+            5000);
+    };
+    ASSERT_TRUE(faces(clYellow));
+    for (TZCLShapeControl* s : shapes) s->Brush()->SetColor(clAqua);
+    EXPECT_TRUE(faces(clAqua));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(WindowPixel(form->Handle(), 10 + 75 * i + 35, 60), Rgb(clAqua))
+            << cases[i].transparent << " " << int(cases[i].mode);
+    // The form round them is left as it was.
+    EXPECT_EQ(WindowPixel(form->Handle(), 5, 60), Rgb(clWhite));
+    EXPECT_EQ(WindowPixel(form->Handle(), 40, 85), Rgb(clWhite));
 }
