@@ -17,6 +17,7 @@
 #include "zcl/components/Zclcustomcontrol.h"
 #include "zcl/components/Zclgraphiccontrol.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclregion.h"
 #include "zcl/graphics/Zclbmp.h"
 
 using namespace zclctl;
@@ -492,6 +493,17 @@ TEST(ZclBaseGraphicControl, CheckOptimizedAsksTheParent)
         c->SetTransparent(k.transparent);
         EXPECT_EQ(c->CheckOptimized(), k.expected) << k.what;
     }
+
+    // A form's shape answers for the form: only while it fills the background.
+    auto* shape = new TZCLFormShape(&form);
+    c->SetParent(&form);
+    c->SetTransparent(true);
+    shape->FillObject()->SetStyle(sfNone);
+    EXPECT_FALSE(c->CheckOptimized()) << "a shape that does not fill";
+    shape->FillObject()->SetStyle(sfBrush);
+    EXPECT_TRUE(c->CheckOptimized()) << "a shape that fills";
+    c->SetTransparent(false);
+    EXPECT_FALSE(c->CheckOptimized()) << "an opaque child over a filling shape";
 }
 
 TEST(ZclBaseGraphicControl, BackgroundChangesRedrawOnlyWhatDrawsFromTheParent)
