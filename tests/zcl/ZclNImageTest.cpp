@@ -16,7 +16,10 @@
 #include "DrawTestHelpers.h"
 #include "ZclControlTestHelpers.h"
 #include "support/Screenshot.h"
+#include "framework/runtime/Filer.h"
+#include "framework/runtime/Streams.h"
 #include "zcl/graphics/Zclbmp.h"
+#include "zcl/graphics/Zclutilsbmp.h"
 #include "zcl/panels/Zclnimage.h"
 
 using namespace zclctl;
@@ -219,6 +222,29 @@ TEST(ZclNImage, AnEmptyImageWithoutBevelDrawsNothing)
     }
 }
 
+TEST(ZclNImage, EachStyleAddsItsDrawingFlagsAndNoBevelTurnsTheClippingBitOver)
+{
+    const struct {
+        TZCLBitmapStyle style;
+        std::uint16_t withBevel, withoutBevel;
+    } cases[] = {
+        {sbNone, 0x001, 0x000},         {sbAutosize, 0x001, 0x000},     {sbCenter, 0x009, 0x008},
+        {sbStretch, 0x010, 0x011},      {sbTile, 0x021, 0x020},         {sbKeepAspRatio, 0x610, 0x611},
+        {sbKeepWidth, 0x211, 0x210},    {sbKeepHeight, 0x411, 0x410},
+    };
+    auto image = MakeImage(60, 40, nullptr);
+    for (const auto& k : cases) {
+        image->SetStyle(k.style);
+        image->SetBounds(0, 0, 60, 40);
+        image->Bevel()->SetWidthOuter(0);
+        EXPECT_EQ(image->AddStyleFlags(0), k.withoutBevel) << int(k.style);
+        EXPECT_EQ(image->AddStyleFlags(ZCLBmpTransparent), k.withoutBevel | ZCLBmpTransparent) << int(k.style);
+        ThreePixelBevel(image->Bevel());
+        EXPECT_EQ(image->AddStyleFlags(0), k.withBevel) << int(k.style);
+        EXPECT_EQ(image->AddStyleFlags(ZCLBmpReplace), k.withBevel | ZCLBmpReplace) << int(k.style);
+    }
+}
+
 TEST(ZclNImage, AutosizeTakesThePicturesSizeAndTheBevel)
 {
     const struct {
@@ -239,13 +265,18 @@ TEST(ZclNImage, AutosizeTakesThePicturesSizeAndTheBevel)
         EXPECT_EQ(image->Top(), 14);
         EXPECT_FALSE(image->CorrectBounds()) << "already the right size";
     }
-    // A new picture resizes the control again.
+    // A new picture or a new bevel resizes the control again.
     auto image = MakeImage(90, 70, nullptr);
     image->SetStyle(sbAutosize);
     EXPECT_EQ(image->Width(), 20);
     image->SetBitmap(Halves(50, 12).get());
     EXPECT_EQ(image->Width(), 50);
     EXPECT_EQ(image->Height(), 12);
+    ThreePixelBevel(image->Bevel());
+    EXPECT_EQ(image->Width(), 56);
+    EXPECT_EQ(image->Height(), 18);
+    image->SetBitmap(nullptr);
+    EXPECT_EQ(image->Width(), 26) << "empty again";
 }
 
 TEST(ZclNImage, AutosizeWaitsForTheFormToLoad)
@@ -290,6 +321,19 @@ TEST(ZclNImage, ALinkedImageShowsTheOtherOnesPictureUntilThatOneGoes)
     EXPECT_EQ(shows(b), Red);
     EXPECT_EQ(a->GetPalette(), b->Bitmap()->Palette());
 
+    // A chain is not followed: each shows the next one's own picture.
+    auto* c = new TZCLNImage(&form);
+    c->SetBounds(0, 0, 20, 10);
+    c->SetBitmap(drawtest::MakeBitmap(20, 10, [](int, int) { return Green; }).get());
+    b->SetControl(c);
+    c->SetControl(a);
+    EXPECT_EQ(shows(a), Blue);
+    EXPECT_EQ(shows(b), Green);
+    EXPECT_EQ(shows(c), Red);
+    delete c;
+    EXPECT_EQ(b->Control(), nullptr);
+    EXPECT_EQ(shows(b), Blue);
+
     delete b;
     EXPECT_EQ(a->Control(), nullptr) << "the link goes with the other control";
     EXPECT_EQ(shows(a), Red);
@@ -321,13 +365,143 @@ TEST_F(ZclNImageShown, ALogoOverAPatternedParentShowsThePatternThroughItsWhite)
     image->TransparentStyle()->SetMode(tpRestoreBack);
     image->TransparentStyle()->SetColor(clWhite);
     ShowForm();
-    ASSERT_TRUE(PumpUntil([&] { return back->paints > 0; }));
-    Pump(50);
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
     const TPoint origin = image->ClientToScreen(TPoint(0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return WindowPixel(form->Handle(), 40 + 30, 50 + 15) == Rgb(TColor(Red)); }, 5000))
+        << "the logo's mark";
+    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
     auto at = [&](int x, int y) { return shot.AtScreen(origin.x + x, origin.y + y); };
-    EXPECT_EQ(at(30, 15), Rgb(TColor(Red))) << "the logo's mark";
     // The parent's picture, in its own coordinates, behind the white and below the logo.
     for (TPoint p : {TPoint(5, 5), TPoint(50, 25), TPoint(30, 45)})
         EXPECT_EQ(at(p.x, p.y), PatternAt(p.x + 30, p.y + 40)) << p.x << "," << p.y;
+}
+
+TEST_F(ZclNImageShown, ThePictureIsClippedToItsControlWhereverTheControlStands)
+{
+    // Pictures far larger than their controls: one half off the form's left edge, one at an ordinary place, both
+    // inside a bevel, and an opaque one without a bevel, which repaints itself at once when it changes.
+    const auto red = drawtest::MakeBitmap(200, 200, [](int, int) { return Red; });
+    const auto blue = drawtest::MakeBitmap(200, 200, [](int, int) { return Blue; });
+    auto add = [&](int x, int y, bool bevel) {
+        auto* image = new TZCLNImage(form.get());
+        image->SetParent(form.get());
+        image->SetBounds(x, y, 60, 40);
+        image->SetBitmap(red.get());
+        if (bevel) ThreePixelBevel(image->Bevel());
+        else image->SetTransparent(false);
+        return image;
+    };
+    TZCLNImage* offEdge = add(-10, 20, true);
+    add(100, 20, true);
+    TZCLNImage* opaque = add(200, 100, false);
+    ShowForm();
+    struct Probe {
+        int x, y;
+        COLORREF colour;
+        const char* what;
+    };
+    const COLORREF white = Rgb(clWhite), green = Green, red_ = Red, blue_ = Blue;
+    auto settled = [&](const std::vector<Probe>& probes) {
+        auto all = [&] {
+            for (const Probe& p : probes)
+                if (WindowPixel(form->Handle(), p.x, p.y) != p.colour) return false;
+            return true;
+        };
+        PumpUntil(all, 5000);
+        for (const Probe& p : probes)
+            EXPECT_EQ(WindowPixel(form->Handle(), p.x, p.y), p.colour) << p.what << " at " << p.x << "," << p.y;
+    };
+    const std::vector<Probe> beveled = {
+        {20, 40, red_, "inside the bevel, left of the form's edge"},
+        {48, 40, green, "its right border"},
+        {20, 58, green, "its bottom border"},
+        {52, 40, white, "right of it"},
+        {20, 62, white, "below it"},
+        {130, 40, red_, "inside the other bevel"},
+        {158, 40, green, "its right border"},
+        {162, 40, white, "right of it"},
+        {130, 62, white, "below it"},
+    };
+    settled(beveled);
+    settled({{230, 120, red_, "the opaque picture"},
+             {262, 120, white, "right of it"},
+             {230, 142, white, "below it"}});
+
+    opaque->SetBitmap(blue.get());
+    offEdge->SetBitmap(blue.get());
+    settled({{230, 120, blue_, "the opaque picture, repainted at once"},
+             {262, 120, white, "right of it"},
+             {230, 142, white, "below it"},
+             {20, 40, blue_, "the picture off the edge, repainted"},
+             {48, 40, green, "its right border"}});
+    EXPECT_EQ(WindowPixel(form->Handle(), 130, 40), red_) << "the other one left as it was";
+}
+
+TEST_F(ZclNImageShown, AClickOnThePictureReachesIt)
+{
+    auto* image = new TZCLNImage(form.get());
+    image->SetParent(form.get());
+    image->SetBounds(50, 50, 60, 40);
+    image->SetBitmap(Halves().get());
+    image->SetStyle(sbStretch);
+    std::vector<std::string> log;
+    image->SetOnClick(TNotifyEvent::From([&](TObject*) { log.push_back("click"); }));
+    image->SetOnMouseUp(TMouseEvent::From([&](TObject*, TMouseButton, TShiftState, int x, int y) {
+        log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+    }));
+    ShowForm();
+    MouseToControl(image, 45, 12);
+    controltest::MouseButton(true);
+    controltest::MouseButton(false);
+    ASSERT_TRUE(PumpUntil([&] { return log.size() >= 2; }, 5000));
+    EXPECT_EQ(log, (std::vector<std::string>{"click", "up 45,12"}));
+}
+
+TEST(ZclNImage, ItsPublishedPropertiesAndItsLinkGoThroughAStream)
+{
+    TForm form(nullptr);
+    auto* logo = new TZCLNImage(&form);
+    logo->SetName("Logo");
+    logo->SetStyle(sbKeepAspRatio);
+    logo->SetQuickDraw(false);
+    logo->SetTransparent(false);
+    logo->TransparentStyle()->SetMode(tpRestoreBack);
+    logo->TransparentStyle()->SetColor(clWhite);
+    ThreePixelBevel(logo->Bevel());
+    logo->BackFX()->SetInvert(true);
+    auto* copy = new TZCLNImage(&form);
+    copy->SetName("Copy");
+    copy->SetControl(logo);
+    TMemoryStream stream;
+    {
+        TWriter writer(&stream);
+        writer.SetRoot(&form);
+        writer.WriteComponent(logo);
+        writer.WriteComponent(copy);
+    }
+    stream.SetPosition(0);
+    TForm other(nullptr);
+    // Built in code as the program's forms are, then read.
+    auto* logoBack = new TZCLNImage(&other);
+    logoBack->SetName("Logo");
+    auto* copyBack = new TZCLNImage(&other);
+    copyBack->SetName("Copy");
+    {
+        TReader reader(&stream);
+        reader.SetRoot(&other);
+        reader.SetOwner(&other);
+        // The reference is resolved once both are read.
+        reader.BeginReferences();
+        reader.ReadComponent(logoBack);
+        reader.ReadComponent(copyBack);
+        reader.FixupReferences();
+        reader.EndReferences();
+    }
+    EXPECT_EQ(logoBack->Style(), sbKeepAspRatio);
+    EXPECT_FALSE(logoBack->QuickDraw());
+    EXPECT_FALSE(logoBack->Transparent());
+    EXPECT_EQ(logoBack->TransparentStyle()->Mode(), tpRestoreBack);
+    EXPECT_EQ(logoBack->TransparentStyle()->Color(), clWhite);
+    EXPECT_EQ(logoBack->Bevel()->WidthOuter(), 3);
+    EXPECT_TRUE(logoBack->BackFX()->Invert());
+    EXPECT_EQ(copyBack->Control(), logoBack) << "the link, by name, to the other form's picture";
 }

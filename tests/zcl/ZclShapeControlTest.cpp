@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -15,12 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "ComponentsTestKit.h"
 #include "DrawTestHelpers.h"
 #include "ZclControlTestHelpers.h"
 #include "support/Screenshot.h"
 #include "ZclTestPaths.h"
 #include "framework/runtime/Filer.h"
 #include "framework/runtime/Streams.h"
+#include "framework/visual/Menus.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/panels/Zclshapecontrol.h"
 
@@ -71,6 +74,31 @@ TRect OtherThan(const drawtest::Surface& s, std::initializer_list<std::uint32_t>
 {
     std::vector<std::uint32_t> list(colours);
     return s.Bounds([&](std::uint32_t p) { return std::find(list.begin(), list.end(), p) == list.end(); });
+}
+
+// Teeth of the given depth on one side, spread by their count along it.
+void PutTeeth(TZCLShapeControl* shape, TZCLDirection direction, int count, int depth)
+{
+    shape->Teeth()->SetDirection(direction);
+    shape->Teeth()->SetCount(count);
+    shape->Teeth()->SetWidth(depth);
+    shape->Teeth()->SetHeight(depth);
+    shape->Teeth()->SetSetPerCount(direction == tdRight || direction == tdLeft);
+}
+
+// "Hg" in a blue 14-pixel face, and where its blue pixels lie.
+void BlueCaption(TZCLShapeControl* shape, TZCLAlignment alignment)
+{
+    shape->Caption()->SetCaption("Hg");
+    shape->Caption()->SetAlignment(alignment);
+    shape->Caption()->Font()->SetName("Arial");
+    shape->Caption()->Font()->SetHeight(-14);
+    shape->Caption()->Font()->SetColor(TColor(Blue));
+}
+
+TRect BlueText(const drawtest::Surface& s)
+{
+    return s.Bounds([](std::uint32_t p) { return (p & 0xFF0000) > 0x800000 && (p & 0xFF) < 0x80; });
 }
 
 }  // namespace
@@ -220,14 +248,10 @@ TEST(ZclShapeControl, TheCaptionKeepsOffTheOutlineAndTheShadow)
         shape->Shadow()->SetStyle(hssSolid);
         shape->Shadow()->SetDepth(8);
         shape->Shadow()->SetColor(TColor(Grey));
-        shape->Caption()->SetCaption("Hg");
-        shape->Caption()->SetAlignment(k.alignment);
-        shape->Caption()->Font()->SetName("Arial");
-        shape->Caption()->Font()->SetHeight(-14);
-        shape->Caption()->Font()->SetColor(TColor(Blue));
+        BlueCaption(shape.get(), k.alignment);
         drawtest::Surface s(100, 60, Back);
         shape->PaintToCanvas(s.Canvas());
-        const TRect text = s.Bounds([](std::uint32_t p) { return (p & 0xFF0000) > 0x800000 && (p & 0xFF) < 0x80; });
+        const TRect text = BlueText(s);
         ASSERT_FALSE(text.IsEmpty()) << k.name;
         SCOPED_TRACE(std::string(k.name) + " " + drawtest::Text(text));
         k.check(text);
@@ -478,11 +502,7 @@ TEST(ZclShapeControl, TeethCutTheEdgeTheyAreOn)
             auto shape = MakeShape(100, 80);
             shape->SetMode(mode);
             shape->Bevel()->SetWidth(1);
-            shape->Teeth()->SetDirection(k.direction);
-            shape->Teeth()->SetCount(5);
-            shape->Teeth()->SetWidth(8);
-            shape->Teeth()->SetHeight(8);
-            shape->Teeth()->SetSetPerCount(k.direction == tdRight || k.direction == tdLeft);
+            PutTeeth(shape.get(), k.direction, 5, 8);
             drawtest::Surface s(100, 80, Back);
             shape->PaintToCanvas(s.Canvas());
             SCOPED_TRACE(std::string(k.name) + (mode == scmTeethFill ? " fill" : " fast"));
@@ -491,6 +511,230 @@ TEST(ZclShapeControl, TeethCutTheEdgeTheyAreOn)
             EXPECT_GE(std::count(edge.begin(), edge.end(), Red), 3) << Hex(edge);
             EXPECT_EQ(Walk(s, k.acrossFrom, k.acrossTo), (std::vector<std::uint32_t>{Red}));
         }
+}
+
+TEST(ZclShapeControl, OnlyAChangedSettingWorksTheOutlineOutAgain)
+{
+    // Each setting set to what it holds, then to something else; a mark in the outline shows a new one.
+    const struct {
+        const char* what;
+        std::function<void(TZCLShapeControl*)> same, changed;
+    } cases[] = {
+        {"shape", [](auto* s) { s->SetShape(stRectangle); }, [](auto* s) { s->SetShape(stDiamond); }},
+        {"square", [](auto* s) { s->SetSquare(false); }, [](auto* s) { s->SetSquare(true); }},
+        {"round percent", [](auto* s) { s->SetRoundPercent(33); }, [](auto* s) { s->SetRoundPercent(60); }},
+        {"brush back colour", [](auto* s) { s->SetBrushBackColor(clBtnFace); },
+         [](auto* s) { s->SetBrushBackColor(clAqua); }},
+        {"caption clip", [](auto* s) { s->SetCaptionClip(false); }, [](auto* s) { s->SetCaptionClip(true); }},
+        {"mode", [](auto* s) { s->SetMode(scmShapeFast); }, [](auto* s) { s->SetMode(scmTeethFast); }},
+        {"bevel", [](auto* s) { s->Bevel()->SetWidth(3); }, [](auto* s) { s->Bevel()->SetWidth(5); }},
+        {"brush", [](auto* s) { s->Brush()->SetColor(TColor(Red)); }, [](auto* s) { s->Brush()->SetColor(clLime); }},
+        {"shadow", [](auto* s) { s->Shadow()->SetStyle(hssNone); }, [](auto* s) { s->Shadow()->SetStyle(hssSolid); }},
+        {"teeth", [](auto* s) { s->Teeth()->SetCount(s->Teeth()->Count()); },
+         [](auto* s) { s->Teeth()->SetCount(s->Teeth()->Count() + 2); }},
+    };
+    const TPoint mark(-77, -77);
+    for (const auto& k : cases) {
+        auto shape = MakeShape(60, 40);
+        drawtest::Surface s(60, 40, Back);
+        shape->PaintToCanvas(s.Canvas());
+        ASSERT_GE(shape->PointList()->Count(), 1) << k.what;
+        shape->PointList()->PutPoint(0, mark);
+        k.same(shape.get());
+        EXPECT_EQ(shape->PointList()->PointAt(0), mark) << k.what << ": the same value changes nothing";
+        k.changed(shape.get());
+        EXPECT_NE(shape->PointList()->PointAt(0), mark) << k.what << ": a new value is worked out at once";
+    }
+}
+
+TEST(ZclShapeControl, ANewCaptionIsDrawnWithoutWorkingTheOutlineOutAgain)
+{
+    auto shape = MakeShape(80, 30);
+    shape->Caption()->Font()->SetHeight(-14);
+    shape->Caption()->Font()->SetColor(TColor(Blue));
+    drawtest::Surface s(80, 30, Back);
+    shape->PaintToCanvas(s.Canvas());
+    EXPECT_EQ(s.Count(Blue), 0);
+    const TPoint mark(-77, -77);
+    shape->PointList()->PutPoint(0, mark);
+    shape->Caption()->SetCaption("Key");
+    shape->PaintToCanvas(s.Canvas());
+    EXPECT_GT(s.Count(Blue), 0) << "the new text shows";
+    EXPECT_EQ(shape->PointList()->PointAt(0), mark);
+}
+
+TEST(ZclShapeControl, TheCaptionKeepsOffTheTeethInBothTeethModes)
+{
+    // 100 x 60, 1-pixel outline, teeth 12 deep: the text room is the client less the outline and the teeth.
+    const struct {
+        TZCLDirection direction;
+        TZCLAlignment alignment;
+        const char* name;
+        std::function<bool(const TRect&)> ok;
+    } cases[] = {
+        {tdLeft, agCenterLeft, "left", [](const TRect& t) { return t.left >= 13 && t.left <= 16; }},
+        {tdUp, agTopCenter, "up", [](const TRect& t) { return t.top >= 13 && t.top <= 18; }},
+        {tdRight, agCenterRight, "right", [](const TRect& t) { return t.right <= 87 && t.right >= 84; }},
+        {tdDown, agBottomCenter, "down", [](const TRect& t) { return t.bottom <= 47 && t.bottom >= 43; }},
+    };
+    for (TZCLShapeControlMode mode : {scmTeethFast, scmTeethFill})
+        for (const auto& k : cases) {
+            auto shape = MakeShape(100, 60);
+            shape->SetMode(mode);
+            shape->Bevel()->SetWidth(1);
+            PutTeeth(shape.get(), k.direction, 4, 12);
+            BlueCaption(shape.get(), k.alignment);
+            drawtest::Surface s(100, 60, Back);
+            shape->PaintToCanvas(s.Canvas());
+            const TRect text = BlueText(s);
+            ASSERT_FALSE(text.IsEmpty()) << k.name;
+            EXPECT_TRUE(k.ok(text)) << k.name << (mode == scmTeethFill ? " fill " : " fast ") << drawtest::Text(text);
+        }
+}
+
+TEST(ZclShapeControl, TinyShapesPaintOnlyInsideTheirControl)
+{
+    // Outline, shadow, teeth and caption larger than the control itself, painted by the parent as on the screen.
+    const TSize sizes[] = {{0, 0}, {1, 1}, {2, 3}, {6, 50}, {50, 6}};
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 100, 100);
+    form.SetColor(TColor(Back));
+    auto* shape = new TZCLShapeControl(&form);
+    shape->SetParent(&form);
+    shape->SetColor(TColor(Key));
+    shape->Brush()->SetColor(TColor(Red));
+    shape->Bevel()->SetWidth(4);
+    shape->Shadow()->SetStyle(hssSolid);
+    shape->Shadow()->SetDepth(8);
+    shape->Shadow()->SetColor(TColor(Grey));
+    shape->Teeth()->SetWidth(10);
+    shape->Teeth()->SetHeight(10);
+    shape->Caption()->SetCaption("Hg");
+    shape->Caption()->Font()->SetHeight(-14);
+    for (TZCLShapeControlMode mode : {scmShapeFast, scmShapeFill, scmTeethFast, scmTeethFill})
+        for (int kind = stEllipse; kind <= stStar; ++kind)
+            for (bool transparent : {true, false})
+                for (const TSize& size : sizes) {
+                    shape->SetMode(mode);
+                    shape->SetShape(TZCLShapeType(kind));
+                    shape->SetTransparent(transparent);
+                    shape->SetBounds(30, 30, size.cx, size.cy);
+                    drawtest::Surface s(100, 100, White);
+                    form.PaintTo(s.dc(), 0, 0);
+                    const TRect drawn = OtherThan(s, {Back});
+                    SCOPED_TRACE(std::to_string(kind) + " mode " + std::to_string(int(mode)) + " " +
+                                 std::to_string(size.cx) + "x" + std::to_string(size.cy) + " " +
+                                 drawtest::Text(drawn));
+                    if (size.cx == 0) EXPECT_TRUE(drawn.IsEmpty());
+                    else EXPECT_TRUE(drawn.IsEmpty() || (drawn.left >= 30 && drawn.top >= 30 &&
+                                                         drawn.right <= 30 + size.cx &&
+                                                         drawn.bottom <= 30 + size.cy));
+                    if (!transparent && size.cx > 0)
+                        EXPECT_EQ(s.Count(Back, TRect(30, 30, 30 + size.cx, 30 + size.cy)), 0) << "all painted";
+                }
+}
+
+TEST(ZclShapeControl, TeethOfNoSizeOrLargerThanTheShapePaintOnlyInsideTheControl)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 120, 100);
+    form.SetColor(TColor(Back));
+    auto* shape = new TZCLShapeControl(&form);
+    shape->SetParent(&form);
+    shape->SetBounds(30, 30, 60, 40);
+    shape->Brush()->SetColor(TColor(Red));
+    shape->Shadow()->SetStyle(hssNone);
+    shape->Caption()->SetCaption("Hg");
+    const struct {
+        int count, depth;
+    } teeth[] = {{1, 0}, {0, 8}, {3, -6}, {3, 39}, {3, 500}, {200, 8}};
+    for (TZCLShapeControlMode mode : {scmTeethFast, scmTeethFill})
+        for (int direction = tdRight; direction <= tdUp; ++direction)
+            for (const auto& k : teeth) {
+                shape->SetMode(mode);
+                PutTeeth(shape, TZCLDirection(direction), k.count, k.depth);
+                drawtest::Surface s(120, 100, White);
+                form.PaintTo(s.dc(), 0, 0);
+                const TRect drawn = OtherThan(s, {Back});
+                SCOPED_TRACE("mode " + std::to_string(int(mode)) + " side " + std::to_string(direction) + " count " +
+                             std::to_string(k.count) + " depth " + std::to_string(k.depth) + " " +
+                             drawtest::Text(drawn));
+                EXPECT_TRUE(drawn.IsEmpty() ||
+                            (drawn.left >= 30 && drawn.top >= 30 && drawn.right <= 90 && drawn.bottom <= 70));
+                EXPECT_GT(s.Count(Red), 0) << "some face is left";
+            }
+}
+
+TEST(ZclShapeControl, AColourOrEnabledChangeMakesTheFaceAgain)
+{
+    // A hollow face is filled with the control's colour, which is also the colour left out when it is drawn.
+    auto hollow = MakeShape(60, 40);
+    hollow->SetMode(scmShapeFill);
+    hollow->ShapeFill()->SetStyle(sfNone);
+    for (std::uint32_t colour : {Key, Green, Yellow}) {
+        hollow->SetColor(TColor(colour));
+        drawtest::Surface s(60, 40, Back);
+        hollow->PaintToCanvas(s.Canvas());
+        EXPECT_EQ(s.At(30, 20), Back) << std::hex << colour;
+    }
+    // A clipped caption lives in the face: disabling the shape draws it disabled.
+    auto clipped = MakeShape(80, 30);
+    clipped->SetMode(scmShapeFill);
+    clipped->SetCaptionClip(true);
+    clipped->Caption()->SetCaption("Key");
+    clipped->Caption()->Font()->SetHeight(-14);
+    clipped->Caption()->Font()->SetColor(TColor(Blue));
+    for (bool enabled : {true, false, true}) {
+        clipped->SetEnabled(enabled);
+        drawtest::Surface s(80, 30, Back);
+        clipped->PaintToCanvas(s.Canvas());
+        EXPECT_EQ(s.Count(Blue) > 0, enabled) << enabled;
+    }
+}
+
+TEST(ZclShapeControl, ThePaletteIsTheFillsInTheFillModesOnly)
+{
+    auto picture = drawtest::MakeBitmap(8, 8, [](int x, int) { return x < 4 ? Red : Blue; });
+    picture->SetPixelFormat(pf8bit);
+    auto shape = MakeShape(40, 40);
+    shape->ShapeFill()->SetBitmap(picture.get());
+    shape->ShapeFill()->SetStyle(sfBitmap);
+    const HPALETTE palette = shape->ShapeFill()->Bitmap()->Palette();
+    ASSERT_NE(palette, nullptr);
+    const struct {
+        TZCLShapeControlMode mode;
+        bool has;
+    } cases[] = {{scmShapeFast, false}, {scmShapeFill, true}, {scmTeethFast, false}, {scmTeethFill, true}};
+    for (const auto& k : cases) {
+        shape->SetMode(k.mode);
+        EXPECT_EQ(shape->GetPalette(), k.has ? palette : nullptr) << int(k.mode);
+    }
+}
+
+TEST(ZclShapeControl, WhileTheFormLoadsNothingIsPaintedAndTheOutlineWaits)
+{
+    TForm form(nullptr);
+    TZCLShapeControl* shape = nullptr;
+    drawtest::Surface s(100, 80, Back);
+    {
+        TComponentLoader loading(&form);
+        shape = new TZCLShapeControl(&form);
+        shape->SetParent(&form);
+        shape->SetBounds(0, 0, 60, 40);
+        shape->SetShape(stDiamond);
+        shape->Brush()->SetColor(TColor(Red));
+        shape->Bevel()->SetWidth(0);
+        EXPECT_EQ(shape->PointList()->Count(), 0) << "nothing worked out while loading";
+        shape->Perform(WM_PAINT, reinterpret_cast<WPARAM>(s.dc()), 0);
+        EXPECT_EQ(s.Count(Back), 100 * 80) << "nor painted";
+        loading.Finish();
+    }
+    shape->Perform(WM_PAINT, reinterpret_cast<WPARAM>(s.dc()), 0);
+    EXPECT_EQ(s.At(30, 20), Red);
+    EXPECT_EQ(s.At(2, 2), Back) << "a diamond";
+    EXPECT_GT(shape->PointList()->Count(), 0);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -601,4 +845,152 @@ TEST_F(ZclShapeControlMouse, EnterAndExitFollowTheMouseAcrossARowOfShapes)
     const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
     const TPoint p = shapes[1]->ClientToScreen(TPoint(50, 25));
     EXPECT_EQ(shot.AtScreen(p.x, p.y), Rgb(clYellow));
+}
+
+TEST_F(ZclShapeControlMouse, ClicksReachTheEnabledShapeUnderThePointerAndNoOther)
+{
+    std::vector<std::string> log;
+    auto watch = [&log](TZCLShapeControl* shape, const std::string& name) {
+        shape->SetOnClick(TNotifyEvent::From([&log, name](TObject*) { log.push_back("click " + name); }));
+        shape->SetOnDblClick(TNotifyEvent::From([&log, name](TObject*) { log.push_back("double " + name); }));
+        shape->SetOnMouseDown(TMouseEvent::From([&log, name](TObject*, TMouseButton b, TShiftState, int x, int y) {
+            log.push_back("down " + name + (b == mbLeft ? " left " : " other ") + std::to_string(x) + "," +
+                          std::to_string(y));
+        }));
+        shape->SetOnMouseUp(TMouseEvent::From([&log, name](TObject*, TMouseButton, TShiftState, int x, int y) {
+            log.push_back("up " + name + " " + std::to_string(x) + "," + std::to_string(y));
+        }));
+        shape->SetOnMouseEnter(TNotifyEvent::From([&log, name](TObject*) { log.push_back("enter " + name); }));
+    };
+    auto make = [&](int x, TZCLShapeType kind) {
+        auto* s = new TZCLShapeControl(form.get());
+        s->SetParent(form.get());
+        s->SetBounds(x, 60, 60, 40);
+        s->SetShape(kind);
+        s->Brush()->SetColor(clYellow);
+        return s;
+    };
+    TZCLShapeControl* a = make(20, stEllipse);
+    TZCLShapeControl* b = make(100, stRectangle);
+    b->SetEnabled(false);
+    watch(a, "A");
+    watch(b, "B");
+    ShowForm();
+    auto click = [&](TControl* c, int x, int y) {
+        MouseToControl(c, x, y);
+        controltest::MouseButton(true);
+        controltest::MouseButton(false);
+    };
+
+    click(a, 30, 20);
+    ASSERT_TRUE(PumpUntil([&] { return std::count(log.begin(), log.end(), "up A 30,20") == 1; }, 5000));
+    EXPECT_EQ(log, (std::vector<std::string>{"enter A", "down A left 30,20", "click A", "up A 30,20"}));
+
+    // The whole control takes the click, the ellipse's corners too; a disabled shape takes nothing.
+    log.clear();
+    click(a, 2, 2);
+    click(b, 30, 20);
+    ASSERT_TRUE(PumpUntil([&] { return std::count(log.begin(), log.end(), "up A 2,2") == 1; }, 5000));
+    MouseToControl(form.get(), 300, 5);
+    ASSERT_TRUE(PumpUntil([&] { return MouseControl() == form.get(); }, 5000));
+    EXPECT_EQ(log, (std::vector<std::string>{"down A left 2,2", "click A", "up A 2,2"}));
+
+    // Pressed on the shape and let go beside it: the shape keeps the mouse until the release, but no click.
+    log.clear();
+    MouseToControl(a, 30, 20);
+    controltest::MouseButton(true);
+    MouseToControl(a, 75, 20);
+    controltest::MouseButton(false);
+    ASSERT_TRUE(PumpUntil([&] { return std::count(log.begin(), log.end(), "up A 75,20") == 1; }, 5000));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "click A"), 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ZclShapeControlMouse, ADoubleClickFiresOnce)
+{
+    // A long double-click time, so that a slow machine still sees two quick clicks as one double click.
+    const UINT oldTime = GetDoubleClickTime();
+    SetDoubleClickTime(5000);
+    auto* shape = new TZCLShapeControl(form.get());
+    shape->SetParent(form.get());
+    shape->SetBounds(40, 40, 80, 40);
+    int clicks = 0, doubles = 0;
+    shape->SetOnClick(TNotifyEvent::From([&](TObject*) { ++clicks; }));
+    shape->SetOnDblClick(TNotifyEvent::From([&](TObject*) { ++doubles; }));
+    ShowForm();
+    MouseToControl(shape, 40, 20);
+    for (int i = 0; i < 2; ++i) {
+        controltest::MouseButton(true);
+        controltest::MouseButton(false);
+    }
+    const bool seen = PumpUntil([&] { return doubles == 1 && clicks == 2; }, 5000);
+    SetDoubleClickTime(oldTime);
+    ASSERT_TRUE(seen) << clicks << " clicks, " << doubles << " double clicks";
+    // Settled: nothing more arrives.
+    MouseToControl(form.get(), 300, 5);
+    EXPECT_EQ(doubles, 1);
+}
+
+TEST_F(ZclShapeControlMouse, ARightClickOpensThePopupMenu)
+{
+    auto* shape = new TZCLShapeControl(form.get());
+    shape->SetParent(form.get());
+    shape->SetBounds(40, 40, 80, 40);
+    auto* menu = new TPopupMenu(form.get());
+    std::vector<std::string> chosen;
+    for (const char* caption : {"&Copy", "&Paste"}) {
+        auto* item = new TMenuItem(nullptr);
+        item->SetCaption(caption);
+        item->SetOnClick(TNotifyEvent::From([&chosen, caption](TObject*) { chosen.push_back(caption); }));
+        menu->Items()->Add(item);
+    }
+    shape->SetPopupMenu(menu);
+    ShowForm();
+    const TPoint p = shape->ClientToScreen(TPoint(20, 20));
+    zcltest::MenuWatcher watcher({VK_DOWN, VK_DOWN, VK_RETURN});
+    zcltest::MouseInput(p.x, p.y, MOUSEEVENTF_RIGHTDOWN);
+    ASSERT_TRUE(PumpUntil([&] { return !chosen.empty(); }, 10000));
+    watcher.Finish();
+    EXPECT_TRUE(watcher.opened);
+    EXPECT_EQ(watcher.items, (std::vector<std::string>{"&Copy", "&Paste"}));
+    EXPECT_EQ(chosen, (std::vector<std::string>{"&Paste"}));
+    EXPECT_EQ(menu->PopupComponent(), shape);
+}
+
+TEST_F(ZclShapeControlMouse, AChangedShapeIsRepaintedOnTheDisplay)
+{
+    // Transparent and opaque, painted straight on and through the face bitmap.
+    const struct {
+        bool transparent;
+        TZCLShapeControlMode mode;
+    } cases[] = {{true, scmShapeFast}, {false, scmShapeFast}, {true, scmShapeFill}, {false, scmShapeFill}};
+    TZCLShapeControl* shapes[4];
+    for (int i = 0; i < 4; ++i) {
+        shapes[i] = new TZCLShapeControl(form.get());
+        shapes[i]->SetParent(form.get());
+        shapes[i]->SetBounds(10 + 75 * i, 40, 70, 40);
+        shapes[i]->SetTransparent(cases[i].transparent);
+        shapes[i]->SetMode(cases[i].mode);
+        shapes[i]->Brush()->SetColor(clYellow);
+        shapes[i]->Shadow()->SetStyle(hssNone);
+    }
+    ShowForm();
+    auto faces = [&](TColor colour) {
+        return PumpUntil(
+            [&] {
+                for (int i = 0; i < 4; ++i)
+                    if (WindowPixel(form->Handle(), 10 + 75 * i + 35, 60) != Rgb(colour)) return false;
+                return true;
+            },
+            5000);
+    };
+    ASSERT_TRUE(faces(clYellow));
+    for (TZCLShapeControl* s : shapes) s->Brush()->SetColor(clAqua);
+    EXPECT_TRUE(faces(clAqua));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(WindowPixel(form->Handle(), 10 + 75 * i + 35, 60), Rgb(clAqua))
+            << cases[i].transparent << " " << int(cases[i].mode);
+    // The form round them is left as it was.
+    EXPECT_EQ(WindowPixel(form->Handle(), 5, 60), Rgb(clWhite));
+    EXPECT_EQ(WindowPixel(form->Handle(), 40, 85), Rgb(clWhite));
 }

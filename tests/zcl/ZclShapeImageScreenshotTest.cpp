@@ -208,16 +208,28 @@ TEST_F(ZclShapeImageScreenshot, FormOfShapesAndPicturesInTheirStates)
 
     ShowForm();
     controltest::MouseTo(5, 5);
-    ASSERT_TRUE(PumpUntil([&] { return back->paints > 0; }));
-    Pump(100);
+    // A few places a person would look at first; the shot is taken once they show.
+    const TPoint b = back->ClientToScreen(TPoint(0, 0));
+    const TPoint bo = form->ScreenToClient(b);
+    const struct {
+        int x, y;
+        COLORREF colour;
+        const char* what;
+    } probes[] = {
+        {10 + 30, 10 + 23, RGB(255, 220, 120), "the ellipse's face"},
+        {360 + 38, 228 + 2, Rgb(clYellow), "a key label's right end"},
+        {int(bo.x) + 106 + 45, int(bo.y) + 166 + 52, PatternAt(151, 218), "below a kept-ratio logo"},
+        {int(bo.x) + 106 + 40, int(bo.y) + 166 + 28, RGB(0xC0, 0, 0), "a red stripe of the kept-ratio logo"},
+    };
+    auto shown = [&] {
+        for (const auto& p : probes)
+            if (WindowPixel(form->Handle(), p.x, p.y) != p.colour) return false;
+        return true;
+    };
+    PumpUntil(shown, 5000);
+    for (const auto& p : probes) EXPECT_EQ(WindowPixel(form->Handle(), p.x, p.y), p.colour) << p.what;
 
     const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
     const std::string file = shot.SaveArtifact("zcl-shapes-images");
     EXPECT_FALSE(file.empty());
-    // A few places a person would look at first.
-    const TPoint o = form->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(o.x + 10 + 30, o.y + 10 + 23), RGB(255, 220, 120)) << "the ellipse's face";
-    EXPECT_EQ(shot.AtScreen(o.x + 360 + 38, o.y + 228 + 2), Rgb(clYellow)) << "a key label's right end";
-    const TPoint b = back->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(b.x + 106 + 45, b.y + 166 + 52), PatternAt(151, 218)) << "below a kept-ratio logo";
 }

@@ -193,7 +193,8 @@ void TZCLBaseShape::PaintToCanvas(TCanvas* Canvas)
         if (!Transparent()) ZCLFillSolid(Canvas, client, Color());
         offscreen_.reset();
         DrawShape(Canvas, nullptr);
-        DrawCaption(Canvas, client);
+        // Off the teeth as in the fill modes, so that text never lies in the cuts between them.
+        DrawCaption(Canvas, TeethlessRect(client));
         return;
     }
     if (!offscreen_) offscreen_ = std::make_unique<TBitmap>();
