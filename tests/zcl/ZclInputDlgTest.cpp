@@ -479,6 +479,24 @@ TEST_F(InputDlgTest, CaptionFillEnablesTheStylerAndAnImageListPaintsTheBackgroun
     }
 }
 
+TEST_F(InputDlgTest, EveryOpeningEffectEndsInAWorkingDialog)
+{
+    for (TZCLDlgEffect effect : {deNone, deExplode, deExplodeExt}) {
+        ModalScript run;
+        dlg->SetOnCustomize(run.Starter());
+        dlg->SetEffect(effect);
+        auto form = [&] { return run.Form(); };
+        run.Then([&] { return ReadyForKeys(form(), FindOwned<DialogEdit>(form())); },
+                 [] {
+                     SendText("fx");
+                     SendKey(VK_RETURN);
+                 },
+                 "focus in the edit");
+        EXPECT_TRUE(dlg->Execute()) << int(effect) << ": " << run.Report();
+        EXPECT_EQ(Str(dlg->Value()), "fx") << int(effect);
+    }
+}
+
 TEST_F(InputDlgTest, AnExceptionFromOnCustomizeStillFreesTheForm)
 {
     dlg->SetValue("kept");

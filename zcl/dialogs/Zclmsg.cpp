@@ -198,14 +198,36 @@ void TZCLMessageBoxDlg::Notification(TComponent* AComponent, TOperation Operatio
     if (AComponent == waveList_) waveList_ = nullptr;
 }
 
+// Both lists are stored under "Internal": the image list's entry first, then the glyph list's. A reader gives the
+// entries out in that order, so when only the glyph list is stored an empty entry keeps the image list's place.
 void TZCLMessageBoxDlg::DefineProperties(TFiler* Filer)
 {
+    if (dynamic_cast<TReader*>(Filer)) {
+        TZCLCustomComponent::DefineProperties(Filer);
+        Filer->DefineProperty("Internal", TReaderProc::From([this](TReader* reader) {
+                                  TZCLCustomImageList* list = ZCLReadGlobalIdent(reader);
+                                  if (internalsRead_++ == 0)
+                                      SetImageList(list);
+                                  else
+                                      SetCustomGlyphImageList(list);
+                              }),
+                              TWriterProc(), false);
+        return;
+    }
     TZCLContainerComponent::DefineProperties(Filer);
-    Filer->DefineProperty(
-        "Internal",
-        TReaderProc::From([this](TReader* reader) { SetCustomGlyphImageList(ZCLReadGlobalIdent(reader)); }),
-        TWriterProc::From([this](TWriter* writer) { ZCLWriteGlobalIdent(writer, customGlyphList_); }),
-        ZCLIsGlobalIdent(customGlyphList_));
+    const bool glyphs = ZCLIsGlobalIdent(customGlyphList_);
+    Filer->DefineProperty("Internal", TReaderProc(),
+                          TWriterProc::From([](TWriter* writer) { writer->WriteString(AnsiString()); }),
+                          glyphs && !ZCLIsGlobalIdent(ImageList()));
+    Filer->DefineProperty("Internal", TReaderProc(),
+                          TWriterProc::From([this](TWriter* writer) { ZCLWriteGlobalIdent(writer, customGlyphList_); }),
+                          glyphs);
+}
+
+void TZCLMessageBoxDlg::Loaded()
+{
+    TZCLContainerComponent::Loaded();
+    internalsRead_ = 0;
 }
 
 void TZCLMessageBoxDlg::OnShowAgain(TObject* Sender)
