@@ -349,6 +349,8 @@ TEST_F(MessageBoxTest, AHelpButtonAloneCallsOnHelpClickAndLeavesTheBoxOpen)
 
 TEST_F(MessageBoxTest, ShowMessageReturnsOneHoweverTheBoxIsClosed)
 {
+    int helps = 0;
+    box->SetOnHelpClick(TNotifyEvent::From([&](TObject*) { ++helps; }));
     for (const auto& close : {std::function<void(TCustomForm*)>([](TCustomForm*) { SendKey(VK_RETURN); }),
                               std::function<void(TCustomForm*)>([](TCustomForm*) { SendAltF4(); })}) {
         ModalScript run;
@@ -357,6 +359,7 @@ TEST_F(MessageBoxTest, ShowMessageReturnsOneHoweverTheBoxIsClosed)
         EXPECT_EQ(box->ShowMessage("Done."), 1) << run.Report();
         EXPECT_TRUE(run.Done()) << run.Report();
     }
+    EXPECT_EQ(helps, 0) << "no help button was pressed";
 }
 
 TEST_F(MessageBoxTest, OnlyTheOperationsWithArgumentsFormatTheMessage)
