@@ -182,7 +182,7 @@ void TZCLBaseEdit::SetModified(bool Value)
 
 void TZCLBaseEdit::ChangedText(int At)
 {
-    if (!Updating()) DrawText(At);
+    Redraw(At);
     if (ComponentState().Contains(csLoading)) return;
     if (onTextChangedAt_) onTextChangedAt_(this, At);
     if (onChange_) onChange_(this);
@@ -249,7 +249,7 @@ void TZCLBaseEdit::RedrawSelection(int OldStart, int OldLength)
 {
     if (OldStart == selStart_ && OldLength == selLength_) return;
     if (OldLength == 0 && selLength_ == 0) return;
-    if (!Updating()) DrawText(std::min(OldStart, selStart_));
+    Redraw(std::min(OldStart, selStart_));
 }
 
 void TZCLBaseEdit::SetSelection(int Start, int Length, bool Redraw)
@@ -271,7 +271,7 @@ void TZCLBaseEdit::SetSelStart(int Value)
     prevCursorPos_ = cursorPos_;
     cursorPos_ = selStart_;
     CursorPosChanged();
-    if (!Updating()) DrawText(1);
+    Redraw();
     if (Focused()) SetCaret();
 }
 
@@ -326,7 +326,7 @@ bool TZCLBaseEdit::StepUndo(TZCLDynLIFOBuffer* From, bool IsRedo)
     cursorPos_ = std::clamp(record->cursorPos, 1, text_.Length() + 1);
     SetSelection(record->selStart, record->replaced.Length(), false);
     CursorPosChanged();
-    if (!Updating()) DrawText(1);
+    Redraw();
     if (Focused()) SetCaret();
     return true;
 }
@@ -564,7 +564,7 @@ bool TZCLBaseEdit::Search(const AnsiString& Find, TZCLSearchStart Start, bool Ca
     cursorPos_ = p;
     SetSelection(p, Find.Length(), true);
     CursorPosChanged();
-    if (!Updating()) DrawText(1);
+    Redraw();
     if (Focused()) SetCaret();
     return true;
 }
@@ -611,7 +611,11 @@ int TZCLBaseEdit::SearchAndReplace(const AnsiString& Find, TZCLSearchStart Start
                 p = FindFrom(Find, 1, CaseSensitive, WholeWord, sdDown, barrier ? std::min(origin - 1, first - n) : origin - 1);
             }
         } else {
-            if (!wrapped) origin += r - n;
+            // Every later replacement before the end lies before the first one and the beginning.
+            if (!wrapped) {
+                origin += r - n;
+                if (count > 1) first += r - n;
+            }
             const int limit = wrapped ? std::max(origin + 1, first) : 1;
             p = FindFrom(Find, p - n, CaseSensitive, WholeWord, sdUp, limit);
             if (!p && !wrapped && restart(_IDS_SEARCHMSG1)) {
@@ -631,7 +635,7 @@ void TZCLBaseEdit::EndUpdate()
 {
     if (updateCount_ > 0) --updateCount_;
     if (updateCount_ == 0) {
-        DrawText(1);
+        Redraw();
         if (Focused()) SetCaret();
     }
 }

@@ -251,8 +251,13 @@ protected:
     TCanvas* BeginDraw();
     // Puts a double buffer's paint rectangle on the screen.
     void EndDraw();
-    // Whether the edit can draw now: a window, showing, not updating or loading.
+    // Whether the edit can draw now: a window, not updating, loading or going.
     bool CanDraw() const;
+    // DrawText when the edit can draw.
+    void Redraw(int At = 1)
+    {
+        if (CanDraw()) DrawText(At);
+    }
     bool ShouldDrawSelection() const { return selLength_ > 0 && !selectionHidden_; }
     // The 3D effect's depth, and where its text layer lies relative to the drawing's origin.
     int Depth3D();

@@ -326,7 +326,7 @@ void TZCLBaseEdit::WMSetFocus(TMessage& Message)
     if (!caret_->Built()) caret_->BuildCaret();
     if (autoSelect_) SetSelection(1, text_.Length(), false);
     selectionHidden_ = false;
-    if (!Updating()) DrawText(1);
+    Redraw();
     SetCaret();
     caret_->Enable();
 }
@@ -345,7 +345,7 @@ void TZCLBaseEdit::WMKillFocus(TMessage& Message)
     }
     const bool wasHidden = selectionHidden_;
     selectionHidden_ = hideSelection_;
-    if (selLength_ > 0 && wasHidden != selectionHidden_ && !Updating()) DrawText(1);
+    if (selLength_ > 0 && wasHidden != selectionHidden_) Redraw();
     caret_->DestroyCaret();
 }
 
@@ -355,5 +355,5 @@ void TZCLBaseEdit::SetHideSelection(bool Value)
     hideSelection_ = Value;
     if (Focused()) return;
     selectionHidden_ = Value;
-    if (selLength_ > 0 && !Updating()) DrawText(1);
+    if (selLength_ > 0) Redraw();
 }

@@ -86,7 +86,7 @@ void TZCLBaseEdit::Dispatch(TMessage& Message)
     case CM_ENABLEDCHANGED:
     case CM_COLORCHANGED:
         TZCLCustomControl::Dispatch(Message);
-        if (!Updating()) DrawText(1);
+        Redraw();
         return;
     case WM_CUT:
     case WM_COPY:
@@ -216,7 +216,7 @@ void TZCLBaseEdit::Resize()
     SetupRects();
     CreateBack();
     TZCLCustomControl::Resize();
-    if (!Updating()) DrawText(1);
+    Redraw();
     if (Focused()) SetCaret();
 }
 
@@ -341,7 +341,7 @@ void TZCLBaseEdit::FontChanged()
         caret_->BuildCaret();
         caret_->Show();
     }
-    if (!Updating()) DrawText(1);
+    Redraw();
     if (Focused()) SetCaret();
 }
 
@@ -353,7 +353,7 @@ void TZCLBaseEdit::SetAlignment(TAlignment Value)
     if (Value == alignment_) return;
     alignment_ = Value;
     DoAlignmentChange();
-    if (!Updating()) DrawText(1);
+    Redraw();
     if (Focused()) SetCaret();
 }
 
@@ -363,21 +363,21 @@ void TZCLBaseEdit::SetHighlightText(TColor Value)
 {
     if (Value == highlightText_) return;
     highlightText_ = Value;
-    if (ShouldDrawSelection() && !Updating()) DrawText(1);
+    if (ShouldDrawSelection()) Redraw();
 }
 
 void TZCLBaseEdit::SetHighlightBack(TColor Value)
 {
     if (Value == highlightBack_) return;
     highlightBack_ = Value;
-    if (ShouldDrawSelection() && !Updating()) DrawText(1);
+    if (ShouldDrawSelection()) Redraw();
 }
 
 void TZCLBaseEdit::GetChange(TObject* Sender)
 {
     if (Sender == font3D_.get()) {
         depth3D_ = -1;
-        if (!Updating()) DrawText(1);
+        Redraw();
         if (Focused()) SetCaret();
         return;
     }

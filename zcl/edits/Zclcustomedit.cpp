@@ -36,7 +36,7 @@ void TZCLCustomEdit::SetPasswordChar(char Value)
     if (Value == passwordChar_) return;
     passwordChar_ = Value;
     CreateSpecialText(displayText_);
-    if (!Updating()) DrawText(1);
+    Redraw();
     if (Focused()) SetCaret();
 }
 
@@ -54,7 +54,7 @@ void TZCLCustomEdit::SetCustomButtonWidth(int Value)
     customButtonWidth_ = Value;
     SetupRects();
     CorrectBounds();
-    if (!Updating()) DrawText(1);
+    Redraw();
 }
 
 void TZCLCustomEdit::SetCustomButtonStyle(TZCLUserButtonStyle Value)
@@ -135,11 +135,11 @@ void TZCLCustomEdit::SetCaret()
     int x = CaretX();
     if (x + 1 >= r.right) {
         scrollOffset_ += x + 1 - r.right + 1 + 2;
-        if (!Updating()) DrawText(1);
+        Redraw();
         x = CaretX();
     } else if (x + 1 < r.left && scrollOffset_ > 0) {
         scrollOffset_ = std::max(0, scrollOffset_ - (int(r.left) - x - 1) - 2);
-        if (!Updating()) DrawText(1);
+        Redraw();
         x = CaretX();
     }
     int y = TextTop() + TextOffset3D().y;
