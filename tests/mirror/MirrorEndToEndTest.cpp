@@ -15,35 +15,12 @@
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/ColorReduction.h"
 #include "mirror/FrameEncoder.h"
+#include "support/DesktopPicture.h"
 
 namespace {
 
 using capturetest::ScriptedTerminal;
 using Kind = TerminalEvent::Kind;
-
-// The desktop area as the terminal should show it: captured and reduced here, the same way.
-bool ReducedDesktop(TerminalPicture& picture)
-{
-    KvColorReduction reduction;
-    reduction.UpdatePalette(nullptr);
-    const RECT area{0, 0, 640, 480};
-    BitmapHandle shot = CaptureDesktop(area);
-    DIBSECTION ds;
-    if (!shot || !GetDIBSectionInfo(shot.get(), ds)) return false;
-    if (ds.dsBm.bmBitsPixel <= 8) reduction.BuildIndexMap(shot.get());
-    for (int y = 0; y < TerminalPicture::Height; ++y) {
-        const std::uint8_t* row = reduction.GetIndexRow(ds, 0, y);
-        if (!row) return false;
-        std::copy(row, row + TerminalPicture::Width, picture.Row(y));
-    }
-    const KvPalette256& palette = *reduction.CurrentPalette();
-    picture.SetPaletteCount(palette.Count());
-    for (int i = 0; i < palette.Count(); ++i) {
-        const PALETTEENTRY& e = palette.Entry(i);
-        picture.Palette()[size_t(i)] = TerminalColor{e.peRed, e.peGreen, e.peBlue, 0};
-    }
-    return true;
-}
 
 class MirrorEndToEnd : public testing::Test {
 protected:
@@ -79,14 +56,7 @@ protected:
                     difference = "desktop not reduced";
                     return false;
                 }
-                const TerminalPicture shown = terminal_.Picture();
-                difference = shown.FirstDifference(expected);
-                if (difference.empty())
-                    for (int i = 0; i < expected.PaletteCount(); ++i) {
-                        const TerminalColor a = shown.Palette()[size_t(i)], b = expected.Palette()[size_t(i)];
-                        if (a.red != b.red || a.green != b.green || a.blue != b.blue)
-                            difference = "palette entry " + std::to_string(i);
-                    }
+                difference = DesktopDifference(terminal_.Picture(), expected);
                 return difference.empty();
             },
             timeoutMs);

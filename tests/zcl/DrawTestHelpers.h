@@ -101,6 +101,13 @@ inline std::unique_ptr<TBitmap> MakeBitmap(int width, int height,
 
 inline std::uint32_t PixelOf(TBitmap* b, int x, int y) { return std::uint32_t(b->Canvas()->Pixels(x, y)) & 0xFFFFFF; }
 
+// Wine's bitmap Courier ("Courier"), loaded for this process only: the one face here that is not TrueType.
+inline bool LoadBitmapFont()
+{
+    static const bool loaded = AddFontResourceExA("Z:\\usr\\share\\wine\\fonts\\coure.fon", FR_PRIVATE, nullptr) > 0;
+    return loaded;
+}
+
 inline std::uint32_t Sys(int index) { return std::uint32_t(GetSysColor(index)) & 0xFFFFFF; }
 
 // Whether the DC has a clip region, and if so whether it equals r (in device units).
@@ -115,6 +122,16 @@ inline ClipState ClipOf(HDC dc)
     s.has = GetClipRgn(dc, rgn.get()) == 1;
     if (s.has) GetRgnBox(rgn.get(), &s.box);
     return s;
+}
+
+// A small black caption under a sample on a screenshot panel.
+inline void Label(TCanvas* c, int x, int y, const char* text)
+{
+    c->Font()->SetName("Arial");
+    c->Font()->SetSize(7);
+    c->Font()->SetColor(clBlack);
+    c->Brush()->SetStyle(bsClear);
+    c->TextOut(x, y, text);
 }
 
 }  // namespace drawtest

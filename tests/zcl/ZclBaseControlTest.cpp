@@ -17,6 +17,7 @@
 #include "zcl/components/Zclcustomcontrol.h"
 #include "zcl/components/Zclgraphiccontrol.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclregion.h"
 #include "zcl/graphics/Zclbmp.h"
 
 using namespace zclctl;
@@ -492,6 +493,17 @@ TEST(ZclBaseGraphicControl, CheckOptimizedAsksTheParent)
         c->SetTransparent(k.transparent);
         EXPECT_EQ(c->CheckOptimized(), k.expected) << k.what;
     }
+
+    // A form's shape answers for the form: only while it fills the background.
+    auto* shape = new TZCLFormShape(&form);
+    c->SetParent(&form);
+    c->SetTransparent(true);
+    shape->FillObject()->SetStyle(sfNone);
+    EXPECT_FALSE(c->CheckOptimized()) << "a shape that does not fill";
+    shape->FillObject()->SetStyle(sfBrush);
+    EXPECT_TRUE(c->CheckOptimized()) << "a shape that fills";
+    c->SetTransparent(false);
+    EXPECT_FALSE(c->CheckOptimized()) << "an opaque child over a filling shape";
 }
 
 TEST(ZclBaseGraphicControl, BackgroundChangesRedrawOnlyWhatDrawsFromTheParent)
@@ -696,5 +708,24 @@ TEST_F(ZclWindowedFX, EffectChangesRedrawAndSizeMoveAndBackgroundChangesDropTheK
         FillBuffer(fx);
         k.change();
         EXPECT_FALSE(fx->BufferValid()) << k.what;
+    }
+}
+
+TEST(ZclBaseControl, TheListTheEffectObjectBlendsFromIsLetGoWithTheList)
+{
+    for (bool windowed : {false, true}) {
+        SCOPED_TRACE(windowed ? "windowed" : "windowless");
+        TForm form(nullptr);
+        auto* list = new TZCLImageList(&form);
+        TControl* c = windowed ? static_cast<TControl*>(new TZCLCustomControl(&form)) : new TZCLBaseControl(&form);
+        TZCLBitmapEffectObject* fx = windowed ? static_cast<TZCLCustomControl*>(c)->BackFX()
+                                              : static_cast<TZCLBaseControl*>(c)->BackFX();
+        fx->AlphaBlend()->SetImageList(list);
+        ASSERT_EQ(fx->AlphaBlend()->ImageList(), list);
+        form.RemoveComponent(list);
+        EXPECT_EQ(fx->AlphaBlend()->ImageList(), nullptr) << "taken off the form";
+        fx->AlphaBlend()->SetImageList(list);
+        delete list;
+        EXPECT_EQ(fx->AlphaBlend()->ImageList(), nullptr) << "freed";
     }
 }

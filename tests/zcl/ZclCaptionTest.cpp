@@ -21,13 +21,6 @@ constexpr std::uint32_t White = 0xFFFFFF;
 
 bool Dark(std::uint32_t c) { return (c & 0xFF) < 100 && (c >> 8 & 0xFF) < 100 && (c >> 16 & 0xFF) < 100; }
 
-// Wine's bitmap Courier, loaded for this process only: the one face here that is not TrueType.
-bool LoadBitmapFont()
-{
-    static const bool loaded = AddFontResourceExA("Z:\\usr\\share\\wine\\fonts\\coure.fon", FR_PRIVATE, nullptr) > 0;
-    return loaded;
-}
-
 void Prepare(TZCLCaption& c, int size = 14)
 {
     c.Font()->SetName("Arial");

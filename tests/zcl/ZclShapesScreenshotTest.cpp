@@ -9,23 +9,13 @@
 #include <string>
 
 #include "DrawTestHelpers.h"
-#include "ZclTestPaths.h"
 #include "framework/visual/Graphics.h"
+#include "support/Screenshot.h"
 #include "zcl/graphics/Zclgrapa.h"
+#include "zcl/graphics/Zclregion.h"
 #include "zcl/graphics/Zclshadow.h"
 
-namespace {
-
-void Label(TCanvas* c, int x, int y, const char* text)
-{
-    c->Font()->SetName("Arial");
-    c->Font()->SetSize(7);
-    c->Font()->SetColor(clBlack);
-    c->Brush()->SetStyle(bsClear);
-    c->TextOut(x, y, text);
-}
-
-}  // namespace
+using drawtest::Label;
 
 TEST(ZclShapesScreenshot, EveryShapeKindWithShadowsBevelsAndFills)
 {
@@ -90,9 +80,50 @@ TEST(ZclShapesScreenshot, EveryShapeKindWithShadowsBevelsAndFills)
         Label(c, r.left, r.bottom + 2, directions[i]);
     }
 
-    const std::string dir = zcltest::BuildDir() + "\\artifacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    const std::string file = dir + "\\shapes.bmp";
-    panel.SaveToFile(file.c_str());
-    EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    const testshot::Shot shot = testshot::Shot::OfDC(c->Handle(), panel.Width(), panel.Height());
+    EXPECT_FALSE(shot.SaveArtifact("shapes").empty());
+}
+
+TEST(ZclShapesScreenshot, EveryRegionShapeWithItsBorder)
+{
+    constexpr int cellW = 130, cellH = 100, cols = 6;
+    static const char* const names[] = {
+        "rect",       "round rect",   "bitmap",       "nose",         "round nose",      "elliptic",
+        "star",       "round shield", "sharp shield", "diamond",      "octagon",         "comb",
+        "half round", "user",         "think bubble", "round bubble", "elliptic bubble", "point list"};
+    static const TZCLRegionBorderStyle borders[] = {rbRaised, rbSingleRaised, rbRaisedpsb};
+    TBitmap panel;
+    panel.SetPixelFormat(pf24bit);
+    panel.SetSize(cols * cellW + 10, 9 * cellH + 10);
+    TCanvas* c = panel.Canvas();
+    c->Brush()->SetColor(clBtnFace);
+    c->FillRect(TRect(0, 0, panel.Width(), panel.Height()));
+    int cell = 0;
+    for (int row = 0; row < 3; ++row)
+        for (int s = rsRect; s <= rsPointList; ++s, ++cell) {
+            const int x = 10 + (cell % cols) * cellW, y = 10 + (cell / cols) * cellH;
+            TZCLBorderRegion region;
+            region.SetShape(TZCLRegionShape(s));
+            region.SetExtPos(TZCLExtPos((s + row) % 8));
+            region.SetUserPolygonRgn(
+                std::vector<TPoint>{{x, y}, {x + 100, y + 20}, {x + 60, y + 40}, {x + 110, y + 70}, {x + 10, y + 60}});
+            region.Border()->SetStyle(borders[row]);
+            region.Shadow()->SetStyle(row == 1 ? hssTracing : hssSolid);
+            region.Shadow()->SetDepth(4);
+            region.Shadow()->SetColor(clGray);
+            const TRect r = Bounds(x, y, cellW - 14, cellH - 26);
+            region.CreateRegion(r);
+            if (!region.Handle()) continue;
+            // The region's area in a light colour, then shadow and border as the form shape paints them.
+            TBrush fill;
+            fill.SetColor(TColor(0xF0E0C0));
+            FillRgn(c->Handle(), region.Handle(), fill.Handle());
+            // Clipped to its cell, as a window region clips what its window paints.
+            IntersectClipRect(c->Handle(), r.left - 12, r.top - 12, r.right + 12, r.bottom + 12);
+            region.PaintRegionShape(c, r);
+            SelectClipRgn(c->Handle(), nullptr);
+            if (row == 0) Label(c, x, y + cellH - 24, names[s]);
+        }
+    const testshot::Shot shot = testshot::Shot::OfDC(c->Handle(), panel.Width(), panel.Height());
+    EXPECT_FALSE(shot.SaveArtifact("region-shapes").empty());
 }

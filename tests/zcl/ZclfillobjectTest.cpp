@@ -139,7 +139,8 @@ TEST(ZclFillObject, BitmapsByTileMode)
         f.SetOptions(c.fillInner ? TZCLFillOptions{foFillInner} : TZCLFillOptions{});
         drawtest::Surface s(20, 10, Back);
         EXPECT_TRUE(f.FillCanvas(s.Canvas(), TRect(0, 0, 20, 10), TColor(Yellow))) << c.name;
-        for (const auto& [p, colour] : c.pixels) EXPECT_EQ(s.At(p.x, p.y), colour) << c.name << " " << p.x << "," << p.y;
+        for (const auto& [p, colour] : c.pixels)
+            EXPECT_EQ(s.At(p.x, p.y), colour) << c.name << " " << p.x << "," << p.y;
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
+#include "zcl/components/Zclcontrol.h"
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclbmp.h"
+#include "zcl/graphics/Zclregion.h"
 
 TZCLControlCore::TZCLControlCore(TComponent* Control, TNotifyEvent OnIMLChange, TNotifyEvent OnFXChange)
     : control_(Control), link_(std::make_unique<TZCLChangeLink>()), backFX_(std::make_unique<TZCLBitmapEffectObject>())
@@ -60,6 +62,9 @@ bool TZCLControlCore::Notification(TComponent* Component, TOperation Operation)
         SetImageList(nullptr);
         return true;
     }
+    TZCLAlphaObject* alpha = backFX_->AlphaBlend();
+    if (alpha && Component == alpha->ImageList() && !control_->ComponentState().Contains(csDestroying))
+        alpha->SetImageList(nullptr);
     return false;
 }
 
@@ -106,8 +111,15 @@ void ZCLFillSolid(TCanvas* Canvas, const TRect& R, TColor Color)
     Canvas->FillRect(R);
 }
 
+TZCLFormShape* ZCLFormShapeOf(TCustomForm* Form)
+{
+    const int i = ZCLCheckForFormComponent(Form, ClassOf<TZCLFormShape>());
+    return i >= 0 ? static_cast<TZCLFormShape*>(Form->Components(i)) : nullptr;
+}
+
 bool ZCLFormBackBitmapCheck(TCustomForm* Form)
 {
     if (!Form || !Form->HandleAllocated()) return false;
-    return false;
+    TZCLFormShape* shape = ZCLFormShapeOf(Form);
+    return shape && shape->BackBitmapCheck();
 }

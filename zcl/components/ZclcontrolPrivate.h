@@ -13,6 +13,7 @@ class TCustomForm;
 class TZCLBitmapEffectObject;
 class TZCLChangeLink;
 class TZCLCustomImageList;
+class TZCLFormShape;
 
 // The image list a control draws from (not owned, told of its changes through an owned change link), with the
 // image and list indexes, and the control's background effect object (owned).
@@ -66,5 +67,7 @@ void ZCLDrawDashedRect(TCanvas* Canvas, int Width, int Height);
 void ZCLSetOpaque(TControl* Control, bool Opaque);
 // R filled in Color without an outline.
 void ZCLFillSolid(TCanvas* Canvas, const TRect& R, TColor Color);
+// The form's shape component, null without one.
+TZCLFormShape* ZCLFormShapeOf(TCustomForm* Form);
 // The answer of a form's shape component to the background question: false without a window or a shape.
 bool ZCLFormBackBitmapCheck(TCustomForm* Form);

@@ -307,15 +307,7 @@ void TZCLTrayIcon::WndProc(TMessage& Message)
 // ---------------------------------------------------------------------------------------------------------------
 // Animation
 
-TZCLTimerInterval TZCLTrayIcon::PoolInterval() const
-{
-    // Rounded up to the pool's 50 ms steps, and kept below the top of the 16-bit range it would wrap at.
-    constexpr unsigned step = 50, top = 65500;
-    unsigned value = interval_;
-    if (value % step) value = (value / step + 1) * step;
-    if (value > top) value = top;
-    return TZCLTimerInterval(value);
-}
+TZCLTimerInterval TZCLTrayIcon::PoolInterval() const { return ZCLPoolInterval(interval_); }
 
 void TZCLTrayIcon::SetTimerMode(TZCLTimerMode Value)
 {

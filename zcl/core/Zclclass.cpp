@@ -582,6 +582,17 @@ TZCLApplication* TZCLApplicationRef::Get()
 
 const TZCLApplicationRef ZCLApplication;
 
+TZCLTimerInterval ZCLPoolInterval(unsigned Milliseconds)
+{
+    const unsigned step = ZCLApplication->TimerPool()->MinInterval();
+    if (step == 0) return TZCLTimerInterval(Milliseconds > 0xFFFF ? 0xFFFF : Milliseconds);
+    const unsigned top = 0xFFFFu / step * step;
+    unsigned value = Milliseconds;
+    if (value % step) value = value > top ? top : (value / step + 1) * step;
+    if (value > top) value = top;
+    return TZCLTimerInterval(value);
+}
+
 namespace {
 // Made during start-up, before the program's entry runs.
 const bool zclApplicationMade = (TZCLApplicationRef::Get(), true);

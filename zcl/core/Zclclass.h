@@ -298,6 +298,10 @@ public:
 };
 extern const TZCLApplicationRef ZCLApplication;
 
+// A period in milliseconds as the application's pool can run it: rounded up to the pool's steps and kept below
+// the top of the 16-bit range, where it would wrap.
+TZCLTimerInterval ZCLPoolInterval(unsigned Milliseconds);
+
 // ---------------------------------------------------------------------------------------------------------------
 // Shared procedures
 

@@ -62,7 +62,6 @@ public:
         if (copy_.empty()) return static_cast<const Byte*>(bitmap_->ScanLine(Y)) + 3 * std::size_t(x0_);
         return copy_.data() + rowBytes_ * std::size_t(Y - y0_);
     }
-    int X0() const { return x0_; }
 
 private:
     TBitmap* bitmap_;

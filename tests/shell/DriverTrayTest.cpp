@@ -1,0 +1,382 @@
+// DravikREMOTE.exe through its notification-area icon, as a user works it on Wine's virtual desktop: the icon,
+// its menu opened with a real right click, the transfer started, stopped and pinged from it, the configuration
+// window opened from it and edited with real input, and the program left through it.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "DriverProcess.h"
+#include "mirror/CaptureTestTerminal.h"
+#include "support/PeerPort.h"
+#include "support/TrayArea.h"
+
+namespace {
+
+using namespace shelltest;
+using capturetest::ScriptedTerminal;
+
+struct Child {
+    HWND wnd;
+    std::string cls, text;
+    RECT rect;
+};
+
+BOOL CALLBACK AddChild(HWND wnd, LPARAM lp)
+{
+    Child c{wnd, "", "", {}};
+    char cls[128] = "", text[512] = "";
+    GetClassNameA(wnd, cls, sizeof cls);
+    // Asked of the control itself: an edit's text is not its window's caption.
+    SendMessageA(wnd, WM_GETTEXT, sizeof text, LPARAM(text));
+    c.cls = cls;
+    c.text = text;
+    GetWindowRect(wnd, &c.rect);
+    reinterpret_cast<std::vector<Child>*>(lp)->push_back(c);
+    return TRUE;
+}
+
+std::vector<Child> Children(HWND parent)
+{
+    std::vector<Child> all;
+    EnumChildWindows(parent, &AddChild, LPARAM(&all));
+    return all;
+}
+
+std::string Describe(const std::vector<Child>& children)
+{
+    std::string s;
+    for (const Child& c : children) s += c.cls + " \"" + c.text + "\"\n";
+    return s;
+}
+
+// The visible child of that class whose text is text (any text when null).
+HWND FindChild(HWND parent, const char* cls, const char* text)
+{
+    for (const Child& c : Children(parent))
+        if (c.cls == cls && (!text || c.text == text) && IsWindowVisible(c.wnd)) return c.wnd;
+    return nullptr;
+}
+
+POINT Centre(HWND wnd, int dx = 0)
+{
+    RECT r;
+    GetWindowRect(wnd, &r);
+    return POINT{dx ? r.left + dx : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// A tab's place on the screen: the rectangle is asked for in memory of the process that owns the control.
+bool TabRect(HANDLE process, HWND tabs, int index, RECT& r)
+{
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    if (!remote) return false;
+    const bool ok = SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(index), LPARAM(remote)) &&
+                    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (ok) MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return ok;
+}
+
+void TypeText(const std::string& text)
+{
+    for (char c : text) controltest::Key(WORD(std::toupper(static_cast<unsigned char>(c))));
+}
+
+class DriverTray : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CleanSettings::SeedPort("COM5");
+        WriteRaw(PortKey("COM5", "Communication"), "DelayAfterSend", "50");
+        icon_ = LoadProgramIcon(BuildDir() + "\\DravikREMOTE.exe");
+        ASSERT_NE(icon_, nullptr);
+        ASSERT_NE(TaskbarWindow(), nullptr) << "the tests need Wine's virtual desktop with its taskbar";
+    }
+    void TearDown() override
+    {
+        if (FindPopupMenuWindow(driver_.Id())) controltest::Key(VK_ESCAPE);
+        driver_.Kill();
+        terminal_.Close();
+        if (icon_) DestroyIcon(icon_);
+        controltest::MouseTo(1000, 700);
+    }
+
+    POINT IconPlace()
+    {
+        POINT at{};
+        EXPECT_TRUE(PumpUntil([&] { return FindTrayIcon(icon_, at); }, 20000)) << "the icon in the notification area";
+        return at;
+    }
+    // Opens the icon's menu with a right click; false when it did not open.
+    bool OpenMenu()
+    {
+        IconPlace();
+        menu_ = OpenTrayMenu(icon_, driver_.Id(), 20000);
+        return menu_ != nullptr;
+    }
+    // Chooses the item whose '&' letter is key, as a user does with the menu open.
+    void Choose(char key)
+    {
+        ASSERT_TRUE(OpenMenu()) << "the menu did not open";
+        ASSERT_TRUE(PressMenuKey(menu_, key, 10000)) << "the menu takes the key and closes";
+    }
+    void Exit()
+    {
+        Choose('E');
+        ASSERT_TRUE(driver_.WaitForExit(20000)) << "the program ends";
+        EXPECT_EQ(driver_.ExitCode(), 0u);
+    }
+    // The open menu with the icon under it, once the menu is painted.
+    void SaveMenuShot(const std::string& name)
+    {
+        RECT mr, bar;
+        GetWindowRect(menu_, &mr);
+        GetWindowRect(TaskbarWindow(), &bar);
+        const RECT area{mr.left - 20, mr.top - 20, bar.right, bar.bottom};
+        const COLORREF menuColour = GetSysColor(COLOR_MENU);
+        EXPECT_TRUE(PumpUntil([&] {
+            const testshot::Shot shot = testshot::Shot::OfScreen(area);
+            return shot.AtScreen(mr.left + 4, (mr.top + mr.bottom) / 2) == menuColour;
+        }, 10000)) << "the menu is painted";
+        testshot::Shot::OfScreen(area).SaveArtifact(name);
+    }
+    HWND ConfigurationWindow() { return driver_.VisibleWindow("TMainWindow", MainWindowTitle); }
+    bool WaitFrames(int n) { return terminal_.WaitUntil([&] { return terminal_.Frames() >= n; }, 30000); }
+
+    HICON icon_ = nullptr;
+    HWND menu_ = nullptr;
+    SerialCommList ports_;
+    CleanSettings clean_;
+    ScriptedTerminal terminal_;
+    DriverProcess driver_;
+};
+
+TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
+{
+    ASSERT_TRUE(terminal_.Open("COM6"));
+    ASSERT_TRUE(driver_.Start("/Port=COM5"));
+    IconPlace();
+    RECT bar;
+    GetWindowRect(TaskbarWindow(), &bar);
+    testshot::Shot::OfScreen(RECT{bar.right - 240, bar.top - 120, bar.right, bar.bottom}).SaveArtifact("tray-icon");
+    EXPECT_EQ(ConfigurationWindow(), nullptr) << "only the icon at start";
+
+    ASSERT_TRUE(OpenMenu());
+    SaveMenuShot("tray-menu");
+    controltest::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+
+    // Login (no password set), Stop (nothing runs): nothing happens; Start runs a transfer.
+    Choose('L');
+    Choose('O');
+    Choose('A');
+    ASSERT_TRUE(WaitFrames(2)) << terminal_.Errors();
+    EXPECT_EQ(driver_.PriorityClass(), DWORD(HIGH_PRIORITY_CLASS));
+    ASSERT_TRUE(OpenMenu());
+    SaveMenuShot("tray-menu-running");
+    controltest::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+
+    // While it runs, leaving, the configuration, a second start and a ping are not offered.
+    Choose('E');
+    Choose('C');
+    Choose('P');
+    Choose('A');
+    EXPECT_TRUE(driver_.Running());
+    EXPECT_EQ(ConfigurationWindow(), nullptr);
+    EXPECT_EQ(driver_.VisibleWindow("#32770", MainWindowTitle), nullptr);
+    // Stop is: the priority goes back, so the program was there and running all along.
+    Choose('O');
+    ASSERT_TRUE(PumpUntil([&] { return driver_.PriorityClass() == NORMAL_PRIORITY_CLASS; }, 20000));
+    EXPECT_EQ(ConfigurationWindow(), nullptr);
+    const int frames = terminal_.Frames();
+
+    terminal_.Reset();
+    Choose('P');
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = driver_.VisibleWindow("#32770", MainWindowTitle)) != nullptr; }, 20000));
+    EXPECT_EQ(DialogText(box), "Ping:\nAcknowledgment received!\nNo Error!");
+    testshot::Shot::OfWindow(box).SaveArtifact("tray-ping-answer");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000));
+    EXPECT_EQ(terminal_.Frames(), 0) << "a ping sends no frame";
+    EXPECT_GE(frames, 2);
+
+    Exit();
+    EXPECT_TRUE(driver_.Windows().empty());
+    PeerPort port;
+    EXPECT_TRUE(port.Open("COM5")) << "the port is free again";
+    POINT gone{};
+    EXPECT_TRUE(PumpUntil([&] { return !FindTrayIcon(icon_, gone); }, 10000)) << "the icon leaves with the program";
+}
+
+TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
+{
+    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+    WriteRaw(PortKey("COM5", "Communication"), "DelayAfterSend", "350");
+    ASSERT_TRUE(driver_.Start(""));
+    Choose('C');
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    const auto children = Children(window);
+    RECT wr;
+    GetWindowRect(window, &wr);
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 577);
+    EXPECT_EQ(client.bottom, 253);
+    // In front, where the keyboard goes.
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }, 10000));
+
+    // Communication Settings: the beep on, the delay typed, the baud rate chosen in its list.
+    HWND beep = FindChild(window, "TCheckBox", "beep after sending a screen");
+    ASSERT_NE(beep, nullptr) << Describe(children);
+    MouseClick(Centre(beep, 8), false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(beep, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
+    HWND delay = FindChild(window, "TEdit", "350");
+    ASSERT_NE(delay, nullptr) << Describe(children);
+    MouseClick(Centre(delay), false);
+    controltest::Key(VK_END);
+    controltest::Key(VK_HOME, {VK_SHIFT});
+    TypeText("450");
+    ASSERT_TRUE(PumpUntil([&] {
+        char t[32] = "";
+        SendMessageA(delay, WM_GETTEXT, sizeof t, LPARAM(t));
+        return std::string(t) == "450";
+    }, 10000));
+    HWND baud = FindChild(window, "TComboBox", "115200");
+    ASSERT_NE(baud, nullptr) << Describe(children);
+    MouseClick(Centre(baud), false);
+    controltest::Key('9');
+    controltest::Key(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] {
+        char t[32] = "";
+        SendMessageA(baud, WM_GETTEXT, sizeof t, LPARAM(t));
+        return std::string(t) == "9600";
+    }, 10000));
+    testshot::Shot::OfWindow(window).SaveArtifact("configuration-communication");
+
+    // The other pages, one after the other with the keyboard on the tabs.
+    HWND tabs = FindChild(window, "TPageControl", nullptr);
+    ASSERT_NE(tabs, nullptr) << Describe(children);
+    const char* pages[] = {"application", "mouse-and-keyboard", "password", "statistic", "version"};
+    for (int page = 1; page <= 5; ++page) {
+        RECT tab;
+        ASSERT_TRUE(TabRect(driver_.Handle(), tabs, page, tab)) << page;
+        MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
+        ASSERT_TRUE(PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == page; }, 10000)) << page;
+        if (page == 1) {
+            HWND size = nullptr;
+            ASSERT_TRUE(PumpUntil([&] { return (size = FindChild(window, "TRadioButton", "800 x 600 (stretch)")) != nullptr; }, 10000));
+            MouseClick(Centre(size, 8), false);
+            ASSERT_TRUE(PumpUntil([&] { return SendMessageA(size, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
+        }
+        if (page == 2) {
+            HWND mouse = nullptr;
+            ASSERT_TRUE(PumpUntil([&] { return (mouse = FindChild(window, "TCheckBox", "transfer mouse data from PC to terminal")) != nullptr; }, 10000));
+            MouseClick(Centre(mouse, 8), false);
+            ASSERT_TRUE(PumpUntil([&] { return SendMessageA(mouse, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 10000));
+        }
+        testshot::Shot::OfWindow(window).SaveArtifact(std::string("configuration-") + pages[page - 1]);
+    }
+
+    // "Close Window" on the tool bar saves and hides.
+    HWND bar = FindChild(window, "TToolBar", nullptr);
+    ASSERT_NE(bar, nullptr) << Describe(children);
+    RECT br;
+    GetWindowRect(bar, &br);
+    MouseClick(POINT{br.left + 52, br.top + 18}, false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+
+    EXPECT_EQ(ReadRaw(BaseKey() + "\\Default", "Port"), "COM5");
+    std::map<std::string, std::string> written;
+    for (const char* section : {"Communication", "MouseAndKeyboard", "Application", "PasswordProtection"})
+        for (const auto& [name, value] : ReadAllRaw(PortKey("COM5", section)))
+            written[std::string(section) + "/" + name] = value;
+    const std::map<std::string, std::string> expected = {
+        {"Communication/Port", "COM5"},
+        {"Communication/Parameter", "baud=9600 parity=N data=8 stop=1 protocol=N"},
+        {"Communication/DelayAfterSend", "450"},
+        {"Communication/BeepAfterSend", "1"},
+        {"Communication/Priority", "2"},
+        {"Communication/AsyncMode", "0"},
+        {"Communication/AsyncDiff", "0"},
+        {"MouseAndKeyboard/KeyboardEnabled", "1"},
+        {"MouseAndKeyboard/UserDefinedKeyboardMapping", "0"},
+        {"MouseAndKeyboard/TransferMouseToPc", "1"},
+        {"MouseAndKeyboard/TransferMouseToTerminal", "0"},
+        {"MouseAndKeyboard/EnableLetterInput", "1"},
+        {"MouseAndKeyboard/LetterBrowseTime", "600"},
+        {"MouseAndKeyboard/LetterBreakTime", "1000"},
+        {"Application/ApplicationName", ""},
+        {"Application/Desktop", "800x600"},
+        {"Application/Mode", "Desktop"},
+        {"Application/Autostart", "0"},
+        {"Application/ObservePalette", "0"},
+        {"PasswordProtection/EnablePassword", "0"},
+        {"PasswordProtection/Password", ""},
+    };
+    EXPECT_EQ(written, expected);
+    Exit();
+
+    // Started again, the window shows them.
+    ASSERT_TRUE(driver_.Start(""));
+    Choose('C');
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return FindChild(window, "TEdit", "450") != nullptr; }, 10000));
+    EXPECT_NE(FindChild(window, "TComboBox", "9600"), nullptr);
+    beep = FindChild(window, "TCheckBox", "beep after sending a screen");
+    ASSERT_NE(beep, nullptr);
+    EXPECT_EQ(SendMessageA(beep, BM_GETCHECK, 0, 0), BST_CHECKED);
+    testshot::Shot::OfScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)})
+        .SaveArtifact("desktop-with-configuration");
+    // The window's configuration is left through the menu: leaving is allowed while it is open.
+    Exit();
+}
+
+TEST_F(DriverTray, CommandLineTable)
+{
+    ASSERT_TRUE(terminal_.Open("COM6"));
+    const struct {
+        const char* args;
+        const char* defaultPort;    // Default\Port stored, or null
+        const char* autostartPort;  // port whose Autostart is on, or null
+        bool runs;                  // a transfer on COM5 from the start
+    } rows[] = {
+        {"/Port=COM5 /start", nullptr, nullptr, true},
+        {"-port=com5 \\start", nullptr, nullptr, true},  // any case, any switch character
+        {"/Port=COM5", nullptr, "COM5", true},
+        {"/Port=COM5", nullptr, nullptr, false},
+        {"/Port=COM5", nullptr, "COM7", false},          // the other port's autostart is not this one's
+        {"-Port= /start", "COM5", nullptr, true},          // nothing after '=': the default port
+        {"/Porta=COM7 /start", "COM5", nullptr, true},     // a longer word is no port switch
+        {"/Port=COM7\\X /start", "COM5", nullptr, true},   // a name that is no key: the default port
+        {"/Port=COM5 -starter", nullptr, nullptr, false},
+        {"/Port=COM5 start", nullptr, nullptr, false},      // no switch character
+    };
+    for (const auto& r : rows) {
+        DeleteValue(BaseKey() + "\\Default", "Port");
+        DeleteValue(PortKey("COM5", "Application"), "Autostart");
+        DeleteValue(PortKey("COM7", "Application"), "Autostart");
+        if (r.defaultPort) WriteRaw(BaseKey() + "\\Default", "Port", r.defaultPort);
+        if (r.autostartPort) WriteRaw(PortKey(r.autostartPort, "Application"), "Autostart", "1");
+        terminal_.Reset();
+        ASSERT_TRUE(driver_.Start(r.args)) << r.args;
+        // The menu opens once the program is up; then the priority tells whether a transfer runs.
+        ASSERT_TRUE(OpenMenu()) << r.args;
+        controltest::Key(VK_ESCAPE);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+        EXPECT_EQ(driver_.PriorityClass(), DWORD(r.runs ? HIGH_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS)) << r.args;
+        if (r.runs) {
+            EXPECT_TRUE(terminal_.WaitUntil([&] { return terminal_.CountOf(TerminalEvent::Kind::ReadStatus) > 0; },
+                                            20000))
+                << r.args << ": the transfer runs on COM5";
+            Choose('O');
+        }
+        Exit();
+        driver_.Kill();
+    }
+}
+
+}  // namespace
