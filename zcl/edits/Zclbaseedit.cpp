@@ -25,7 +25,7 @@ struct TZCLBaseEdit::UndoRecord {
 };
 
 TZCLBaseEdit::TZCLBaseEdit(TComponent* AOwner)
-    : TZCLCustomControl(AOwner),
+    : TZCLCustomBevelPanel(AOwner),
       caret_(std::make_unique<TZCLCaret>(this)),
       font3D_(std::make_unique<TZCL3DCaption>()),
       undoBuffer_(std::make_unique<TZCLDynLIFOBuffer>()),
@@ -35,6 +35,7 @@ TZCLBaseEdit::TZCLBaseEdit(TComponent* AOwner)
     undoBuffer_->SetOnDestroyItem(TZCLBufferItemEvent(this, &TZCLBaseEdit::DestroyRecord));
     redoBuffer_->SetOnDestroyItem(TZCLBufferItemEvent(this, &TZCLBaseEdit::DestroyRecord));
     SetBounds(Left(), Top(), Width(), 21);
+    Bevel()->SetMode(bmWindows);
     SetCursor(crIBeam);
     SetColor(clWhite);
     SetTabStop(true);

@@ -19,8 +19,8 @@
 #include "framework/visual/Controls.h"
 #include "framework/visual/Graphics.h"
 #include "framework/visual/StdCtrls.h"
-#include "zcl/components/Zclcustomcontrol.h"
 #include "zcl/edits/Zclcaret.h"
+#include "zcl/panels/Zclcustombevelpanel.h"
 
 class TZCL3DCaption;
 class TZCLDynLIFOBuffer;
@@ -31,7 +31,7 @@ enum TZCLSearchStart : std::uint8_t { stTop, stBottom, stCursor };
 enum TZCLSearchDirection : std::uint8_t { sdUp, sdDown };
 using TZCLTextChangeEvent = Closure<void(TObject* Sender, int At)>;
 
-class TZCLBaseEdit : public TZCLCustomControl {
+class TZCLBaseEdit : public TZCLCustomBevelPanel {
 public:
     // Height 21, the window's own border, an I-beam, white, a tab stop; empty text, cursor 1.
     explicit TZCLBaseEdit(TComponent* AOwner);

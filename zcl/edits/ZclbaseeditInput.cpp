@@ -46,14 +46,14 @@ void TZCLBaseEdit::SyncModifiers(TShiftState Shift)
 void TZCLBaseEdit::KeyDown(WORD& Key, TShiftState Shift)
 {
     SyncModifiers(Shift);
-    TZCLCustomControl::KeyDown(Key, Shift);
+    TZCLCustomBevelPanel::KeyDown(Key, Shift);
     if (Key != 0 && Enabled()) GetCommandKey(Key, Shift);
 }
 
 void TZCLBaseEdit::KeyUp(WORD& Key, TShiftState Shift)
 {
     SyncModifiers(Shift);
-    TZCLCustomControl::KeyUp(Key, Shift);
+    TZCLCustomBevelPanel::KeyUp(Key, Shift);
 }
 
 void TZCLBaseEdit::GetCommandKey(WORD& Key, TShiftState Shift)
@@ -198,7 +198,7 @@ void TZCLBaseEdit::MouseTo(int X, int Y) { MoveCursor(CalcMousePos(TPoint(X, Y))
 
 void TZCLBaseEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    TZCLCustomControl::MouseDown(Button, Shift, X, Y);
+    TZCLCustomBevelPanel::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft || !Enabled()) return;
     if (!Focused() && CanFocus()) SetFocus();
     SyncModifiers(Shift);
@@ -223,7 +223,7 @@ void TZCLBaseEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 
 void TZCLBaseEdit::MouseMove(TShiftState Shift, int X, int Y)
 {
-    TZCLCustomControl::MouseMove(Shift, X, Y);
+    TZCLCustomBevelPanel::MouseMove(Shift, X, Y);
     if (!leftDown_) return;
     lastMouse_ = TPoint(X, Y);
     if (!dragging_) MouseTo(X, Y);
@@ -231,7 +231,7 @@ void TZCLBaseEdit::MouseMove(TShiftState Shift, int X, int Y)
 
 void TZCLBaseEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    TZCLCustomControl::MouseUp(Button, Shift, X, Y);
+    TZCLCustomBevelPanel::MouseUp(Button, Shift, X, Y);
     if (Button == mbLeft) {
         StopMouseTimer();
         const bool wasDown = leftDown_;
@@ -274,7 +274,7 @@ void TZCLBaseEdit::EndDrag(int X, int Y)
 
 void TZCLBaseEdit::MouseEnter()
 {
-    TZCLCustomControl::MouseEnter();
+    TZCLCustomBevelPanel::MouseEnter();
     if (focusOnMouseAbove_ && Enabled() && !Focused() && CanFocus()) SetFocus();
 }
 
@@ -321,7 +321,7 @@ void TZCLBaseEdit::ShowContextMenu(int X, int Y)
 
 void TZCLBaseEdit::WMSetFocus(TMessage& Message)
 {
-    TZCLCustomControl::Dispatch(Message);
+    TZCLCustomBevelPanel::Dispatch(Message);
     if (caret_->Style() == csDefault) caret_->SetTextHeight(std::uint16_t(RowHeight("Qp")));
     if (!caret_->Built()) caret_->BuildCaret();
     if (autoSelect_) SetSelection(1, text_.Length(), false);
@@ -333,7 +333,7 @@ void TZCLBaseEdit::WMSetFocus(TMessage& Message)
 
 void TZCLBaseEdit::WMKillFocus(TMessage& Message)
 {
-    TZCLCustomControl::Dispatch(Message);
+    TZCLCustomBevelPanel::Dispatch(Message);
     if (leftDown_) {
         StopMouseTimer();
         leftDown_ = false;

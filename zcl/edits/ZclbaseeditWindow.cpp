@@ -46,7 +46,7 @@ void TZCLBaseEdit::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_GETDLGCODE:
-        TZCLCustomControl::Dispatch(Message);
+        TZCLCustomBevelPanel::Dispatch(Message);
         Message.Result |= DLGC_WANTARROWS | DLGC_WANTCHARS;
         return;
     case WM_GETTEXT: Message.Result = CopyText(AnsweredText(), Message.WParam, Message.LParam); return;
@@ -68,7 +68,7 @@ void TZCLBaseEdit::Dispatch(TMessage& Message)
     case WM_ERASEBKGND: Message.Result = 1; return;
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
-        TZCLCustomControl::Dispatch(Message);
+        TZCLCustomBevelPanel::Dispatch(Message);
         if (leftDown_ && (!HandleAllocated() || GetCapture() != Handle())) {
             StopMouseTimer();
             leftDown_ = false;
@@ -80,12 +80,12 @@ void TZCLBaseEdit::Dispatch(TMessage& Message)
         }
         return;
     case CM_FONTCHANGED:
-        TZCLCustomControl::Dispatch(Message);
+        TZCLCustomBevelPanel::Dispatch(Message);
         FontChanged();
         return;
     case CM_ENABLEDCHANGED:
     case CM_COLORCHANGED:
-        TZCLCustomControl::Dispatch(Message);
+        TZCLCustomBevelPanel::Dispatch(Message);
         Redraw();
         return;
     case WM_CUT:
@@ -99,7 +99,7 @@ void TZCLBaseEdit::Dispatch(TMessage& Message)
         }
         break;
     }
-    TZCLCustomControl::Dispatch(Message);
+    TZCLCustomBevelPanel::Dispatch(Message);
 }
 
 void TZCLBaseEdit::HandleEditMessage(TMessage& Message)
@@ -194,7 +194,7 @@ void TZCLBaseEdit::HandleEditMessage(TMessage& Message)
 
 void TZCLBaseEdit::SetupRects()
 {
-    innerRect_ = ClientRect();
+    innerRect_ = BeveledRect();
     paintRect_ = innerRect_;
     textRect_ = paintRect_;
     InflateRect(&textRect_, -1, -1);
@@ -215,7 +215,7 @@ void TZCLBaseEdit::Resize()
 {
     SetupRects();
     CreateBack();
-    TZCLCustomControl::Resize();
+    TZCLCustomBevelPanel::Resize();
     Redraw();
     if (Focused()) SetCaret();
 }
@@ -280,6 +280,16 @@ void TZCLBaseEdit::Paint()
 {
     if (Updating() || ComponentState().Contains(csLoading)) return;
     DrawText(1);
+    // Beside the text, under the custom buttons.
+    if (paintRect_.right < innerRect_.right) {
+        const TRect strip(paintRect_.right, innerRect_.top, innerRect_.right, innerRect_.bottom);
+        if (!CheckOptimized() || !BackDrawArea(Canvas(), strip, TPoint(0, 0), 0)) {
+            Canvas()->Brush()->SetStyle(bsSolid);
+            Canvas()->Brush()->SetColor(Color());
+            Canvas()->FillRect(strip);
+        }
+    }
+    PaintBevel();
     // The text was painted over the frame of a flat edit.
     if (Flat() && (IsFocused() || MouseAbove()))
         RestoreBorderFront();
@@ -375,13 +385,14 @@ void TZCLBaseEdit::SetHighlightBack(TColor Value)
 
 void TZCLBaseEdit::GetChange(TObject* Sender)
 {
+    if (Sender == Bevel()) SetupRects();
     if (Sender == font3D_.get()) {
         depth3D_ = -1;
         Redraw();
         if (Focused()) SetCaret();
         return;
     }
-    TZCLCustomControl::GetChange(Sender);
+    TZCLCustomBevelPanel::GetChange(Sender);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -389,13 +400,13 @@ void TZCLBaseEdit::GetChange(TObject* Sender)
 
 void TZCLBaseEdit::Loaded()
 {
-    TZCLCustomControl::Loaded();
+    TZCLCustomBevelPanel::Loaded();
     SetupRects();
     CreateBack();
 }
 
 void TZCLBaseEdit::Notification(TComponent* AComponent, TOperation Operation)
 {
-    TZCLCustomControl::Notification(AComponent, Operation);
+    TZCLCustomBevelPanel::Notification(AComponent, Operation);
     if (caret_) caret_->Notification(AComponent, Operation);
 }

@@ -176,7 +176,7 @@ void TZCLCustomEdit::CorrectBounds()
 {
     if (!autoSize_ || ComponentState().Contains(csLoading)) return;
     const int row = RowHeight("Qp");
-    const int height = row * 5 / 4 + 5;
+    const int height = row * 5 / 4 + (Bevel()->Mode() == bmWindows ? 5 : DblBevelExt());
     const int width = std::max(Width(), CustomButtonCount() * customButtonWidth_ + 30);
     SetBounds(Left(), Top(), width, height);
 }
@@ -289,7 +289,9 @@ void TZCLCustomEdit::Dispatch(TMessage& Message)
         return;
     }
     case CM_FONTCHANGED:
+    case CM_ZCLBEVELCHANGED:
         TZCLBaseEdit::Dispatch(Message);
+        SetupRects();
         CorrectBounds();
         return;
     default: break;
