@@ -613,18 +613,23 @@ void TMainWindow::LoadLineSettings()
         select(StopBits, dcb.StopBits <= 2 ? stopNames[dcb.StopBits] : "???", "1");
         select(Protocol, dcb.fOutX || dcb.fInX ? "Software" : "Hardware", "Hardware");
     } else {
-        SelectComboItem(BaudRate, "115200");
-        SelectComboItem(Parity, "None");
-        SelectComboItem(DataBits, "8");
-        SelectComboItem(StopBits, "1");
-        SelectComboItem(Protocol, "Hardware");
-        DelayAfterSend->SetText("200");
-        BeepAfterSend->SetChecked(false);
-        CheckBoxAsyncMode->SetChecked(false);
-        FillCombo(Priority, Priorities);
-        SelectComboItem(Priority, "High");
-        CheckBoxAsyncModeClick(CheckBoxAsyncMode);
+        SelectCommunicationDefaults();
     }
+}
+
+void TMainWindow::SelectCommunicationDefaults()
+{
+    SelectComboItem(BaudRate, "115200");
+    SelectComboItem(Parity, "None");
+    SelectComboItem(DataBits, "8");
+    SelectComboItem(StopBits, "1");
+    SelectComboItem(Protocol, "Hardware");
+    DelayAfterSend->SetText("200");
+    BeepAfterSend->SetChecked(false);
+    if (Priority->Items()->Count() == 0) FillCombo(Priority, Priorities);
+    SelectComboItem(Priority, "High");
+    CheckBoxAsyncMode->SetChecked(false);
+    CheckBoxAsyncModeClick(CheckBoxAsyncMode);
 }
 
 void TMainWindow::FormShow(TObject*)
@@ -834,16 +839,7 @@ void TMainWindow::PortChange(TObject*)
 void TMainWindow::BtnCommDefaultClick(TObject*)
 {
     SelectComboItem(Port, "COM1");
-    SelectComboItem(BaudRate, "115200");
-    SelectComboItem(Parity, "None");
-    SelectComboItem(DataBits, "8");
-    SelectComboItem(StopBits, "1");
-    SelectComboItem(Protocol, "Hardware");
-    DelayAfterSend->SetText("200");
-    BeepAfterSend->SetChecked(false);
-    SelectComboItem(Priority, "High");
-    CheckBoxAsyncMode->SetChecked(false);
-    CheckBoxAsyncModeClick(CheckBoxAsyncMode);
+    SelectCommunicationDefaults();
 }
 
 void TMainWindow::BtnMouseAndKeyboardDefaultClick(TObject*)

@@ -232,6 +232,8 @@ private:
     void RefreshInformation();
     void FillPortList();
     void LoadLineSettings();
+    // The line 115200 8N1 without flow control, 200 ms after a screen, no beep, high priority, no asynchronous mode.
+    void SelectCommunicationDefaults();
     // Reads every value to be written, in the order of writing; false (with a message) when one is not valid.
     struct Value {
         const char* section;

@@ -81,7 +81,8 @@ public:
     void BeginWrite();
     void EndWrite();
 
-private:
+protected:
+    // The state under mutex_ (a test's subclass reads it to see who waits).
     struct Reader {
         DWORD thread;
         int depth;

@@ -7,9 +7,10 @@ namespace {
 // Draws width rings of a bevel inside r and leaves r inside them.
 void DrawBevel(TCanvas* canvas, TRect& r, TBevelCut cut, int width)
 {
-    if (cut == bvNone) return;
-    const TColor topLeft = cut == bvLowered ? clBtnShadow : cut == bvRaised ? clBtnHighlight : clBtnFace;
-    const TColor bottomRight = cut == bvLowered ? clBtnHighlight : cut == bvRaised ? clBtnShadow : clBtnFace;
+    if (cut == TBevelCut::bvNone) return;
+    const bool lowered = cut == TBevelCut::bvLowered, raised = cut == TBevelCut::bvRaised;
+    const TColor topLeft = lowered ? clBtnShadow : raised ? clBtnHighlight : clBtnFace;
+    const TColor bottomRight = lowered ? clBtnHighlight : raised ? clBtnShadow : clBtnFace;
     for (int i = 0; i < width; ++i) {
         canvas->Pen()->SetColor(topLeft);
         canvas->MoveTo(r.left, r.bottom - 1);
@@ -78,8 +79,8 @@ void TCustomPanel::SetAlignment(TAlignment value)
 void TCustomPanel::AdjustClientRect(TRect& rect)
 {
     int inset = borderWidth_;
-    if (bevelOuter_ != bvNone) inset += bevelWidth_;
-    if (bevelInner_ != bvNone) inset += bevelWidth_;
+    if (bevelOuter_ != TBevelCut::bvNone) inset += bevelWidth_;
+    if (bevelInner_ != TBevelCut::bvNone) inset += bevelWidth_;
     InflateRect(&rect, -inset, -inset);
 }
 

@@ -3,7 +3,8 @@
 
 #include "framework/visual/Controls.h"
 
-enum TBevelCut : unsigned char { bvNone, bvLowered, bvRaised, bvSpace };
+// Scoped, so that the library's bevel styles of the same names can be used beside it.
+enum class TBevelCut : unsigned char { bvNone, bvLowered, bvRaised, bvSpace };
 
 class TCustomPanel : public TCustomControl {
 public:
@@ -29,8 +30,8 @@ protected:
 private:
     void Changed();
 
-    TBevelCut bevelInner_ = bvNone;
-    TBevelCut bevelOuter_ = bvRaised;
+    TBevelCut bevelInner_ = TBevelCut::bvNone;
+    TBevelCut bevelOuter_ = TBevelCut::bvRaised;
     int bevelWidth_ = 1;
     int borderWidth_ = 0;
     TAlignment alignment_ = taCenter;

@@ -227,14 +227,14 @@ TEST_F(Panels, ChildrenAlignInsideTheBevels)
     auto* panel = new TPanel(form.get());
     panel->SetParent(form.get());
     panel->SetBounds(10, 10, 200, 100);
-    panel->SetBevelInner(bvLowered);
+    panel->SetBevelInner(TBevelCut::bvLowered);
     panel->SetBorderWidth(3);
     auto* inner = new TButton(form.get());
     inner->SetParent(panel);
     inner->SetAlign(alClient);
     ShowForm();
     EXPECT_EQ(inner->BoundsRect(), TRect(5, 5, 195, 95));
-    panel->SetBevelOuter(bvNone);
+    panel->SetBevelOuter(TBevelCut::bvNone);
     EXPECT_EQ(inner->BoundsRect(), TRect(4, 4, 196, 96));
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -153,15 +154,22 @@ TEST_F(ShownScene, CanvasDrawsOutsidePaintingAtTheControlsPlaceAndIsGivenBackOnI
     EXPECT_EQ(ScreenPixel(15, 15), Rgb(clYellow));
     EXPECT_EQ(ScreenPixel(55, 15), Rgb(clWhite)) << "clipped to the control";
     EXPECT_TRUE(opaque->Canvas()->HandleAllocated());
-    // Idle time gives the DC back: the loop finds nothing waiting until a message comes later.
+    // Idle time gives the DC back: a round of the loop that finds nothing waiting. Messages from another
+    // thread wake the loop each time; a round that found one instead goes round again.
     const DWORD mainThread = GetCurrentThreadId();
-    std::thread later([mainThread] {
-        Sleep(100);
-        PostThreadMessageA(mainThread, WM_NULL, 0, 0);
+    std::atomic<bool> stop{false};
+    std::thread waker([mainThread, &stop] {
+        while (!stop) {
+            PostThreadMessageA(mainThread, WM_NULL, 0, 0);
+            Sleep(20);
+        }
     });
     Application->ProcessMessages();
-    Application->HandleMessage();
-    later.join();
+    EXPECT_TRUE(opaque->Canvas()->HandleAllocated()) << "messages alone keep it";
+    const DWORD start = GetTickCount();
+    while (opaque->Canvas()->HandleAllocated() && GetTickCount() - start < 10000) Application->HandleMessage();
+    stop = true;
+    waker.join();
     EXPECT_FALSE(opaque->Canvas()->HandleAllocated());
 }
 

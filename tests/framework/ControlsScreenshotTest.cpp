@@ -93,7 +93,7 @@ TEST(ControlsScreenshot, AFormWithEveryStandardControl)
     Place<TButton>(&form, sheet, 300, 145, 85, 26, "Apply");
 
     auto* panel = Place<TPanel>(&form, &form, 420, 60, 200, 60, "Panel");
-    panel->SetBevelInner(bvLowered);
+    panel->SetBevelInner(TBevelCut::bvLowered);
     auto* scroll = Place<TScrollBox>(&form, &form, 420, 130, 200, 190);
     for (int i = 0; i < 8; ++i)
         Place<TCheckBox>(&form, scroll, 8, 8 + i * 30, 150, 17, ("Option " + IntToStr(i + 1)).c_str());

@@ -151,7 +151,21 @@ private:
     std::thread thread_;
 };
 
-using MREWS = TMultiReadExclusiveWriteSynchronizer;
+// The lock with its waiting writers shown, so a test knows a writer waits before it goes on.
+class MREWS : public TMultiReadExclusiveWriteSynchronizer {
+public:
+    int WaitingWriters()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return waitingWriters_;
+    }
+    bool WritersWaitWithin(int count, DWORD ms)
+    {
+        const DWORD start = GetTickCount();
+        while (WaitingWriters() < count && GetTickCount() - start < ms) Sleep(1);
+        return WaitingWriters() >= count;
+    }
+};
 
 TEST(MultiReadExclusiveWrite, ManyReadersHoldItAtOnce)
 {
@@ -168,6 +182,7 @@ TEST(MultiReadExclusiveWrite, AWriterKeepsReadersAndWritersOut)
     lock.BeginWrite();
     Contender reader([&] { lock.BeginRead(); }, [&] { lock.EndRead(); });
     Contender writer([&] { lock.BeginWrite(); }, [&] { lock.EndWrite(); });
+    ASSERT_TRUE(lock.WritersWaitWithin(1, 10000));
     EXPECT_FALSE(reader.EntersWithin(100));
     EXPECT_FALSE(writer.Entered());
     lock.EndWrite();
@@ -210,6 +225,7 @@ TEST(MultiReadExclusiveWrite, AWriterThatStillReadsKeepsWritersOut)
     lock.BeginRead();
     lock.EndWrite();  // now only a reader
     Contender writer([&] { lock.BeginWrite(); }, [&] { lock.EndWrite(); });
+    ASSERT_TRUE(lock.WritersWaitWithin(1, 10000));
     EXPECT_FALSE(writer.EntersWithin(100));
     Contender reader([&] { lock.BeginRead(); }, [&] { lock.EndRead(); });  // comes after the waiting writer
     EXPECT_FALSE(reader.EntersWithin(100));
@@ -224,7 +240,7 @@ TEST(MultiReadExclusiveWrite, WaitingWritersGoBeforeNewReadersButNotBeforeReader
     MREWS lock;
     lock.BeginRead();
     Contender writer([&] { lock.BeginWrite(); }, [&] { lock.EndWrite(); });
-    Sleep(50);  // the writer is waiting now
+    ASSERT_TRUE(lock.WritersWaitWithin(1, 10000));
     lock.BeginRead();  // must not wait for the writer, which waits for this thread
     lock.EndRead();
     Contender newReader([&] { lock.BeginRead(); }, [&] { lock.EndRead(); });
@@ -258,10 +274,13 @@ TEST(MultiReadExclusiveWrite, AReaderMayWriteOnceTheOtherReadersLeave)
 TEST(MultiReadExclusiveWrite, TwoReadersAskingToWriteTakeTurnsInsteadOfDeadlocking)
 {
     MREWS lock;
-    std::atomic<int> writing{0}, most{0}, done{0};
+    std::atomic<int> reading{0}, writing{0}, most{0}, done{0};
     auto upgrade = [&] {
         lock.BeginRead();
-        Sleep(30);  // both hold reads before either asks to write
+        // Both hold reads before either asks to write.
+        ++reading;
+        const DWORD start = GetTickCount();
+        while (reading < 2 && GetTickCount() - start < 10000) Sleep(1);
         lock.BeginWrite();
         int now = ++writing;
         if (now > most) most = now;
@@ -277,6 +296,7 @@ TEST(MultiReadExclusiveWrite, TwoReadersAskingToWriteTakeTurnsInsteadOfDeadlocki
     EXPECT_EQ(done, 2);
     a.join();
     b.join();
+    EXPECT_EQ(reading, 2);
     EXPECT_EQ(most, 1);
 }
 

@@ -177,8 +177,9 @@ TEST(SerialClose, AFatalErrorOnTheReaderThreadStopsTheLinkAtOnce)
 {
     SerialTestPort port;
     PeerPort peer(kTerminalPort);
-    DWORD fatalTook = 0;
-    bool stillTheReader = false;
+    std::atomic<DWORD> fatalTook{0};
+    std::atomic<bool> stillTheReader{false};
+    std::atomic<bool> hookReturned{false};
     port.SetReceiveHook([&](SerialTestPort& p, const SerialTestPort::Read& r) {
         if (r.data == "F") {
             const DWORD start = GetTickCount();
@@ -186,6 +187,7 @@ TEST(SerialClose, AFatalErrorOnTheReaderThreadStopsTheLinkAtOnce)
             p.ReportFatal("test fatal");
             fatalTook = GetTickCount() - start;
             stillTheReader = self == GetCurrentThreadId();
+            hookReturned = true;
         }
         return KvReceiveNextRequest;
     });
@@ -193,9 +195,12 @@ TEST(SerialClose, AFatalErrorOnTheReaderThreadStopsTheLinkAtOnce)
     ASSERT_TRUE(port.QueueBytes("x"));
     ASSERT_EQ(peer.Read(1, 3000), "x");
     ASSERT_TRUE(peer.Write("F"));
-    ASSERT_TRUE(SerialTestPort::WaitFor([&] { return !port.Connected(); }, 3000));
-    ASSERT_TRUE(SerialTestPort::WaitFor([&] { return port.HasError("test fatal"); }, 1000));
-    EXPECT_LT(fatalTook, 1000u);
+    ASSERT_TRUE(SerialTestPort::WaitFor([&] { return !port.Connected(); }, 10000));
+    ASSERT_TRUE(SerialTestPort::WaitFor([&] { return port.HasError("test fatal"); }, 10000));
+    // The link reads as closed while the reader is still inside ReportFatal: its own results come after.
+    ASSERT_TRUE(SerialTestPort::WaitFor([&] { return hookReturned.load(); }, 10000));
+    // Waiting for itself would have held it for the whole close wait (20 s).
+    EXPECT_LT(fatalTook, 10000u);
     EXPECT_TRUE(stillTheReader);
     EXPECT_EQ(port.Errors().size(), 1u) << testing::PrintToString(port.Errors());
 

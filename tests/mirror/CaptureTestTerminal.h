@@ -30,12 +30,6 @@ public:
     {
         return testwait::PumpUntil(condition, timeoutMs);
     }
-    // Once the driver's port is closed: waits until the terminal has read and decoded all it was sent.
-    bool Drain(DWORD timeoutMs = 5000)
-    {
-        const int asked = AnsweringTerminal::Drain();
-        return WaitUntil([&] { return Drained(asked); }, timeoutMs);
-    }
 };
 
 // A window on a thread of its own, painted in one colour that it changes every periodMs (0: never) until

@@ -192,6 +192,34 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
     EXPECT_EQ(ConfigurationWindow(), nullptr);
     const int frames = terminal_.Frames();
 
+    // The Statistic page shows the transfer: red bars of the frame sizes.
+    Choose('C');
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    HWND tabs = FindChild(window, "TPageControl", nullptr);
+    RECT tab;
+    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 4, tab));
+    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 4; }, 10000));
+    HWND chart = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (chart = FindChild(window, "TChart", nullptr)) != nullptr; }, 10000));
+    RECT cr;
+    GetWindowRect(chart, &cr);
+    EXPECT_TRUE(PumpUntil([&] {
+        const testshot::Shot shot = testshot::Shot::OfScreen(cr);
+        for (int y = 0; y < shot.Height(); ++y)
+            for (int x = 0; x < shot.Width(); ++x)
+                if (shot.At(x, y) == RGB(255, 0, 0)) return true;
+        return false;
+    }, 10000)) << "bars in the chart";
+    testshot::Shot::OfWindow(window).SaveArtifact("statistic-after-transfer");
+    HWND tools = FindChild(window, "TToolBar", nullptr);
+    ASSERT_NE(tools, nullptr);
+    RECT br;
+    GetWindowRect(tools, &br);
+    MouseClick(POINT{br.left + 52, br.top + 18}, false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+
     terminal_.Reset();
     Choose('P');
     HWND box = nullptr;

@@ -36,6 +36,23 @@ void AnsweringTerminal::Reset()
     reportNumbers_ = false;
     numbersAfterAck_ = false;
     lastReported_ = 0;
+    drainMarker_.clear();
+    drainBack_.clear();
+    drainTail_.clear();
+    muted_ = false;
+}
+
+bool AnsweringTerminal::Drain(const char* driverPort, DWORD timeoutMs)
+{
+    PeerPort driverEnd;
+    if (!driverEnd.Open(driverPort)) return false;
+    const std::string there = CableMarker(), back = CableMarker();
+    Locked([&] {
+        drainMarker_ = there;
+        drainBack_ = back;
+        drainTail_.clear();
+    });
+    return driverEnd.Write(there, timeoutMs) && driverEnd.SkipPast(back, timeoutMs);
 }
 
 std::vector<AnsweringTerminal::Received> AnsweringTerminal::Events()
@@ -92,6 +109,10 @@ void AnsweringTerminal::OnEvent(const TerminalEvent& e)
     const DWORD now = GetTickCount();
     events_.push_back({e.kind, now, e.full, e.keepAlive, e.ok, e.transferNo, int(BYTE(e.transferNo - lastReported_))});
     int answer = -1;
+    if (muted_) {
+        if (eventHook_) eventHook_(e, answer, decoder_.Picture());
+        return;
+    }
     if (e.kind == TerminalEvent::Kind::ReadStatus && status_ >= 0) {
         answer = status_;
         answers_.push_back({TerminalStandIn::StatusReply(BYTE(status_)), now + statusDelay_});
@@ -124,6 +145,39 @@ void AnsweringTerminal::OnEvent(const TerminalEvent& e)
     if (eventHook_) eventHook_(e, answer, decoder_.Picture());
 }
 
+// What was read, with the lock held: decoded, up to a drain's marker while one is awaited. Once the marker
+// has come the terminal falls silent and `back` is the marker to send back.
+void AnsweringTerminal::Take(const char* data, size_t size, std::string& back)
+{
+    if (drainMarker_.empty()) {
+        Feed(data, size);
+        return;
+    }
+    drainTail_.append(data, size);
+    const size_t at = drainTail_.find(drainMarker_);
+    if (at == std::string::npos) {
+        // All but what may be the start of the marker.
+        const size_t keep = std::min(drainTail_.size(), drainMarker_.size() - 1);
+        Feed(drainTail_.data(), drainTail_.size() - keep);
+        drainTail_.erase(0, drainTail_.size() - keep);
+        return;
+    }
+    Feed(drainTail_.data(), at);
+    drainTail_.clear();
+    drainMarker_.clear();
+    muted_ = true;
+    answers_.clear();
+    back.swap(drainBack_);
+}
+
+void AnsweringTerminal::Feed(const char* data, size_t size)
+{
+    if (size == 0) return;
+    received_ += (unsigned long long)size;
+    if (byteHook_) byteHook_(data, size);
+    decoder_.Feed(data, size);
+}
+
 // How many bytes a paced line lets through now; called with the lock held.
 size_t AnsweringTerminal::Allowed(DWORD now, size_t size)
 {
@@ -143,23 +197,19 @@ void AnsweringTerminal::Run()
             std::lock_guard<std::mutex> lock(mutex_);
             allowed = Allowed(GetTickCount(), buffer.size());
         }
-        const int asked = drainAsked_;
         long n = 0;
         if (allowed > 0) {
             n = standIn_.Port().ReadSome(buffer.data(), allowed, 5);
             // Wine ends a read on a quiet line with a time-out.
             if (n < 0 && standIn_.Port().LastError() == ERROR_TIMEOUT) n = 0;
-            if (n == 0) drainedAt_ = asked;
         }
         std::vector<Answer> due;
+        std::string back;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (n < 0) readError_ = standIn_.Port().LastError();
-            if (n > 0) {
-                received_ += (unsigned long long)n;
-                if (byteHook_) byteHook_(buffer.data(), size_t(n));
-                decoder_.Feed(buffer.data(), size_t(n));
-            }
+            if (n > 0) Take(buffer.data(), size_t(n), back);
+            if (muted_) answers_.clear();
             const DWORD now = GetTickCount();
             for (auto it = answers_.begin(); it != answers_.end();) {
                 if (LONG(now - it->due) >= 0) {
@@ -170,6 +220,7 @@ void AnsweringTerminal::Run()
                 }
             }
         }
+        if (!back.empty() && !standIn_.Send(back)) Locked([&] { writeError_ = standIn_.Port().LastError(); });
         for (const Answer& a : due) {
             if (!standIn_.Send(a.bytes)) Locked([&] { writeError_ = standIn_.Port().LastError(); });
             if (a.report) Locked([&] { lastReported_ = a.number; });

@@ -75,10 +75,11 @@ public:
     void SetEventHook(EventHook hook) { eventHook_ = std::move(hook); }
     void SetByteHook(ByteHook hook) { byteHook_ = std::move(hook); }
 
-    // Once the driver's port is closed: true when the terminal has read and decoded all it was sent (a read
-    // that found nothing came after the call to Drain). Wait on it for a condition.
-    int Drain() { return ++drainAsked_; }
-    bool Drained(int asked) const { return drainedAt_ >= asked; }
+    // Once the driver's port is closed: the cable emptied both ways, through the driver's end (opened here).
+    // A marker written there comes after all the driver sent, so once the terminal has read it, it has
+    // decoded everything; from then on it answers nothing until Reset, and its own marker back comes after
+    // every answer it gave. False when either marker did not come within timeoutMs.
+    bool Drain(const char* driverPort, DWORD timeoutMs = 10000);
 
     // Sent as soon as the terminal's thread gets to it.
     void SendNow(const std::string& bytes) { Locked([&] { answers_.push_back({bytes, GetTickCount()}); }); }
@@ -110,6 +111,8 @@ private:
     };
 
     void OnEvent(const TerminalEvent& e);
+    void Take(const char* data, size_t size, std::string& back);
+    void Feed(const char* data, size_t size);
     void Run();
     size_t Allowed(DWORD now, size_t size);
 
@@ -122,8 +125,11 @@ private:
     std::vector<Answer> answers_;
     std::deque<int> queuedAcks_;
     std::deque<std::string> queuedAnswers_;
-    std::atomic<int> drainAsked_{0};
-    std::atomic<int> drainedAt_{0};
+    // The marker a drain waits for, the one sent back once it came, and what may be the start of the first.
+    std::string drainMarker_;
+    std::string drainBack_;
+    std::string drainTail_;
+    bool muted_ = false;
     int status_ = 0;
     int ack_ = 2;
     int badFrameAck_ = -1;

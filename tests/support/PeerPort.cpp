@@ -1,6 +1,8 @@
 #include "PeerPort.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 bool PeerPort::Open(const char* name, DWORD baudRate)
@@ -168,4 +170,66 @@ std::string PeerPort::ReadUntilQuiet(DWORD quietMs, DWORD timeoutMs)
         got.append(buffer.data(), size_t(n));
     }
     return got;
+}
+
+bool PeerPort::SkipPast(const std::string& marker, DWORD timeoutMs)
+{
+    std::string tail;
+    std::vector<char> buffer(65536);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        // What is there already, or what the marker still needs: a read of either ends as soon as it has come,
+        // without a quiet gap after it.
+        DWORD errors = 0;
+        COMSTAT stat{};
+        const DWORD queued = ClearCommError(port_.get(), &errors, &stat) ? stat.cbInQue : 0;
+        const size_t want = std::min(buffer.size(), std::max<size_t>(queued, marker.size() - tail.size()));
+        long n = ReadSome(buffer.data(), want, std::min<DWORD>(timeoutMs - elapsed, 200));
+        // Wine ends a read on a quiet line with a time-out.
+        if (n < 0 && lastError_ == ERROR_TIMEOUT) n = 0;
+        if (n < 0) return false;
+        tail.append(buffer.data(), size_t(n));
+        if (tail.find(marker) != std::string::npos) return true;
+        // Only what may be the start of the marker is kept.
+        size_t keep = std::min(tail.size(), marker.size() - 1);
+        while (keep > 0 && tail.compare(tail.size() - keep, keep, marker, 0, keep) != 0) --keep;
+        tail.erase(0, tail.size() - keep);
+    }
+}
+
+std::string CableMarker()
+{
+    static std::atomic<unsigned> count{0};
+    return std::string("\xFF\xFE\x01") + "cable " + std::to_string(GetCurrentProcessId()) + "." +
+           std::to_string(++count) + "\x01\xFE\xFF";
+}
+
+namespace {
+
+// One way: the marker written on `from` (on a thread of its own, as the line may be full until `to` reads)
+// and read on `to`.
+bool EmptyOneWay(PeerPort& from, PeerPort& to, DWORD timeoutMs)
+{
+    const std::string marker = CableMarker();
+    bool written = false;
+    std::thread writer([&] { written = from.Write(marker, timeoutMs); });
+    const bool came = to.SkipPast(marker, timeoutMs);
+    writer.join();
+    return written && came;
+}
+
+}  // namespace
+
+bool EmptyCable(PeerPort& a, PeerPort& b, DWORD timeoutMs)
+{
+    return EmptyOneWay(a, b, timeoutMs) && EmptyOneWay(b, a, timeoutMs);
+}
+
+bool EmptyCable(const char* a, const char* b, DWORD timeoutMs)
+{
+    PeerPort first, second;
+    if (!first.Open(a) || !second.Open(b)) return true;
+    return EmptyCable(first, second, timeoutMs);
 }

@@ -35,6 +35,8 @@ public:
     std::string Read(size_t count, DWORD timeoutMs = 5000);
     // Everything that arrives until nothing more came for quietMs (or timeoutMs passed).
     std::string ReadUntilQuiet(DWORD quietMs, DWORD timeoutMs = 10000);
+    // Reads and drops everything up to and including marker; false when it has not come within timeoutMs.
+    bool SkipPast(const std::string& marker, DWORD timeoutMs = 10000);
 
     bool Purge();
 
@@ -49,3 +51,15 @@ private:
     DWORD lastError_ = 0;
     DWORD readWaitMs_ = 0;
 };
+
+// Bytes no earlier user of a pair could have sent, different at each call: written on one end after
+// everything else, they come out of the other end after everything else.
+std::string CableMarker();
+
+// Empties the cable between two open ends, both ways: what an earlier user left on its way (in the pty
+// buffers and the relay, where a purge of the receiving end cannot reach) is read and dropped, until a
+// marker sent after it has come. False when a marker did not come within timeoutMs.
+bool EmptyCable(PeerPort& a, PeerPort& b, DWORD timeoutMs = 10000);
+// The same for a pair by its port names; true without doing anything when an end cannot be opened (the
+// pair is not there, as in a prefix without COM pairs).
+bool EmptyCable(const char* a, const char* b, DWORD timeoutMs = 10000);

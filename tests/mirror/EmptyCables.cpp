@@ -1,0 +1,5 @@
+#include "support/EmptyCables.h"
+
+namespace {
+const bool registered = testcables::EmptyCablesBeforeEachTest(testcables::BusyPairs());
+}
