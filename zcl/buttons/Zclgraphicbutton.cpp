@@ -457,7 +457,7 @@ bool TZCLBaseGraphicButton::OnButton(int X, int Y)
 void TZCLBaseGraphicButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TZCLBaseControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft || !Enabled()) return;
+    if (Button != mbLeft || !Enabled() || !OnButton(X, Y)) return;
     if (dropDownMenu_) {
         if (state_ == bsDropDownOpen) return;
         if (!dropDownCombo_ || X >= ArrowRect().left) {
@@ -501,7 +501,7 @@ void TZCLBaseGraphicButton::MouseUp(TMouseButton Button, TShiftState Shift, int 
     if (!dragging_) return;
     dragging_ = false;
     if (!Enabled()) return;
-    const bool inside = X >= 0 && X < ClientWidth() && Y >= 0 && Y < ClientHeight();
+    const bool inside = OnButton(X, Y);
     const TZCLButtonState up = trackMouseOver_ && inside ? bsMouseOver : bsUp;
     if (groupIndex_ != 0) {
         if (!inside) {
