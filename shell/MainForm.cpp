@@ -9,6 +9,7 @@
 #include "link/SerialIO.h"
 #include "mirror/BitmapCapture.h"
 #include "zcl/components/Zcldrawedge.h"
+#include "zcl/panels/Zclinformationlabel.h"
 #include "zcl/core/Zclsysin.h"
 
 const char* const MainSettingsKey = "Software\\KARVON Vandrel GmbH\\KARVON Windows Terminal Device Driver";
@@ -201,6 +202,12 @@ void TMainWindow::BuildForm()
     Settings->SetTarget(itRegistry);
     Settings->SetRegPath(MainSettingsKey);
 
+    InputDlg = loading.Create<TZCLInputDlg>();
+    InputDlg->SetName("InputDlg");
+    InputDlg->SetCaptionTitle("Login");
+    InputDlg->SetPrompt("Password:");
+    InputDlg->SetPasswordChar('*');
+
     MainToolBar = Place<TToolBar>(loading, "MainToolBar", this, 0, 0, 577, 40);
     MainToolBar->SetAlign(alTop);
     MainToolBar->SetFlat(true);
@@ -325,11 +332,20 @@ void TMainWindow::BuildCommunicationPage(TComponentLoader& loading)
         box = Place<TComboBox>(loading, name, page, x, Row(row), 110, 21);
         box->SetStyle(csDropDownList);
     };
-    BtnPort = Place<TSpeedButton>(loading, "BtnPort", page, 8, Row(0), 80, 21, "Serial Port:");
-    BtnPort->SetFlat(true);
-    BtnPort->SetOnClick(TNotifyEvent(this, &TMainWindow::BtnPortClick));
     combo(Port, "Port", 0, 96);
     Port->SetOnChange(TNotifyEvent(this, &TMainWindow::PortChange));
+    // Docked on the combo's left, it keeps its place and height beside it.
+    BtnPort = loading.Create<TZCLDockSpeedButton>();
+    BtnPort->SetName("BtnPort");
+    BtnPort->SetParent(page);
+    BtnPort->SetGlyphKind(gkCustom);
+    BtnPort->SetCaption("Serial Port:");
+    BtnPort->SetStyle(ubsFlat);
+    BtnPort->SetBounds(8, Row(0), 84, 21);
+    BtnPort->SetMargin(4);
+    BtnPort->SetPosition(dpLeft);
+    BtnPort->SetControl(Port);
+    BtnPort->SetOnClick(TNotifyEvent(this, &TMainWindow::BtnPortClick));
     const struct {
         TComboBox** box;
         const char* name;
@@ -431,6 +447,9 @@ void TMainWindow::BuildPasswordPage(TComponentLoader& loading)
     EditPassword2 = Place<TEdit>(loading, "EditPassword2", page, 170, Row(2) + 8, 160, 21);
     EditPassword2->SetPasswordChar('*');
     AddLabel(loading, page, 12, Row(2) + 8, "Password (&second input):", EditPassword2);
+    CheckBoxEnablePassword->SetOnClick(TNotifyEvent(this, &TMainWindow::CheckBoxEnablePasswordClick));
+    EditPassword1->SetOnChange(TNotifyEvent(this, &TMainWindow::EditPasswordChange));
+    EditPassword2->SetOnChange(TNotifyEvent(this, &TMainWindow::EditPasswordChange));
 }
 
 void TMainWindow::BuildStatisticPage(TComponentLoader& loading)
@@ -499,23 +518,21 @@ void TMainWindow::BuildVersionPage(TComponentLoader& loading)
     for (const auto& g : groups) {
         int y = g.y + 5;
         for (TZCLInfoType kind : g.kinds) {
-            TLabel* label = Place<TLabel>(loading, "", page, g.x + 8, y, g.width - 16, 15);
+            // Each label builds its text when it is painted, so the page shows the values of the moment.
+            auto* label = loading.Create<TZCLInformationLabel>();
+            label->SetParent(page);
+            label->SetAutoSize(false);
+            label->SetBounds(g.x + 8, y, g.width - 16, 15);
             label->SetTransparent(true);
-            label->SetTag(int(kind));
+            label->SetInsertTabs(0);
+            label->SetInsertColon(0);
+            label->SetOptions(TZCLLabelOptions{loEndEllipsis});
+            label->SetInfo(kind);
+            if (kind == itCPUSpeed) label->SetNumberFormat("0 MHz");
+            if (kind == itFreeGDIRes || kind == itFreeSysRes || kind == itFreeUserRes) label->SetNumberFormat("0 %");
             InformationLabels.push_back(label);
             y += lineHeight;
         }
-    }
-}
-
-void TMainWindow::RefreshInformation()
-{
-    for (TLabel* label : InformationLabels) {
-        const auto kind = TZCLInfoType(label->Tag());
-        AnsiString text = ZCLSIInfoToString(kind) + ": " + GetSystemInfoString(kind, 0, AnsiString());
-        if (kind == itCPUSpeed) text += " MHz";
-        if (kind == itFreeGDIRes || kind == itFreeSysRes || kind == itFreeUserRes) text += " %";
-        label->SetCaption(text);
     }
 }
 
@@ -555,11 +572,20 @@ void TMainWindow::FormCreate(TObject*)
     FPortName = port;
     SetSettingsPort(FPortName);
 
-    // The password is kept with the port; logging in comes with its dialog.
+    // The password is kept with the port. Checking the box runs its rule, so a stored password that is empty
+    // turns the protection off (with the message) rather than locking the menu for good.
     EditPassword1->SetText(Settings->ReadString("PasswordProtection", "Password", ""));
     EditPassword2->SetText(EditPassword1->Text());
     CheckBoxEnablePassword->SetChecked(Settings->ReadBool("PasswordProtection", "EnablePassword", false));
-    FAccessGranted = true;
+    if (CheckBoxEnablePassword->Checked()) {
+        ActionPassword->SetEnabled(true);
+        FAccessGranted = false;
+    } else {
+        EditPassword1->SetText("");
+        EditPassword2->SetText("");
+        ActionPassword->SetEnabled(false);
+        FAccessGranted = true;
+    }
 
     BtnAutoStart->SetChecked(Settings->ReadBool("Application", "Autostart", false));
     BtnObservePalette->SetChecked(Settings->ReadBool("Application", "ObservePalette", false));
@@ -634,7 +660,6 @@ void TMainWindow::SelectCommunicationDefaults()
 
 void TMainWindow::FormShow(TObject*)
 {
-    RefreshInformation();
     FillPortList();
     LoadLineSettings();
 
@@ -802,6 +827,7 @@ bool TMainWindow::SaveSettings()
         Settings->WriteString("Default", "Port", FPortName);
         SetSettingsPort(FPortName);
         for (const Value& v : values) Settings->WriteString(v.section, v.name, v.text);
+        SetSavedLoginState(CheckBoxEnablePassword->Checked());
     } catch (const Exception& e) {
         SetSettingsPort(FPortName);
         ShowMessageBox(1, "The settings could not be saved:\n" + e.Message());
@@ -907,4 +933,40 @@ void TMainWindow::MainPageControlChange(TObject*)
 // The keyboard picture and the list of running applications come with their dialogs.
 void TMainWindow::BtnDefineKeyboardClick(TObject*) {}
 void TMainWindow::BtnTaskListClick(TObject*) {}
-void TMainWindow::ActionPasswordExecute(TObject*) {}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Password
+
+void TMainWindow::CheckBoxEnablePasswordClick(TObject*)
+{
+    if (!CheckBoxEnablePassword->Checked()) return;
+    const AnsiString first = EditPassword1->Text();
+    if (first.IsEmpty() || first != EditPassword2->Text()) {
+        ShowMessageBox(2, "Insert the same passwort twice first!");
+        CheckBoxEnablePassword->SetChecked(false);
+    }
+}
+
+// A changed password has to be confirmed again by checking the box.
+void TMainWindow::EditPasswordChange(TObject*) { CheckBoxEnablePassword->SetChecked(false); }
+
+void TMainWindow::ActionPasswordExecute(TObject*)
+{
+    if (FAccessGranted) {
+        ActionPassword->SetCaption("&Login...");
+        FAccessGranted = false;
+        return;
+    }
+    // A cancelled dialog or a wrong password changes nothing and says nothing.
+    if (InputDlg->Execute() && InputDlg->Value() == EditPassword1->Text()) {
+        ActionPassword->SetCaption("&Logout");
+        FAccessGranted = true;
+    }
+}
+
+void TMainWindow::SetSavedLoginState(bool password)
+{
+    ActionPassword->SetCaption(password ? "&Logout" : "&Login...");
+    ActionPassword->SetEnabled(password);
+    FAccessGranted = true;
+}

@@ -19,12 +19,15 @@
 #include "framework/visual/ImgList.h"
 #include "framework/visual/Menus.h"
 #include "framework/visual/StdCtrls.h"
+#include "zcl/buttons/Zcldockspeedbutton.h"
 #include "zcl/components/ZclformA.h"
 #include "zcl/components/Zcltrayicon.h"
 #include "zcl/core/Zclinictrl.h"
+#include "zcl/dialogs/Zclinputdlg.h"
 
 class KvSerialIO;
 class TZCLDrawEdge;
+class TZCLInformationLabel;
 class KvBitmapCaptureThread;
 
 // The key below HKEY_LOCAL_MACHINE that holds "Default" and one subkey per port.
@@ -97,7 +100,7 @@ public:
     TTabSheet* PageVersion;
 
     // "Communication Settings" ---------------------------------------------------------------------------------
-    TSpeedButton* BtnPort;
+    TZCLDockSpeedButton* BtnPort;
     TComboBox* Port;
     TComboBox* BaudRate;
     TComboBox* Parity;
@@ -149,7 +152,7 @@ public:
     TRadioButton* RadioButtonDelay;
 
     // "Version": the program's, the system's and the machine's information, in four groups.
-    std::vector<TLabel*> InformationLabels;
+    std::vector<TZCLInformationLabel*> InformationLabels;
     std::vector<TZCLDrawEdge*> InformationEdges;
 
     // Settings -------------------------------------------------------------------------------------------------
@@ -157,6 +160,8 @@ public:
     TZCLForm* MainFormData;
     TZCLIniCtrl* Hardware;
     TZCLIniCtrl* Settings;
+    // Asks for the password at login.
+    TZCLInputDlg* InputDlg;
 
     // Handlers -------------------------------------------------------------------------------------------------
     void FormCreate(TObject* Sender);
@@ -175,6 +180,8 @@ public:
     void BtnDefineKeyboardClick(TObject* Sender);
     void BtnTaskListClick(TObject* Sender);
     void ActionPasswordExecute(TObject* Sender);
+    void CheckBoxEnablePasswordClick(TObject* Sender);
+    void EditPasswordChange(TObject* Sender);
 
     void ActionStartExecute(TObject* Sender);
     void ActionStopExecute(TObject* Sender);
@@ -228,8 +235,6 @@ private:
                          const TSpinEditLimits& limits);
 
     void SetSettingsPort(const AnsiString& port);
-    // The texts of the Version page, as the system and the program's version block give them now.
-    void RefreshInformation();
     void FillPortList();
     void LoadLineSettings();
     // The line 115200 8N1 without flow control, 200 ms after a screen, no beep, high priority, no asynchronous mode.
@@ -242,6 +247,8 @@ private:
     };
     bool CollectSettings(std::vector<Value>& values, AnsiString& port);
     bool SaveSettings();
+    // The login state that a saved password setting gives: logged in, "Logout" offered while a password is set.
+    void SetSavedLoginState(bool password);
     void SetTrayMenu(TPopupMenu* menu);
     void SetTrayHint(const AnsiString& hint);
     // Opens the link and starts the capture thread (ping or transfer); true when it runs.

@@ -45,8 +45,8 @@ inline void MouseButton(bool down)
     Pump(40);
 }
 
-// Real key strokes; modifiers are held around the key.
-inline void Key(WORD vk, std::vector<WORD> modifiers = {})
+// Real key strokes queued for the foreground window, nothing served; modifiers are held around the key.
+inline void SendKey(WORD vk, const std::vector<WORD>& modifiers = {})
 {
     std::vector<INPUT> in;
     auto add = [&](WORD k, bool up) {
@@ -62,6 +62,12 @@ inline void Key(WORD vk, std::vector<WORD> modifiers = {})
     add(vk, true);
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
     SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+// Real key strokes, then a little serving.
+inline void Key(WORD vk, std::vector<WORD> modifiers = {})
+{
+    SendKey(vk, modifiers);
     Pump(60);
 }
 

@@ -104,18 +104,24 @@ TEST(ControlsScreenshot, AFormWithEveryStandardControl)
 
     form.Show();
     Activate(&form);
-    Pump(400);
 
-    EXPECT_FALSE(testshot::Shot::OfWindow(form.Handle()).SaveArtifact("standard-controls").empty());
-
-    // The selected list item is in the highlight colour, and the tool button's image is on it.
+    // The selected list item is in the highlight colour, and the tool button's image is on it, once the
+    // screen shows what the controls painted.
     const TRect item = list->ItemRect(2);
     const POINT inItem = ScreenPoint(list, item.right - 5, (item.top + item.bottom) / 2);
     const POINT inImage = ScreenPoint(tool);
-    HDC dc = GetDC(nullptr);
-    const COLORREF itemColour = GetPixel(dc, inItem.x, inItem.y);
-    const COLORREF imageColour = GetPixel(dc, inImage.x, inImage.y);
-    ReleaseDC(nullptr, dc);
+    COLORREF itemColour = CLR_INVALID, imageColour = CLR_INVALID;
+    PumpUntil(
+        [&] {
+            HDC dc = GetDC(nullptr);
+            itemColour = GetPixel(dc, inItem.x, inItem.y);
+            imageColour = GetPixel(dc, inImage.x, inImage.y);
+            ReleaseDC(nullptr, dc);
+            return itemColour == ColorToRGB(clHighlight) && imageColour == RGB(255, 255, 0);
+        },
+        10000);
+    Pump(100);  // the rest of the form finishes its paint
+    EXPECT_FALSE(testshot::Shot::OfWindow(form.Handle()).SaveArtifact("standard-controls").empty());
     EXPECT_EQ(itemColour, ColorToRGB(clHighlight));
     EXPECT_EQ(imageColour, RGB(255, 255, 0));
 }

@@ -361,7 +361,7 @@ TEST(PopupMenuTest, AnItemFreedWhileTheMenuIsOpenIsNotClicked)
     std::thread driver([] {
         HWND wnd = nullptr;
         for (int i = 0; i < 1000 && !(wnd = FindOpenMenu()); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        for (int i = 0; i < 100 && doomed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        for (int i = 0; i < 500 && doomed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (!wnd) return;
         PostMessageA(wnd, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(wnd, WM_KEYDOWN, VK_RETURN, 0);

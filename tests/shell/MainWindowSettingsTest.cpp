@@ -333,9 +333,10 @@ TEST_F(MainWindowSettings, CloseWindowWritesEveryValueOfTheTable)
     w.BtnDesktop800x600->SetChecked(true);
     w.BtnApplication->SetChecked(true);
     w.BtnAutoStart->SetChecked(true);
-    w.CheckBoxEnablePassword->SetChecked(true);
+    // The box is checked once both inputs agree: a change of either unchecks it again.
     w.EditPassword1->SetText("Secret");
     w.EditPassword2->SetText("Secret");
+    w.CheckBoxEnablePassword->SetChecked(true);
     w.ActionHideWindow->Execute();
     EXPECT_FALSE(w.Visible());
     EXPECT_TRUE(boxes_.Texts().empty()) << boxes_.Texts().front();

@@ -150,6 +150,24 @@ TEST(ZclShapeDraw, ANullBevelIsAThinBlackOutline)
     EXPECT_EQ(s.At(30, 40), White);
 }
 
+TEST(ZclShapeDraw, WithoutAnOutlineARectangleAndItsShadowCoverTheirWholeBoxes)
+{
+    // Drawn without a pen: the face (10, 10, 65, 45) and the shadow (15, 15, 70, 50) to their last column and row.
+    Style st;
+    st.bevel->SetWidth(0);
+    st.shadow->SetStyle(hssSolid);
+    st.shadow->SetDepth(5);
+    st.shadow->SetColor(TColor(Grey));
+    drawtest::Surface s(80, 60, White);
+    ZCLShapeDraw(TRect(10, 10, 70, 50), s.Canvas(), stRectangle, nullptr, nullptr, false, &st.face, 33,
+                 st.bevel.get(), st.shadow.get(), nullptr, clWhite, clWhite);
+    EXPECT_TRUE(drawtest::SameRect(s.Bounds(Red), TRect(10, 10, 65, 45)));
+    EXPECT_EQ(s.Count(Red), 55 * 35);
+    EXPECT_TRUE(drawtest::SameRect(s.Bounds(Grey), TRect(15, 15, 70, 50)));
+    EXPECT_EQ(s.At(69, 49), Grey);
+    EXPECT_EQ(s.At(70, 50), White);
+}
+
 TEST(ZclShapeDraw, ATracingShadowDarkensEveryOtherPixel)
 {
     Style st;

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "ComponentsTestKit.h"
 #include "ZclButtonTestHelpers.h"
+#include "framework/visual/ActnList.h"
+#include "framework/visual/ImgList.h"
 #include "framework/runtime/Exceptions.h"
 #include "framework/visual/Menus.h"
 #include "zcl/buttons/Zclspeedbutton.h"
@@ -593,6 +596,95 @@ TEST_F(SpeedButtons, TheArrowPartOpensTheMenuOnlyThere)
     EXPECT_EQ(dropped, 0);
     delete menu;
     EXPECT_EQ(a->DropDownMenu(), nullptr) << "a freed menu is forgotten";
+}
+
+// A menu button: a press opens the menu below it (or to its right), the chosen item runs, and the button neither
+// clicks nor keeps the capture.
+TEST_F(SpeedButtons, APressOpensTheDropDownMenuBelowOrBesideTheButton)
+{
+    auto* a = Add<TZCLSpeedButton>(40, 30, 50, 30);
+    auto* menu = new TPopupMenu(form.get());
+    std::vector<std::string> chosen;
+    for (const char* caption : {"&First", "&Second"}) {
+        auto* item = new TMenuItem(nullptr);
+        item->SetCaption(caption);
+        item->SetOnClick(TNotifyEvent::From([&chosen, caption](TObject*) { chosen.push_back(caption); }));
+        menu->Items()->Add(item);
+    }
+    a->SetDropDownMenu(menu);
+    a->SetDropDownIndent(5);
+    log.Watch(a, "A");
+    std::vector<TZCLButtonState> whileOpen;
+    a->SetOnDropDown(TNotifyEvent::From([&](TObject*) { whileOpen.push_back(a->State()); }));
+    ShowForm();
+    for (bool right : {false, true}) {
+        a->SetDropDownRight(right);
+        MouseToCentre(a);
+        zcltest::MenuWatcher watcher({VK_DOWN, VK_DOWN, VK_RETURN});
+        Press();
+        watcher.Finish();
+        Release();
+        ASSERT_TRUE(watcher.opened) << right;
+        EXPECT_EQ(watcher.items, (std::vector<std::string>{"&First", "&Second"}));
+        const TPoint at = right ? a->ClientToScreen(TPoint(a->Width(), 5)) : a->ClientToScreen(TPoint(5, a->Height()));
+        EXPECT_EQ(watcher.rect.left, at.x) << right;
+        EXPECT_EQ(watcher.rect.top, at.y) << right;
+        EXPECT_EQ(menu->PopupComponent(), a);
+        EXPECT_EQ(a->State(), bsMouseOver) << "the mouse is still over it";
+        EXPECT_FALSE(a->GetDroppedState());
+        EXPECT_EQ(GetCapture(), nullptr);
+    }
+    EXPECT_EQ(chosen, (std::vector<std::string>{"&Second", "&Second"}));
+    EXPECT_EQ(whileOpen, (std::vector<TZCLButtonState>{bsDropDownOpen, bsDropDownOpen}));
+    EXPECT_TRUE(log.Of("click").empty()) << "opening the menu is not a click";
+}
+
+TEST_F(SpeedButtons, AnActionSuppliesTheGlyphOnFuchsia)
+{
+    auto* images = new TImageList(form.get());
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(16, 16);
+    picture.Canvas()->Brush()->SetColor(clWhite);
+    picture.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    picture.Canvas()->Brush()->SetColor(clBlue);
+    picture.Canvas()->FillRect(TRect(4, 4, 12, 12));
+    images->AddMasked(&picture, clWhite);
+    auto* actions = new TActionList(form.get());
+    actions->SetImages(images);
+    auto* action = new TAction(form.get());
+    action->SetActionList(actions);
+    action->SetCaption("Run");
+    action->SetImageIndex(0);
+    auto* a = Add<TZCLSpeedButton>(20, 20);
+    a->SetAction(action);
+    EXPECT_EQ(a->Caption(), AnsiString("Run"));
+    ASSERT_EQ(a->Glyph()->Width(), 16);
+    EXPECT_EQ(COLORREF(a->Glyph()->Canvas()->Pixels(0, 0)) & 0xFFFFFF, RGB(255, 0, 255)) << "the masked part";
+    EXPECT_EQ(COLORREF(a->Glyph()->Canvas()->Pixels(8, 8)) & 0xFFFFFF, RGB(0, 0, 255));
+    EXPECT_EQ(a->Glyph()->TransparentColor(), clFuchsia);
+
+    auto* b = Add<TZCLSpeedButton>(80, 20);
+    auto* bare = new TAction(form.get());
+    b->SetGlyphKind(gkFont);
+    b->SetAction(bare);
+    EXPECT_TRUE(b->Glyph()->Empty()) << "an action without an image clears the glyph";
+}
+
+TEST_F(SpeedButtons, WithEnterColorChangeTheCaptionTakesTheEnterColourUnderTheMouse)
+{
+    auto* a = Add<TZCLSpeedButton>(20, 20, 60, 30);
+    a->SetCaption("W");
+    a->Font()->SetColor(clBlack);
+    a->SetEnterColor(clRed);
+    auto count = [&](COLORREF c) { return Render(a).Count(c, 0, 0, 60, 30); };
+    a->SetMouseOver(true);
+    EXPECT_GT(count(RGB(0, 0, 0)), 0) << "without EnterColorChange";
+    EXPECT_EQ(count(RGB(255, 0, 0)), 0);
+    a->SetEnterColorChange(true);
+    EXPECT_GT(count(RGB(255, 0, 0)), 0);
+    a->SetMouseOver(false);
+    EXPECT_EQ(count(RGB(255, 0, 0)), 0);
 }
 
 }  // namespace

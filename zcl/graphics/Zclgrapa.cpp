@@ -251,9 +251,12 @@ void Figure(TCanvas* c, TZCLShapeType shape, bool teeth, const std::vector<TPoin
         c->Polygon(p);
         return;
     }
+    // Without a pen the system fills a rectangle one pixel short on the right and bottom: a rectangle without an
+    // outline (a shadow, a face without bevel) covers its whole box all the same.
+    const int e = c->Pen()->Style() == psClear ? 1 : 0;
     switch (shape) {
     case stEllipse: c->Ellipse(p[0].x, p[0].y, p[1].x, p[1].y); break;
-    case stRectangle: c->Rectangle(p[0].x, p[0].y, p[1].x, p[1].y); break;
+    case stRectangle: c->Rectangle(p[0].x, p[0].y, p[1].x + e, p[1].y + e); break;
     case stRoundRect: c->RoundRect(p[0].x, p[0].y, p[1].x, p[1].y, rnd, rnd); break;
     default: c->Polygon(p); break;
     }
