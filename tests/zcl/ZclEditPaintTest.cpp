@@ -13,6 +13,7 @@
 
 #include "ZclEditTestHelpers.h"
 #include "support/Screenshot.h"
+#include "zcl/buttons/Zclspecialbutton.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
 
@@ -366,7 +367,7 @@ class ZclEditScreenshot : public EditForm {};
 
 TEST_F(ZclEditScreenshot, FormOfEditsInTheirStates)
 {
-    form->SetBounds(40, 40, 470, 330);
+    form->SetBounds(40, 40, 470, 365);
     form->SetColor(clBtnFace);
     struct Row {
         const char* label;
@@ -405,6 +406,12 @@ TEST_F(ZclEditScreenshot, FormOfEditsInTheirStates)
              e->SetText("read only and flat");
              e->SetReadOnly(true);
              e->SetFlat(true);
+         }},
+        {"custom buttons", [](TZCLEdit* e) {
+             e->SetText("two buttons at its end");
+             e->SetCustomButtonWidth(20);
+             e->CustomButtons()->Add()->SetCaption("...");
+             e->CustomButtons()->Add()->SetCaption("x");
          }},
         {"focused, scrolled", [](TZCLEdit* e) { e->SetText("the focused edit holds a line much longer than it is wide, so it scrolls"); }},
     };

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "zcl/buttons/Zclspecialbutton.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclutilsdraw.h"
 
@@ -24,9 +25,20 @@ private:
 
 }  // namespace
 
-TZCLCustomEdit::TZCLCustomEdit(TComponent* AOwner) : TZCLBaseEdit(AOwner) {}
+TZCLCustomEdit::TZCLCustomEdit(TComponent* AOwner)
+    : TZCLBaseEdit(AOwner), customButtons_(std::make_unique<TZCLSpecialButtons>(this))
+{
+    customButtons_->SetOnUpdate(TNotifyEvent(this, &TZCLCustomEdit::ButtonsChanged));
+    customButtons_->SetOnButtonClick(TZCLSpecialButtonClickEvent(this, &TZCLCustomEdit::ButtonClicked));
+}
 
-TZCLCustomEdit::~TZCLCustomEdit() = default;
+TZCLCustomEdit::~TZCLCustomEdit()
+{
+    // The buttons leave while the edit can still take their going.
+    customButtons_->SetOnUpdate(TNotifyEvent());
+    customButtons_->SetOnButtonClick(TZCLSpecialButtonClickEvent());
+    customButtons_.reset();
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Properties
@@ -63,6 +75,23 @@ void TZCLCustomEdit::SetCustomButtonStyle(TZCLUserButtonStyle Value)
     customButtonStyle_ = Value;
     SetupRects();
 }
+
+void TZCLCustomEdit::SetCustomButtons(TZCLSpecialButtons* Value)
+{
+    if (Value && Value != customButtons_.get()) customButtons_->Assign(Value);
+}
+
+int TZCLCustomEdit::CustomButtonCount() const { return customButtons_ ? customButtons_->Count() : 0; }
+
+void TZCLCustomEdit::ButtonsChanged(TObject*)
+{
+    SetupRects();
+    CorrectBounds();
+    Redraw();
+    if (Focused()) SetCaret();
+}
+
+void TZCLCustomEdit::ButtonClicked(TObject* Sender, int Index) { DoAClick(Sender, Index); }
 
 void TZCLCustomEdit::CreateSpecialText(AnsiString& Value)
 {
@@ -169,7 +198,15 @@ void TZCLCustomEdit::DoAlignmentChange() { scrollOffset_ = 0; }
 void TZCLCustomEdit::ModifyPaintRect(TRect& R)
 {
     const int count = CustomButtonCount();
-    if (count > 0) R.right -= count * customButtonWidth_ + 1;
+    if (count == 0) return;
+    R.right -= count * customButtonWidth_ + 1;
+    const TRect inner = InnerRect();
+    int x = R.right + 1;
+    for (int i = 0; i < count; ++i, x += customButtonWidth_) {
+        TZCLSpeedButton* button = customButtons_->GetItem(i)->SpeedButton();
+        button->SetStyle(customButtonStyle_);
+        button->SetBounds(x, inner.top, customButtonWidth_, inner.Height());
+    }
 }
 
 void TZCLCustomEdit::CorrectBounds()

@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "framework/runtime/Closure.h"
 #include "zcl/core/Zclbase.h"
 #include "zcl/edits/Zclbaseedit.h"
+
+class TZCLSpecialButtons;
 
 using TZCLBtnClickEvent = Closure<void(TObject* Sender, int Index)>;
 
@@ -33,8 +36,11 @@ public:
     void SetCustomButtonWidth(int Value);
     TZCLUserButtonStyle CustomButtonStyle() const { return customButtonStyle_; }
     void SetCustomButtonStyle(TZCLUserButtonStyle Value);
-    // The number of custom buttons at the right end.
-    virtual int CustomButtonCount() const { return 0; }
+    // Owned: the buttons at the right end, laid out left to right, each CustomButtonWidth wide and as tall as
+    // the inner rectangle; a click fires OnBtnClick with the button's index.
+    TZCLSpecialButtons* CustomButtons() const { return customButtons_.get(); }
+    void SetCustomButtons(TZCLSpecialButtons* Value);
+    int CustomButtonCount() const;
     TZCLBtnClickEvent OnBtnClick() const { return onBtnClick_; }
     void SetOnBtnClick(TZCLBtnClickEvent Value) { onBtnClick_ = Value; }
 
@@ -76,11 +82,15 @@ private:
     void ClampScroll();
     int CaretX();
 
+    void ButtonsChanged(TObject* Sender);
+    void ButtonClicked(TObject* Sender, int Index);
+
     int scrollOffset_ = 0;
     char passwordChar_ = 0;
     AnsiString displayText_;
     bool autoSize_ = false;
     int customButtonWidth_ = 16;
     TZCLUserButtonStyle customButtonStyle_ = ubsIntegrated;
+    std::unique_ptr<TZCLSpecialButtons> customButtons_;
     TZCLBtnClickEvent onBtnClick_;
 };
