@@ -8,6 +8,8 @@
 #include "link/LineSettings.h"
 #include "link/SerialIO.h"
 #include "mirror/BitmapCapture.h"
+#include "shell/LayoutK5.h"
+#include "shell/ShellPlace.h"
 #include "zcl/components/Zcldrawedge.h"
 #include "zcl/panels/Zclinformationlabel.h"
 #include "zcl/core/Zclsysin.h"
@@ -931,7 +933,11 @@ void TMainWindow::MainPageControlChange(TObject*)
 }
 
 // The keyboard picture and the list of running applications come with their dialogs.
-void TMainWindow::BtnDefineKeyboardClick(TObject*) {}
+void TMainWindow::BtnDefineKeyboardClick(TObject*)
+{
+    ShellDialog<TFormLayoutK5> dialog(FormLayoutK5);
+    dialog->ShowModal();
+}
 void TMainWindow::BtnTaskListClick(TObject*) {}
 
 // ---------------------------------------------------------------------------------------------------------------
