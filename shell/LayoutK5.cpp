@@ -33,7 +33,7 @@ void DrawPicture(TBitmap& glyph, Picture picture)
     c->Pen()->SetColor(clBlack);
     auto triangle = [c](TPoint a, TPoint b, TPoint d) {
         const TPoint points[] = {a, b, d};
-        c->Polygon(points, 2);
+        c->Polygon(points, 3);
     };
     switch (picture) {
     case Picture::Up: triangle({7, 3}, {12, 10}, {2, 10}); break;

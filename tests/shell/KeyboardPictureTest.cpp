@@ -61,3 +61,56 @@ TEST(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInputLocksTheDigits)
+{
+    SerialCommList ports;
+    ports.Add("\\Device\\Serial0", "COM5");
+    CleanSettings clean;
+    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+    CleanSettings::SeedPort("COM5");
+    auto window = MakeMainWindow();
+    window->ActionConfiguration->Execute();
+    TFormLayoutK5 form(Application);
+    form.Show();
+    controltest::Activate(&form);
+    auto click = [&](TControl* c) {
+        const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2));
+        controltest::MouseTo(p.x, p.y);
+        controltest::MouseButton(true);
+        controltest::MouseButton(false);
+    };
+    auto caption = [&] { return std::string(form.ShapeShiftAlt->Caption()->Caption().c_str()); };
+    struct Step {
+        TZCLSpeedButton* key;
+        bool shift, alt, digits;
+        const char* caption;
+    };
+    const Step steps[] = {
+        {form.KeyShift, true, false, false, "Define: Shift + Key"},
+        {form.KeyAlt, true, true, true, "Define: Shift + Alt + Key"},
+        {form.KeyShift, true, true, true, "Define: Shift + Alt + Key"},  // Shift stays with Alt
+        {form.KeyAlt, true, false, false, "Define: Shift + Key"},
+        {form.KeyShift, false, false, true, "Define: Key"},
+    };
+    EXPECT_EQ(caption(), "Define: Key");
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(n++);
+        click(s.key);
+        ASSERT_TRUE(PumpUntil([&] { return caption() == s.caption; }, 5000)) << caption();
+        EXPECT_EQ(form.KeyShift->Pressed(), s.shift);
+        EXPECT_EQ(form.KeyAlt->Pressed(), s.alt);
+        for (TZCLSpeedButton* digit : form.KeyN) EXPECT_EQ(digit->Enabled(), s.digits);
+        EXPECT_EQ(form.KeyDot->Enabled(), s.digits);
+        if (n == 1) {
+            Pump(100);
+            testshot::Shot::OfWindow(form.Handle()).SaveArtifact("keyboard-picture-shift");
+        }
+    }
+    form.Hide();
+}
+
+}  // namespace
