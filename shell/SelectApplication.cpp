@@ -5,6 +5,7 @@
 #include "mirror/Process.h"
 #include "zcl/components/Zclimagelistbox.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zcllayout.h"
 
 TFormSelectApplication* FormSelectApplication = nullptr;
 
@@ -12,6 +13,8 @@ namespace {
 
 // Between a row's text and its picture's number.
 constexpr char Delimiter = ';';
+// The list box keeps this much room at each end of a row.
+constexpr int RowMargin = 2;
 
 // The two row pictures on a fuchsia ground that is left out when drawn.
 void DrawProgramPicture(TBitmap& b)
@@ -157,14 +160,20 @@ void TFormSelectApplication::ShowApplications(TStrings* titles, TStrings* paths)
         FTitles->Clear();
         for (int i = 0; i < count; ++i) FTitles->Add(titles->Strings(i) + ";1");
     }
-    // The widest row as drawn: its shown text with the picture before it.
+    // The widest row as drawn: its shown text (not the picture's number) with the picture and the gaps before
+    // it, so the end of the longest path can be scrolled into view.
+    TCanvas* canvas = List->Canvas();
+    canvas->Font()->Assign(List->Font());
+    const int picture = BitmapList->Dimensions(0, 0) + List->Layout()->Spacing() + 2 * RowMargin;
     int width = 0;
     for (TStringList* list : {FNames.get(), FTitles.get()}) {
         if (!list) continue;
-        ShowList(list);
-        for (int i = 0; i < List->Items()->Count(); ++i) width = std::max(width, List->ItemWidth(i));
+        for (int i = 0; i < list->Count(); ++i) {
+            const AnsiString entry = list->Strings(i);
+            const AnsiString shown = entry.SubString(1, entry.LastDelimiter(AnsiString(Delimiter)) - 1);
+            width = std::max(width, canvas->TextWidth(shown) + picture);
+        }
     }
-    List->Items()->Clear();
     if (FTitles) {
         BtnTitle->SetChecked(true);
         BtnTitleClick(BtnTitle);
