@@ -78,6 +78,9 @@ bool TabRect(HANDLE process, HWND tabs, int index, RECT& r)
     return ok;
 }
 
+// The class of the password inputs' windows.
+const char* const PasswordEditClass = "TEdit";
+
 void TypeText(const std::string& text)
 {
     for (char c : text) controltest::Key(WORD(std::toupper(static_cast<unsigned char>(c))));
@@ -405,6 +408,111 @@ TEST_F(DriverTray, CommandLineTable)
         Exit();
         driver_.Kill();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A window of the driver in front, so typed keys go to it.
+bool BringToFront(HWND wnd)
+{
+    return PumpUntil([&] {
+        if (GetForegroundWindow() == wnd) return true;
+        SetForegroundWindow(wnd);
+        return false;
+    }, 10000);
+}
+
+// The control that has the keyboard focus in the foreground window's thread.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
+{
+    ASSERT_TRUE(driver_.Start("/Port=COM5"));
+    Choose('C');
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    ASSERT_TRUE(BringToFront(window));
+    HWND tabs = FindChild(window, "TPageControl", nullptr);
+    RECT tab;
+    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 3, tab));
+    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 3; }, 10000));
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        return (box = FindChild(window, "TCheckBox", "use a password to change settings, start or stop the server")) !=
+               nullptr;
+    }, 10000));
+    // The two inputs of the page, top to bottom.
+    std::vector<Child> inputs;
+    for (const Child& c : Children(window))
+        if (c.cls == PasswordEditClass && IsWindowVisible(c.wnd)) inputs.push_back(c);
+    ASSERT_EQ(inputs.size(), 2u) << Describe(Children(window));
+    if (inputs[0].rect.top > inputs[1].rect.top) std::swap(inputs[0], inputs[1]);
+    for (const Child& input : inputs) {
+        MouseClick(Centre(input.wnd), false);
+        ASSERT_TRUE(PumpUntil([&] { return FocusOf(window) == input.wnd; }, 10000));
+        TypeText("secret");
+    }
+    MouseClick(Centre(box, 8), false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000))
+        << "both inputs agree, so the box stays checked";
+    testshot::Shot::OfWindow(window).SaveArtifact("driver-password-page");
+
+    HWND bar = FindChild(window, "TToolBar", nullptr);
+    ASSERT_NE(bar, nullptr);
+    RECT br;
+    GetWindowRect(bar, &br);
+    MouseClick(POINT{br.left + 52, br.top + 18}, false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+    EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "EnablePassword"), "1");
+    EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "Password"), "secret");
+
+    // Saving left the user logged in; logging out locks the commands.
+    Choose('L');
+    ASSERT_TRUE(OpenMenu());
+    SaveMenuShot("tray-menu-locked");
+    controltest::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    Choose('C');
+    Choose('E');
+    // A second round trip through the menu: a command the keys gave would have run by now.
+    ASSERT_TRUE(OpenMenu());
+    controltest::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    EXPECT_EQ(ConfigurationWindow(), nullptr) << "locked: no configuration";
+    EXPECT_TRUE(driver_.Running()) << "locked: no exit";
+
+    // A wrong password (letter case counts) is refused without a word; the right one opens the commands.
+    for (const bool right : {false, true}) {
+        Choose('L');
+        HWND login = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return (login = driver_.VisibleWindow("", "Login")) != nullptr; }, 20000));
+        ASSERT_TRUE(BringToFront(login));
+        ASSERT_TRUE(PumpUntil([&] { return FocusOf(login) != nullptr && FocusOf(login) != login; }, 10000));
+        if (!right) controltest::Key('S', {VK_SHIFT});
+        TypeText(right ? "secret" : "ecret");
+        if (right) testshot::Shot::OfWindow(login).SaveArtifact("driver-login-dialog");
+        controltest::Key(VK_RETURN);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(login) || !IsWindowVisible(login); }, 10000));
+        Choose('C');
+        if (!right) {
+            ASSERT_TRUE(OpenMenu());
+            controltest::Key(VK_ESCAPE);
+            ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+            EXPECT_EQ(ConfigurationWindow(), nullptr) << "a wrong password opens nothing";
+            EXPECT_EQ(driver_.VisibleWindow("#32770", MainWindowTitle), nullptr) << "and says nothing";
+        }
+    }
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000))
+        << "logged in, the configuration opens";
+    Exit();
 }
 
 }  // namespace
