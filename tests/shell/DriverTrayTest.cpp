@@ -516,3 +516,108 @@ TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
 }
 
 }  // namespace
+
+namespace {
+
+LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+// A shown window of this test program: an application the driver can be pointed at.
+HWND MakeTargetWindow(const char* title)
+{
+    static const ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &TargetProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
+        wc.lpszClassName = "DriverTrayTarget";
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    return CreateWindowExA(WS_EX_TOOLWINDOW, "DriverTrayTarget", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 700, 560,
+                           220, 90, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// A row of a list box in the driver's process (asked in UTF-16, the form Wine carries between processes).
+std::string RowText(HWND list, int row)
+{
+    wchar_t text[1024] = L"";
+    if (SendMessageW(list, LB_GETTEXTLEN, WPARAM(row), 0) >= LRESULT(1024)) return "";
+    SendMessageW(list, LB_GETTEXT, WPARAM(row), LPARAM(text));
+    char ansi[2048] = "";
+    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+}
+
+TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
+{
+    char own[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, own, sizeof own);
+    HWND target = MakeTargetWindow("Driver selection target");
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(driver_.Start("/Port=COM5"));
+    Choose('C');
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    ASSERT_TRUE(BringToFront(window));
+    HWND tabs = FindChild(window, "TPageControl", nullptr);
+    RECT tab;
+    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 1, tab));
+    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
+    HWND button = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        return (button = FindChild(window, "TButton", "view actual running applications")) != nullptr;
+    }, 10000));
+    MouseClick(Centre(button), false);
+
+    HWND dialog = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (dialog = driver_.VisibleWindow("", "Select Application")) != nullptr; }, 20000));
+    ASSERT_TRUE(BringToFront(dialog));
+    HWND list = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (list = FindChild(dialog, "TZCLImageListBox", nullptr)) != nullptr; }, 10000))
+        << Describe(Children(dialog));
+    int row = -1;
+    ASSERT_TRUE(PumpUntil([&] {
+        const int n = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i)
+            if (RowText(list, i) == "Driver selection target;1") row = i;
+        return row >= 0;
+    }, 10000)) << "the test program's window is listed by its title; first row " << RowText(list, 0);
+    RECT item{};
+    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, WPARAM(row), LPARAM(&item)), LB_ERR);
+    POINT at{item.left + 40, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &at);
+    MouseClick(at, false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == row; }, 10000));
+    HWND byName = FindChild(dialog, "TRadioButton", "Application Name");
+    ASSERT_NE(byName, nullptr) << Describe(Children(dialog));
+    MouseClick(Centre(byName, 8), false);
+    ASSERT_TRUE(PumpUntil([&] { return lstrcmpiA(RowText(list, row).c_str(), (std::string(own) + ";0").c_str()) == 0; },
+                          10000))
+        << "the same row shows the program's path: " << RowText(list, row);
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), row);
+    testshot::Shot::OfWindow(dialog).SaveArtifact("driver-select-application");
+    HWND ok = FindChild(dialog, "TButton", "OK");
+    ASSERT_NE(ok, nullptr);
+    MouseClick(Centre(ok), false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000));
+
+    // The path is in the window's application field, and "Close Window" stores it.
+    bool shown = false;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (const Child& c : Children(window))
+            shown = shown || (IsWindowVisible(c.wnd) && lstrcmpiA(c.text.c_str(), own) == 0);
+        return shown;
+    }, 10000)) << Describe(Children(window));
+    HWND bar = FindChild(window, "TToolBar", nullptr);
+    ASSERT_NE(bar, nullptr);
+    RECT br;
+    GetWindowRect(bar, &br);
+    MouseClick(POINT{br.left + 52, br.top + 18}, false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000));
+    EXPECT_EQ(lstrcmpiA(ReadRaw(PortKey("COM5", "Application"), "ApplicationName").c_str(), own), 0)
+        << ReadRaw(PortKey("COM5", "Application"), "ApplicationName");
+    DestroyWindow(target);
+    Exit();
+}
+
+}  // namespace
