@@ -81,6 +81,9 @@ TEST_F(InputDlgTest, TheTypedTextIsTheValueWhenEnterOrTheOkButtonConfirms)
         {"Enter", [](TCustomForm*) { SendKey(VK_RETURN); }},
         {"click on OK", [](TCustomForm* f) { SendClick(CentreOf(ButtonTitled(f, "OK"))); }},
     };
+    int customClicks = 0;
+    dlg->SetCustomButton("Other");
+    dlg->SetOnCustomClick(TNotifyEvent::From([&](TObject*) { ++customClicks; }));
     for (const Case& c : cases) {
         ModalScript run;
         dlg->SetOnCustomize(run.Starter());
@@ -103,6 +106,7 @@ TEST_F(InputDlgTest, TheTypedTextIsTheValueWhenEnterOrTheOkButtonConfirms)
         EXPECT_EQ(title, "Login") << c.name;
         EXPECT_EQ(prompt, "Password:") << c.name;
     }
+    EXPECT_EQ(customClicks, 0) << "the custom button was not pressed";
 }
 
 TEST_F(InputDlgTest, EscapeCancelAndTheCloseBoxCancelAndLeaveTheValueEmpty)
@@ -476,6 +480,24 @@ TEST_F(InputDlgTest, CaptionFillEnablesTheStylerAndAnImageListPaintsTheBackgroun
             EXPECT_EQ(corner, tile) << "the tiles cover the client area";
         else
             EXPECT_EQ(corner, COLORREF(GetSysColor(COLOR_BTNFACE) & 0xFFFFFF));
+    }
+}
+
+TEST_F(InputDlgTest, EveryOpeningEffectEndsInAWorkingDialog)
+{
+    for (TZCLDlgEffect effect : {deNone, deExplode, deExplodeExt}) {
+        ModalScript run;
+        dlg->SetOnCustomize(run.Starter());
+        dlg->SetEffect(effect);
+        auto form = [&] { return run.Form(); };
+        run.Then([&] { return ReadyForKeys(form(), FindOwned<DialogEdit>(form())); },
+                 [] {
+                     SendText("fx");
+                     SendKey(VK_RETURN);
+                 },
+                 "focus in the edit");
+        EXPECT_TRUE(dlg->Execute()) << int(effect) << ": " << run.Report();
+        EXPECT_EQ(Str(dlg->Value()), "fx") << int(effect);
     }
 }
 

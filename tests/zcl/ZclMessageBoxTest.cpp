@@ -22,10 +22,13 @@
 #include "framework/visual/Dialogs.h"
 #include "framework/visual/StdCtrls.h"
 #include "support/Screenshot.h"
+#include "zcl/buttons/Zclbutton.h"
+#include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclwave.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/dialogs/Zclmsg.h"
+#include "zcl/panels/Zclbackpanel.h"
 #include "zcl/panels/Zclcustomglyphlabel.h"
 
 using dlgtest::ButtonTitled;
@@ -39,7 +42,7 @@ using dlgtest::SendKey;
 
 namespace {
 
-using BoxButton = TButton;
+using BoxButton = TZCLButton;
 using BoxCheck = TCheckBox;
 
 std::string Str(const AnsiString& s) { return std::string(s.c_str()); }
@@ -239,14 +242,17 @@ TEST_F(MessageBoxTest, ButtonsStandInTheirFixedOrderAndTheDefaultBitsPickTheOneE
 
 TEST_F(MessageBoxTest, ThreeButtonsMakeTheBoxAtLeast250WideWithTheRowCentred)
 {
+    box->SetButtonStyle(nbsWin31);
     int width = 0;
     std::vector<int> lefts;
     std::vector<int> widths;
+    std::vector<TZCLNormalButtonStyle> styles;
     WhenShown([&](TCustomForm* f) {
         width = f->Width();
         for (BoxButton* b : RowOf(f)) {
             lefts.push_back(b->ClientToScreen(TPoint(0, 0)).x - f->ClientToScreen(TPoint(0, 0)).x);
             widths.push_back(b->Width());
+            styles.push_back(b->Style());
         }
         SendKey(VK_ESCAPE);
     });
@@ -255,6 +261,7 @@ TEST_F(MessageBoxTest, ThreeButtonsMakeTheBoxAtLeast250WideWithTheRowCentred)
     EXPECT_EQ(width, 250);
     EXPECT_EQ(lefts, (std::vector<int>{(250 - 240) / 2, (250 - 240) / 2 + 80, (250 - 240) / 2 + 160}));
     EXPECT_EQ(widths, (std::vector<int>{75, 75, 75}));
+    EXPECT_EQ(styles, (std::vector<TZCLNormalButtonStyle>(3, nbsWin31)));
 }
 
 TEST_F(MessageBoxTest, ButtonTitlesRetitleTheButtonsByTheirPlaceAndHintsFollowTheMessage)
@@ -347,6 +354,8 @@ TEST_F(MessageBoxTest, AHelpButtonAloneCallsOnHelpClickAndLeavesTheBoxOpen)
 
 TEST_F(MessageBoxTest, ShowMessageReturnsOneHoweverTheBoxIsClosed)
 {
+    int helps = 0;
+    box->SetOnHelpClick(TNotifyEvent::From([&](TObject*) { ++helps; }));
     for (const auto& close : {std::function<void(TCustomForm*)>([](TCustomForm*) { SendKey(VK_RETURN); }),
                               std::function<void(TCustomForm*)>([](TCustomForm*) { SendAltF4(); })}) {
         ModalScript run;
@@ -355,6 +364,7 @@ TEST_F(MessageBoxTest, ShowMessageReturnsOneHoweverTheBoxIsClosed)
         EXPECT_EQ(box->ShowMessage("Done."), 1) << run.Report();
         EXPECT_TRUE(run.Done()) << run.Report();
     }
+    EXPECT_EQ(helps, 0) << "no help button was pressed";
 }
 
 TEST_F(MessageBoxTest, OnlyTheOperationsWithArgumentsFormatTheMessage)
@@ -524,6 +534,67 @@ TEST_F(MessageBoxTest, ACustomGlyphComesFromItsOwnList)
 
     box->SetCustomGlyphListIndex(5);
     EXPECT_TRUE(box->CustomGlyphIMLEmpty());
+}
+
+TEST_F(MessageBoxTest, CaptionFillEnablesTheStylerAndTheImageListFillsTheBackground)
+{
+    TZCLBitmapList tiles(nullptr);
+    tiles.Add();
+    tiles.Add();
+    const TColor tile = TColor(RGB(200, 120, 30));
+    {
+        auto bmp = std::make_unique<TBitmap>();
+        bmp->SetWidth(16);
+        bmp->SetHeight(16);
+        bmp->Canvas()->Brush()->SetColor(tile);
+        bmp->Canvas()->FillRect(TRect(0, 0, 16, 16));
+        tiles.BitmapItem(1)->SetBitmap(bmp.get());
+    }
+    struct Case {
+        bool captionFill;
+        bool withList;
+    };
+    for (const Case& c : {Case{false, false}, Case{true, true}}) {
+        box->SetCaptionFill(c.captionFill);
+        box->SetColors(48);
+        box->SetCaptionAlignment(taCenter);
+        box->SetImageList(c.withList ? &tiles : nullptr);
+        box->SetListIndex(1);
+        ModalScript run;
+        bool enabled = false, options = false, back = false;
+        int colors = 0, tiled = 0;
+        TAlignment alignment = taLeftJustify;
+        run.Then([&] { return ReadyForInput(run.Form()); },
+                 [&] {
+                     auto* styler = FindOwned<TZCLFormStyler>(run.Form());
+                     enabled = styler->Enabled();
+                     options = styler->Options() == TZCLFormStyleOptions{fsAdjustRect, fsUseDefaultFont,
+                                                                         fsUseFormCaption, fsCheckSystemGradient};
+                     colors = styler->Colors();
+                     alignment = styler->Alignment();
+                     auto* panel = FindOwned<TZCLBackPanel>(run.Form());
+                     back = panel->ImageList() == (c.withList ? &tiles : nullptr) && panel->ListIndex() == 1;
+                     int w = 0, h = 0;
+                     drawtest::Surface probe(1, 1);
+                     probe.Canvas()->SetPixels(0, 0, tile);
+                     for (std::uint32_t p : Picture(run.Form(), w, h)) tiled += p == probe.At(0, 0);
+                     SendKey(VK_RETURN);
+                 },
+                 "the box");
+        run.Arm();
+        box->ShowMessage("Filled.");
+        EXPECT_TRUE(run.Done()) << run.Report();
+        EXPECT_EQ(enabled, c.captionFill);
+        EXPECT_TRUE(options);
+        EXPECT_EQ(colors, 48);
+        EXPECT_EQ(alignment, taCenter);
+        EXPECT_TRUE(back);
+        if (c.withList)
+            EXPECT_GT(tiled, 1000) << "the tiles show behind the message and the buttons";
+        else
+            EXPECT_EQ(tiled, 0);
+    }
+    box->SetImageList(nullptr);
 }
 
 TEST_F(MessageBoxTest, ListsThatAreFreedAreForgotten)

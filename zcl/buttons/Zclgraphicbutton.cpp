@@ -45,10 +45,7 @@ int ZCLGetButtonBevel(TZCLUserButtonStyle Style)
     }
 }
 
-namespace {
-
-// The pool takes only multiples of its tick: the nearest one, at least one tick.
-std::uint16_t PoolInterval(std::uint16_t Interval)
+std::uint16_t ZCLPoolInterval(std::uint16_t Interval)
 {
     const int tick = ZCLApplication->TimerPool()->MinInterval();
     if (tick <= 0) return Interval;
@@ -56,6 +53,8 @@ std::uint16_t PoolInterval(std::uint16_t Interval)
     n = std::clamp(n, 1, 0xFFFF / tick);
     return std::uint16_t(n * tick);
 }
+
+namespace {
 
 const bool graphicButtonPublished = [] {
     using B = TZCLBaseGraphicButton;
@@ -384,7 +383,7 @@ void TZCLBaseGraphicButton::ActivateTimer(int Index, std::uint16_t Interval, TNo
 {
     if (Index != ZCLMouseOverTimer && Index != ZCLRepeatTimer) return;
     if (timerIds_[Index]) return;
-    const std::uint16_t id = ZCLApplication->AddTimer(PoolInterval(Interval), Handler);
+    const std::uint16_t id = ZCLApplication->AddTimer(ZCLPoolInterval(Interval), Handler);
     if (!id) throw EOutOfResources("Not enough timers available");
     timerIds_[Index] = id;
 }
@@ -417,7 +416,7 @@ void TZCLBaseGraphicButton::ExecuteRepeatedClick(TObject*)
     const TPoint local = ScreenToClient(TPoint(p.x, p.y));
     if (!OnButton(local.x, local.y)) return;
     if (TZCLTimerItem* item = ZCLApplication->GetTimer(timerIds_[ZCLRepeatTimer]))
-        item->SetInterval(PoolInterval(repeatingInterval_));
+        item->SetInterval(ZCLPoolInterval(repeatingInterval_));
     DoRepeatedClick();
 }
 

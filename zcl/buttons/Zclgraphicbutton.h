@@ -35,6 +35,9 @@ bool ZCLGetGlyphKind(TBitmap* Bitmap, TZCLGlyphKind Kind);
 // The border width of a button face of Style: 3 for the old look, 2 for the raised ones, 1 for the flat ones.
 int ZCLGetButtonBevel(TZCLUserButtonStyle Style);
 
+// The pool takes only multiples of its tick: the nearest one to Interval, at least one tick.
+std::uint16_t ZCLPoolInterval(std::uint16_t Interval);
+
 // The index of the button's two pool timers.
 constexpr int ZCLMouseOverTimer = 0;
 constexpr int ZCLRepeatTimer = 1;

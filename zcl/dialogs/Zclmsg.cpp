@@ -6,6 +6,7 @@
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "framework/visual/StdCtrls.h"
+#include "zcl/buttons/Zclbutton.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclwave.h"
@@ -198,14 +199,36 @@ void TZCLMessageBoxDlg::Notification(TComponent* AComponent, TOperation Operatio
     if (AComponent == waveList_) waveList_ = nullptr;
 }
 
+// Both lists are stored under "Internal": the image list's entry first, then the glyph list's. A reader gives the
+// entries out in that order, so when only the glyph list is stored an empty entry keeps the image list's place.
 void TZCLMessageBoxDlg::DefineProperties(TFiler* Filer)
 {
+    if (dynamic_cast<TReader*>(Filer)) {
+        TZCLCustomComponent::DefineProperties(Filer);
+        Filer->DefineProperty("Internal", TReaderProc::From([this](TReader* reader) {
+                                  TZCLCustomImageList* list = ZCLReadGlobalIdent(reader);
+                                  if (internalsRead_++ == 0)
+                                      SetImageList(list);
+                                  else
+                                      SetCustomGlyphImageList(list);
+                              }),
+                              TWriterProc(), false);
+        return;
+    }
     TZCLContainerComponent::DefineProperties(Filer);
-    Filer->DefineProperty(
-        "Internal",
-        TReaderProc::From([this](TReader* reader) { SetCustomGlyphImageList(ZCLReadGlobalIdent(reader)); }),
-        TWriterProc::From([this](TWriter* writer) { ZCLWriteGlobalIdent(writer, customGlyphList_); }),
-        ZCLIsGlobalIdent(customGlyphList_));
+    const bool glyphs = ZCLIsGlobalIdent(customGlyphList_);
+    Filer->DefineProperty("Internal", TReaderProc(),
+                          TWriterProc::From([](TWriter* writer) { writer->WriteString(AnsiString()); }),
+                          glyphs && !ZCLIsGlobalIdent(ImageList()));
+    Filer->DefineProperty("Internal", TReaderProc(),
+                          TWriterProc::From([this](TWriter* writer) { ZCLWriteGlobalIdent(writer, customGlyphList_); }),
+                          glyphs);
+}
+
+void TZCLMessageBoxDlg::Loaded()
+{
+    TZCLContainerComponent::Loaded();
+    internalsRead_ = 0;
 }
 
 void TZCLMessageBoxDlg::OnShowAgain(TObject* Sender)
@@ -356,7 +379,7 @@ int TZCLMessageBoxDlg::Show(const AnsiString& Caption, const AnsiString& Message
         int i = 0;
         for (const ButtonKind& k : buttonKinds) {
             if (!Buttons.Contains(k.button)) continue;
-            auto* b = new TButton(form.get());
+            auto* b = new TZCLButton(form.get());
             b->SetParent(panel);
             if (i == DefaultButton) {
                 b->SetDefault(true);
@@ -371,6 +394,7 @@ int TZCLMessageBoxDlg::Show(const AnsiString& Caption, const AnsiString& Message
             b->Font()->Assign(buttonFont_.get());
             b->SetColor(clBtnFace);
             b->SetModalResult(k.result);
+            b->SetStyle(buttonStyle_);
             b->SetWidth(75);
             b->SetBounds(x + 5, 5, b->Width(), b->Height());
             x += b->Width() + 5;

@@ -154,6 +154,7 @@ public:
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void DefineProperties(TFiler* Filer) override;
+    void Loaded() override;
 
 private:
     // The box with Message as it is (Formatted false) or formatted with Args.
@@ -195,6 +196,7 @@ private:
     TZCLWaveList* waveList_ = nullptr;  // not owned
     int waveIndex_ = 0;
     TNotifyEvent onHelpClick_;
+    int internalsRead_ = 0;  // "Internal" entries read since the last load
 };
 
 // The library application's message box, when one exists.
