@@ -63,12 +63,16 @@ int TControlItems::SortedPosition(const AnsiString& s) const
 
 void TControlItems::InsertAt(int index, const AnsiString& s, TObject* object)
 {
+    // Kept here first: an owner-drawn variable list measures the new item inside the insertion and reads it.
+    items_.insert(items_.begin() + index, {s, object});
     if (HWND wnd = Window()) {
         const LRESULT r = SendMessageA(wnd, messages_.insertString, WPARAM(index), reinterpret_cast<LPARAM>(s.c_str()));
-        if (r == messages_.err || r == messages_.errSpace) throw EOutOfResources("Not enough room for the list item");
+        if (r == messages_.err || r == messages_.errSpace) {
+            items_.erase(items_.begin() + index);
+            throw EOutOfResources("Not enough room for the list item");
+        }
         if (object) SendMessageA(wnd, messages_.setItemData, WPARAM(index), reinterpret_cast<LPARAM>(object));
     }
-    items_.insert(items_.begin() + index, {s, object});
 }
 
 int TControlItems::Add(const AnsiString& s)
@@ -77,16 +81,23 @@ int TControlItems::Add(const AnsiString& s)
         InsertAt(Count(), s, nullptr);
         return Count() - 1;
     }
+    const int index = SortedPosition(s);
     HWND wnd = Window();
     if (!wnd) {
-        const int index = SortedPosition(s);
         InsertAt(index, s, nullptr);
         return index;
     }
-    // The window sorts; the list follows where it put the string.
+    // The window sorts; the list follows where it put the string (where it would be measured from).
+    items_.insert(items_.begin() + index, {s, nullptr});
     const LRESULT r = SendMessageA(wnd, messages_.addString, 0, reinterpret_cast<LPARAM>(s.c_str()));
-    if (r == messages_.err || r == messages_.errSpace) throw EOutOfResources("Not enough room for the list item");
-    items_.insert(items_.begin() + r, {s, nullptr});
+    if (r == messages_.err || r == messages_.errSpace) {
+        items_.erase(items_.begin() + index);
+        throw EOutOfResources("Not enough room for the list item");
+    }
+    if (int(r) != index) {
+        items_.erase(items_.begin() + index);
+        items_.insert(items_.begin() + r, {s, nullptr});
+    }
     return int(r);
 }
 
@@ -353,7 +364,8 @@ void TCustomListBox::SetItemHeight(int value)
 {
     if (value <= 0 || value == itemHeight_) return;
     itemHeight_ = value;
-    if (style_ == lbOwnerDrawFixed && HandleAllocated()) {
+    // Owner-drawn items are measured when they go into the window: a new window measures them again.
+    if (style_ != lbStandard && HandleAllocated()) {
         SaveState();
         RecreateWnd();
     }

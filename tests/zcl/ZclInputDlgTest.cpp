@@ -81,6 +81,9 @@ TEST_F(InputDlgTest, TheTypedTextIsTheValueWhenEnterOrTheOkButtonConfirms)
         {"Enter", [](TCustomForm*) { SendKey(VK_RETURN); }},
         {"click on OK", [](TCustomForm* f) { SendClick(CentreOf(ButtonTitled(f, "OK"))); }},
     };
+    int customClicks = 0;
+    dlg->SetCustomButton("Other");
+    dlg->SetOnCustomClick(TNotifyEvent::From([&](TObject*) { ++customClicks; }));
     for (const Case& c : cases) {
         ModalScript run;
         dlg->SetOnCustomize(run.Starter());
@@ -103,6 +106,7 @@ TEST_F(InputDlgTest, TheTypedTextIsTheValueWhenEnterOrTheOkButtonConfirms)
         EXPECT_EQ(title, "Login") << c.name;
         EXPECT_EQ(prompt, "Password:") << c.name;
     }
+    EXPECT_EQ(customClicks, 0) << "the custom button was not pressed";
 }
 
 TEST_F(InputDlgTest, EscapeCancelAndTheCloseBoxCancelAndLeaveTheValueEmpty)

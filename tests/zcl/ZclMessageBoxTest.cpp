@@ -22,6 +22,7 @@
 #include "framework/visual/Dialogs.h"
 #include "framework/visual/StdCtrls.h"
 #include "support/Screenshot.h"
+#include "zcl/buttons/Zclbutton.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclwave.h"
@@ -41,7 +42,7 @@ using dlgtest::SendKey;
 
 namespace {
 
-using BoxButton = TButton;
+using BoxButton = TZCLButton;
 using BoxCheck = TCheckBox;
 
 std::string Str(const AnsiString& s) { return std::string(s.c_str()); }
@@ -241,14 +242,17 @@ TEST_F(MessageBoxTest, ButtonsStandInTheirFixedOrderAndTheDefaultBitsPickTheOneE
 
 TEST_F(MessageBoxTest, ThreeButtonsMakeTheBoxAtLeast250WideWithTheRowCentred)
 {
+    box->SetButtonStyle(nbsWin31);
     int width = 0;
     std::vector<int> lefts;
     std::vector<int> widths;
+    std::vector<TZCLNormalButtonStyle> styles;
     WhenShown([&](TCustomForm* f) {
         width = f->Width();
         for (BoxButton* b : RowOf(f)) {
             lefts.push_back(b->ClientToScreen(TPoint(0, 0)).x - f->ClientToScreen(TPoint(0, 0)).x);
             widths.push_back(b->Width());
+            styles.push_back(b->Style());
         }
         SendKey(VK_ESCAPE);
     });
@@ -257,6 +261,7 @@ TEST_F(MessageBoxTest, ThreeButtonsMakeTheBoxAtLeast250WideWithTheRowCentred)
     EXPECT_EQ(width, 250);
     EXPECT_EQ(lefts, (std::vector<int>{(250 - 240) / 2, (250 - 240) / 2 + 80, (250 - 240) / 2 + 160}));
     EXPECT_EQ(widths, (std::vector<int>{75, 75, 75}));
+    EXPECT_EQ(styles, (std::vector<TZCLNormalButtonStyle>(3, nbsWin31)));
 }
 
 TEST_F(MessageBoxTest, ButtonTitlesRetitleTheButtonsByTheirPlaceAndHintsFollowTheMessage)
@@ -349,6 +354,8 @@ TEST_F(MessageBoxTest, AHelpButtonAloneCallsOnHelpClickAndLeavesTheBoxOpen)
 
 TEST_F(MessageBoxTest, ShowMessageReturnsOneHoweverTheBoxIsClosed)
 {
+    int helps = 0;
+    box->SetOnHelpClick(TNotifyEvent::From([&](TObject*) { ++helps; }));
     for (const auto& close : {std::function<void(TCustomForm*)>([](TCustomForm*) { SendKey(VK_RETURN); }),
                               std::function<void(TCustomForm*)>([](TCustomForm*) { SendAltF4(); })}) {
         ModalScript run;
@@ -357,6 +364,7 @@ TEST_F(MessageBoxTest, ShowMessageReturnsOneHoweverTheBoxIsClosed)
         EXPECT_EQ(box->ShowMessage("Done."), 1) << run.Report();
         EXPECT_TRUE(run.Done()) << run.Report();
     }
+    EXPECT_EQ(helps, 0) << "no help button was pressed";
 }
 
 TEST_F(MessageBoxTest, OnlyTheOperationsWithArgumentsFormatTheMessage)

@@ -1,6 +1,5 @@
 #include "zcl/components/Zclbasegraphiccontrol.h"
 
-#include "framework/visual/Forms.h"
 #include "zcl/components/Zclcustomcontrol.h"
 #include "zcl/components/ZclcontrolPrivate.h"
 
@@ -23,12 +22,7 @@ void TZCLBaseGraphicControl::SetTransparent(bool Value)
 
 bool TZCLBaseGraphicControl::CheckOptimized()
 {
-    if (!transparent_) return false;
-    TWinControl* parent = Parent();
-    if (auto* custom = dynamic_cast<TZCLCustomControl*>(parent))
-        return custom->HandleAllocated() && custom->BackBitmapCheck();
-    if (auto* form = dynamic_cast<TCustomForm*>(parent)) return ZCLFormBackBitmapCheck(form);
-    return false;
+    return transparent_ && ZCLParentSuppliesBack(this);
 }
 
 void TZCLBaseGraphicControl::InvalidateControl()

@@ -1,6 +1,7 @@
 #include "zcl/components/Zclcustomcontrol.h"
 
 #include "framework/runtime/Handles.h"
+#include "framework/visual/Forms.h"
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/containers/Zclcont.h"
 
@@ -69,6 +70,30 @@ TRect TZCLCustomControl::GetScreenRect(const TRect& R) const { return ZCLScreenR
 // ---------------------------------------------------------------------------------------------------------------
 // Background
 
+TZCLBackSupplier* ZCLBackSupplier(const TControl* Control)
+{
+    return Control ? dynamic_cast<TZCLBackSupplier*>(Control->Parent()) : nullptr;
+}
+
+bool ZCLParentSuppliesBack(const TControl* Control)
+{
+    if (!Control) return false;
+    TWinControl* parent = Control->Parent();
+    if (TZCLBackSupplier* supplier = ZCLBackSupplier(Control))
+        return parent->HandleAllocated() && supplier->BackBitmapCheck();
+    if (auto* form = dynamic_cast<TCustomForm*>(parent)) return ZCLFormBackBitmapCheck(form);
+    return false;
+}
+
+bool ZCLCopyBackArea(TZCLBackSupplier* Supplier, TBitmap* Back, TCanvas* Canvas, const TRect& Dest,
+                     const TPoint& Src)
+{
+    if (!Supplier || !Back || Back->Empty() || !Canvas) return false;
+    const TPoint at = Supplier->BackMapPoint(TPoint(Dest.left + Src.x, Dest.top + Src.y));
+    Canvas->CopyRect(Dest, Back->Canvas(), TRect(at.x, at.y, at.x + Dest.Width(), at.y + Dest.Height()));
+    return true;
+}
+
 bool TZCLCustomControl::CheckOptimized() { return transparent_ && BackBitmapCheck(); }
 
 bool TZCLCustomControl::BackDrawArea(TCanvas*, const TRect&, const TPoint&, std::uint16_t) { return false; }
@@ -76,7 +101,7 @@ bool TZCLCustomControl::BackDrawArea(TCanvas*, const TRect&, const TPoint&, std:
 HPALETTE TZCLCustomControl::BackBitmapPalette()
 {
     if (BackBitmapCheck()) return nullptr;
-    if (auto* parent = dynamic_cast<TZCLCustomControl*>(Parent()))
+    if (TZCLBackSupplier* parent = ZCLBackSupplier(this))
         if (TBitmap* back = parent->BackBitmap()) return back->Palette();
     return nullptr;
 }

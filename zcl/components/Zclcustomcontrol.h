@@ -18,7 +18,33 @@ class TZCLChangeLink;
 class TZCLControlCore;
 class TZCLCustomImageList;
 
-class TZCLCustomControl : public TCustomControl {
+// The parent-background protocol, spoken by every container a transparent child may stand on: the library's
+// windowed controls and its scroll box. A child asks its parent through ZCLBackSupplier.
+class TZCLBackSupplier {
+public:
+    virtual ~TZCLBackSupplier() = default;
+    // The picture behind the children.
+    virtual TBitmap* BackBitmap() = 0;
+    // Whether the container can hand its children the picture behind them.
+    virtual bool BackBitmapCheck() = 0;
+    // Draws onto Canvas at Dest the part of the background under a child, Src being where that part starts in
+    // the container's client coordinates; false when it cannot.
+    virtual bool BackDrawArea(TCanvas* Canvas, const TRect& Dest, const TPoint& Src, std::uint16_t Flags) = 0;
+    // A child's point in the coordinates of the background picture.
+    virtual TPoint BackMapPoint(const TPoint& P) = 0;
+};
+
+// Control's parent when it speaks the protocol; null otherwise.
+TZCLBackSupplier* ZCLBackSupplier(const TControl* Control);
+// Whether Control's parent can hand it the picture behind it now: a supplier whose window exists and whose
+// BackBitmapCheck holds, or a form whose shape component can.
+bool ZCLParentSuppliesBack(const TControl* Control);
+// Copies the part of Back under Dest onto Canvas, Src being where Dest starts in Supplier's client area, from
+// where Supplier's BackMapPoint puts it in the picture; false without a picture.
+bool ZCLCopyBackArea(TZCLBackSupplier* Supplier, TBitmap* Back, TCanvas* Canvas, const TRect& Dest,
+                     const TPoint& Src);
+
+class TZCLCustomControl : public TCustomControl, public TZCLBackSupplier {
 public:
     // 100 x 40, no tab stop.
     explicit TZCLCustomControl(TComponent* AOwner);
@@ -77,15 +103,11 @@ public:
     virtual void MouseEnter();
     virtual void MouseExit();
 
-    // The parent-background protocol. The picture behind the children (none here).
-    virtual TBitmap* BackBitmap() { return nullptr; }
-    // Whether the control can hand its children the picture behind them (no here).
-    virtual bool BackBitmapCheck() { return false; }
-    // Draws onto Canvas at Dest the part of the background under a child, Src being where that part starts in
-    // the control's client coordinates; false when it cannot.
-    virtual bool BackDrawArea(TCanvas* Canvas, const TRect& Dest, const TPoint& Src, std::uint16_t Flags);
-    // A child's point in the coordinates of the background picture (unchanged here).
-    virtual TPoint BackMapPoint(const TPoint& P) { return P; }
+    // The parent-background protocol: this base supplies nothing (no picture, the point unchanged).
+    TBitmap* BackBitmap() override { return nullptr; }
+    bool BackBitmapCheck() override { return false; }
+    bool BackDrawArea(TCanvas* Canvas, const TRect& Dest, const TPoint& Src, std::uint16_t Flags) override;
+    TPoint BackMapPoint(const TPoint& P) override { return P; }
     // The palette of the parent's background picture, when the control draws from it.
     virtual HPALETTE BackBitmapPalette();
 

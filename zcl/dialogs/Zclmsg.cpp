@@ -6,6 +6,7 @@
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "framework/visual/StdCtrls.h"
+#include "zcl/buttons/Zclbutton.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclwave.h"
@@ -378,7 +379,7 @@ int TZCLMessageBoxDlg::Show(const AnsiString& Caption, const AnsiString& Message
         int i = 0;
         for (const ButtonKind& k : buttonKinds) {
             if (!Buttons.Contains(k.button)) continue;
-            auto* b = new TButton(form.get());
+            auto* b = new TZCLButton(form.get());
             b->SetParent(panel);
             if (i == DefaultButton) {
                 b->SetDefault(true);
@@ -393,6 +394,7 @@ int TZCLMessageBoxDlg::Show(const AnsiString& Caption, const AnsiString& Message
             b->Font()->Assign(buttonFont_.get());
             b->SetColor(clBtnFace);
             b->SetModalResult(k.result);
+            b->SetStyle(buttonStyle_);
             b->SetWidth(75);
             b->SetBounds(x + 5, 5, b->Width(), b->Height());
             x += b->Width() + 5;
