@@ -9,6 +9,7 @@
 #include "link/SerialIO.h"
 #include "mirror/BitmapCapture.h"
 #include "shell/LayoutK5.h"
+#include "shell/SelectApplication.h"
 #include "shell/ShellPlace.h"
 #include "zcl/components/Zcldrawedge.h"
 #include "zcl/panels/Zclinformationlabel.h"
@@ -932,13 +933,17 @@ void TMainWindow::MainPageControlChange(TObject*)
     ApplySpinLimits(EditLetterBreakTime, pause);
 }
 
-// The keyboard picture and the list of running applications come with their dialogs.
 void TMainWindow::BtnDefineKeyboardClick(TObject*)
 {
     ShellDialog<TFormLayoutK5> dialog(FormLayoutK5);
     dialog->ShowModal();
 }
-void TMainWindow::BtnTaskListClick(TObject*) {}
+
+void TMainWindow::BtnTaskListClick(TObject*)
+{
+    auto dialog = std::make_unique<TFormSelectApplication>(this);
+    if (dialog->ShowModal() == mrOk && !dialog->Result().IsEmpty()) ApplicationName->SetText(dialog->Result());
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Password
