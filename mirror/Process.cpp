@@ -147,6 +147,28 @@ BOOL CALLBACK ListApplicationsProc(HWND window, LPARAM lParam)
     }
 }
 
+struct WindowPairs {
+    KvProcessMap processes;
+    TStrings* titles;
+    TStrings* paths;
+};
+
+BOOL CALLBACK ListApplicationWindowsProc(HWND window, LPARAM lParam)
+{
+    try {
+        auto* pairs = reinterpret_cast<WindowPairs*>(lParam);
+        char title[1024];
+        if (WindowQualifies(window, title)) {
+            pairs->titles->Add(title);
+            pairs->paths->Add(GetWindowProcessName(pairs->processes, window));
+        }
+        return TRUE;
+    } catch (...) {
+        if (ApplicationHandleException) ApplicationHandleException(nullptr);
+        return FALSE;
+    }
+}
+
 BOOL CALLBACK FindApplicationWindowProc(HWND window, LPARAM lParam)
 {
     try {
@@ -251,6 +273,16 @@ bool ListApplications(TStrings* list)
     record.List = list;
     RefreshProcessMap(record);
     return EnumWindows(&ListApplicationsProc, reinterpret_cast<LPARAM>(&record));
+}
+
+bool ListApplicationWindows(TStrings* titles, TStrings* paths)
+{
+    if (!titles || !paths) return false;
+    titles->Clear();
+    paths->Clear();
+    WindowPairs pairs{{}, titles, paths};
+    EnumerateProcesses(&AddProcessProc, &pairs.processes);
+    return EnumWindows(&ListApplicationWindowsProc, reinterpret_cast<LPARAM>(&pairs));
 }
 
 bool IsApplicationRunning(const AnsiString& path)

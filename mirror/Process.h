@@ -40,6 +40,9 @@ bool IsWindowUsable(HWND window);
 bool ListWindows(TStrings* list);
 // The executable path of every listed top-level window whose process path is known, one line per window.
 bool ListApplications(TStrings* list);
+// The title and the executable path of each listed top-level window, from one pass over the windows, so entry i
+// of both lists is the same window; a path that cannot be had is empty.
+bool ListApplicationWindows(TStrings* titles, TStrings* paths);
 // True when the file exists and one of the listed windows belongs to it.
 bool IsApplicationRunning(const AnsiString& path);
 // The first listed top-level window of that executable (the path compared without case), or null.

@@ -8,6 +8,9 @@
 #include "link/LineSettings.h"
 #include "link/SerialIO.h"
 #include "mirror/BitmapCapture.h"
+#include "shell/LayoutK5.h"
+#include "shell/SelectApplication.h"
+#include "shell/ShellPlace.h"
 #include "zcl/components/Zcldrawedge.h"
 #include "zcl/panels/Zclinformationlabel.h"
 #include "zcl/core/Zclsysin.h"
@@ -930,9 +933,17 @@ void TMainWindow::MainPageControlChange(TObject*)
     ApplySpinLimits(EditLetterBreakTime, pause);
 }
 
-// The keyboard picture and the list of running applications come with their dialogs.
-void TMainWindow::BtnDefineKeyboardClick(TObject*) {}
-void TMainWindow::BtnTaskListClick(TObject*) {}
+void TMainWindow::BtnDefineKeyboardClick(TObject*)
+{
+    ShellDialog<TFormLayoutK5> dialog(FormLayoutK5);
+    dialog->ShowModal();
+}
+
+void TMainWindow::BtnTaskListClick(TObject*)
+{
+    auto dialog = std::make_unique<TFormSelectApplication>(this);
+    if (dialog->ShowModal() == mrOk && !dialog->Result().IsEmpty()) ApplicationName->SetText(dialog->Result());
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Password

@@ -277,3 +277,37 @@ TEST(Process, CaptureWindowIsTheWindowOrItsFirstUsableChild)
     WindowHandle lonely = MakeWindow("Mirror capture lonely", WS_POPUP, nullptr, 10, 10);
     EXPECT_EQ(GetCaptureWindow(lonely.get()), lonely.get());
 }
+
+// Titles and paths of one pass: row i of both lists is the same window, whichever program it belongs to.
+TEST(Process, ApplicationWindowsComeAsTitleAndPathOfTheSameWindow)
+{
+    ChildProgram child;
+    ASSERT_TRUE(child.ready) << "child program did not start: " << child.Path().c_str();
+    WindowHandle own = MakeWindow("Mirror pair own", WS_POPUP | WS_VISIBLE);
+    WindowHandle hidden = MakeWindow("Mirror pair hidden", WS_POPUP);
+
+    TStringList titles, paths;
+    titles.Add("stale");
+    paths.Add("stale");
+    ASSERT_TRUE(ListApplicationWindows(&titles, &paths));
+    ASSERT_EQ(titles.Count(), paths.Count());
+    int childRows = 0, ownRows = 0;
+    for (int i = 0; i < titles.Count(); ++i) {
+        const std::string title = titles.Strings(i).c_str();
+        EXPECT_NE(title, "stale");
+        EXPECT_NE(title, "Mirror pair hidden");
+        EXPECT_EQ(title.find("owned"), std::string::npos) << title;
+        if (title.rfind("Mirror child", 0) == 0) {
+            ++childRows;
+            EXPECT_TRUE(AnsiSameText(paths.Strings(i), child.Path())) << title << ": " << paths.Strings(i).c_str();
+        }
+        if (title == "Mirror pair own") {
+            ++ownRows;
+            EXPECT_TRUE(AnsiSameText(paths.Strings(i), OwnPath())) << paths.Strings(i).c_str();
+        }
+    }
+    EXPECT_EQ(childRows, 3) << titles.Text().c_str();
+    EXPECT_EQ(ownRows, 1);
+    EXPECT_FALSE(ListApplicationWindows(&titles, nullptr));
+    EXPECT_FALSE(ListApplicationWindows(nullptr, &paths));
+}

@@ -78,6 +78,9 @@ bool TabRect(HANDLE process, HWND tabs, int index, RECT& r)
     return ok;
 }
 
+// The class of the password inputs' windows.
+const char* const PasswordEditClass = "TEdit";
+
 void TypeText(const std::string& text)
 {
     for (char c : text) controltest::Key(WORD(std::toupper(static_cast<unsigned char>(c))));
@@ -405,6 +408,216 @@ TEST_F(DriverTray, CommandLineTable)
         Exit();
         driver_.Kill();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A window of the driver in front, so typed keys go to it.
+bool BringToFront(HWND wnd)
+{
+    return PumpUntil([&] {
+        if (GetForegroundWindow() == wnd) return true;
+        SetForegroundWindow(wnd);
+        return false;
+    }, 10000);
+}
+
+// The control that has the keyboard focus in the foreground window's thread.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
+{
+    ASSERT_TRUE(driver_.Start("/Port=COM5"));
+    Choose('C');
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    ASSERT_TRUE(BringToFront(window));
+    HWND tabs = FindChild(window, "TPageControl", nullptr);
+    RECT tab;
+    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 3, tab));
+    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 3; }, 10000));
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        return (box = FindChild(window, "TCheckBox", "use a password to change settings, start or stop the server")) !=
+               nullptr;
+    }, 10000));
+    // The two inputs of the page, top to bottom.
+    std::vector<Child> inputs;
+    for (const Child& c : Children(window))
+        if (c.cls == PasswordEditClass && IsWindowVisible(c.wnd)) inputs.push_back(c);
+    ASSERT_EQ(inputs.size(), 2u) << Describe(Children(window));
+    if (inputs[0].rect.top > inputs[1].rect.top) std::swap(inputs[0], inputs[1]);
+    for (const Child& input : inputs) {
+        MouseClick(Centre(input.wnd), false);
+        ASSERT_TRUE(PumpUntil([&] { return FocusOf(window) == input.wnd; }, 10000));
+        TypeText("secret");
+    }
+    MouseClick(Centre(box, 8), false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000))
+        << "both inputs agree, so the box stays checked";
+    testshot::Shot::OfWindow(window).SaveArtifact("driver-password-page");
+
+    HWND bar = FindChild(window, "TToolBar", nullptr);
+    ASSERT_NE(bar, nullptr);
+    RECT br;
+    GetWindowRect(bar, &br);
+    MouseClick(POINT{br.left + 52, br.top + 18}, false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+    EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "EnablePassword"), "1");
+    EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "Password"), "secret");
+
+    // Saving left the user logged in; logging out locks the commands.
+    Choose('L');
+    ASSERT_TRUE(OpenMenu());
+    SaveMenuShot("tray-menu-locked");
+    controltest::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    Choose('C');
+    Choose('E');
+    // A second round trip through the menu: a command the keys gave would have run by now.
+    ASSERT_TRUE(OpenMenu());
+    controltest::Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    EXPECT_EQ(ConfigurationWindow(), nullptr) << "locked: no configuration";
+    EXPECT_TRUE(driver_.Running()) << "locked: no exit";
+
+    // A wrong password (letter case counts) is refused without a word; the right one opens the commands.
+    for (const bool right : {false, true}) {
+        Choose('L');
+        HWND login = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return (login = driver_.VisibleWindow("", "Login")) != nullptr; }, 20000));
+        ASSERT_TRUE(BringToFront(login));
+        ASSERT_TRUE(PumpUntil([&] { return FocusOf(login) != nullptr && FocusOf(login) != login; }, 10000));
+        if (!right) controltest::Key('S', {VK_SHIFT});
+        TypeText(right ? "secret" : "ecret");
+        if (right) testshot::Shot::OfWindow(login).SaveArtifact("driver-login-dialog");
+        controltest::Key(VK_RETURN);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(login) || !IsWindowVisible(login); }, 10000));
+        Choose('C');
+        if (!right) {
+            ASSERT_TRUE(OpenMenu());
+            controltest::Key(VK_ESCAPE);
+            ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+            EXPECT_EQ(ConfigurationWindow(), nullptr) << "a wrong password opens nothing";
+            EXPECT_EQ(driver_.VisibleWindow("#32770", MainWindowTitle), nullptr) << "and says nothing";
+        }
+    }
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000))
+        << "logged in, the configuration opens";
+    Exit();
+}
+
+}  // namespace
+
+namespace {
+
+LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+// A shown window of this test program: an application the driver can be pointed at.
+HWND MakeTargetWindow(const char* title)
+{
+    static const ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &TargetProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
+        wc.lpszClassName = "DriverTrayTarget";
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    return CreateWindowExA(WS_EX_TOOLWINDOW, "DriverTrayTarget", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 700, 560,
+                           220, 90, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// A row of a list box in the driver's process (asked in UTF-16, the form Wine carries between processes).
+std::string RowText(HWND list, int row)
+{
+    wchar_t text[1024] = L"";
+    if (SendMessageW(list, LB_GETTEXTLEN, WPARAM(row), 0) >= LRESULT(1024)) return "";
+    SendMessageW(list, LB_GETTEXT, WPARAM(row), LPARAM(text));
+    char ansi[2048] = "";
+    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+}
+
+TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
+{
+    char own[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, own, sizeof own);
+    HWND target = MakeTargetWindow("Driver selection target");
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(driver_.Start("/Port=COM5"));
+    Choose('C');
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    ASSERT_TRUE(BringToFront(window));
+    HWND tabs = FindChild(window, "TPageControl", nullptr);
+    RECT tab;
+    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 1, tab));
+    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
+    HWND button = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        return (button = FindChild(window, "TButton", "view actual running applications")) != nullptr;
+    }, 10000));
+    MouseClick(Centre(button), false);
+
+    HWND dialog = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (dialog = driver_.VisibleWindow("", "Select Application")) != nullptr; }, 20000));
+    ASSERT_TRUE(BringToFront(dialog));
+    HWND list = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (list = FindChild(dialog, "TZCLImageListBox", nullptr)) != nullptr; }, 10000))
+        << Describe(Children(dialog));
+    int row = -1;
+    ASSERT_TRUE(PumpUntil([&] {
+        const int n = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i)
+            if (RowText(list, i) == "Driver selection target;1") row = i;
+        return row >= 0;
+    }, 10000)) << "the test program's window is listed by its title; first row " << RowText(list, 0);
+    RECT item{};
+    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, WPARAM(row), LPARAM(&item)), LB_ERR);
+    POINT at{item.left + 40, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &at);
+    MouseClick(at, false);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == row; }, 10000));
+    HWND byName = FindChild(dialog, "TRadioButton", "Application Name");
+    ASSERT_NE(byName, nullptr) << Describe(Children(dialog));
+    MouseClick(Centre(byName, 8), false);
+    ASSERT_TRUE(PumpUntil([&] { return lstrcmpiA(RowText(list, row).c_str(), (std::string(own) + ";0").c_str()) == 0; },
+                          10000))
+        << "the same row shows the program's path: " << RowText(list, row);
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), row);
+    testshot::Shot::OfWindow(dialog).SaveArtifact("driver-select-application");
+    HWND ok = FindChild(dialog, "TButton", "OK");
+    ASSERT_NE(ok, nullptr);
+    MouseClick(Centre(ok), false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000));
+
+    // The path is in the window's application field, and "Close Window" stores it.
+    bool shown = false;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (const Child& c : Children(window))
+            shown = shown || (IsWindowVisible(c.wnd) && lstrcmpiA(c.text.c_str(), own) == 0);
+        return shown;
+    }, 10000)) << Describe(Children(window));
+    HWND bar = FindChild(window, "TToolBar", nullptr);
+    ASSERT_NE(bar, nullptr);
+    RECT br;
+    GetWindowRect(bar, &br);
+    MouseClick(POINT{br.left + 52, br.top + 18}, false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000));
+    EXPECT_EQ(lstrcmpiA(ReadRaw(PortKey("COM5", "Application"), "ApplicationName").c_str(), own), 0)
+        << ReadRaw(PortKey("COM5", "Application"), "ApplicationName");
+    DestroyWindow(target);
+    Exit();
 }
 
 }  // namespace

@@ -1,0 +1,116 @@
+// The keyboard picture: its keys as the terminal has them, and the Shift and Alt states.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ShellTestSupport.h"
+#include "shell/LayoutK5.h"
+
+namespace {
+
+using namespace shelltest;
+
+struct KeyRow {
+    std::string name;
+    std::string caption;
+    int tag;
+    bool definable;
+};
+
+std::vector<KeyRow> TerminalKeys()
+{
+    std::vector<KeyRow> rows;
+    for (int i = 1; i <= 16; ++i) rows.push_back({"KeyF" + std::to_string(i), "F" + std::to_string(i), 0x6F + i, true});
+    for (int i = 1; i <= 10; ++i)
+        rows.push_back({i == 3 ? "KeyS03" : "KeySo" + std::to_string(i), "S" + std::to_string(i), 0x806F + i, true});
+    for (int i = 0; i <= 9; ++i) rows.push_back({"KeyN" + std::to_string(i), std::to_string(i), 0x30 + i, true});
+    const KeyRow others[] = {
+        {"KeyDot", ".", 0x6E, true},        {"KeyEnter", "", 0x0D, true},     {"KeyClr", "CLR", 0x08, true},
+        {"KeyPlus", "+", 0x6B, true},       {"KeyMinus", "-", 0x6D, true},    {"KeyTop", "", 0x21, true},
+        {"KeyBot", "", 0x22, true},         {"KeyCup", "", 0x26, true},       {"KeyCdn", "", 0x28, true},
+        {"KeyCle", "", 0x25, true},         {"KeyCri", "", 0x27, true},       {"KeyInfo", "", 0x2F, true},
+        {"KeyShift", "Shift", 0x10, false}, {"KeyAlt", "Alt", 0x12, false},   {"KeyMbLeft", "", 32772, false},
+        {"KeyMbRight", "", 32773, false},
+    };
+    rows.insert(rows.end(), std::begin(others), std::end(others));
+    return rows;
+}
+
+TEST(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
+{
+    TFormLayoutK5 form(nullptr);
+    const std::vector<KeyRow> rows = TerminalKeys();
+    ASSERT_EQ(rows.size(), 52u);
+    EXPECT_EQ(form.Keys.size(), rows.size());
+    for (const KeyRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* key = dynamic_cast<TZCLSpeedButton*>(form.FindComponent(row.name.c_str()));
+        ASSERT_NE(key, nullptr);
+        EXPECT_EQ(key->Caption().c_str(), row.caption);
+        EXPECT_EQ(key->Tag(), row.tag);
+        EXPECT_EQ(bool(key->OnMouseEnter()), row.definable);
+        EXPECT_EQ(key->Enabled(), row.name != "KeyMbLeft" && row.name != "KeyMbRight");
+    }
+    EXPECT_EQ(form.KeyShift->GroupIndex(), 1);
+    EXPECT_EQ(form.KeyAlt->GroupIndex(), 2);
+    EXPECT_FALSE(form.ShapeKeyDown->Visible());
+    EXPECT_FALSE(form.ShapeKeyUp->Visible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInputLocksTheDigits)
+{
+    SerialCommList ports;
+    ports.Add("\\Device\\Serial0", "COM5");
+    CleanSettings clean;
+    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+    CleanSettings::SeedPort("COM5");
+    auto window = MakeMainWindow();
+    window->ActionConfiguration->Execute();
+    TFormLayoutK5 form(Application);
+    form.Show();
+    controltest::Activate(&form);
+    auto click = [&](TControl* c) {
+        const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2));
+        controltest::MouseTo(p.x, p.y);
+        controltest::MouseButton(true);
+        controltest::MouseButton(false);
+    };
+    auto caption = [&] { return std::string(form.ShapeShiftAlt->Caption()->Caption().c_str()); };
+    struct Step {
+        TZCLSpeedButton* key;
+        bool shift, alt, digits;
+        const char* caption;
+    };
+    const Step steps[] = {
+        {form.KeyShift, true, false, false, "Define: Shift + Key"},
+        {form.KeyAlt, true, true, true, "Define: Shift + Alt + Key"},
+        {form.KeyShift, true, true, true, "Define: Shift + Alt + Key"},  // Shift stays with Alt
+        {form.KeyAlt, true, false, false, "Define: Shift + Key"},
+        {form.KeyShift, false, false, true, "Define: Key"},
+    };
+    EXPECT_EQ(caption(), "Define: Key");
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(n++);
+        click(s.key);
+        ASSERT_TRUE(PumpUntil([&] { return caption() == s.caption; }, 5000)) << caption();
+        EXPECT_EQ(form.KeyShift->Pressed(), s.shift);
+        EXPECT_EQ(form.KeyAlt->Pressed(), s.alt);
+        for (TZCLSpeedButton* digit : form.KeyN) EXPECT_EQ(digit->Enabled(), s.digits);
+        EXPECT_EQ(form.KeyDot->Enabled(), s.digits);
+        if (n == 1) {
+            Pump(100);
+            testshot::Shot::OfWindow(form.Handle()).SaveArtifact("keyboard-picture-shift");
+        }
+    }
+    form.Hide();
+}
+
+}  // namespace

@@ -1,0 +1,441 @@
+// How the edit looks and where its caret goes: off-screen renders checked at chosen pixels (the selection in its
+// own colours, hidden without the focus, the password mask, disabled text, alignment, a transparent edit over a
+// patterned parent), the caret at the cursor and its shape, the blink rate applied only while focused, scrolling
+// to the caret, the height fitted to the font, and a screenshot of edits in their states.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ZclEditTestHelpers.h"
+#include "support/Screenshot.h"
+#include "zcl/buttons/Zclspecialbutton.h"
+#include "zcl/graphics/Zclcaption.h"
+#include "zcl/panels/Zclcustomsimplelabel.h"
+
+using namespace zcledit;
+using zclctl::PatternAt;
+
+namespace {
+
+constexpr COLORREF Back = RGB(255, 255, 255);
+constexpr COLORREF Ink = RGB(0, 0, 0);
+constexpr COLORREF Marked = RGB(200, 0, 0);
+constexpr COLORREF MarkedInk = RGB(0, 255, 0);
+
+// The client area of a control rendered off-screen.
+class Render {
+public:
+    explicit Render(TWinControl* c) : w_(c->ClientWidth()), h_(c->ClientHeight()), dib_(w_, h_) { c->PaintTo(dib_.dc(), 0, 0); }
+    COLORREF At(int x, int y) const { return dib_.At(x, y); }
+    int Count(const TRect& r, const std::function<bool(COLORREF)>& pick) const
+    {
+        int n = 0;
+        for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, h_); ++y)
+            for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, w_); ++x) n += pick(At(x, y));
+        return n;
+    }
+    int Count(const TRect& r, COLORREF c) const
+    {
+        return Count(r, [c](COLORREF p) { return p == c; });
+    }
+    // The columns in r holding a pixel other than the background.
+    TRect InkBounds(const TRect& r, COLORREF background) const
+    {
+        TRect b(w_, h_, -1, -1);
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                if (At(x, y) != background) {
+                    b.left = std::min<LONG>(b.left, x);
+                    b.right = std::max<LONG>(b.right, x + 1);
+                    b.top = std::min<LONG>(b.top, y);
+                    b.bottom = std::max<LONG>(b.bottom, y + 1);
+                }
+        return b;
+    }
+    bool SameAs(const Render& o) const
+    {
+        if (o.w_ != w_ || o.h_ != h_) return false;
+        for (int y = 0; y < h_; ++y)
+            for (int x = 0; x < w_; ++x)
+                if (At(x, y) != o.At(x, y)) return false;
+        return true;
+    }
+
+private:
+    int w_, h_;
+    controltest::Dib dib_;
+};
+
+int FontHeight(TFont* font)
+{
+    TBitmap b;
+    b.SetSize(1, 1);
+    b.Canvas()->SetFont(font);
+    return b.Canvas()->TextHeight("Qp");
+}
+
+class ZclEditPaint : public EditForm {
+protected:
+    TZCLEdit* Plain(int top, const char* text, int width = 200)
+    {
+        TZCLEdit* e = AddEdit(10, top, width);
+        e->Font()->SetColor(TColor(Ink));
+        e->SetColor(TColor(Back));
+        e->SetHighlightBack(TColor(Marked));
+        e->SetHighlightText(TColor(MarkedInk));
+        e->SetText(text);
+        e->Handle();
+        return e;
+    }
+    static int X(TZCLEdit* e, int i) { return LOWORD(SendMessageA(e->Handle(), EM_POSFROMCHAR, WPARAM(i), 0)); }
+    // The row of text, characters i..j (0-based, j exclusive).
+    static TRect Row(TZCLEdit* e, int i, int j)
+    {
+        const int top = e->TextTop();
+        return TRect(X(e, i), top, X(e, j), top + FontHeight(e->Font()));
+    }
+};
+
+TEST_F(ZclEditPaint, SelectionInItsOwnColours)
+{
+    TZCLEdit* e = Plain(10, "mmmm mmmm");
+    e->SetHideSelection(false);
+    SendMessageA(e->Handle(), EM_SETSEL, 0, 4);
+    const Render r(e);
+    const TRect selected = Row(e, 0, 4), rest = Row(e, 5, 9);
+    EXPECT_GT(r.Count(selected, Marked), 0) << "the highlight";
+    EXPECT_GT(r.Count(selected, MarkedInk), 0) << "the selected characters";
+    EXPECT_EQ(r.Count(selected, Ink), 0);
+    EXPECT_EQ(r.Count(selected, Back), 0) << "nothing of the plain background inside the selection";
+    EXPECT_GT(r.Count(rest, Ink), 0);
+    EXPECT_EQ(r.Count(rest, Marked) + r.Count(rest, MarkedInk), 0);
+    // Around the text: the edit's colour.
+    const TRect text = e->TextRect();
+    EXPECT_EQ(r.At(text.right - 2, text.top), Back);
+    EXPECT_EQ(r.At(text.left, text.bottom - 1), Back);
+}
+
+TEST_F(ZclEditPaint, HiddenSelectionWithoutTheFocus)
+{
+    TZCLEdit* e = Plain(10, "mmmm mmmm");
+    TZCLEdit* other = Plain(50, "other");
+    SendMessageA(e->Handle(), EM_SETSEL, 0, 4);
+    EXPECT_EQ(Render(e).Count(Row(e, 0, 4), Marked), 0) << "not focused, HideSelection on";
+    FocusOn(e);
+    EXPECT_GT(Render(e).Count(Row(e, 0, 4), Marked), 0) << "focused";
+    FocusOn(other);
+    EXPECT_EQ(Render(e).Count(Row(e, 0, 4), Marked), 0) << "the focus went";
+    e->SetHideSelection(false);
+    EXPECT_GT(Render(e).Count(Row(e, 0, 4), Marked), 0) << "shown without the focus";
+}
+
+TEST_F(ZclEditPaint, PasswordShowsOneMaskCharacterEach)
+{
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {{"abc", "***"}, {"abcdef", "******"}, {"", ""}, {"a b\tc", "*****"}};
+    for (const auto& c : cases) {
+        TZCLEdit* masked = Plain(10, c.text);
+        masked->SetPasswordChar('*');
+        TZCLEdit* stars = Plain(50, c.shown);
+        EXPECT_TRUE(Render(masked).SameAs(Render(stars))) << c.text;
+        EXPECT_EQ(masked->Text(), c.text);
+        delete masked;
+        delete stars;
+    }
+}
+
+TEST_F(ZclEditPaint, DisabledTextIsNotDrawnInTheFontColour)
+{
+    TZCLEdit* e = Plain(10, "disabled");
+    const TRect row = Row(e, 0, 8);
+    EXPECT_GT(Render(e).Count(row, Ink), 0);
+    e->SetEnabled(false);
+    const Render r(e);
+    EXPECT_EQ(r.Count(row, Ink), 0);
+    EXPECT_GT(r.Count(row, [](COLORREF c) { return c != Back; }), 0) << "but drawn";
+}
+
+TEST_F(ZclEditPaint, TextStandsWhereItsAlignmentPutsIt)
+{
+    TZCLEdit* e = Plain(10, "mid");
+    const TRect text = e->TextRect();
+    const TRect band(text.left, text.top, text.right, text.bottom);
+    e->SetAlignment(taLeftJustify);
+    const TRect left = Render(e).InkBounds(band, Back);
+    e->SetAlignment(taRightJustify);
+    const TRect right = Render(e).InkBounds(band, Back);
+    e->SetAlignment(taCenter);
+    const TRect centre = Render(e).InkBounds(band, Back);
+    EXPECT_LE(left.left - text.left, 2);
+    EXPECT_LE(text.right - right.right, 3);
+    EXPECT_EQ(right.Width(), left.Width());
+    const int middle = (text.left + text.right) / 2;
+    EXPECT_LE(std::abs((centre.left + centre.right) / 2 - middle), 2);
+    // A text wider than the edit starts at the left, whatever the alignment.
+    e->SetAlignment(taRightJustify);
+    e->SetText("a text far too long for an edit this narrow, so it runs out on the right");
+    EXPECT_EQ(e->TextOrigin(), text.left);
+}
+
+TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPicture)
+{
+    auto* back = new zclctl::TBackParent(form.get());
+    back->SetParent(form.get());
+    back->SetBounds(10, 10, 280, 100);
+    auto* e = new TZCLEdit(form.get());
+    e->SetParent(back);
+    e->SetBounds(20, 20, 200, 21);
+    e->SetText("see through");
+    e->SetTransparent(true);
+    ShowForm();
+    ASSERT_TRUE(PumpUntil([&] { return back->paints > 0; }));
+    const Render r(e);
+    // Where the client area lies in the parent's picture: its position and its border.
+    const TPoint origin = back->ScreenToClient(e->ClientToScreen(TPoint(0, 0)));
+    const TRect text = e->TextRect();
+    int matches = 0, probes = 0;
+    for (int x = text.right - 30; x < text.right - 2; x += 3) {
+        ++probes;
+        matches += r.At(x, text.bottom - 1) == PatternAt(origin.x + x, origin.y + text.bottom - 1);
+    }
+    EXPECT_EQ(matches, probes) << "the pattern behind the text's empty end";
+    e->SetTransparent(false);
+    e->SetColor(clWhite);
+    EXPECT_EQ(Render(e).At(text.right - 4, text.bottom - 1), Back);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Caret
+
+RECT CaretRect(HWND& owner)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    owner = info.hwndCaret;
+    return info.rcCaret;
+}
+
+TEST_F(ZclEditPaint, CaretStandsAtTheCursor)
+{
+    TZCLEdit* e = Plain(10, "caret here");
+    FocusOn(e);
+    for (int cursor : {1, 3, 6, 11}) {
+        e->SetSelStart(cursor);
+        POINT p{};
+        ASSERT_TRUE(GetCaretPos(&p));
+        EXPECT_EQ(p.x, X(e, cursor - 1)) << cursor;
+        EXPECT_EQ(p.y, e->TextTop()) << cursor;
+    }
+    Type("!");
+    ASSERT_TRUE(Settles([&] { return e->Text() == "caret here!"; }));
+    POINT p{};
+    GetCaretPos(&p);
+    EXPECT_EQ(p.x, X(e, 11));
+}
+
+TEST_F(ZclEditPaint, CaretShapeByStyle)
+{
+    TZCLEdit* e = Plain(10, "shape");
+    const int text = FontHeight(e->Font());
+    e->Caret()->SetWidth(5);
+    e->Caret()->SetHeight(7);
+    // clang-format off
+    const struct {
+        TZCLCaretStyles style;
+        int w, h, dy;  // dy: how far below the text's top
+    } cases[] = {
+        {csDefault, 1, text, 0},
+        {csBlock, 5, 7, 0},
+        {csOver, 5, 1, 0},
+        {csUnder, 5, 1, text - 1 - 2},
+        {csUnderBlock, 5, 7, text - 7 - 2},
+    };
+    // clang-format on
+    TZCLEdit* other = Plain(50, "other");
+    for (const auto& c : cases) {
+        e->Caret()->SetStyle(c.style);
+        FocusOn(e);
+        HWND owner = nullptr;
+        const RECT r = CaretRect(owner);
+        EXPECT_EQ(owner, e->Handle());
+        EXPECT_EQ(r.right - r.left, c.w) << int(c.style);
+        EXPECT_EQ(r.bottom - r.top, c.h) << int(c.style);
+        EXPECT_EQ(r.top, e->TextTop() + c.dy) << int(c.style);
+        FocusOn(other);
+    }
+    // The focus gone to a control without a caret: the edit's caret is gone.
+    auto* plain = new TZCLCustomControl(form.get());
+    plain->SetParent(form.get());
+    plain->SetBounds(10, 100, 50, 20);
+    plain->SetTabStop(true);
+    plain->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == plain->Handle(); }));
+    HWND owner = nullptr;
+    CaretRect(owner);
+    EXPECT_EQ(owner, nullptr);
+}
+
+TEST_F(ZclEditPaint, BlinkRateHoldsOnlyWhileFocused)
+{
+    const UINT system = GetCaretBlinkTime();
+    const UINT slow = system == 700 ? 800 : 700, fast = system == 200 ? 300 : 200;
+    TZCLEdit* a = Plain(10, "a");
+    TZCLEdit* b = Plain(50, "b");
+    EXPECT_EQ(a->Caret()->BlinkRate(), system);
+    a->Caret()->SetBlinkRate(std::uint16_t(slow));
+    b->Caret()->SetBlinkRate(std::uint16_t(fast));
+    auto* plain = new TZCLCustomControl(form.get());
+    plain->SetParent(form.get());
+    plain->SetBounds(10, 100, 50, 20);
+    plain->SetTabStop(true);
+
+    FocusOn(a);
+    EXPECT_EQ(GetCaretBlinkTime(), slow);
+    // An edit made now starts from the system's rate, not from the one the focused edit set.
+    auto* late = new TZCLEdit(form.get());
+    EXPECT_EQ(late->Caret()->BlinkRate(), system);
+    FocusOn(b);
+    EXPECT_EQ(GetCaretBlinkTime(), fast);
+    a->Caret()->SetBlinkRate(std::uint16_t(slow + 10));
+    EXPECT_EQ(GetCaretBlinkTime(), fast) << "only the focused edit's rate counts";
+    b->Caret()->SetBlinkRate(std::uint16_t(fast + 10));
+    EXPECT_EQ(GetCaretBlinkTime(), fast + 10) << "a change while focused applies at once";
+    plain->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == plain->Handle(); }));
+    EXPECT_EQ(GetCaretBlinkTime(), system) << "given back";
+    FocusOn(a);
+    EXPECT_EQ(GetCaretBlinkTime(), slow + 10);
+    delete a;
+    EXPECT_EQ(GetCaretBlinkTime(), system) << "given back by an edit freed while focused";
+}
+
+TEST_F(ZclEditPaint, ScrollsToKeepTheCaretInSight)
+{
+    TZCLEdit* e = Plain(10, "", 80);
+    FocusOn(e);
+    Type("a long line of text typed into a narrow edit");
+    ASSERT_TRUE(Settles([&] { return e->GetLength() == 44; }));
+    const TRect text = e->TextRect();
+    EXPECT_GT(e->ScrollOffset(), 0);
+    POINT p{};
+    GetCaretPos(&p);
+    EXPECT_GE(p.x, text.left);
+    EXPECT_LT(p.x, text.right);
+    EXPECT_EQ(p.x, X(e, 44));
+    // The last characters are on show.
+    EXPECT_LT(X(e, 43), text.right);
+    Press(VK_HOME);
+    ASSERT_TRUE(Settles([&] { return e->CursorPos() == 1; }));
+    EXPECT_EQ(e->ScrollOffset(), 0);
+    GetCaretPos(&p);
+    EXPECT_EQ(p.x, text.left);
+    Press(VK_END);
+    ASSERT_TRUE(Settles([&] { return e->CursorPos() == 45; }));
+    EXPECT_GT(e->ScrollOffset(), 0);
+    // A new text starts unscrolled.
+    e->SetText("short");
+    EXPECT_EQ(e->ScrollOffset(), 0);
+}
+
+TEST_F(ZclEditPaint, AutoSizeFitsTheHeightToTheFont)
+{
+    TZCLEdit* e = Plain(10, "size");
+    for (int size : {8, 12, 20}) {
+        e->SetAutoSize(false);
+        e->SetHeight(50);
+        e->Font()->SetSize(size);
+        EXPECT_EQ(e->Height(), 50) << "not without AutoSize";
+        e->SetAutoSize(true);
+        EXPECT_EQ(e->Height(), FontHeight(e->Font()) * 5 / 4 + 5) << size;
+    }
+    e->SetWidth(10);
+    e->Font()->SetSize(9);
+    EXPECT_EQ(e->Width(), 30) << "room for the buttons and the text";
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+class ZclEditScreenshot : public EditForm {};
+
+TEST_F(ZclEditScreenshot, FormOfEditsInTheirStates)
+{
+    form->SetBounds(40, 40, 470, 365);
+    form->SetColor(clBtnFace);
+    struct Row {
+        const char* label;
+        std::function<void(TZCLEdit*)> setup;
+    };
+    const Row rows[] = {
+        {"plain", [](TZCLEdit* e) { e->SetText("An edit of the library"); }},
+        {"selection shown", [](TZCLEdit* e) {
+             e->SetText("part of it selected");
+             e->SetHideSelection(false);
+             SendMessageA(e->Handle(), EM_SETSEL, 8, 10);
+         }},
+        {"password", [](TZCLEdit* e) {
+             e->SetPasswordChar('*');
+             e->SetText("secret");
+         }},
+        {"right aligned", [](TZCLEdit* e) {
+             e->SetAlignment(taRightJustify);
+             e->SetText("to the right");
+         }},
+        {"centred", [](TZCLEdit* e) {
+             e->SetAlignment(taCenter);
+             e->SetText("in the middle");
+         }},
+        {"3D font, raised", [](TZCLEdit* e) {
+             e->Font3D()->SetStyle(tdRaised);
+             e->Font()->SetSize(12);
+             e->SetAutoSize(true);
+             e->SetText("Raised text");
+         }},
+        {"disabled", [](TZCLEdit* e) {
+             e->SetText("cannot be changed");
+             e->SetEnabled(false);
+         }},
+        {"read-only, flat", [](TZCLEdit* e) {
+             e->SetText("read only and flat");
+             e->SetReadOnly(true);
+             e->SetFlat(true);
+         }},
+        {"custom buttons", [](TZCLEdit* e) {
+             e->SetText("two buttons at its end");
+             e->SetCustomButtonWidth(20);
+             e->CustomButtons()->Add()->SetCaption("...");
+             e->CustomButtons()->Add()->SetCaption("x");
+         }},
+        {"focused, scrolled", [](TZCLEdit* e) { e->SetText("the focused edit holds a line much longer than it is wide, so it scrolls"); }},
+    };
+    TZCLEdit* last = nullptr;
+    int top = 10;
+    for (const Row& r : rows) {
+        auto* label = new TZCLSimpleLabel(form.get());
+        label->SetParent(form.get());
+        label->SetBounds(10, top + 3, 150, 16);
+        label->SetCaption(r.label);
+        TZCLEdit* e = AddEdit(170, top, 280);
+        r.setup(e);
+        last = e;
+        top = e->Top() + e->Height() + 10;
+    }
+    FocusOn(last);
+    last->SetSelStart(last->GetLength() + 1);
+    // The caret blinks: hide it, so that the picture does not depend on when it is taken.
+    HideCaret(last->Handle());
+    Pump(100);
+    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    EXPECT_FALSE(shot.SaveArtifact("zcl-edits").empty());
+    EXPECT_GT(last->ScrollOffset(), 0);
+    ShowCaret(last->Handle());
+}
+
+}  // namespace
