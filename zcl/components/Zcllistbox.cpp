@@ -717,6 +717,10 @@ void TZCLListBox::Loaded()
     list_->SetOnDblClick(OnDblClick());
     list_->SetOnEnter(OnEnter());
     list_->SetOnExit(OnExit());
+    // A store made before the box was told of it while it was still being built, too early to be known as one.
+    if (iniUse_ == ioUseLink && !iniLink_ && Owner())
+        for (int i = 0; i < Owner()->ComponentCount() && !iniLink_; ++i)
+            if (auto* store = dynamic_cast<TZCLIniCtrl*>(Owner()->Components(i))) SetIniLink(store);
     if (!designing) ReadData();
     Realign();
 }
