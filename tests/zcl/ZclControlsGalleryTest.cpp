@@ -1,8 +1,9 @@
 // One form holding every library control a program window is built from, in its states, saved under the build
 // folder's artifacts for a person to look at: panels (bevel, Windows border, picture, fill with a caption),
 // labels (plain, 3D, jump, disabled, multi-line, cut, with an image), information labels over sunken edges,
-// graphic, speed, office, multimedia and dock buttons, and edits (typed into with real keys, password, with
-// custom buttons, disabled, flat). The states that come from input are made by real clicks, moves and keys.
+// graphic, speed, office, multimedia and dock buttons, edits (typed into with real keys, password, with custom
+// buttons, disabled, flat), mask and spin edits and the combo box with its docked button. The states that come
+// from input are made by real clicks, moves and keys.
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,11 @@
 #include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclsysin.h"
+#include "zcl/edits/Zclcombobox.h"
 #include "zcl/edits/Zcledit.h"
+#include "zcl/edits/Zclmaskedit.h"
+#include "zcl/edits/Zclspinbutton.h"
+#include "zcl/edits/Zclspinedit.h"
 #include "zcl/graphics/Zclbmp.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclfillobject.h"
@@ -252,7 +257,7 @@ protected:
         Heading(304, "Graphic, speed, office, multimedia and dock buttons");
         static const char* const names[] = {"up", "clicked", "mouse over", "disabled"};
         for (int i = 0; i < 4; ++i) {
-            auto* b = Add<TZCLSpeedButton>(8 + i * 70, 322, 62, 28);
+            auto* b = Add<TZCLSpeedButton>(8 + i * 78, 322, 74, 28);
             b->SetGlyphKind(gkFolder);
             b->SetCaption(names[i]);
             b->Font()->SetSize(7);
@@ -263,11 +268,11 @@ protected:
         speeds[2]->SetStyle(ubsVestoFlat);
         speeds[3]->SetEnabled(false);
         for (int k = gkEllipsis; k <= gkFont; ++k) {
-            auto* g = Add<TZCLSpeedButton>(292 + (k - 1) * 27, 324, 24, 24);
+            auto* g = Add<TZCLSpeedButton>(326 + (k - 1) * 27, 324, 24, 24);
             g->SetGlyphKind(TZCLGlyphKind(k));
         }
         for (int i = 0; i < 2; ++i) {
-            auto* o = Add<TZCLOfficeButton>(516 + i * 28, 325, 23, 22);
+            auto* o = Add<TZCLOfficeButton>(550 + i * 28, 325, 23, 22);
             o->SetGlyphKind(gkSearch);
             o->SetGroupIndex(50);
             if (i == 1) o->SetPressed(true);
@@ -285,7 +290,7 @@ protected:
                       .get(),
                   nullptr);
         for (int i = 0; i < 2; ++i) {
-            auto* mm = Add<TZCLCustomMMButton>(580 + i * 40, 324, 32, 24);
+            auto* mm = Add<TZCLCustomMMButton>(614 + i * 40, 324, 32, 24);
             mm->SetButtonFaceImageList(&faces_);
             mm->SetFace(bsUp, 0, 0);
             mm->SetFace(bsDown, 0, 1);
@@ -303,6 +308,8 @@ protected:
     {
         Heading(404, "Edits");
         typed = Edit(8, 422, 150, "");
+        // The selection made by the keys shows also once the focus has moved on.
+        typed->SetHideSelection(false);
         auto* password = Edit(166, 422, 110, "secret");
         password->SetPasswordChar('*');
         withButtons = Edit(284, 422, 200, "custom buttons");
@@ -318,6 +325,33 @@ protected:
         Note(8, 445, "typed and selected with real keys, password, custom buttons, disabled, flat");
     }
 
+    void BuildTypedEdits()
+    {
+        Heading(462, "Mask and spin edits, the combo box");
+        mask = Add<TZCLMaskEdit>(8, 480, 80, 21);
+        mask->SetMask("00\\-00");
+        spin = Add<TZCLExtSpinEdit>(96, 480, 80, 21);
+        spin->SetMaxValue(10);
+        spin->SetValue(5);
+        auto* fraction = Add<TZCLExtSpinEdit>(184, 480, 80, 21);
+        fraction->SetEditType(ntFloatFixed);
+        fraction->SetDecimals(2);
+        fraction->SetValue(2.5);
+        fraction->SetEnabled(false);
+        combo = Add<TZCLComboBox>(284, 480, 110, 21);
+        combo->SetStyle(csDropDownList);
+        for (const char* port : {"COM1", "COM2", "COM3", "COM4"}) combo->Items()->Add(port);
+        combo->SetItemIndex(1);
+        comboDock = new TZCLDockSpeedButton(form.get());
+        comboDock->SetGlyphKind(gkSearch);
+        comboDock->SetControl(combo);
+        auto* typedCombo = Add<TZCLComboBox>(440, 480, 140, 21);
+        typedCombo->SetStyle(csDropDown);
+        for (const char* item : {"first", "second"}) typedCombo->Items()->Add(item);
+        typedCombo->SetText("typed in the combo");
+        Note(8, 503, "mask typed into, spin edit clicked up, disabled fixed point; port list with its docked button");
+    }
+
     TZCLBitmapList tiles_{nullptr};
     TZCLImageList images_{nullptr};
     TZCLImageList faces_{nullptr};
@@ -329,6 +363,10 @@ protected:
     TZCLDockSpeedButton* dock = nullptr;
     TZCLEdit* typed = nullptr;
     TZCLEdit* withButtons = nullptr;
+    TZCLMaskEdit* mask = nullptr;
+    TZCLExtSpinEdit* spin = nullptr;
+    TZCLComboBox* combo = nullptr;
+    TZCLDockSpeedButton* comboDock = nullptr;
 };
 
 TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
@@ -338,6 +376,7 @@ TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
     BuildInformation();
     BuildButtons();
     BuildEdits();
+    BuildTypedEdits();
     int buttonClicks = 0;
     withButtons->SetOnBtnClick(TZCLBtnClickEvent::From([&](TObject*, int) { ++buttonClicks; }));
     ShowForm();
@@ -352,8 +391,17 @@ TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
     Press(VK_LEFT, {VK_SHIFT}, 4);
     ASSERT_TRUE(Flush(typed));
     EXPECT_EQ(typed->Text(), AnsiString("Typed here"));
-    EXPECT_EQ(typed->SelStart(), 6);
-    EXPECT_EQ(typed->SelLength(), 4);
+    EXPECT_EQ(typed->SelText(), AnsiString("here"));
+    ClickAt(mask, 4, 10);
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == mask->Handle(); }, 5000));
+    mask->SetSelStart(1);
+    Type("1234");
+    ASSERT_TRUE(Flush(mask));
+    EXPECT_EQ(mask->Text(), AnsiString("12-34"));
+    TZCLSpinButton* up = spin->SpinButton();
+    ASSERT_NE(up, nullptr);
+    ClickAt(up, up->Width() / 2, 2);
+    ASSERT_TRUE(PumpUntil([&] { return spin->Value() == 6; }, 5000)) << spin->Text().c_str();
     MouseAt(speeds[2], 30, 14);
     ASSERT_TRUE(PumpUntil([&] { return speeds[2]->MouseOver(); }, 5000));
     // Nothing else took the clicks.
@@ -371,10 +419,12 @@ TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
     const TPoint t = onBack->ClientToScreen(TPoint(0, 0));
     EXPECT_EQ(shot.AtScreen(t.x + 50, t.y + 24), PatternAt((10 + 50) % 24, (8 + 24) % 24))
         << "the picture through the transparent panel";
-    const TPoint d = dock->ClientToScreen(TPoint(0, 0));
-    const TPoint c = docked->ClientToScreen(TPoint(docked->Width(), 0));
-    EXPECT_EQ(d.x, c.x + 1) << "the dock button one pixel right of its control";
-    EXPECT_EQ(dock->Height(), docked->Height());
+    EXPECT_EQ(dock->BoundsRect(), TRect(docked->Left() + docked->Width() + 1, docked->Top(),
+                                        docked->Left() + docked->Width() + 1 + dock->Width(), docked->BoundsRect().bottom))
+        << "the dock button one pixel right of its control, as high";
+    EXPECT_EQ(comboDock->Left(), combo->Left() + combo->Width() + 1) << "the port button beside its combo box";
+    EXPECT_EQ(comboDock->Top(), combo->Top());
+    EXPECT_EQ(combo->Text(), AnsiString("COM2"));
     // The program's name behind its standard caption, the colon and two tabs.
     const AnsiString name = ZCLSIVersionInfo(viName);
     EXPECT_FALSE(name.IsEmpty());

@@ -311,12 +311,14 @@ TEST_F(ZclInformationLabelForm, CapsLockIsRedrawnOnlyWhenItChanges)
 
 TEST_F(ZclInformationLabelForm, ALabelSizedToItsTextFollowsTheStateWhenItChanges)
 {
+    // Large, so that "On" and "Off" differ by a few pixels.
     TZCLInformationLabel* caps = MakeInfo(form.get(), form.get(), itCapsLock);
+    caps->Font()->SetSize(20);
     caps->SetLeft(10);
     caps->SetTop(10);
     TZCLInformationLabel* fixed = MakeInfo(form.get(), form.get(), itCapsLock);
     fixed->SetAutoSize(false);
-    fixed->SetBounds(10, 40, 70, 20);
+    fixed->SetBounds(10, 60, 70, 20);
     ShowForm();
     const bool was = ZCLSICapsLock();
     struct CapsBack {
@@ -331,18 +333,16 @@ TEST_F(ZclInformationLabelForm, ALabelSizedToItsTextFollowsTheStateWhenItChanges
     const int before = caps->Width();
     controltest::Key(VK_CAPITAL);
     ASSERT_TRUE(PumpUntil([&] { return ZCLSICapsLock() != was; }, 5000)) << "the key reached the program";
-    // "Off" takes more room than "On": the pool's next look sizes the label again.
-    ASSERT_TRUE(PumpUntil([&] { return ValueOf(caps->Text()) == (was ? "Off" : "On") && caps->Width() != before; },
-                          5000))
-        << "sized again to the new state";
-    if (was) EXPECT_GT(caps->Width(), before);
-    else EXPECT_LT(caps->Width(), before);
-    // As large as a label made now, in the new state.
+    // The pool's next look sizes the label to the new state: as large as a label made now.
     std::unique_ptr<TZCLInformationLabel> fresh(MakeInfo(nullptr, form.get(), itCapsLock));
-    EXPECT_EQ(caps->Width(), fresh->Width());
+    fresh->Font()->SetSize(20);
+    ASSERT_NE(fresh->Width(), before) << "\"On\" and \"Off\" take different room in this font";
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ValueOf(caps->Text()) == (was ? "Off" : "On") && caps->Width() == fresh->Width(); }, 5000))
+        << caps->Width() << " " << fresh->Width();
     EXPECT_EQ(caps->Height(), fresh->Height());
     EXPECT_EQ(caps->Left(), 10) << "keeps its place";
-    EXPECT_EQ(fixed->BoundsRect(), TRect(10, 40, 80, 60)) << "one not sized to its text keeps its size";
+    EXPECT_EQ(fixed->BoundsRect(), TRect(10, 60, 80, 80)) << "one not sized to its text keeps its size";
 }
 
 TEST_F(ZclInformationLabelForm, SettingsThatDoNotShowRedrawNothing)
