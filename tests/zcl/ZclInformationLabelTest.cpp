@@ -55,6 +55,20 @@ TZCLInformationLabel* MakeInfo(TComponent* owner, TWinControl* parent, TZCLInfoT
 }
 
 // The value: what follows the last tab (or, without tabs, the last space).
+// Caps Lock as it was when made, given back when it goes.
+struct KeepCapsLock {
+    const bool was = ZCLSICapsLock();
+    KeepCapsLock() = default;
+    KeepCapsLock(const KeepCapsLock&) = delete;
+    KeepCapsLock& operator=(const KeepCapsLock&) = delete;
+    ~KeepCapsLock()
+    {
+        if (ZCLSICapsLock() == was) return;
+        controltest::Key(VK_CAPITAL);
+        controltest::PumpUntil([this] { return ZCLSICapsLock() == was; }, 5000);
+    }
+};
+
 std::string ValueOf(const AnsiString& text)
 {
     const std::string t = text.c_str();
@@ -284,17 +298,9 @@ TEST_F(ZclInformationLabelForm, CapsLockIsRedrawnOnlyWhenItChanges)
     }
     EXPECT_EQ(l->paints, paints);
 
-    const bool was = ZCLSICapsLock();
     // Whatever happens below, Caps Lock is left as it was for the tests that type.
-    struct CapsBack {
-        bool was;
-        ~CapsBack()
-        {
-            if (ZCLSICapsLock() == was) return;
-            controltest::Key(VK_CAPITAL);
-            PumpUntil([this] { return ZCLSICapsLock() == was; }, 5000);
-        }
-    } capsBack{was};
+    const KeepCapsLock capsBack;
+    const bool was = capsBack.was;
     const std::string before = ValueOf(l->Text());
     EXPECT_EQ(before, was ? "On" : "Off");
     controltest::Key(VK_CAPITAL);
@@ -320,16 +326,8 @@ TEST_F(ZclInformationLabelForm, ALabelSizedToItsTextFollowsTheStateWhenItChanges
     fixed->SetAutoSize(false);
     fixed->SetBounds(10, 60, 70, 20);
     ShowForm();
-    const bool was = ZCLSICapsLock();
-    struct CapsBack {
-        bool was;
-        ~CapsBack()
-        {
-            if (ZCLSICapsLock() == was) return;
-            controltest::Key(VK_CAPITAL);
-            PumpUntil([this] { return ZCLSICapsLock() == was; }, 5000);
-        }
-    } capsBack{was};
+    const KeepCapsLock capsBack;
+    const bool was = capsBack.was;
     const int before = caps->Width();
     controltest::Key(VK_CAPITAL);
     ASSERT_TRUE(PumpUntil([&] { return ZCLSICapsLock() != was; }, 5000)) << "the key reached the program";
