@@ -282,3 +282,52 @@ TEST_F(SelectApplication, WithNoWindowsOnlyCancelLeads)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace shelltest;
+
+// Moving through the rows with the keyboard weighs each row anew: a row without a path disables OK and Enter
+// there leaves the dialog open; Enter on a row with a path closes it with that path, cut only at its last ';'.
+TEST_F(SelectApplication, KeyboardMovesWeighEachRowAndEnterTakesOnlyAPath)
+{
+    TStringList titles, paths;
+    for (const auto& [title, path] : std::vector<std::pair<const char*, const char*>>{
+             {"First", "C:\\first.exe"}, {"No path", ""}, {"Ends in the delimiter", "C:\\odd;\\x;"}}) {
+        titles.Add(title);
+        paths.Add(path);
+    }
+    auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
+    TFormSelectApplication& d = *dialog;
+    const auto at = [&](int row, bool enabled) { return d.List->ItemIndex() == row && d.BtnOk->Enabled() == enabled; };
+    dlgtest::ModalScript script;
+    script
+        .Then([&] { return Ready(&d); },
+              [&] {
+                  d.ShowApplications(&titles, &paths);
+                  MouseClick(RowPoint(d.List, 0), false);
+              },
+              "the dialog is up")
+        .Then([&] { return at(0, true); }, [] { controltest::SendKey(VK_DOWN); }, "the first row, clicked")
+        .Then([&] { return at(1, false); },
+              [] {
+                  controltest::SendKey(VK_RETURN);
+                  controltest::SendKey(VK_DOWN);
+              },
+              "down to the row without a path")
+        .Then([&] { return at(2, true); },
+              [&] {
+                  EXPECT_TRUE(IsWindowVisible(d.Handle())) << "Enter on a row without a path closed nothing";
+                  EXPECT_EQ(d.ModalResult(), mrNone);
+                  controltest::SendKey(VK_UP);
+              },
+              "Enter did nothing, down again to a path")
+        .Then([&] { return at(1, false); }, [] { controltest::SendKey(VK_DOWN); }, "up: disabled again")
+        .Then([&] { return at(2, true); }, [] { controltest::SendKey(VK_RETURN); }, "down: enabled again");
+    DialogWatch watch(script);
+    EXPECT_EQ(d.ShowModal(), mrOk) << script.Report();
+    EXPECT_TRUE(script.Done()) << script.Report();
+    EXPECT_STREQ(d.Result().c_str(), "C:\\odd;\\x;");
+}
+
+}  // namespace
