@@ -507,6 +507,37 @@ TEST_F(ZclEditPaint, AutoSizeFitsTheHeightToTheFont)
     EXPECT_EQ(e->Width(), 30) << "room for the buttons and the text";
 }
 
+TEST(ZclEditLoading, AnEditBeingLoadedFitsItselfAndTellsOfChangesOnlyOnceLoaded)
+{
+    TForm form(nullptr);
+    int changes = 0, changedAt = 0, modified = 0;
+    TZCLEdit* e = nullptr;
+    {
+        TComponentLoader loading(&form);
+        e = loading.Create<TZCLEdit>();
+        e->SetParent(&form);
+        e->SetOnChange(TNotifyEvent::From([&](TObject*) { ++changes; }));
+        e->SetOnTextChangedAt(TZCLTextChangeEvent::From([&](TObject*, int) { ++changedAt; }));
+        e->SetOnModified(TNotifyEvent::From([&](TObject*) { ++modified; }));
+        e->SetAutoSize(true);
+        e->Font()->SetSize(20);
+        e->SetPasswordChar('*');
+        e->SetText("loaded");
+        EXPECT_EQ(e->Height(), 21) << "fitted once loaded, not before";
+        loading.Finish();
+    }
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(changedAt, 0);
+    EXPECT_EQ(modified, 0);
+    EXPECT_EQ(e->Height(), FontHeight(e->Font()) * 5 / 4 + 5);
+    EXPECT_EQ(e->DisplayText(), "******");
+    EXPECT_EQ(e->Text(), "loaded");
+    e->SetText("after");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(changedAt, 1);
+    EXPECT_EQ(modified, 0);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 class ZclEditScreenshot : public EditForm {};
