@@ -1,9 +1,9 @@
 // One form holding every library control a program window is built from, in its states, saved under the build
 // folder's artifacts for a person to look at: panels (bevel, Windows border, picture, fill with a caption),
-// labels (plain, 3D, jump, disabled, multi-line, cut, with an image), information labels over sunken edges,
-// graphic, speed, office, multimedia and dock buttons, edits (typed into with real keys, password, with custom
-// buttons, disabled, flat), mask and spin edits and the combo box with its docked button. The states that come
-// from input are made by real clicks, moves and keys.
+// labels (plain, 3D in each look, jump, disabled, multi-line, cut, with an image), information labels over
+// sunken edges, graphic, speed, office, multimedia and dock buttons, edits (typed into with real keys,
+// password, with custom buttons, disabled, flat), mask and spin edits and the combo box with its docked button.
+// The states that come from input are made by real clicks, moves and keys.
 
 #include <gtest/gtest.h>
 
@@ -179,7 +179,7 @@ protected:
         multi->SetAutoSize(false);
         multi->SetMultiLine(true);
         multi->SetAlignment(agCenter);
-        multi->SetBounds(450, 116, 120, 40);
+        multi->SetBounds(450, 114, 120, 36);
         multi->SetTransparent(false);
         multi->SetParentColor(false);
         multi->SetColor(clInfoBk);
@@ -214,6 +214,22 @@ protected:
         below->SetImageList(&images_);
         below->Alignment()->SetAlignText2Glyph(taBottom);
         below->SetCaption("text below");
+
+        // The 3D captions.
+        const struct {
+            TZCLThreeDStyle style;
+            const char* name;
+        } looks[] = {{tdSunken, "Sunken"}, {tdRaised, "Raised"}, {tdShadow, "Shadow"}, {tdOutline, "Outline"},
+                     {tdExtrude, "Extrude"}};
+        for (int i = 0; i < 5; ++i) {
+            auto* l = Text(form.get(), 270 + i * 104, 157, looks[i].name, 14);
+            l->Font()->SetColor(clNavy);
+            l->Font3D()->SetStyle(looks[i].style);
+            // An outline is stroked as wide as the shadow is deep: one pixel keeps the letters open.
+            const bool outline = looks[i].style == tdOutline;
+            if (!outline) l->Font()->SetStyle(TFontStyles{fsBold});
+            l->Font3D()->SetDepth(1, outline ? 1 : 2);
+        }
     }
 
     void BuildInformation()
