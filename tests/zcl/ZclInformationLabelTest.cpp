@@ -55,6 +55,20 @@ TZCLInformationLabel* MakeInfo(TComponent* owner, TWinControl* parent, TZCLInfoT
 }
 
 // The value: what follows the last tab (or, without tabs, the last space).
+// Caps Lock as it was when made, given back when it goes.
+struct KeepCapsLock {
+    const bool was = ZCLSICapsLock();
+    KeepCapsLock() = default;
+    KeepCapsLock(const KeepCapsLock&) = delete;
+    KeepCapsLock& operator=(const KeepCapsLock&) = delete;
+    ~KeepCapsLock()
+    {
+        if (ZCLSICapsLock() == was) return;
+        controltest::Key(VK_CAPITAL);
+        controltest::PumpUntil([this] { return ZCLSICapsLock() == was; }, 5000);
+    }
+};
+
 std::string ValueOf(const AnsiString& text)
 {
     const std::string t = text.c_str();
@@ -284,17 +298,9 @@ TEST_F(ZclInformationLabelForm, CapsLockIsRedrawnOnlyWhenItChanges)
     }
     EXPECT_EQ(l->paints, paints);
 
-    const bool was = ZCLSICapsLock();
     // Whatever happens below, Caps Lock is left as it was for the tests that type.
-    struct CapsBack {
-        bool was;
-        ~CapsBack()
-        {
-            if (ZCLSICapsLock() == was) return;
-            controltest::Key(VK_CAPITAL);
-            PumpUntil([this] { return ZCLSICapsLock() == was; }, 5000);
-        }
-    } capsBack{was};
+    const KeepCapsLock capsBack;
+    const bool was = capsBack.was;
     const std::string before = ValueOf(l->Text());
     EXPECT_EQ(before, was ? "On" : "Off");
     controltest::Key(VK_CAPITAL);
@@ -307,6 +313,34 @@ TEST_F(ZclInformationLabelForm, CapsLockIsRedrawnOnlyWhenItChanges)
     item->Timer();
     EXPECT_FALSE(HasUpdate(form.get()));
     EXPECT_EQ(l->paints, afterChange);
+}
+
+TEST_F(ZclInformationLabelForm, ALabelSizedToItsTextFollowsTheStateWhenItChanges)
+{
+    // Large, so that "On" and "Off" differ by a few pixels.
+    TZCLInformationLabel* caps = MakeInfo(form.get(), form.get(), itCapsLock);
+    caps->Font()->SetSize(20);
+    caps->SetLeft(10);
+    caps->SetTop(10);
+    TZCLInformationLabel* fixed = MakeInfo(form.get(), form.get(), itCapsLock);
+    fixed->SetAutoSize(false);
+    fixed->SetBounds(10, 60, 70, 20);
+    ShowForm();
+    const KeepCapsLock capsBack;
+    const bool was = capsBack.was;
+    const int before = caps->Width();
+    controltest::Key(VK_CAPITAL);
+    ASSERT_TRUE(PumpUntil([&] { return ZCLSICapsLock() != was; }, 5000)) << "the key reached the program";
+    // The pool's next look sizes the label to the new state: as large as a label made now.
+    std::unique_ptr<TZCLInformationLabel> fresh(MakeInfo(nullptr, form.get(), itCapsLock));
+    fresh->Font()->SetSize(20);
+    ASSERT_NE(fresh->Width(), before) << "\"On\" and \"Off\" take different room in this font";
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ValueOf(caps->Text()) == (was ? "Off" : "On") && caps->Width() == fresh->Width(); }, 5000))
+        << caps->Width() << " " << fresh->Width();
+    EXPECT_EQ(caps->Height(), fresh->Height());
+    EXPECT_EQ(caps->Left(), 10) << "keeps its place";
+    EXPECT_EQ(fixed->BoundsRect(), TRect(10, 60, 80, 80)) << "one not sized to its text keeps its size";
 }
 
 TEST_F(ZclInformationLabelForm, SettingsThatDoNotShowRedrawNothing)

@@ -231,7 +231,10 @@ void TZCLInformationLabel::CorrectBounds()
 void TZCLInformationLabel::Refresh(TObject*)
 {
     ticking_ = true;
-    if (ReturnCaption()) InvalidateControl();
+    if (!ReturnCaption()) return;
+    // "Off" is wider than "On", and the clock's digits differ in width: a label sized to its text follows it.
+    CorrectBounds();
+    InvalidateControl();
 }
 
 void TZCLInformationLabel::Paint()
