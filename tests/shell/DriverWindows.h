@@ -125,6 +125,17 @@ inline void ClickRow(HWND list, int row)
     MouseClick(at, false);
 }
 
+// "Close Window" on the configuration window's tool bar (it saves and hides); true once the window is hidden.
+inline bool CloseConfiguration(HWND window)
+{
+    HWND bar = FindChild(window, "TToolBar", nullptr);
+    if (!bar) return false;
+    RECT br;
+    GetWindowRect(bar, &br);
+    MouseClick(POINT{br.left + 52, br.top + 18}, false);
+    return PumpUntil([&] { return !IsWindowVisible(window); }, 10000);
+}
+
 // The driver's notification-area icon and its menu, worked with the real mouse and keyboard.
 class DriverTrayMenu {
 public:
