@@ -161,6 +161,12 @@ TEST(ZclInformationLabel, NumbersAreLaidIntoTheFormatFromTheRight)
         {"5", "x", "5x"},
         {"42", "", "42"},
         {"1234567", "0,000,000", "1,234,567"},
+        // Only whole numbers have digits to lay: the others are shown as they are.
+        {"Win32", "0.000", "Win32"},
+        {"6.1", "0.000", "6.1"},
+        {"2400.00", "0.00", "2400.00"},
+        {"-12", "0.000", "-12"},
+        {"12 ", "0.000", "12 "},
     };
     for (const auto& k : cases)
         EXPECT_STREQ(ZCLInfoLayNumber(k.value, k.format).c_str(), k.laid) << k.value << " in " << k.format;
@@ -174,6 +180,15 @@ TEST(ZclInformationLabel, NumbersAreLaidIntoTheFormatFromTheRight)
     auto* name = MakeInfo(&form, &form, itProgName);
     name->SetNumberFormat("0.0");
     EXPECT_EQ(ValueOf(name->GetLabelText()), ProductName) << "a text is no number";
+    // Kinds counted as numbers whose values are not whole numbers keep them.
+    auto* dos = MakeInfo(&form, &form, itDOSVersion);
+    dos->SetNumberFormat("0.000");
+    EXPECT_EQ(ValueOf(dos->GetLabelText()), "Win32");
+    auto* version = MakeInfo(&form, &form, itVersion);
+    const std::string plain = ValueOf(version->GetLabelText());
+    ASSERT_NE(plain.find('.'), std::string::npos) << plain;
+    version->SetNumberFormat("0.000");
+    EXPECT_EQ(ValueOf(version->GetLabelText()), plain);
 }
 
 TEST(ZclInformationLabel, DividerAndDateFormat)
