@@ -1,7 +1,8 @@
 // The application mode of DravikREMOTE.exe end to end: another program's window chosen in the selection dialog
 // by real clicks (listed by its title and by its path), stored with the mode, and then mirrored onto the
 // terminal stand-in on its own: the window's picture, not the desktop's; the waiting picture while the program
-// is not running or after it has ended; and the terminal's pointer and keys reaching that window.
+// is not running or after it has ended; and the terminal's pointer and keys reaching that window, and the
+// pointer going nowhere while there is none.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -233,6 +234,19 @@ TEST_F(ApplicationMode, AProgramChosenInTheDialogIsMirroredAloneWhileItRuns)
     EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WaitingPicture(stored, p); }), "")
         << "the waiting picture again";
     EXPECT_EQ(driver_.VisibleWindow("#32770", MainWindowTitle), nullptr) << "no message about it";
+    {
+        // Without the window the terminal's pointer goes nowhere (on the desktop it would land in this one),
+        // while its keys still go to the window in front.
+        InputWindow other(0, 0, 320, 240);
+        ASSERT_TRUE(BringToFront(other.get()));
+        terminal_.SendNow(TerminalStandIn::Pointer(x, y, 0x02));
+        terminal_.SendNow(TerminalStandIn::Pointer(x, y, 0x00));
+        terminal_.SendNow(TerminalStandIn::KeyBitmap({0x0010, 0, 0, 0}));
+        terminal_.SendNow(TerminalStandIn::KeyBitmap({0, 0, 0, 0}));
+        ASSERT_TRUE(PumpUntil([&] { return other.Has("up " + std::to_string(VK_F5)); }, 20000))
+            << testing::PrintToString(other.Events());
+        for (const std::string& e : other.Events()) EXPECT_EQ(e.rfind("ldown", 0), std::string::npos) << e;
+    }
     EXPECT_EQ(driver_.PriorityClass(), DWORD(HIGH_PRIORITY_CLASS)) << "still transferring";
     EXPECT_EQ(terminal_.ErrorCount(), 0) << terminal_.Errors();
 

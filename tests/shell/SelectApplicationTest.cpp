@@ -1,6 +1,6 @@
 // The application-selection dialog, opened from the main window's button and worked with real clicks: windows of
 // this test program listed by title and by path, the choice landing in the window's application field, rows
-// without a known path, paths with the delimiter in them, and the scroll width of long rows.
+// without a known path, paths with the delimiter in them, the scroll width of long rows, and the keyboard.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -281,12 +281,6 @@ TEST_F(SelectApplication, WithNoWindowsOnlyCancelLeads)
     EXPECT_TRUE(d.Result().IsEmpty());
 }
 
-}  // namespace
-
-namespace {
-
-using namespace shelltest;
-
 // Moving through the rows with the keyboard weighs each row anew: a row without a path disables OK and Enter
 // there leaves the dialog open; Enter on a row with a path closes it with that path, cut only at its last ';'.
 TEST_F(SelectApplication, KeyboardMovesWeighEachRowAndEnterTakesOnlyAPath)
@@ -329,10 +323,6 @@ TEST_F(SelectApplication, KeyboardMovesWeighEachRowAndEnterTakesOnlyAPath)
     EXPECT_TRUE(script.Done()) << script.Report();
     EXPECT_STREQ(d.Result().c_str(), "C:\\odd;\\x;");
 }
-
-}  // namespace
-
-namespace {
 
 // The rightmost pixel of the row's band darker than mid-grey (its text), -1 when there is none.
 int RightmostTextPixel(const testshot::Shot& shot, const RECT& row)
@@ -411,6 +401,30 @@ TEST_F(SelectApplication, TheEndOfTheLongestRowScrollsIntoView)
     DialogWatch watch(script);
     EXPECT_EQ(d.ShowModal(), mrCancel) << script.Report();
     EXPECT_TRUE(script.Done()) << script.Report();
+}
+
+// Escape is Cancel: a chosen row is not handed back.
+TEST_F(SelectApplication, EscapeCancelsAChoice)
+{
+    TStringList titles, paths;
+    titles.Add("Chosen, then dropped");
+    paths.Add("C:\\dropped.exe");
+    auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
+    TFormSelectApplication& d = *dialog;
+    dlgtest::ModalScript script;
+    script
+        .Then([&] { return Ready(&d); },
+              [&] {
+                  d.ShowApplications(&titles, &paths);
+                  MouseClick(RowPoint(d.List, 0), false);
+              },
+              "the dialog is up")
+        .Then([&] { return d.List->ItemIndex() == 0 && d.BtnOk->Enabled(); },
+              [] { controltest::SendKey(VK_ESCAPE); }, "a row is chosen");
+    DialogWatch watch(script);
+    EXPECT_EQ(d.ShowModal(), mrCancel) << script.Report();
+    EXPECT_TRUE(script.Done()) << script.Report();
+    EXPECT_TRUE(d.Result().IsEmpty());
 }
 
 }  // namespace
