@@ -1,13 +1,15 @@
 // The application mode of DravikREMOTE.exe end to end: another program's window chosen in the selection dialog
 // by real clicks (listed by its title and by its path), stored with the mode, and then mirrored onto the
 // terminal stand-in on its own: the window's picture, not the desktop's; the waiting picture while the program
-// is not running or after it has ended; and the terminal's pointer reaching that window.
+// is not running or after it has ended; and the terminal's pointer and keys reaching that window, and the
+// pointer going nowhere while there is none.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "DriverProcess.h"
 #include "DriverWindows.h"
+#include "framework/runtime/Handles.h"
 #include "mirror/Bitmapfunctions.h"
 #include "mirror/CaptureTestTerminal.h"
 #include "support/DesktopPicture.h"
@@ -174,12 +176,7 @@ TEST_F(ApplicationMode, AProgramChosenInTheDialogIsMirroredAloneWhileItRuns)
     ASSERT_NE(mode, nullptr) << Describe(Children(window));
     MouseClick(Centre(mode, 8), false);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(mode, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
-    HWND bar = FindChild(window, "TToolBar", nullptr);
-    ASSERT_NE(bar, nullptr);
-    RECT br;
-    GetWindowRect(bar, &br);
-    MouseClick(POINT{br.left + 52, br.top + 18}, false);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
     const std::string stored = ReadRaw(PortKey("COM5", "Application"), "ApplicationName");
     EXPECT_EQ(lstrcmpiA(stored.c_str(), TargetPath().c_str()), 0) << stored;
     EXPECT_EQ(ReadRaw(PortKey("COM5", "Application"), "Mode"), "Application");
@@ -216,11 +213,40 @@ TEST_F(ApplicationMode, AProgramChosenInTheDialogIsMirroredAloneWhileItRuns)
     }, 20000)) << "the window marked the click at the terminal's point";
     EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WindowPicture(target, p); }), "");
 
+    // A terminal key brings the window to the front and goes to it. (Under Wine the key that brings it there
+    // can reach the window that was in front before, as the activation lands after it: the next key is sure.)
+    WindowHandle elsewhere(CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "Elsewhere", WS_POPUP | WS_VISIBLE, 700, 40,
+                                           200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+    ASSERT_TRUE(BringToFront(elsewhere.get()));
+    terminal_.SendNow(TerminalStandIn::KeyBitmap({0x0010, 0, 0, 0}));  // F5
+    terminal_.SendNow(TerminalStandIn::KeyBitmap({0, 0, 0, 0}));
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target; }, 20000)) << "the window in front";
+    terminal_.SendNow(TerminalStandIn::KeyBitmap({0x0010, 0, 0, 0}));  // F5
+    terminal_.SendNow(TerminalStandIn::KeyBitmap({0, 0, 0, 0}));
+    EXPECT_TRUE(terminal_.WaitUntil([&] { return ColourAt(terminal_.Picture(), 12, TargetHeight - 10) == RGB(0, 0, 0); },
+                                    20000))
+        << "the window marked the key";
+    EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WindowPicture(target, p); }), "");
+    elsewhere.reset();
+
     // Ended during the transfer: back to waiting, and the transfer goes on.
     ASSERT_TRUE(target_.Close());
     EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WaitingPicture(stored, p); }), "")
         << "the waiting picture again";
     EXPECT_EQ(driver_.VisibleWindow("#32770", MainWindowTitle), nullptr) << "no message about it";
+    {
+        // Without the window the terminal's pointer goes nowhere (on the desktop it would land in this one),
+        // while its keys still go to the window in front.
+        InputWindow other(0, 0, 320, 240);
+        ASSERT_TRUE(BringToFront(other.get()));
+        terminal_.SendNow(TerminalStandIn::Pointer(x, y, 0x02));
+        terminal_.SendNow(TerminalStandIn::Pointer(x, y, 0x00));
+        terminal_.SendNow(TerminalStandIn::KeyBitmap({0x0010, 0, 0, 0}));
+        terminal_.SendNow(TerminalStandIn::KeyBitmap({0, 0, 0, 0}));
+        ASSERT_TRUE(PumpUntil([&] { return other.Has("up " + std::to_string(VK_F5)); }, 20000))
+            << testing::PrintToString(other.Events());
+        for (const std::string& e : other.Events()) EXPECT_EQ(e.rfind("ldown", 0), std::string::npos) << e;
+    }
     EXPECT_EQ(driver_.PriorityClass(), DWORD(HIGH_PRIORITY_CLASS)) << "still transferring";
     EXPECT_EQ(terminal_.ErrorCount(), 0) << terminal_.Errors();
 

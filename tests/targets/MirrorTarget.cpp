@@ -1,7 +1,8 @@
 // A program of its own with one window of a fixed picture, for the shell's tests to point the application
 // mode at:  MirrorTarget.exe TITLE X Y WIDTH HEIGHT
-// A left click marks its place in the picture with a black square, so input that reaches the window shows in
-// what is mirrored of it. The program ends when its window is closed.
+// A left click marks its place in the picture with a black square and each key pressed adds a black bar along
+// its bottom, so input that reaches the window shows in what is mirrored of it. The program ends when its
+// window is closed.
 
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 namespace {
 
 std::vector<POINT> clicks;
+int keys = 0;
 
 void Paint(HDC dc, const RECT& r)
 {
@@ -34,6 +36,10 @@ void Paint(HDC dc, const RECT& r)
         const RECT mark{p.x - 4, p.y - 4, p.x + 5, p.y + 5};
         FillRect(dc, &mark, HBRUSH(GetStockObject(BLACK_BRUSH)));
     }
+    for (int i = 0; i < keys; ++i) {
+        const RECT bar{r.left + 8 + 12 * i, r.bottom - 14, r.left + 16 + 12 * i, r.bottom - 6};
+        FillRect(dc, &bar, HBRUSH(GetStockObject(BLACK_BRUSH)));
+    }
 }
 
 LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -51,6 +57,10 @@ LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     }
     case WM_LBUTTONDOWN:
         clicks.push_back(POINT{short(LOWORD(lp)), short(HIWORD(lp))});
+        InvalidateRect(wnd, nullptr, FALSE);
+        return 0;
+    case WM_KEYDOWN:
+        ++keys;
         InvalidateRect(wnd, nullptr, FALSE);
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
