@@ -283,6 +283,10 @@ TEST_F(ZclEditPaint, CaretStandsAtTheCursor)
         ASSERT_TRUE(GetCaretPos(&p));
         EXPECT_EQ(p.x, X(e, cursor - 1)) << cursor;
         EXPECT_EQ(p.y, e->TextTop()) << cursor;
+        int x = -1, y = -1;
+        e->Caret()->GetPos(x, y);
+        EXPECT_EQ(x, p.x) << "the caret object knows where it put the caret";
+        EXPECT_EQ(y, p.y);
     }
     Type("!");
     ASSERT_TRUE(Settles([&] { return e->Text() == "caret here!"; }));
