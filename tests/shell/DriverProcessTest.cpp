@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DriverProcess.h"
-#include "KeyMapTestSupport.h"
+#include "DriverWindows.h"
 #include "mirror/CaptureTestTerminal.h"
 #include "support/DesktopPicture.h"
 #include "support/PeerPort.h"
@@ -73,7 +73,7 @@ TEST_F(DriverEndToEnd, PortAndStartOnTheCommandLineMirrorTheDesktop)
 
 TEST_F(DriverEndToEnd, KeysAndPointerFromTheTerminalReachAnotherProgramsWindow)
 {
-    InputTarget target(100, 100, 300, 200);
+    InputWindow target(100, 100, 300, 200);
     ASSERT_TRUE(driver_.Start("/Port=COM5 /start"));
     ASSERT_TRUE(WaitFrames(1)) << terminal_.Errors();
     SetForegroundWindow(target.get());

@@ -1,12 +1,10 @@
 #pragma once
 // What the key map's dialog tests share: the .ini file read back raw, the registry under a key taken whole (to
-// show a dialog wrote nothing there), a window's close box found where the user clicks it, and a window of the
-// test program that notes the keys it gets.
+// show a dialog wrote nothing there), and a window's close box found where the user clicks it.
 
 #include <windows.h>
 
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -95,82 +93,5 @@ inline bool CloseBoxPoint(HWND window, POINT& at)
             }
     return false;
 }
-
-// A shown window of the test program, in front, that notes the keys and left clicks it gets.
-class InputTarget {
-public:
-    InputTarget(int x, int y, int w, int h)
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &InputTarget::Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = HBRUSH(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = "DriverInputTarget";
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Input target", WS_POPUP | WS_VISIBLE, x, y, w, h,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrA(window_, GWLP_USERDATA, LONG_PTR(this));
-        Focus();
-    }
-    ~InputTarget() { DestroyWindow(window_); }
-    InputTarget(const InputTarget&) = delete;
-    InputTarget& operator=(const InputTarget&) = delete;
-
-    HWND get() const { return window_; }
-    void Focus()
-    {
-        SetForegroundWindow(window_);
-        SetFocus(window_);
-    }
-    // "down VK", "up VK" (system keys too, as the same words), "ldown X,Y", "lup X,Y".
-    std::vector<std::string> Events()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return events_;
-    }
-    void Clear()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        events_.clear();
-    }
-    bool Has(const std::string& event)
-    {
-        for (const std::string& e : Events())
-            if (e == event) return true;
-        return false;
-    }
-
-private:
-    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
-    {
-        auto* self = reinterpret_cast<InputTarget*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-        if (self) {
-            std::string e;
-            switch (msg) {
-            case WM_KEYDOWN:
-            case WM_SYSKEYDOWN: e = "down " + std::to_string(wp); break;
-            case WM_KEYUP:
-            case WM_SYSKEYUP: e = "up " + std::to_string(wp); break;
-            case WM_LBUTTONDOWN:
-                e = "ldown " + std::to_string(short(LOWORD(lp))) + "," + std::to_string(short(HIWORD(lp)));
-                break;
-            case WM_LBUTTONUP:
-                e = "lup " + std::to_string(short(LOWORD(lp))) + "," + std::to_string(short(HIWORD(lp)));
-                break;
-            default: break;
-            }
-            if (!e.empty()) {
-                std::lock_guard<std::mutex> lock(self->mutex_);
-                self->events_.push_back(e);
-            }
-        }
-        return DefWindowProcA(wnd, msg, wp, lp);
-    }
-
-    HWND window_ = nullptr;
-    std::mutex mutex_;
-    std::vector<std::string> events_;
-};
 
 }  // namespace shelltest

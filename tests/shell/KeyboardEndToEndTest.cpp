@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "DriverProcess.h"
 #include "DriverWindows.h"
 #include "KeyMapTestSupport.h"
 #include "mirror/CaptureTestTerminal.h"
@@ -37,8 +36,7 @@ protected:
         WriteRaw(PortKey("COM5", "MouseAndKeyboard"), "UserDefinedKeyboardMapping", "1");
         ini_ = BuildDir() + "\\DravikREMOTE.ini";
         RemoveIni();
-        icon_ = LoadProgramIcon(BuildDir() + "\\DravikREMOTE.exe");
-        ASSERT_NE(icon_, nullptr);
+        ASSERT_NE(tray_.Icon(), nullptr);
         ASSERT_NE(TaskbarWindow(), nullptr) << "the tests need Wine's virtual desktop with its taskbar";
     }
     void TearDown() override
@@ -47,7 +45,6 @@ protected:
         driver_.Kill();
         terminal_.Close();
         RemoveIni();
-        if (icon_) DestroyIcon(icon_);
         controltest::MouseTo(1000, 700);
     }
     void RemoveIni()
@@ -55,19 +52,9 @@ protected:
         DeleteFileA(ini_.c_str());
         RemoveDirectoryA(ini_.c_str());
     }
-
-    // The tray menu ------------------------------------------------------------------------------------------
-    void Choose(char key)
-    {
-        POINT at{};
-        ASSERT_TRUE(PumpUntil([&] { return FindTrayIcon(icon_, at); }, 20000)) << "the icon in the notification area";
-        HWND menu = OpenTrayMenu(icon_, driver_.Id(), 20000);
-        ASSERT_NE(menu, nullptr) << "the menu did not open";
-        ASSERT_TRUE(PressMenuKey(menu, key, 10000)) << "the menu takes the key and closes";
-    }
     void Exit()
     {
-        Choose('E');
+        ASSERT_TRUE(tray_.Choose('E'));
         ASSERT_TRUE(driver_.WaitForExit(20000)) << "the program ends";
         EXPECT_EQ(driver_.ExitCode(), 0u);
     }
@@ -78,7 +65,7 @@ protected:
         HWND w = nullptr;
         EXPECT_TRUE(PumpUntil([&] { return (w = driver_.VisibleWindow("", caption)) != nullptr; }, 20000)) << caption;
         if (w) {
-            EXPECT_TRUE(BringDriverWindowToFront(w)) << caption;
+            EXPECT_TRUE(BringToFront(w)) << caption;
         }
         return w;
     }
@@ -89,25 +76,24 @@ protected:
     HWND WaitChild(HWND parent, const char* cls, const char* text)
     {
         HWND c = nullptr;
-        EXPECT_TRUE(PumpUntil([&] { return (c = FindDriverChild(parent, cls, text)) != nullptr; }, 10000))
-            << cls << " \"" << (text ? text : "") << "\" in\n" << DescribeChildren(parent);
+        EXPECT_TRUE(PumpUntil([&] { return (c = FindChild(parent, cls, text)) != nullptr; }, 10000))
+            << cls << " \"" << (text ? text : "") << "\" in\n" << Describe(Children(parent));
         return c;
     }
-    void Click(HWND w) { MouseClick(WindowCentre(w), false); }
+    void Click(HWND w) { MouseClick(Centre(w), false); }
 
-    // The configuration window, from the tray menu.
+    // The configuration window, from the tray menu, in front.
     HWND OpenConfiguration()
     {
-        Choose('C');
-        return WaitWindow(MainWindowTitle);
+        HWND window = tray_.Configuration();
+        EXPECT_NE(window, nullptr);
+        if (window) EXPECT_TRUE(BringToFront(window));
+        return window;
     }
     // "Define Keyboard" on the "Mouse && Keyboard" page: the keyboard picture.
     HWND OpenPicture(HWND window)
     {
-        HWND tabs = WaitChild(window, "TPageControl", nullptr);
-        RECT tab{};
-        EXPECT_TRUE(tabs && DriverTabRect(driver_.Handle(), tabs, 2, tab));
-        MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
+        EXPECT_TRUE(ClickTab(driver_.Handle(), WaitChild(window, "TPageControl", nullptr), 2));
         HWND button = WaitChild(window, "TButton", "Define &Keyboard");
         if (!button) return nullptr;
         EXPECT_TRUE(IsWindowEnabled(button)) << "the user's mapping is on";
@@ -136,8 +122,8 @@ protected:
         if (!add) return nullptr;
         Click(add);
         HWND select = WaitWindow("Select a Key");
-        EXPECT_TRUE(PumpUntil([&] { return ClassOf(DriverFocus(select)) == "THotKey"; }, 10000))
-            << "the hot-key input has the keys: " << ClassOf(DriverFocus(select));
+        EXPECT_TRUE(PumpUntil([&] { return ClassOf(FocusIn(select)) == "THotKey"; }, 10000))
+            << "the hot-key input has the keys: " << ClassOf(FocusIn(select));
         return select;
     }
     // A combination pressed into the hot-key input and taken with OK.
@@ -146,7 +132,7 @@ protected:
         HWND select = OpenSelection(define);
         ASSERT_NE(select, nullptr);
         controltest::SendKey(vk, modifiers);
-        HWND input = FindDriverChild(select, "THotKey");
+        HWND input = FindChild(select, "THotKey", nullptr);
         ASSERT_TRUE(PumpUntil([&] { return SendMessageA(input, HKM_GETHOTKEY, 0, 0) == hotKey; }, 10000))
             << std::hex << SendMessageA(input, HKM_GETHOTKEY, 0, 0);
         Click(WaitChild(select, "TButton", "OK"));
@@ -160,7 +146,7 @@ protected:
         Click(WaitChild(select, "TRadioButton", "Special Keys"));
         HWND list = nullptr;
         ASSERT_TRUE(PumpUntil([&] {
-            list = DriverFocus(select);
+            list = FocusIn(select);
             return ClassOf(list) == "TComboBox";
         }, 10000)) << "the list of special keys has the keys";
         for (int i = 0; i < row; ++i) {
@@ -170,28 +156,28 @@ protected:
         for (const char* name : boxes) {
             HWND box = WaitChild(select, "TCheckBox", name);
             ASSERT_NE(box, nullptr);
-            MouseClick(WindowCentre(box, 8), false);
+            MouseClick(Centre(box, 8), false);
             ASSERT_TRUE(PumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000)) << name;
         }
         Click(WaitChild(select, "TButton", "OK"));
         ASSERT_TRUE(Gone(select));
     }
-    // The key's events at the test window once n have come.
-    Events EventsOnceThere(InputTarget& target, std::size_t n)
+    // The events at the test window from the index'th on, once n of them have come.
+    Events EventsOnceThere(InputWindow& target, std::size_t from, std::size_t n)
     {
-        PumpUntil([&] { return target.Events().size() >= n; }, 10000);
+        PumpUntil([&] { return target.EventsFrom(from).size() >= n; }, 10000);
         // Anything more would have come with them.
-        return target.Events();
+        return target.EventsFrom(from);
     }
 
     std::string ini_;
-    HICON icon_ = nullptr;
     std::map<std::string, std::string> before_;
     TFormLayoutK5 layout_{nullptr};
     SerialCommList ports_;
     CleanSettings clean_;
     ScriptedTerminal terminal_;
     DriverProcess driver_;
+    DriverTrayMenu tray_{driver_};
 };
 
 TEST_F(DriverKeyboard, AKeyDefinedOnThePictureIsSavedForThePortAndPlayedByTheNextTransfer)
@@ -208,18 +194,18 @@ TEST_F(DriverKeyboard, AKeyDefinedOnThePictureIsSavedForThePortAndPlayedByTheNex
     ClickKey(picture, layout_.KeyF[0]);
     HWND define = WaitWindow("Define Key Actions");
     ASSERT_NE(define, nullptr);
-    const std::vector<HWND> lists = FindDriverChildren(define, "TListBox");
-    ASSERT_EQ(lists.size(), 2u) << DescribeChildren(define);
-    EXPECT_EQ(DriverRows(lists[0]), Events{});
-    EXPECT_EQ(DriverRows(lists[1]), Events{});
+    const std::vector<HWND> lists = FindChildren(define, "TListBox");
+    ASSERT_EQ(lists.size(), 2u) << Describe(Children(define));
+    EXPECT_EQ(Rows(lists[0]), Events{});
+    EXPECT_EQ(Rows(lists[1]), Events{});
     AddPressed(define, 'C', {VK_CONTROL}, MAKEWORD('C', HOTKEYF_CONTROL));
-    ASSERT_TRUE(PumpUntil([&] { return DriverRows(lists[0]) == Events{"Ctrl+C"}; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return Rows(lists[0]) == Events{"Ctrl+C"}; }, 10000));
     // The key-up list chosen with a click; Shift + Esc from the special keys for the key going up.
     Click(lists[1]);
     AddSpecial(define, 0, {"Shift"});
-    ASSERT_TRUE(PumpUntil([&] { return DriverRows(lists[1]) == Events{"Shift+Esc"}; }, 10000))
-        << testing::PrintToString(DriverRows(lists[1]));
-    EXPECT_EQ(DriverRows(lists[0]), Events{"Ctrl+C"});
+    ASSERT_TRUE(PumpUntil([&] { return Rows(lists[1]) == Events{"Shift+Esc"}; }, 10000))
+        << testing::PrintToString(Rows(lists[1]));
+    EXPECT_EQ(Rows(lists[0]), Events{"Ctrl+C"});
     testshot::Shot::OfWindow(define).SaveArtifact("driver-define-key");
     Click(WaitChild(define, "TZCLButton", "&Ok"));
     ASSERT_TRUE(Gone(define));
@@ -232,18 +218,12 @@ TEST_F(DriverKeyboard, AKeyDefinedOnThePictureIsSavedForThePortAndPlayedByTheNex
     EXPECT_EQ(IniLines(ini_, "KeyMap.COM5"), (Lines{{"0x00000070", "Ctrl+C"}, {"0x80000070", "Shift+Esc"}}));
 
     // "Close Window" saves the port; the transfer started then plays the map.
-    HWND bar = WaitChild(window, "TToolBar", nullptr);
-    ASSERT_NE(bar, nullptr);
-    RECT br;
-    GetWindowRect(bar, &br);
-    MouseClick(POINT{br.left + 52, br.top + 18}, false);
-    ASSERT_TRUE(Gone(window));
+    ASSERT_TRUE(CloseConfiguration(window));
     EXPECT_EQ(ReadRaw(PortKey("COM5", "Communication"), "Port"), "COM5");
-    InputTarget target(100, 100, 300, 200);
-    Choose('A');
+    InputWindow target(100, 100, 300, 200);
+    ASSERT_TRUE(tray_.Choose('A'));
     ASSERT_TRUE(terminal_.WaitUntil([&] { return terminal_.Frames() >= 1; }, 30000)) << terminal_.Errors();
-    target.Focus();
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.get(); }, 10000));
+    ASSERT_TRUE(BringToFront(target.get()));
 
     const struct {
         const char* what;
@@ -256,11 +236,11 @@ TEST_F(DriverKeyboard, AKeyDefinedOnThePictureIsSavedForThePortAndPlayedByTheNex
         {"F2 released", {0, 0, 0, 0}, {"up 113"}},
     };
     for (const auto& p : presses) {
-        target.Clear();
+        const std::size_t from = target.Events().size();
         terminal_.SendNow(TerminalStandIn::KeyBitmap(p.keys));
-        EXPECT_EQ(EventsOnceThere(target, p.events.size()), p.events) << p.what;
+        EXPECT_EQ(EventsOnceThere(target, from, p.events.size()), p.events) << p.what;
     }
-    Choose('O');
+    ASSERT_TRUE(tray_.Choose('O'));
     ASSERT_TRUE(PumpUntil([&] { return driver_.PriorityClass() == NORMAL_PRIORITY_CLASS; }, 20000));
     Exit();
 }
@@ -288,7 +268,7 @@ TEST_F(DriverKeyboard, AKeyMapThatCannotBeSavedIsReportedInAMessageBox)
     EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
     EXPECT_NE(text.find("DravikREMOTE.ini"), std::string::npos) << text;
     testshot::Shot::OfWindow(box).SaveArtifact("driver-key-map-not-saved");
-    ASSERT_TRUE(BringDriverWindowToFront(box));
+    ASSERT_TRUE(BringToFront(box));
     Click(WaitChild(box, "Button", "OK"));
     ASSERT_TRUE(Gone(box));
     ASSERT_TRUE(Gone(picture));
