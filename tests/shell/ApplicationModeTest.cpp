@@ -252,6 +252,20 @@ TEST_F(ApplicationMode, AProgramChosenInTheDialogIsMirroredAloneWhileItRuns)
 
     ASSERT_TRUE(tray_.Choose('O'));
     ASSERT_TRUE(PumpUntil([&] { return driver_.PriorityClass() == NORMAL_PRIORITY_CLASS; }, 20000));
+
+    // Opened again, the window shows what was stored.
+    window = tray_.Configuration();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(ClickTab(driver_.Handle(), FindChild(window, "TPageControl", nullptr), 1));
+    ASSERT_TRUE(PumpUntil([&] {
+        mode = FindChild(window, "TRadioButton", "&Application");
+        return mode && SendMessageA(mode, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }, 10000)) << "the application mode";
+    bool path = false;
+    for (const Child& c : Children(window))
+        path = path || (IsWindowVisible(c.wnd) && lstrcmpiA(c.text.c_str(), TargetPath().c_str()) == 0);
+    EXPECT_TRUE(path) << Describe(Children(window));
+    ASSERT_TRUE(CloseConfiguration(window));
     ASSERT_TRUE(tray_.Choose('E'));
     ASSERT_TRUE(driver_.WaitForExit(20000));
     EXPECT_EQ(driver_.ExitCode(), 0u);

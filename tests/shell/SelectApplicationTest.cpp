@@ -265,11 +265,14 @@ TEST_F(SelectApplication, WithNoWindowsOnlyCancelLeads)
                   d.ShowApplications(&none, &none);
                   EXPECT_EQ(d.List->Items()->Count(), 0);
                   EXPECT_FALSE(d.BtnOk->Enabled());
+                  // Enter first: it must not close the dialog before the click lands.
+                  controltest::SendKey(VK_RETURN);
                   MouseClick(CentreOf(d.BtnName, 8), false);
               },
               "the empty dialog")
         .Then([&] { return d.BtnName->Checked(); },
               [&] {
+                  EXPECT_EQ(d.ModalResult(), mrNone) << "Enter chose nothing";
                   EXPECT_EQ(d.List->Items()->Count(), 0);
                   EXPECT_FALSE(d.BtnOk->Enabled());
                   MouseClick(CentreOf(d.BtnCancel), false);

@@ -93,6 +93,18 @@ protected:
         e->Handle();
         return e;
     }
+    // An edit on a parent that hands its children a patterned picture.
+    TZCLEdit* OnPatternedParent(zclctl::TBackParent*& back, const char* text)
+    {
+        back = new zclctl::TBackParent(form.get());
+        back->SetParent(form.get());
+        back->SetBounds(10, 10, 280, 100);
+        auto* e = new TZCLEdit(form.get());
+        e->SetParent(back);
+        e->SetBounds(20, 20, 200, 21);
+        e->SetText(text);
+        return e;
+    }
     static int X(TZCLEdit* e, int i) { return LOWORD(SendMessageA(e->Handle(), EM_POSFROMCHAR, WPARAM(i), 0)); }
     // The row of text, characters i..j (0-based, j exclusive).
     static TRect Row(TZCLEdit* e, int i, int j)
@@ -187,13 +199,8 @@ TEST_F(ZclEditPaint, TextStandsWhereItsAlignmentPutsIt)
 
 TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPicture)
 {
-    auto* back = new zclctl::TBackParent(form.get());
-    back->SetParent(form.get());
-    back->SetBounds(10, 10, 280, 100);
-    auto* e = new TZCLEdit(form.get());
-    e->SetParent(back);
-    e->SetBounds(20, 20, 200, 21);
-    e->SetText("see through");
+    zclctl::TBackParent* back = nullptr;
+    TZCLEdit* e = OnPatternedParent(back, "see through");
     e->SetTransparent(true);
     ShowForm();
     ASSERT_TRUE(PumpUntil([&] { return back->paints > 0; }));
@@ -214,14 +221,9 @@ TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPicture)
 
 TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPictureBesideItsButtons)
 {
-    auto* back = new zclctl::TBackParent(form.get());
-    back->SetParent(form.get());
-    back->SetBounds(10, 10, 280, 100);
-    auto* e = new TZCLEdit(form.get());
-    e->SetParent(back);
-    e->SetBounds(20, 20, 200, 21);
+    zclctl::TBackParent* back = nullptr;
+    TZCLEdit* e = OnPatternedParent(back, "buttons");
     e->SetColor(TColor(Back));
-    e->SetText("buttons");
     e->SetCustomButtonWidth(20);
     e->CustomButtons()->Add()->SetCaption("a");
     e->CustomButtons()->Add()->SetCaption("b");

@@ -11,7 +11,7 @@
 
 #include "PanelTestHelpers.h"
 #include "ZclControlTestHelpers.h"
-#include "framework/runtime/Classes.h"
+#include "framework/runtime/Streams.h"
 #include "framework/runtime/Exceptions.h"
 #include "framework/visual/ActnList.h"
 #include "framework/visual/StdCtrls.h"
