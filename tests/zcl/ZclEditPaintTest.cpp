@@ -15,6 +15,7 @@
 #include "support/Screenshot.h"
 #include "zcl/buttons/Zclspecialbutton.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclbevel.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
 
@@ -511,6 +512,24 @@ TEST_F(ZclEditPaint, AutoSizeFitsTheHeightToTheFont)
     e->SetWidth(10);
     e->Font()->SetSize(9);
     EXPECT_EQ(e->Width(), 30) << "room for the buttons and the text";
+
+    // A bevel of the library's own instead of the window's border: the bevel on both sides.
+    for (int width : {1, 3}) {
+        e->Bevel()->SetMode(bmCustom);
+        e->Bevel()->SetStyleOuter(bvLowered);
+        e->Bevel()->SetWidthOuter(TZCLBevelWidth(width));
+        const int row = FontHeight(e->Font()) * 5 / 4;
+        EXPECT_EQ(e->Height(), row + 2 * width) << width;
+        EXPECT_EQ(e->InnerRect().Height(), row) << width;
+    }
+    // A 3D font needs its depth as well.
+    const int flat = e->Height();
+    e->Font3D()->SetLightDepth(3);
+    e->Font3D()->SetShadowDepth(3);
+    e->Font3D()->SetStyle(tdRaisedShadow);
+    EXPECT_GT(e->Height(), flat);
+    e->Font3D()->SetStyle(tdNone);
+    EXPECT_EQ(e->Height(), flat);
 }
 
 TEST(ZclEditLoading, AnEditBeingLoadedFitsItselfAndTellsOfChangesOnlyOnceLoaded)
