@@ -1,7 +1,7 @@
 // The application mode of DravikREMOTE.exe end to end: another program's window chosen in the selection dialog
 // by real clicks (listed by its title and by its path), stored with the mode, and then mirrored onto the
 // terminal stand-in on its own: the window's picture, not the desktop's; the waiting picture while the program
-// is not running or after it has ended; and the terminal's pointer and keys reaching that window, and the
+// is not running, is minimised or has ended; and the terminal's pointer and keys reaching that window, and the
 // pointer going nowhere while there is none.
 
 #include <gtest/gtest.h>
@@ -228,6 +228,14 @@ TEST_F(ApplicationMode, AProgramChosenInTheDialogIsMirroredAloneWhileItRuns)
         << "the window marked the key";
     EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WindowPicture(target, p); }), "");
     elsewhere.reset();
+
+    // Minimised, it is waited for; restored, it is mirrored again.
+    ShowWindow(target, SW_MINIMIZE);
+    EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WaitingPicture(stored, p); }), "")
+        << "waiting while it is minimised";
+    ShowWindow(target, SW_RESTORE);
+    EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WindowPicture(target, p); }), "")
+        << "mirrored again once restored";
 
     // Ended during the transfer: back to waiting, and the transfer goes on.
     ASSERT_TRUE(target_.Close());
