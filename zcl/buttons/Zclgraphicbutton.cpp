@@ -15,6 +15,7 @@
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclglyph.h"
 #include "zcl/graphics/Zcllayout.h"
+#include "zcl/graphics/Zclregion.h"
 #include "zcl/graphics/Zclutilsdraw.h"
 
 bool ZCLGetGlyphKind(TBitmap* Bitmap, TZCLGlyphKind Kind)
@@ -581,17 +582,20 @@ void TZCLBaseGraphicButton::DrawGlyphAndText(TCanvas* Canvas, const TRect& R)
 
 bool TZCLBaseGraphicButton::CheckOptimized()
 {
-    if (ControlStyle().Contains(csOpaque)) return false;
-    auto* parent = dynamic_cast<TZCLCustomControl*>(Parent());
-    return parent && parent->HandleAllocated() && parent->BackBitmapCheck();
+    return !ControlStyle().Contains(csOpaque) && ZCLParentSuppliesBack(this);
 }
 
 bool TZCLBaseGraphicButton::DrawParentBack(TCanvas* Canvas, const TRect& R)
 {
-    if (!CheckOptimized()) return false;
-    auto* parent = static_cast<TZCLCustomControl*>(Parent());
-    const TPoint origin = BackMapPoint(0, 0);
-    return parent->BackDrawArea(Canvas, R, origin, 0);
+    if (!Canvas || !CheckOptimized()) return false;
+    if (TZCLBackSupplier* supplier = ZCLBackSupplier(this))
+        return supplier->BackDrawArea(Canvas, R, BackMapPoint(0, 0), 0);
+    // A form's shape holds its picture in the form's client coordinates: the part under the button starts where
+    // the button stands.
+    TZCLFormShape* shape = ZCLFormShapeOf(dynamic_cast<TCustomForm*>(Parent()));
+    if (!shape) return false;
+    shape->BackDrawArea(Canvas, R, TPoint(Left() + R.left, Top() + R.top));
+    return true;
 }
 
 // Fonts, image lists, actions ----------------------------------------------------------------------------------
