@@ -335,6 +335,98 @@ TEST_F(ZclEditInput, PasswordEditKeepsItsTextFromTheClipboard)
     EXPECT_EQ(e->SelLength(), 6);
 }
 
+TEST_F(ZclEditInput, OemConvertKeepsOnlyWhatTheOemCodePageHolds)
+{
+    // The euro sign is missing from the OEM code page; e acute, the letters and the digits are in both.
+    const std::string euro = "\x80", eacute = "\xE9";
+    const struct {
+        bool convert;
+        std::string pasted;
+        bool same;
+    } cases[] = {
+        {true, "plain 123", true}, {true, eacute, true}, {true, "price " + euro, false},
+        {false, "price " + euro, true}, {false, eacute, true},
+    };
+    TZCLEdit* e = AddEdit(20, 20);
+    FocusOn(e);
+    for (const auto& c : cases) {
+        e->SetText("");
+        e->SetOEMConvert(c.convert);
+        Clipboard()->SetAsText(c.pasted.c_str());
+        Press('V', {VK_CONTROL});
+        ASSERT_TRUE(Settles([&] { return e->GetLength() == int(c.pasted.size()); })) << c.pasted;
+        EXPECT_EQ(std::string(e->Text().c_str()) == c.pasted, c.same) << c.pasted << " convert " << c.convert;
+    }
+    // What the conversion made of the euro sign is what the OEM page gives back for it.
+    e->SetText("");
+    e->SetOEMConvert(true);
+    Clipboard()->SetAsText(euro.c_str());
+    Press('V', {VK_CONTROL});
+    ASSERT_TRUE(Settles([&] { return e->GetLength() == 1; }));
+    EXPECT_NE(e->Text()[1], '\x80');
+    EXPECT_TRUE(e->Modified());
+}
+
+TEST_F(ZclEditInput, FocusOnMouseAboveTakesTheFocusWhenTheMouseComesOver)
+{
+    TZCLEdit* start = AddEdit(20, 20, 200, "Start");
+    TZCLEdit* taker = AddEdit(20, 60, 200, "Taker");
+    TZCLEdit* plain = AddEdit(20, 100, 200, "Plain");
+    TZCLEdit* disabled = AddEdit(20, 140, 200, "Disabled");
+    taker->SetFocusOnMouseAbove(true);
+    disabled->SetFocusOnMouseAbove(true);
+    disabled->SetEnabled(false);
+    FocusOn(start);
+    auto pass = [&](TZCLEdit* e) {
+        // From the empty form into the edit, and out again.
+        MouseAt(form.get(), 250, e->Top() + 10);
+        Pump(50);
+        MouseAt(e, 30, 10);
+        ASSERT_TRUE(Settles([&] { return e->MouseAbove(); })) << e->Name().c_str();
+        MouseAt(form.get(), 250, e->Top() + 10);
+        ASSERT_TRUE(Settles([&] { return !e->MouseAbove(); })) << e->Name().c_str();
+    };
+    pass(plain);
+    EXPECT_EQ(GetFocus(), start->Handle()) << "an edit without the option leaves the focus";
+    pass(taker);
+    EXPECT_EQ(GetFocus(), taker->Handle());
+    FocusOn(start);
+    // A disabled window gets no mouse input: over it and away, then over the plain edit, by which time the moves
+    // over the disabled one have been handled.
+    MouseAt(form.get(), 250, disabled->Top() + 10);
+    MouseAt(disabled, 30, 10);
+    MouseAt(form.get(), 250, disabled->Top() + 10);
+    pass(plain);
+    EXPECT_EQ(GetFocus(), start->Handle()) << "a disabled edit takes nothing";
+}
+
+TEST_F(ZclEditInput, AutoSelectSelectsAllWhenTheFocusArrives)
+{
+    TZCLEdit* first = AddEdit(20, 20, 200, "First");
+    TZCLEdit* selecting = AddEdit(20, 60, 200, "Selecting");
+    TZCLEdit* plain = AddEdit(20, 100, 200, "Plain");
+    selecting->SetText("all of it");
+    selecting->SetAutoSelect(true);
+    plain->SetText("not selected");
+    plain->SetSelStart(4);
+    FocusOn(first);
+    Press(VK_TAB);
+    ASSERT_TRUE(Settles([&] { return GetFocus() == selecting->Handle(); }));
+    EXPECT_EQ(selecting->SelStart(), 1);
+    EXPECT_EQ(selecting->SelLength(), 9);
+    // Typing replaces the whole text.
+    Type("new");
+    ASSERT_TRUE(Settles([&] { return selecting->Text() == "new"; })) << selecting->Text().c_str();
+    Press(VK_TAB);
+    ASSERT_TRUE(Settles([&] { return GetFocus() == plain->Handle(); }));
+    EXPECT_EQ(plain->SelLength(), 0);
+    EXPECT_EQ(plain->CursorPos(), 4);
+    // Back again: the new text is selected whole.
+    Press(VK_TAB, {VK_SHIFT});
+    ASSERT_TRUE(Settles([&] { return GetFocus() == selecting->Handle(); }));
+    EXPECT_EQ(selecting->SelText(), "new");
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Mouse
 

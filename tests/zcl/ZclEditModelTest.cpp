@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ZclEditTestHelpers.h"
@@ -265,6 +269,126 @@ TEST_F(ZclEditModel, ReplaceOnceOrEverywhereUpToWhereItBegan)
         EXPECT_EQ(n, c.count) << c.name;
         for (const std::string& q : questions)
             EXPECT_EQ(q.substr(0, q.find(':')), ZCLLoadResString(_IDS_REPLACE).c_str()) << c.name;
+    }
+}
+
+// Answers the next message box of this process on a thread of its own (while the main thread is inside the box's
+// loop) by a real click on one of its buttons, and notes its title and text.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(int button) : button_(button)
+    {
+        thread_ = std::thread([this] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            HWND box = nullptr;
+            while (!(box = FindBox()) && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (!box) return;
+            char buffer[256] = "";
+            GetWindowTextA(box, buffer, sizeof buffer);
+            title = buffer;
+            EnumChildWindows(box, &BoxAnswerer::Collect, reinterpret_cast<LPARAM>(this));
+            const HWND button = GetDlgItem(box, button_);
+            RECT r{};
+            if (!button || !GetWindowRect(button, &r)) return;
+            const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            INPUT in[3] = {};
+            for (INPUT& i : in) i.type = INPUT_MOUSE;
+            in[0].mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+            in[0].mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+            in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(3, in, sizeof(INPUT));
+            clicked = true;
+        });
+    }
+    ~BoxAnswerer() { Finish(); }
+    void Finish()
+    {
+        if (thread_.joinable()) thread_.join();
+    }
+
+    std::string title;
+    std::vector<std::string> texts;
+    std::atomic<bool> clicked{false};
+
+private:
+    static HWND FindBox()
+    {
+        HWND found = nullptr;
+        EnumThreadWindows(mainThread, &BoxAnswerer::Pick, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+    static BOOL CALLBACK Pick(HWND w, LPARAM l)
+    {
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) != "#32770" || !IsWindowVisible(w)) return TRUE;
+        *reinterpret_cast<HWND*>(l) = w;
+        return FALSE;
+    }
+    static BOOL CALLBACK Collect(HWND w, LPARAM l)
+    {
+        char cls[32] = "", text[256] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        GetWindowTextA(w, text, sizeof text);
+        if (std::string(cls) == "Static" && text[0]) reinterpret_cast<BoxAnswerer*>(l)->texts.push_back(text);
+        return TRUE;
+    }
+
+public:
+    static inline DWORD mainThread = GetCurrentThreadId();
+
+private:
+    int button_;
+    std::thread thread_;
+};
+
+TEST_F(ZclEditModel, RestartQuestionsAreRealBoxesAnsweredByClicks)
+{
+    Application->SetMessageBoxHook(TMessageBoxHook());
+    BoxAnswerer::mainThread = GetCurrentThreadId();
+    const std::string search = ZCLLoadResString(_IDS_SEARCH).c_str(), replace = ZCLLoadResString(_IDS_REPLACE).c_str();
+    const std::string atBottom = ZCLLoadResString(_IDS_SEARCHMSG2).c_str();
+    const std::string atTop = ZCLLoadResString(_IDS_SEARCHMSG1).c_str();
+    // clang-format off
+    const struct {
+        const char* name;
+        bool replacing;
+        TZCLSearchDirection direction;
+        int button;
+        const char* title;
+        const std::string* question;
+        const char* text;   // afterwards
+        int result;         // found (1/0) or replaced
+        int selStart;
+    } cases[] = {
+        {"search down, go round", false, sdDown, IDYES, "Search", &atBottom, "a-b-a-b", 1, 1},
+        {"search down, stop", false, sdDown, IDNO, "Search", &atBottom, "a-b-a-b", 0, 8},
+        {"search up, go round", false, sdUp, IDYES, "Search", &atTop, "b-a-b-a", 1, 7},
+        {"replace down, go round", true, sdDown, IDYES, "Replace", &atBottom, "X-b-a-b", 1, 2},
+        {"replace down, stop", true, sdDown, IDNO, "Replace", &atBottom, "a-b-a-b", 0, 8},
+        {"replace up, go round", true, sdUp, IDYES, "Replace", &atTop, "b-a-b-X", 1, 8},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        // The cursor where nothing is left in the direction searched.
+        const bool down = c.direction == sdDown;
+        edit->SetText(down ? "a-b-a-b" : "b-a-b-a");
+        edit->SetSelStart(down ? 8 : 1);
+        BoxAnswerer answerer(c.button);
+        const int result = c.replacing
+                               ? edit->SearchAndReplace("a", stCursor, true, false, c.direction, "X", false, true)
+                               : int(edit->Search("a", stCursor, true, false, c.direction));
+        answerer.Finish();
+        EXPECT_TRUE(answerer.clicked) << c.name;
+        EXPECT_EQ(answerer.title, c.title == std::string("Search") ? search : replace) << c.name;
+        EXPECT_NE(std::find(answerer.texts.begin(), answerer.texts.end(), *c.question), answerer.texts.end())
+            << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(edit->Text(), c.text) << c.name;
+        EXPECT_EQ(edit->SelStart(), c.selStart) << c.name;
     }
 }
 

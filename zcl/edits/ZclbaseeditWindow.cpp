@@ -211,6 +211,13 @@ void TZCLBaseEdit::CreateBack()
     if (back_->Width() != w || back_->Height() != h) back_->SetSize(w, h);
 }
 
+void TZCLBaseEdit::CreateWnd()
+{
+    TZCLCustomBevelPanel::CreateWnd();
+    // A text set before the window existed.
+    SyncWindowText();
+}
+
 void TZCLBaseEdit::Resize()
 {
     SetupRects();
