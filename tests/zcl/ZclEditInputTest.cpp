@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -499,6 +500,79 @@ TEST_F(ZclEditMouse, DraggingSelectsAndTheTimerEndsWithTheButton)
     SendInput(1, &shift, sizeof shift);
     ASSERT_TRUE(Settles([&] { return e->SelLength() == 4; })) << e->SelLength();
     EXPECT_EQ(e->SelText(), "cdef");
+}
+
+TEST_F(ZclEditMouse, HoldingTheButtonPastAnEndScrollsAndSelectsThere)
+{
+    TZCLEdit* e = AddEdit(20, 20, 100);
+    e->SetText("a line that is much longer than the narrow edit");
+    const int length = e->GetLength();
+    FocusOn(e);
+    e->SetSelStart(1);
+    const int timers = ZCLApplication->TimerPool()->GetCount();
+    MouseAt(e, Left(e, 1) + 1, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(Settles([&] { return e->CursorPos() == 2; }));
+    // Held still beyond the right end: the mouse timer goes on moving the cursor, and the text scrolls to it.
+    MouseAt(e, e->Width() + 40, Middle(e));
+    ASSERT_TRUE(PumpUntil([&] { return e->CursorPos() == length + 1; }, 20000)) << e->CursorPos();
+    EXPECT_EQ(e->SelStart(), 2);
+    EXPECT_EQ(e->SelLength(), length - 1);
+    EXPECT_GT(e->ScrollOffset(), 0);
+    POINT p{};
+    GetCaretPos(&p);
+    EXPECT_LT(p.x, e->TextRect().right) << "the caret in sight";
+    // And beyond the left end: back to the start, the anchor kept.
+    MouseAt(e, -40, Middle(e));
+    ASSERT_TRUE(PumpUntil([&] { return e->CursorPos() == 1 && e->ScrollOffset() == 0; }, 20000))
+        << e->CursorPos() << " " << e->ScrollOffset();
+    EXPECT_EQ(e->SelStart(), 1);
+    EXPECT_EQ(e->SelLength(), 1);
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(Settles([&] { return ZCLApplication->TimerPool()->GetCount() == timers; }));
+    EXPECT_EQ(e->SelText(), "a");
+}
+
+TEST_F(ZclEditMouse, ContextMenuItemsChosenByKeysDoWhatTheySay)
+{
+    TZCLEdit* e = AddEdit(20, 20, 260);
+    FocusOn(e);
+    // clang-format off
+    const struct {
+        const char* item;
+        int downs;            // Down presses from the menu's opening to the item
+        const char* typed;    // typed at the end of "abcd" first, when not null
+        int selStart, selEnd; // then selected (0-based, as EM_SETSEL)
+        const char* text;
+        const char* clipboard;
+    } cases[] = {
+        {"Undo", 1, "xyz", 7, 7, "abcdxy", "clip"},
+        {"Cut", 2, nullptr, 1, 3, "ad", "bc"},
+        {"Copy", 3, nullptr, 1, 3, "abcd", "bc"},
+        {"Insert", 4, nullptr, 1, 3, "aclipd", "clip"},
+        {"Delete", 5, nullptr, 1, 3, "ad", "clip"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        e->SetText("abcd");
+        if (c.typed) {
+            e->SetSelStart(5);
+            Type(c.typed);
+            ASSERT_TRUE(Settles([&] { return e->GetLength() == 4 + int(std::strlen(c.typed)); })) << c.item;
+        }
+        SendMessageA(e->Handle(), EM_SETSEL, WPARAM(c.selStart), LPARAM(c.selEnd));
+        Clipboard()->SetAsText("clip");
+        std::vector<WPARAM> keys(std::size_t(c.downs), VK_DOWN);
+        keys.push_back(VK_RETURN);
+        zcltest::MenuWatcher watcher(keys);
+        MouseAt(e, 30, Middle(e));
+        MouseButtons(MOUSEEVENTF_RIGHTDOWN);
+        MouseButtons(MOUSEEVENTF_RIGHTUP);
+        ASSERT_TRUE(Settles([&] { return watcher.opened.load() && !zcltest::FindOpenMenu(); })) << c.item;
+        watcher.Finish();
+        ASSERT_TRUE(Settles([&] { return e->Text() == c.text; })) << c.item << ": " << e->Text().c_str();
+        EXPECT_EQ(Clipboard()->AsText(), c.clipboard) << c.item;
+    }
 }
 
 TEST_F(ZclEditMouse, DoubleClickSelectsTheWord)

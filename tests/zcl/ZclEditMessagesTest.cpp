@@ -130,7 +130,7 @@ TEST_F(ZclEditMessages, SelectionRangesAreClampedAndOrdered)
         int selStart, selLength, cursor;  // 1-based, as the engine keeps them
     } cases[] = {
         {1, 3, 2, 2, 2},
-        {0, -1, 1, 6, 1},      // all
+        {0, -1, 1, 6, 2},      // all, the cursor where it was
         {2, -1, 3, 4, 3},      // to the end
         {4, 1, 2, 3, 2},       // reversed
         {3, 99, 4, 3, 4},      // past the end

@@ -273,34 +273,39 @@ TEST_F(ZclEditModel, ReplaceOnceOrEverywhereUpToWhereItBegan)
 }
 
 // Answers the next message box of this process on a thread of its own (while the main thread is inside the box's
-// loop) by a real click on one of its buttons, and notes its title and text.
+// loop) by a real key stroke, the accelerator of one of its buttons, once the box holds the keyboard; notes its
+// title and text.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(int button) : button_(button)
+    BoxAnswerer(DWORD thread, WORD key) : key_(key)
     {
-        thread_ = std::thread([this] {
+        thread_ = std::thread([this, thread] {
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
             HWND box = nullptr;
-            while (!(box = FindBox()) && std::chrono::steady_clock::now() < deadline)
+            while (std::chrono::steady_clock::now() < deadline) {
+                box = FindBox(thread);
+                GUITHREADINFO info{};
+                info.cbSize = sizeof info;
+                if (box && GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
+                    (info.hwndFocus == box || IsChild(box, info.hwndFocus)))
+                    break;
+                box = nullptr;
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
             if (!box) return;
             char buffer[256] = "";
             GetWindowTextA(box, buffer, sizeof buffer);
             title = buffer;
             EnumChildWindows(box, &BoxAnswerer::Collect, reinterpret_cast<LPARAM>(this));
-            const HWND button = GetDlgItem(box, button_);
-            RECT r{};
-            if (!button || !GetWindowRect(button, &r)) return;
-            const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-            INPUT in[3] = {};
-            for (INPUT& i : in) i.type = INPUT_MOUSE;
-            in[0].mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-            in[0].mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-            in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-            in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-            in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            SendInput(3, in, sizeof(INPUT));
-            clicked = true;
+            INPUT in[2] = {};
+            for (INPUT& i : in) {
+                i.type = INPUT_KEYBOARD;
+                i.ki.wVk = key_;
+                i.ki.wScan = WORD(MapVirtualKeyA(key_, MAPVK_VK_TO_VSC));
+            }
+            in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, in, sizeof(INPUT));
+            answered = true;
         });
     }
     ~BoxAnswerer() { Finish(); }
@@ -311,13 +316,13 @@ public:
 
     std::string title;
     std::vector<std::string> texts;
-    std::atomic<bool> clicked{false};
+    std::atomic<bool> answered{false};
 
 private:
-    static HWND FindBox()
+    static HWND FindBox(DWORD thread)
     {
         HWND found = nullptr;
-        EnumThreadWindows(mainThread, &BoxAnswerer::Pick, reinterpret_cast<LPARAM>(&found));
+        EnumThreadWindows(thread, &BoxAnswerer::Pick, reinterpret_cast<LPARAM>(&found));
         return found;
     }
     static BOOL CALLBACK Pick(HWND w, LPARAM l)
@@ -337,18 +342,13 @@ private:
         return TRUE;
     }
 
-public:
-    static inline DWORD mainThread = GetCurrentThreadId();
-
-private:
-    int button_;
+    WORD key_;
     std::thread thread_;
 };
 
-TEST_F(ZclEditModel, RestartQuestionsAreRealBoxesAnsweredByClicks)
+TEST_F(ZclEditModel, RestartQuestionsAreRealBoxesAnsweredByKeys)
 {
     Application->SetMessageBoxHook(TMessageBoxHook());
-    BoxAnswerer::mainThread = GetCurrentThreadId();
     const std::string search = ZCLLoadResString(_IDS_SEARCH).c_str(), replace = ZCLLoadResString(_IDS_REPLACE).c_str();
     const std::string atBottom = ZCLLoadResString(_IDS_SEARCHMSG2).c_str();
     const std::string atTop = ZCLLoadResString(_IDS_SEARCHMSG1).c_str();
@@ -357,19 +357,19 @@ TEST_F(ZclEditModel, RestartQuestionsAreRealBoxesAnsweredByClicks)
         const char* name;
         bool replacing;
         TZCLSearchDirection direction;
-        int button;
+        WORD key;           // the accelerator of Yes or No
         const char* title;
         const std::string* question;
         const char* text;   // afterwards
         int result;         // found (1/0) or replaced
         int selStart;
     } cases[] = {
-        {"search down, go round", false, sdDown, IDYES, "Search", &atBottom, "a-b-a-b", 1, 1},
-        {"search down, stop", false, sdDown, IDNO, "Search", &atBottom, "a-b-a-b", 0, 8},
-        {"search up, go round", false, sdUp, IDYES, "Search", &atTop, "b-a-b-a", 1, 7},
-        {"replace down, go round", true, sdDown, IDYES, "Replace", &atBottom, "X-b-a-b", 1, 2},
-        {"replace down, stop", true, sdDown, IDNO, "Replace", &atBottom, "a-b-a-b", 0, 8},
-        {"replace up, go round", true, sdUp, IDYES, "Replace", &atTop, "b-a-b-X", 1, 8},
+        {"search down, go round", false, sdDown, 'Y', "Search", &atBottom, "a-b-a-b", 1, 1},
+        {"search down, stop", false, sdDown, 'N', "Search", &atBottom, "a-b-a-b", 0, 8},
+        {"search up, go round", false, sdUp, 'Y', "Search", &atTop, "b-a-b-a", 1, 7},
+        {"replace down, go round", true, sdDown, 'Y', "Replace", &atBottom, "X-b-a-b", 1, 2},
+        {"replace down, stop", true, sdDown, 'N', "Replace", &atBottom, "a-b-a-b", 0, 8},
+        {"replace up, go round", true, sdUp, 'Y', "Replace", &atTop, "b-a-b-X", 1, 8},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -377,12 +377,12 @@ TEST_F(ZclEditModel, RestartQuestionsAreRealBoxesAnsweredByClicks)
         const bool down = c.direction == sdDown;
         edit->SetText(down ? "a-b-a-b" : "b-a-b-a");
         edit->SetSelStart(down ? 8 : 1);
-        BoxAnswerer answerer(c.button);
+        BoxAnswerer answerer(GetCurrentThreadId(), c.key);
         const int result = c.replacing
                                ? edit->SearchAndReplace("a", stCursor, true, false, c.direction, "X", false, true)
                                : int(edit->Search("a", stCursor, true, false, c.direction));
         answerer.Finish();
-        EXPECT_TRUE(answerer.clicked) << c.name;
+        EXPECT_TRUE(answerer.answered) << c.name;
         EXPECT_EQ(answerer.title, c.title == std::string("Search") ? search : replace) << c.name;
         EXPECT_NE(std::find(answerer.texts.begin(), answerer.texts.end(), *c.question), answerer.texts.end())
             << c.name;

@@ -283,6 +283,10 @@ TEST_F(ZclEditPaint, CaretStandsAtTheCursor)
         ASSERT_TRUE(GetCaretPos(&p));
         EXPECT_EQ(p.x, X(e, cursor - 1)) << cursor;
         EXPECT_EQ(p.y, e->TextTop()) << cursor;
+        int x = -1, y = -1;
+        e->Caret()->GetPos(x, y);
+        EXPECT_EQ(x, p.x) << "the caret object knows where it put the caret";
+        EXPECT_EQ(y, p.y);
     }
     Type("!");
     ASSERT_TRUE(Settles([&] { return e->Text() == "caret here!"; }));
@@ -505,6 +509,37 @@ TEST_F(ZclEditPaint, AutoSizeFitsTheHeightToTheFont)
     e->SetWidth(10);
     e->Font()->SetSize(9);
     EXPECT_EQ(e->Width(), 30) << "room for the buttons and the text";
+}
+
+TEST(ZclEditLoading, AnEditBeingLoadedFitsItselfAndTellsOfChangesOnlyOnceLoaded)
+{
+    TForm form(nullptr);
+    int changes = 0, changedAt = 0, modified = 0;
+    TZCLEdit* e = nullptr;
+    {
+        TComponentLoader loading(&form);
+        e = loading.Create<TZCLEdit>();
+        e->SetParent(&form);
+        e->SetOnChange(TNotifyEvent::From([&](TObject*) { ++changes; }));
+        e->SetOnTextChangedAt(TZCLTextChangeEvent::From([&](TObject*, int) { ++changedAt; }));
+        e->SetOnModified(TNotifyEvent::From([&](TObject*) { ++modified; }));
+        e->SetAutoSize(true);
+        e->Font()->SetSize(20);
+        e->SetPasswordChar('*');
+        e->SetText("loaded");
+        EXPECT_EQ(e->Height(), 21) << "fitted once loaded, not before";
+        loading.Finish();
+    }
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(changedAt, 0);
+    EXPECT_EQ(modified, 0);
+    EXPECT_EQ(e->Height(), FontHeight(e->Font()) * 5 / 4 + 5);
+    EXPECT_EQ(e->DisplayText(), "******");
+    EXPECT_EQ(e->Text(), "loaded");
+    e->SetText("after");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(changedAt, 1);
+    EXPECT_EQ(modified, 0);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

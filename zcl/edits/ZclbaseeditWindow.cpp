@@ -125,6 +125,11 @@ void TZCLBaseEdit::HandleEditMessage(TMessage& Message)
             SetSelection(cursorPos_, 0, true);
             return;
         }
+        // All of it, as SelectAll: the cursor stays.
+        if (start == 0 && end == -1) {
+            SelectAll();
+            return;
+        }
         // -1 (or anything past the text) is the end; a reversed pair is put in order.
         if (end < 0 || end > length) end = length;
         start = std::clamp(start, 0, length);
