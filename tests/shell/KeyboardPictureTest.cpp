@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "ModalScript.h"
 #include "ShellTestSupport.h"
 #include "shell/LayoutK5.h"
 
@@ -79,8 +81,37 @@ TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInput
     auto click = [&](TControl* c) {
         const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2));
         controltest::MouseTo(p.x, p.y);
-        controltest::MouseButton(true);
-        controltest::MouseButton(false);
+        ModalScript::Press(POINT{p.x, p.y});
+    };
+    // How a toggle looks on the screen: the mean brightness of its face (its caption and edges left out) and
+    // the red of its LED's middle.
+    struct Look {
+        int face, ledRed, ledGreen;
+    };
+    auto look = [&](TZCLSpeedButton* key, TZCLShapeControl* led) {
+        const TPoint k = key->ClientToScreen(TPoint(0, 0));
+        const testshot::Shot shot =
+            testshot::Shot::OfScreen(RECT{k.x, k.y, k.x + key->Width(), k.y + key->Height()});
+        int sum = 0, n = 0;
+        for (int y = 3; y < key->Height() - 3; ++y)
+            for (int x = 3; x < 7; ++x) {
+                const COLORREF c = shot.At(x, y);
+                sum += (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3;
+                ++n;
+            }
+        const TPoint l = led->ClientToScreen(TPoint(led->Width() / 2, led->Height() / 2));
+        const COLORREF c = testshot::Shot::OfScreen(RECT{l.x, l.y, l.x + 1, l.y + 1}).At(0, 0);
+        return Look{sum / n, GetRValue(c), GetGValue(c)};
+    };
+    auto describe = [](const Look& l) {
+        return "face " + std::to_string(l.face) + " led " + std::to_string(l.ledRed) + "/" + std::to_string(l.ledGreen);
+    };
+    // Down: a face clearly darker than a raised key's, and the LED lit.
+    const Look raised = look(form.KeyF[0], form.LedShift);
+    auto shows = [&](TZCLSpeedButton* key, TZCLShapeControl* led, bool down) {
+        const Look l = look(key, led);
+        if (down) return l.face + 25 <= raised.face && l.ledRed >= 230 && l.ledGreen <= 60;
+        return std::abs(l.face - raised.face) <= 4 && l.ledRed <= 160;
     };
     auto caption = [&] { return std::string(form.ShapeShiftAlt->Caption()->Caption().c_str()); };
     struct Step {
@@ -100,7 +131,11 @@ TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInput
     for (const Step& s : steps) {
         SCOPED_TRACE(n++);
         click(s.key);
-        ASSERT_TRUE(PumpUntil([&] { return caption() == s.caption; }, 5000)) << caption();
+        ASSERT_TRUE(PumpUntil([&] { return caption() == s.caption; }, 10000)) << caption();
+        EXPECT_TRUE(PumpUntil([&] {
+            return shows(form.KeyShift, form.LedShift, s.shift) && shows(form.KeyAlt, form.LedAlt, s.alt);
+        }, 10000)) << "Shift " << describe(look(form.KeyShift, form.LedShift)) << ", Alt "
+                   << describe(look(form.KeyAlt, form.LedAlt)) << ", raised face " << raised.face;
         EXPECT_EQ(form.KeyShift->Pressed(), s.shift);
         EXPECT_EQ(form.KeyAlt->Pressed(), s.alt);
         for (TZCLSpeedButton* digit : form.KeyN) EXPECT_EQ(digit->Enabled(), s.digits);

@@ -2,7 +2,8 @@
 // folder's artifacts for a person to look at: panels (bevel, Windows border, picture, fill with a caption),
 // labels (plain, 3D in each look, jump, disabled, multi-line, cut, with an image), information labels over
 // sunken edges, graphic, speed, office, multimedia and dock buttons, edits (typed into with real keys,
-// password, with custom buttons, disabled, flat), mask and spin edits and the combo box with its docked button.
+// password, with custom buttons, disabled, flat), mask, spin and file-open edits and the combo box with its
+// docked button.
 // The states that come from input are made by real clicks, moves and keys.
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclsysin.h"
+#include "zcl/edits/Zclbrowseedit.h"
 #include "zcl/edits/Zclcombobox.h"
 #include "zcl/edits/Zcledit.h"
 #include "zcl/edits/Zclmaskedit.h"
@@ -343,7 +345,7 @@ protected:
 
     void BuildTypedEdits()
     {
-        Heading(462, "Mask and spin edits, the combo box");
+        Heading(462, "Mask, spin and file-open edits, the combo box");
         mask = Add<TZCLMaskEdit>(8, 480, 80, 21);
         mask->SetMask("00\\-00");
         spin = Add<TZCLExtSpinEdit>(96, 480, 80, 21);
@@ -365,7 +367,11 @@ protected:
         typedCombo->SetStyle(csDropDown);
         for (const char* item : {"first", "second"}) typedCombo->Items()->Add(item);
         typedCombo->SetText("typed in the combo");
-        Note(8, 503, "mask typed into, spin edit clicked up, disabled fixed point; port list with its docked button");
+        fileOpen = Add<TZCLFileOpenEdit>(590, 480, 200, 21);
+        fileOpen->SetFilename("C:\\windows\\win.ini");
+        Note(8, 503,
+             "mask typed into, spin edit clicked up, disabled fixed point; port list with its docked button; a file "
+             "to open with its browse button");
     }
 
     TZCLBitmapList tiles_{nullptr};
@@ -383,6 +389,7 @@ protected:
     TZCLExtSpinEdit* spin = nullptr;
     TZCLComboBox* combo = nullptr;
     TZCLDockSpeedButton* comboDock = nullptr;
+    TZCLFileOpenEdit* fileOpen = nullptr;
 };
 
 TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
@@ -441,6 +448,8 @@ TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
     EXPECT_EQ(comboDock->Left(), combo->Left() + combo->Width() + 1) << "the port button beside its combo box";
     EXPECT_EQ(comboDock->Top(), combo->Top());
     EXPECT_EQ(combo->Text(), AnsiString("COM2"));
+    EXPECT_EQ(fileOpen->GetFileName(), AnsiString("C:\\windows\\win.ini"));
+    ASSERT_EQ(fileOpen->CustomButtons()->Count(), 1) << "the browse button";
     // The program's name behind its standard caption, the colon and two tabs.
     const AnsiString name = ZCLSIVersionInfo(viName);
     EXPECT_FALSE(name.IsEmpty());

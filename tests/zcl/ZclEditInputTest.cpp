@@ -308,6 +308,16 @@ TEST_F(ZclEditInput, ClipboardKeysCopyCutAndPaste)
     e->Redo();
     EXPECT_EQ(e->Text(), "hello there");
     EXPECT_EQ(e->SelText(), "there");
+
+    // A new change after an undo leaves nothing to redo.
+    e->Undo();
+    ASSERT_TRUE(e->CanRedo());
+    e->SetSelStart(e->GetLength() + 1);
+    Type("!");
+    ASSERT_TRUE(Settles([&] { return e->Text() == "hello world!"; })) << e->Text().c_str();
+    EXPECT_FALSE(e->CanRedo());
+    e->Redo();
+    EXPECT_EQ(e->Text(), "hello world!");
 }
 
 TEST_F(ZclEditInput, PasswordEditKeepsItsTextFromTheClipboard)
