@@ -265,7 +265,7 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     ASSERT_NE(beep, nullptr) << Describe(children);
     MouseClick(Centre(beep, 8), false);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(beep, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
-    HWND delay = FindChild(window, "TEdit", "350");
+    HWND delay = FindChild(window, "TZCLExtSpinEdit", "350");
     ASSERT_NE(delay, nullptr) << Describe(children);
     MouseClick(Centre(delay), false);
     controltest::Key(VK_END);
@@ -276,7 +276,7 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
         SendMessageA(delay, WM_GETTEXT, sizeof t, LPARAM(t));
         return std::string(t) == "450";
     }, 10000));
-    HWND baud = FindChild(window, "TComboBox", "115200");
+    HWND baud = FindChild(window, "TZCLComboBox", "115200");
     ASSERT_NE(baud, nullptr) << Describe(children);
     MouseClick(Centre(baud), false);
     controltest::Key('9');
@@ -355,8 +355,8 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     ASSERT_TRUE(driver_.Start(""));
     Choose('C');
     ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
-    ASSERT_TRUE(PumpUntil([&] { return FindChild(window, "TEdit", "450") != nullptr; }, 10000));
-    EXPECT_NE(FindChild(window, "TComboBox", "9600"), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return FindChild(window, "TZCLExtSpinEdit", "450") != nullptr; }, 10000));
+    EXPECT_NE(FindChild(window, "TZCLComboBox", "9600"), nullptr);
     beep = FindChild(window, "TCheckBox", "beep after sending a screen");
     ASSERT_NE(beep, nullptr);
     EXPECT_EQ(SendMessageA(beep, BM_GETCHECK, 0, 0), BST_CHECKED);

@@ -598,6 +598,25 @@ TEST_F(ZclEditMouse, DoubleClickSelectsTheWord)
     EXPECT_EQ(e->CursorPos(), 8);
 }
 
+TEST_F(ZclEditMouse, AHandThatShakesOnADoubleClickKeepsTheWord)
+{
+    TZCLEdit* e = AddEdit(20, 20, 260);
+    e->Font()->SetSize(14);
+    e->SetText("one two three");
+    FocusOn(e);
+    const int x = Left(e, 5) + 2;
+    Click(e, x);
+    MouseAt(e, x, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(Settles([&] { return e->SelLength() == 3; })) << e->SelLength();
+    // Still within the word, the button held.
+    MouseAt(e, x + 1, Middle(e) + 1);
+    MouseAt(e, x + 2, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(Flush(e));
+    EXPECT_EQ(e->SelText(), "two");
+}
+
 TEST_F(ZclEditMouse, DraggedSelectionMovesWithTheDragCursor)
 {
     TZCLEdit* e = AddEdit(20, 20, 260);

@@ -203,11 +203,13 @@ void TZCLBaseEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
     if (!Focused() && CanFocus()) SetFocus();
     SyncModifiers(Shift);
     lastMouse_ = TPoint(X, Y);
-    leftDown_ = true;
     if (Shift.Contains(ssDouble)) {
+        // The word is the selection: moves of the hand before the button comes up do not undo it.
+        leftDown_ = false;
         if (mouseSelection_) SelectCurrentWord();
         return;
     }
+    leftDown_ = true;
     StartMouseTimer();
     const int p = CalcMousePos(lastMouse_);
     if (dragEnabled_ && selLength_ > 0 && p > selStart_ && p < selStart_ + selLength_) {
