@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ListTestHelpers.h"
+#include "RegistryTestHelpers.h"
 #include "framework/runtime/Exceptions.h"
 #include "framework/runtime/SysUtils.h"
 #include "zcl/components/Zcllistbox.h"
@@ -24,21 +25,7 @@ namespace {
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr const char* KeyPath = "Software\\DravikREMOTE tests\\ListBox";
 
-void DeleteKeyTree(HKEY root, const std::string& key)
-{
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
-    std::vector<std::string> subs;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subs.push_back(name);
-    }
-    RegCloseKey(k);
-    for (const std::string& sub : subs) DeleteKeyTree(root, key + "\\" + sub);
-    RegDeleteKeyA(root, key.c_str());
-}
+using regtest::DeleteKeyTree;
 
 // The stored text, "<none>" when there is none.
 std::string Raw(const std::string& section, const std::string& name)
@@ -827,4 +814,47 @@ TEST_F(ListBoxes, SpecialSortOfRowsAlreadyInOrderReversedOrAllAlike)
                 break;
             }
     }
+}
+
+TEST_F(ListBoxes, TabReachesTheInnerListWhichRunsTheBoxsFocusEvents)
+{
+    std::vector<std::string> focus;
+    TComponentLoader loading(form.get());
+    auto* before = loading.Create<TButton>();
+    before->SetParent(form.get());
+    before->SetBounds(10, 215, 80, 22);
+    before->SetCaption("before");
+    auto* box = loading.Create<TZCLListBox>();
+    box->SetParent(form.get());
+    box->SetBounds(10, 10, 280, 200);
+    box->SetOnEnter(TNotifyEvent::From([&](TObject*) { focus.push_back("enter"); }));
+    box->SetOnExit(TNotifyEvent::From([&](TObject*) { focus.push_back("exit"); }));
+    auto* after = loading.Create<TButton>();
+    after->SetParent(form.get());
+    after->SetBounds(100, 215, 80, 22);
+    after->SetCaption("after");
+    loading.Finish();
+    for (const char* s : {"a;1", "b;2"}) box->Items()->Add(s);
+    ShowForm();
+    before->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return before->Focused(); }));
+
+    controltest::Key(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return box->ListBox()->Focused(); })) << "the list, not the box or its header";
+    EXPECT_EQ(focus, std::vector<std::string>{"enter"});
+    controltest::Key(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return after->Focused(); }));
+    EXPECT_EQ(focus, (std::vector<std::string>{"enter", "exit"}));
+
+    // Without the tab stop the list is passed over.
+    box->SetTabStop(false);
+    before->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return before->Focused(); }));
+    controltest::Key(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return after->Focused(); }));
+    EXPECT_EQ(focus.size(), 2u);
+    box->SetOnEnter(TNotifyEvent());
+    box->SetOnExit(TNotifyEvent());
+    box->ListBox()->SetOnEnter(TNotifyEvent());
+    box->ListBox()->SetOnExit(TNotifyEvent());
 }
