@@ -431,17 +431,23 @@ TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
     EXPECT_EQ(buttonClicks, 0);
     EXPECT_FALSE(speeds[0]->Pressed());
     form->Repaint();
-    Pump(100);
 
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
-    EXPECT_FALSE(shot.SaveArtifact("zcl-controls-gallery").empty());
-
-    // A few places a person would look at first.
+    // A few places a person would look at first: the picture panel and the picture through its transparent
+    // child. The shot is taken once every window of the form has painted and the screen shows them.
     const TPoint b = back->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(b.x + 220, b.y + 55), PatternAt(220 % 24, 55 % 24)) << "the picture panel";
     const TPoint t = onBack->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(t.x + 50, t.y + 24), PatternAt((10 + 50) % 24, (8 + 24) % 24))
-        << "the picture through the transparent panel";
+    const COLORREF picture = PatternAt(220 % 24, 55 % 24), through = PatternAt((10 + 50) % 24, (8 + 24) % 24);
+    testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    PumpUntil(
+        [&] {
+            if (UpdatePending(form->Handle())) return false;
+            shot = testshot::Shot::OfWindow(form->Handle());
+            return shot.AtScreen(b.x + 220, b.y + 55) == picture && shot.AtScreen(t.x + 50, t.y + 24) == through;
+        },
+        5000);
+    EXPECT_FALSE(shot.SaveArtifact("zcl-controls-gallery").empty());
+    EXPECT_EQ(shot.AtScreen(b.x + 220, b.y + 55), picture) << "the picture panel";
+    EXPECT_EQ(shot.AtScreen(t.x + 50, t.y + 24), through) << "the picture through the transparent panel";
     EXPECT_EQ(dock->BoundsRect(), TRect(docked->Left() + docked->Width() + 1, docked->Top(),
                                         docked->Left() + docked->Width() + 1 + dock->Width(), docked->BoundsRect().bottom))
         << "the dock button one pixel right of its control, as high";

@@ -175,6 +175,32 @@ TEST_F(ZclTypedEdit, EachMaskTypeTakesOnlyItsCharacters)
     }
 }
 
+TEST_F(ZclTypedEdit, MoneyTakesOnlyWhatAMoneyTextIsMadeOf)
+{
+    TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
+    e->SetMaskType(meCurrency);
+    const AnsiString zero = e->CurrencySettings()->toStr(Currency(0));
+    EXPECT_EQ(S(e->Text()), S(zero));
+    Focus(e);
+    // Letters, signs of other kinds and the like: none of them can be read back as money.
+    const std::string foreign = "aZxe!%#*/=_?;";
+    for (char c : foreign) {
+        if (e->CurrencySettings()->Symbol().Pos(AnsiString(c))) continue;
+        e->SetSelStart(e->GetLength() + 1);
+        Type(std::string(1, c));
+        ASSERT_TRUE(Flush(e));
+        EXPECT_EQ(S(e->Text()), S(zero)) << "typed " << c;
+    }
+    EXPECT_EQ(static_cast<long double>(e->AsCurrency()), 0.0L);
+
+    // A digit goes in and the text stays money.
+    e->SelectAll();
+    Type("7");
+    ASSERT_TRUE(Settles([&] { return S(e->Text()) != S(zero); })) << e->Text().c_str();
+    EXPECT_EQ(S(e->Text()), S(e->CurrencySettings()->toStr(Currency(7)))) << "formatted again";
+    EXPECT_EQ(static_cast<long double>(e->AsCurrency()), 7.0L);
+}
+
 TEST_F(ZclTypedEdit, PastedTextThatBreaksTheRulesGoesInNowhere)
 {
     TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
@@ -728,6 +754,28 @@ TEST_F(ZclSpinButtonInput, SpinEditButtonStopsWhenTheFocusGoes)
     Pump(400);
     EXPECT_EQ(s->Value(), settled);
     EXPECT_EQ(S(s->Text()), S(IntToStr(int(settled))));
+}
+
+TEST_F(ZclSpinButtonInput, ADisabledSpinEditGreysItsButtonAndStopsItsPress)
+{
+    auto* s = new TZCLExtSpinEdit(form.get());
+    s->SetParent(form.get());
+    s->SetBounds(20, 20, 100, 21);
+    s->SetMaxValue(1000);
+    TZCLSpinButton* b = s->SpinButton();
+    const int before = ZCLApplication->TimerPool()->GetCount();
+    b->SetDown(sbUpDown);
+    EXPECT_EQ(s->Value(), 1) << "the press stepped at once";
+    ASSERT_TRUE(b->TimerRunning());
+    s->SetEnabled(false);
+    EXPECT_FALSE(b->Enabled());
+    EXPECT_FALSE(b->TimerRunning());
+    EXPECT_EQ(b->ShownState(), sbDisabled);
+    EXPECT_EQ(ZCLApplication->TimerPool()->GetCount(), before);
+    s->SetEnabled(true);
+    EXPECT_TRUE(b->Enabled());
+    EXPECT_EQ(b->ShownState(), sbUpper);
+    EXPECT_EQ(s->Value(), 1);
 }
 
 }  // namespace

@@ -120,6 +120,13 @@ void TZCLCustomExtSpinEdit::Loaded()
     ShowValue();
 }
 
+void TZCLCustomExtSpinEdit::Dispatch(TMessage& Message)
+{
+    TZCLCustomMaskEdit::Dispatch(Message);
+    // The button greys with the edit and stops any press it holds.
+    if (Message.Msg == CM_ENABLEDCHANGED && button_) button_->SetEnabled(Enabled());
+}
+
 bool TZCLCustomExtSpinEdit::ReadText(double& V) const
 {
     const AnsiString text = GetText();
