@@ -88,16 +88,24 @@ protected:
     {
         return ModalScript::Up(FormSelectKeys) && Focused(FormSelectKeys->HotKeyInput);
     }
-    // Steps of one round through "Add": the dialog opened, the input given, closed by OK or Cancel.
+    // How the key-selection dialog is left: its buttons clicked, or Enter and Escape pressed.
+    enum Leave { ClickOk, ClickCancel, PressEnter, PressEscape };
+    // Steps of one round through "Add": the dialog opened, the input given, the dialog left.
     // d is looked at when the round runs (the dialog may not be there yet when the script is written).
     void AddRound(ModalScript& script, TFormDefineKey* const& d, const std::string& what,
-                  const std::function<void(ModalScript&)>& input, bool ok)
+                  const std::function<void(ModalScript&)>& input, Leave leave)
     {
         script.Then(what + ": Add", [&d] { return ModalScript::Up(d); }, [&d] { ModalScript::Click(d->ButtonAdd); })
             .Then(what + ": the selection dialog", &KeyDialogs::SelectUp, [] { ModalScript::Front(FormSelectKeys); });
         input(script);
-        script.Do(what + ": OK or Cancel",
-                  [ok] { ModalScript::Click(ok ? FormSelectKeys->BtnOk : FormSelectKeys->BtnCancel); })
+        script.Do(what + ": left", [leave] {
+                  switch (leave) {
+                  case ClickOk: ModalScript::Click(FormSelectKeys->BtnOk); break;
+                  case ClickCancel: ModalScript::Click(FormSelectKeys->BtnCancel); break;
+                  case PressEnter: controltest::SendKey(VK_RETURN); break;
+                  case PressEscape: controltest::SendKey(VK_ESCAPE); break;
+                  }
+              })
             .Then(what + ": closed", [] { return FormSelectKeys == nullptr; });
     }
     static void PressCtrlC(ModalScript& script)
@@ -186,16 +194,18 @@ TEST_F(KeyDialogs, AddTakesAPressedOrSpecialKeyAndNothingWhenNothingWasChosen)
                          !f->SpecialKey->Enabled() && !f->BoxControl->Enabled() && !f->BoxShift->Enabled() &&
                          !f->BoxAlt->Enabled() && f->SpecialKey->ItemIndex() == 0;
         });
-    }, true);
+    }, ClickOk);
     script.Then("nothing added", Shows(d.get(), down, {{"F5"}, -1, false, false, false, true}));
 
-    AddRound(script, dialog, "recorded, then Cancel", &KeyDialogs::PressCtrlC, false);
+    AddRound(script, dialog, "recorded, then Cancel", &KeyDialogs::PressCtrlC, ClickCancel);
+    script.Then("nothing added", Shows(d.get(), down, {{"F5"}, -1, false, false, false, true}));
+    AddRound(script, dialog, "recorded, then Escape", &KeyDialogs::PressCtrlC, PressEscape);
     script.Then("nothing added", Shows(d.get(), down, {{"F5"}, -1, false, false, false, true}));
 
     AddRound(script, dialog, "recorded", [&](ModalScript& s) {
         PressCtrlC(s);
         s.Do("shot", [] { testshot::Shot::OfWindow(FormSelectKeys->Handle()).SaveArtifact("select-key-recorded"); });
-    }, true);
+    }, ClickOk);
     // The new row is chosen, and the buttons know it at once.
     script.Then("Ctrl+C added", Shows(d.get(), down, {{"F5", "Ctrl+C"}, 1, true, false, true, true}));
 
@@ -213,7 +223,7 @@ TEST_F(KeyDialogs, AddTakesAPressedOrSpecialKeyAndNothingWhenNothingWasChosen)
                   [] { ModalScript::Click(FormSelectKeys->BoxAlt); })
             .Then("Alt", [] { return FormSelectKeys->BoxAlt->Checked(); },
                   [] { testshot::Shot::OfWindow(FormSelectKeys->Handle()).SaveArtifact("select-key-special"); });
-    }, true);
+    }, ClickOk);
     script.Then("Tab with all three added",
                 Shows(d.get(), down, {{"F5", "Ctrl+C", "Shift+Ctrl+Alt+Tab"}, 2, true, false, true, true}))
         .Do("shot", [&] { testshot::Shot::OfWindow(d->Handle()).SaveArtifact("define-key-actions"); })
@@ -242,7 +252,7 @@ TEST_F(KeyDialogs, TheCloseBoxDiscardsTheEditsOfBothLists)
         .Then("key-up row chosen", [&] { return up->ItemIndex() == 0 && d->FActiveListBox == up; },
               [&] { ModalScript::Click(d->ButtonDelete); })
         .Then("deleted", [&] { return up->Items()->Count() == 0; });
-    AddRound(script, dialog, "added", &KeyDialogs::PressCtrlC, true);
+    AddRound(script, dialog, "added", &KeyDialogs::PressCtrlC, PressEnter);
     script.Then("Ctrl+C in the key-up list", [&] { return Items(up) == std::vector<std::string>{"Ctrl+C"}; },
                 [&] {
                     POINT at{};
@@ -406,7 +416,7 @@ TEST_F(KeyboardPictureMap, AKeyClickedIsDefinedInTheChosenStateAndTheCloseBoxSav
                 for (const std::string& s : Items(FormDefineKey->ListBoxUp)) lists.push_back("up " + s);
                 shown.push_back(lists);
             });
-        AddRound(script, FormDefineKey, what, &KeyDialogs::PressCtrlC, true);
+        AddRound(script, FormDefineKey, what, &KeyDialogs::PressCtrlC, ClickOk);
         script.Then(what + ": added", [] { return FormDefineKey->ListBoxDown->Items()->Count() == 1; },
                     [ok = r.ok] {
                         POINT at{};
@@ -434,6 +444,35 @@ TEST_F(KeyboardPictureMap, AKeyClickedIsDefinedInTheChosenStateAndTheCloseBoxSav
         << "another port's map stays";
     EXPECT_TRUE(IniLines(file_, "KeyMap").empty());
     EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+// What is no key of the terminal has no code, so it opens no definition (a code 0 could be stored but never
+// read back).
+TEST_F(KeyboardPictureMap, WhatIsNoKeyOpensNoDefinition)
+{
+    Seed("KeyMap.COM5", "0x80000070", "F2");
+    Open();
+    static bool opened;
+    opened = false;
+    struct Watch {
+        // Closes a definition dialog that should not be there, so the test goes on to say so.
+        static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+        {
+            if (FormDefineKey && FormDefineKey->HandleAllocated() && FormDefineKey->Showing()) {
+                opened = true;
+                PostMessageA(FormDefineKey->Handle(), WM_CLOSE, 0, 0);
+            }
+        }
+    };
+    const UINT_PTR watch = SetTimer(nullptr, 0, 50, &Watch::Tick);
+    TStringList notAComponent;
+    TObject* const senders[] = {nullptr, form_->DisplayBackground, form_->ShapeShiftAlt, &notAComponent};
+    for (TObject* sender : senders) form_->KeyClick(sender);
+    KillTimer(nullptr, watch);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(form_->FKeyMap->Count(), 1);
+    CloseByCloseBox();
+    EXPECT_EQ(IniLines(file_, "KeyMap.COM5"), (std::vector<std::pair<std::string, std::string>>{{"0x80000070", "F2"}}));
 }
 
 // The section edited is that of the port the main window shows, whether or not the port was ever saved.

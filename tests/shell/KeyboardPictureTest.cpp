@@ -107,6 +107,11 @@ TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInput
         return "face " + std::to_string(l.face) + " led " + std::to_string(l.ledRed) + "/" + std::to_string(l.ledGreen);
     };
     // Down: a face clearly darker than a raised key's, and the LED lit.
+    // Once the picture is painted: two raised keys alike, and light.
+    ASSERT_TRUE(PumpUntil([&] {
+        return look(form.KeyF[0], form.LedShift).face == look(form.KeyF[1], form.LedShift).face &&
+               look(form.KeyF[0], form.LedShift).face > 128;
+    }, 10000));
     const Look raised = look(form.KeyF[0], form.LedShift);
     auto shows = [&](TZCLSpeedButton* key, TZCLShapeControl* led, bool down) {
         const Look l = look(key, led);
@@ -145,6 +150,32 @@ TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInput
             testshot::Shot::OfWindow(form.Handle()).SaveArtifact("keyboard-picture-shift");
         }
     }
+    form.Hide();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KeyboardPicture, WithoutLetterInputTheDigitsStayDefinableWithShift)
+{
+    SerialCommList ports;
+    ports.Add("\\Device\\Serial0", "COM5");
+    CleanSettings clean;
+    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+    CleanSettings::SeedPort("COM5");
+    WriteRaw(PortKey("COM5", "MouseAndKeyboard"), "EnableLetterInput", "0");
+    auto window = MakeMainWindow();
+    TFormLayoutK5 form(Application);
+    form.Show();
+    controltest::Activate(&form);
+    const POINT p = ModalScript::Centre(form.KeyShift);
+    controltest::MouseTo(p.x, p.y);
+    ModalScript::Press(p);
+    ASSERT_TRUE(PumpUntil([&] { return form.KeyShift->Pressed(); }, 10000));
+    EXPECT_EQ(form.ShapeShiftAlt->Caption()->Caption(), "Define: Shift + Key");
+    for (TZCLSpeedButton* digit : form.KeyN) EXPECT_TRUE(digit->Enabled()) << digit->Name().c_str();
+    EXPECT_TRUE(form.KeyDot->Enabled());
     form.Hide();
 }
 
