@@ -828,3 +828,46 @@ TEST_F(ListBoxes, SpecialSortOfRowsAlreadyInOrderReversedOrAllAlike)
             }
     }
 }
+
+TEST_F(ListBoxes, TabReachesTheInnerListWhichRunsTheBoxsFocusEvents)
+{
+    std::vector<std::string> focus;
+    TComponentLoader loading(form.get());
+    auto* before = loading.Create<TButton>();
+    before->SetParent(form.get());
+    before->SetBounds(10, 215, 80, 22);
+    before->SetCaption("before");
+    auto* box = loading.Create<TZCLListBox>();
+    box->SetParent(form.get());
+    box->SetBounds(10, 10, 280, 200);
+    box->SetOnEnter(TNotifyEvent::From([&](TObject*) { focus.push_back("enter"); }));
+    box->SetOnExit(TNotifyEvent::From([&](TObject*) { focus.push_back("exit"); }));
+    auto* after = loading.Create<TButton>();
+    after->SetParent(form.get());
+    after->SetBounds(100, 215, 80, 22);
+    after->SetCaption("after");
+    loading.Finish();
+    for (const char* s : {"a;1", "b;2"}) box->Items()->Add(s);
+    ShowForm();
+    before->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return before->Focused(); }));
+
+    controltest::Key(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return box->ListBox()->Focused(); })) << "the list, not the box or its header";
+    EXPECT_EQ(focus, std::vector<std::string>{"enter"});
+    controltest::Key(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return after->Focused(); }));
+    EXPECT_EQ(focus, (std::vector<std::string>{"enter", "exit"}));
+
+    // Without the tab stop the list is passed over.
+    box->SetTabStop(false);
+    before->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return before->Focused(); }));
+    controltest::Key(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return after->Focused(); }));
+    EXPECT_EQ(focus.size(), 2u);
+    box->SetOnEnter(TNotifyEvent());
+    box->SetOnExit(TNotifyEvent());
+    box->ListBox()->SetOnEnter(TNotifyEvent());
+    box->ListBox()->SetOnExit(TNotifyEvent());
+}

@@ -696,6 +696,16 @@ void TZCLListBox::Resize()
     Realign();
 }
 
+void TZCLListBox::DoEnter()
+{
+    if (!(OnEnter() && list_ && list_->OnEnter() == OnEnter())) TZCLCustomScrollBox::DoEnter();
+}
+
+void TZCLListBox::DoExit()
+{
+    if (!(OnExit() && list_ && list_->OnExit() == OnExit())) TZCLCustomScrollBox::DoExit();
+}
+
 void TZCLListBox::Loaded()
 {
     TZCLCustomScrollBox::Loaded();

@@ -218,6 +218,9 @@ protected:
     virtual void DoReadData();
     virtual void DoWriteData();
     void Resize() override;
+    // Once the list runs the box's focus events, focus moving into the list does not run them a second time.
+    void DoEnter() override;
+    void DoExit() override;
     // The row's background and text colours on the list's canvas.
     void PrepareDrawItem(const TRect& Rect, TOwnerDrawState State);
 
