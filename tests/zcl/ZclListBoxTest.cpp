@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ListTestHelpers.h"
+#include "RegistryTestHelpers.h"
 #include "framework/runtime/Exceptions.h"
 #include "framework/runtime/SysUtils.h"
 #include "zcl/components/Zcllistbox.h"
@@ -24,21 +25,7 @@ namespace {
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr const char* KeyPath = "Software\\DravikREMOTE tests\\ListBox";
 
-void DeleteKeyTree(HKEY root, const std::string& key)
-{
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
-    std::vector<std::string> subs;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subs.push_back(name);
-    }
-    RegCloseKey(k);
-    for (const std::string& sub : subs) DeleteKeyTree(root, key + "\\" + sub);
-    RegDeleteKeyA(root, key.c_str());
-}
+using regtest::DeleteKeyTree;
 
 // The stored text, "<none>" when there is none.
 std::string Raw(const std::string& section, const std::string& name)
