@@ -225,14 +225,23 @@ TEST_F(KeyDialogs, AddTakesAPressedOrSpecialKeyAndNothingWhenNothingWasChosen)
                   [] { testshot::Shot::OfWindow(FormSelectKeys->Handle()).SaveArtifact("select-key-special"); });
     }, ClickOk);
     script.Then("Tab with all three added",
-                Shows(d.get(), down, {{"F5", "Ctrl+C", "Shift+Ctrl+Alt+Tab"}, 2, true, false, true, true}))
+                Shows(d.get(), down, {{"F5", "Ctrl+C", "Shift+Ctrl+Alt+Tab"}, 2, true, false, true, true}));
+    // The keyboard alone: the list's second key taken with Enter from the list itself.
+    AddRound(script, dialog, "special by keys", [&](ModalScript& s) {
+        s.Do("Special Keys", [] { ModalScript::Click(FormSelectKeys->RadioSpecial); })
+            .Then("the list ready", [] { return Focused(FormSelectKeys->SpecialKey); },
+                  [] { controltest::SendKey(VK_DOWN); })
+            .Then("Enter chosen", [] { return FormSelectKeys->SpecialKey->ItemIndex() == 1; });
+    }, PressEnter);
+    script.Then("Enter added",
+                Shows(d.get(), down, {{"F5", "Ctrl+C", "Shift+Ctrl+Alt+Tab", "Enter"}, 3, true, false, true, true}))
         .Do("shot", [&] { testshot::Shot::OfWindow(d->Handle()).SaveArtifact("define-key-actions"); })
         .Do("Ok", [&] { ModalScript::Click(d->ButtonExit); });
     Run(script, d.get(), mrOk);
 
     EXPECT_EQ(specials, (std::vector<std::string>{"Esc", "Enter", "Tab", "Space", "BkSp", "Del"}));
     EXPECT_TRUE(recordMode) << "the dialog opens recording, with nothing recorded";
-    EXPECT_EQ(Values(d->FKeyDown), (std::vector<TShortCut>{VK_F5, scCtrl | 'C', 0xE009}));
+    EXPECT_EQ(Values(d->FKeyDown), (std::vector<TShortCut>{VK_F5, scCtrl | 'C', 0xE009, VK_RETURN}));
 }
 
 TEST_F(KeyDialogs, TheCloseBoxDiscardsTheEditsOfBothLists)

@@ -617,6 +617,27 @@ TEST_F(ZclEditMouse, AHandThatShakesOnADoubleClickKeepsTheWord)
     EXPECT_EQ(e->SelText(), "two");
 }
 
+TEST_F(ZclEditMouse, TheFirstPressIntoAnAutoSelectEditSelectsWithTheMouse)
+{
+    TZCLEdit* other = AddEdit(20, 60, 260);
+    TZCLEdit* e = AddEdit(20, 20, 260);
+    e->Font()->SetSize(14);
+    e->SetText("abcdefgh");
+    e->SetAutoSelect(true);
+    FocusOn(other);
+    // Pressed into the edit that does not have the focus yet, dragged over three characters.
+    MouseAt(e, Left(e, 2) + 1, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(Settles([&] { return GetFocus() == e->Handle() && e->CursorPos() == 3; })) << e->CursorPos();
+    EXPECT_EQ(Screen->Cursor(), crDefault) << "no drag of the text the focus selected";
+    MouseAt(e, Left(e, 5) + 1, Middle(e));
+    ASSERT_TRUE(Settles([&] { return e->SelLength() == 3; })) << e->SelStart() << " " << e->SelLength();
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(Flush(e));
+    EXPECT_EQ(e->SelText(), "cde");
+    EXPECT_EQ(e->Text(), "abcdefgh");
+}
+
 TEST_F(ZclEditMouse, DraggedSelectionMovesWithTheDragCursor)
 {
     TZCLEdit* e = AddEdit(20, 20, 260);

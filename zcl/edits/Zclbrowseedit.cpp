@@ -2,9 +2,36 @@
 
 #include <memory>
 
+#include "framework/runtime/Filer.h"
+
 #include "framework/visual/Forms.h"
 #include "zcl/buttons/Zclspecialbutton.h"
 #include "zcl/containers/Zclcont.h"
+
+namespace {
+
+const bool fileOpenEditPublished = [] {
+    using E = TZCLFileOpenEdit;
+    PublishedProperties<E>()
+        .Enumeration("Alignment", &E::Alignment, &E::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"},
+                     taLeftJustify)
+        .Boolean("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
+        .String("DefaultExt", &E::DefaultExt, &E::SetDefaultExt)
+        .String("Filter", &E::Filter, &E::SetFilter)
+        .String("InitialDir", &E::InitialDir, &E::SetInitialDir)
+        .Set("Options", &E::Options, &E::SetOptions,
+             {"ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofNoValidate",
+              "ofExtensionDifferent", "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt", "ofShareAware",
+              "ofNoReadOnlyReturn", "ofNoTestFileCreate", "ofNoNetworkButton", "ofNoLongNames",
+              "ofNoDereferenceLinks", "ofEnableSizing"},
+             TOpenOptions{ofHideReadOnly})
+        .String("Title", &E::Title, &E::SetTitle)
+        .String("Filename", &E::GetFileName, &E::SetFilename)
+        .Event("OnBtnClick", &E::OnBtnClick, &E::SetOnBtnClick);
+    return true;
+}();
+
+}  // namespace
 
 TZCLCustomBrowseEdit::TZCLCustomBrowseEdit(TComponent* AOwner) : TZCLCustomEdit(AOwner)
 {
