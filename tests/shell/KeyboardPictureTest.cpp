@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,40 @@
 namespace {
 
 using namespace shelltest;
+
+// The picture shown over the configuration window of COM5, clicked with the real mouse.
+class KeyboardPicture : public testing::Test {
+protected:
+    void Show(bool letterInput)
+    {
+        ports_.Add("\\Device\\Serial0", "COM5");
+        WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+        CleanSettings::SeedPort("COM5");
+        if (!letterInput) WriteRaw(PortKey("COM5", "MouseAndKeyboard"), "EnableLetterInput", "0");
+        window_ = MakeMainWindow();
+        window_->ActionConfiguration->Execute();
+        form_ = std::make_unique<TFormLayoutK5>(Application);
+        form_->Show();
+        controltest::Activate(form_.get());
+    }
+    void TearDown() override
+    {
+        if (form_) form_->Hide();
+        form_.reset();
+        window_.reset();
+    }
+    static void Click(TControl* c)
+    {
+        const POINT p = ModalScript::Centre(c);
+        controltest::MouseTo(p.x, p.y);
+        ModalScript::Press(p);
+    }
+
+    SerialCommList ports_;
+    CleanSettings clean_;
+    std::unique_ptr<TMainWindow> window_;
+    std::unique_ptr<TFormLayoutK5> form_;
+};
 
 struct KeyRow {
     std::string name;
@@ -41,7 +76,7 @@ std::vector<KeyRow> TerminalKeys()
     return rows;
 }
 
-TEST(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
+TEST_F(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
 {
     TFormLayoutK5 form(nullptr);
     const std::vector<KeyRow> rows = TerminalKeys();
@@ -66,23 +101,11 @@ TEST(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
 
 namespace {
 
-TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInputLocksTheDigits)
+TEST_F(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInputLocksTheDigits)
 {
-    SerialCommList ports;
-    ports.Add("\\Device\\Serial0", "COM5");
-    CleanSettings clean;
-    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
-    CleanSettings::SeedPort("COM5");
-    auto window = MakeMainWindow();
-    window->ActionConfiguration->Execute();
-    TFormLayoutK5 form(Application);
-    form.Show();
-    controltest::Activate(&form);
-    auto click = [&](TControl* c) {
-        const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2));
-        controltest::MouseTo(p.x, p.y);
-        ModalScript::Press(POINT{p.x, p.y});
-    };
+    Show(true);
+    TFormLayoutK5& form = *form_;
+    auto click = &KeyboardPicture::Click;
     // How a toggle looks on the screen: the mean brightness of its face (its caption and edges left out) and
     // the red of its LED's middle.
     struct Look {
@@ -150,33 +173,21 @@ TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInput
             testshot::Shot::OfWindow(form.Handle()).SaveArtifact("keyboard-picture-shift");
         }
     }
-    form.Hide();
 }
 
 }  // namespace
 
 namespace {
 
-TEST(KeyboardPicture, WithoutLetterInputTheDigitsStayDefinableWithShift)
+TEST_F(KeyboardPicture, WithoutLetterInputTheDigitsStayDefinableWithShift)
 {
-    SerialCommList ports;
-    ports.Add("\\Device\\Serial0", "COM5");
-    CleanSettings clean;
-    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
-    CleanSettings::SeedPort("COM5");
-    WriteRaw(PortKey("COM5", "MouseAndKeyboard"), "EnableLetterInput", "0");
-    auto window = MakeMainWindow();
-    TFormLayoutK5 form(Application);
-    form.Show();
-    controltest::Activate(&form);
-    const POINT p = ModalScript::Centre(form.KeyShift);
-    controltest::MouseTo(p.x, p.y);
-    ModalScript::Press(p);
+    Show(false);
+    TFormLayoutK5& form = *form_;
+    Click(form.KeyShift);
     ASSERT_TRUE(PumpUntil([&] { return form.KeyShift->Pressed(); }, 10000));
     EXPECT_EQ(form.ShapeShiftAlt->Caption()->Caption(), "Define: Shift + Key");
     for (TZCLSpeedButton* digit : form.KeyN) EXPECT_TRUE(digit->Enabled()) << digit->Name().c_str();
     EXPECT_TRUE(form.KeyDot->Enabled());
-    form.Hide();
 }
 
 }  // namespace
