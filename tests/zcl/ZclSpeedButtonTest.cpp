@@ -400,6 +400,31 @@ TEST_F(SpeedButtons, TheCaptionsAcceleratorClicksAnEnabledVisibleButton)
     EXPECT_EQ((std::vector<std::string>{"A click", "G click", "G click"}), log.lines);
 }
 
+TEST_F(SpeedButtons, TheAcceleratorOfAButtonOnAHiddenOrDisabledParentDoesNothing)
+{
+    auto* panel = new controltest::TPanelish(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(10, 10, 200, 100);
+    auto* a = Add<TZCLSpeedButton>(20, 20, 40, 30, panel);
+    a->SetCaption("&Key");
+    log.Watch(a, "A");
+    ShowForm();
+    const struct {
+        const char* what;
+        bool visible, enabled, clicks;
+    } cases[] = {{"hidden parent", false, true, false},
+                 {"disabled parent", true, false, false},
+                 {"shown and enabled parent", true, true, true}};
+    int clicks = 0;
+    for (const auto& c : cases) {
+        panel->SetVisible(c.visible);
+        panel->SetEnabled(c.enabled);
+        controltest::Key('K', {VK_MENU});
+        clicks += c.clicks;
+        EXPECT_EQ(log.Count("A click"), clicks) << c.what;
+    }
+}
+
 // Geometry, stock glyphs, borders --------------------------------------------------------------------------------
 
 TEST_F(SpeedButtons, TheDropDownComboWidensTheButtonByItsWidth)
