@@ -7,6 +7,7 @@
 #include "zcl/components/Zclback.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/core/Zclconst.h"
+#include "zcl/edits/Zcledit.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
 
 namespace {
@@ -80,7 +81,7 @@ bool TZCLInputDlg::ShowDialog(const AnsiString& Caption, const AnsiString& Promp
     label->SetTop(10);
     label->SetCaption(Prompt);
 
-    auto* edit = new TEdit(form.get());
+    auto* edit = new TZCLEdit(form.get());
     edit->SetParent(form.get());
     edit->SetLeft(10);
     edit->SetTop(label->Top() + label->Height() + 2);

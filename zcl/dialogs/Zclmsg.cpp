@@ -7,6 +7,7 @@
 #include "framework/visual/Forms.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/buttons/Zclbutton.h"
+#include "zcl/buttons/Zclcheckbox.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclwave.h"
@@ -233,7 +234,7 @@ void TZCLMessageBoxDlg::Loaded()
 
 void TZCLMessageBoxDlg::OnShowAgain(TObject* Sender)
 {
-    if (auto* box = dynamic_cast<TCheckBox*>(Sender)) showAgain_ = !box->Checked();
+    if (auto* box = dynamic_cast<TZCLCheckBox*>(Sender)) showAgain_ = !box->Checked();
 }
 
 void TZCLMessageBoxDlg::HelpClicked(TObject* Sender)
@@ -406,12 +407,15 @@ int TZCLMessageBoxDlg::Show(const AnsiString& Caption, const AnsiString& Message
         h += 20;
         if (panel) {
             panel->SetHeight(panel->Height() + 20);
-            auto* box = new TCheckBox(form.get());
+            auto* box = new TZCLCheckBox(form.get());
             box->SetParent(panel);
+            box->SetAutoSize(false);
             box->SetCaption(ZCLLoadResString(_IDS_DONTSHOWAGAIN));
             box->SetBounds(0, 35, box->Width(), box->Height());
             box->SetChecked(!showAgain_);
+            box->SetTransparent(true);
             box->SetOnClick(TNotifyEvent(this, &TZCLMessageBoxDlg::OnShowAgain));
+            box->SetAutoSize(true);
             w = std::max(w, box->Width() + 3);
         }
     }
