@@ -24,6 +24,7 @@
 #include "zcl/components/Zcltrayicon.h"
 #include "zcl/core/Zclinictrl.h"
 #include "zcl/dialogs/Zclinputdlg.h"
+#include "zcl/edits/Zcledit.h"
 
 class KvSerialIO;
 class TZCLDrawEdge;
@@ -139,8 +140,8 @@ public:
 
     // "Password" -----------------------------------------------------------------------------------------------
     TCheckBox* CheckBoxEnablePassword;
-    TEdit* EditPassword1;
-    TEdit* EditPassword2;
+    TZCLEdit* EditPassword1;
+    TZCLEdit* EditPassword2;
 
     // "Statistic" ----------------------------------------------------------------------------------------------
     TChart* Chart1;

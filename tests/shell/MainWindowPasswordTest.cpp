@@ -68,7 +68,7 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return w.MainPageControl->ActivePageIndex() == 3; }, 10000));
     }
     // Clicks into the edit and types text in place of what it holds.
-    void TypeInto(TEdit* edit, const std::string& text)
+    void TypeInto(TZCLEdit* edit, const std::string& text)
     {
         MouseClick(At(edit, edit->Width() / 2, edit->Height() / 2), false);
         ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }, 10000));
@@ -167,7 +167,7 @@ TEST_F(MainWindowPassword, TheBoxStaysCheckedOnlyWhenBothInputsAgree)
             << what << ": the box shows it";
         if (r.stays) {
             // Typing in either input after checking takes the check away again.
-            for (TEdit* edit : {w.EditPassword2, w.EditPassword1}) {
+            for (TZCLEdit* edit : {w.EditPassword2, w.EditPassword1}) {
                 MouseClick(At(edit, edit->Width() / 2, edit->Height() / 2), false);
                 ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }, 10000));
                 controltest::Key(VK_END);
