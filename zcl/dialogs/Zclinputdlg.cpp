@@ -3,12 +3,28 @@
 #include <algorithm>
 #include <memory>
 
+#include "framework/runtime/Filer.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/components/Zclback.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/core/Zclconst.h"
 #include "zcl/edits/Zcledit.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
+
+namespace {
+
+const bool inputDlgPublished = [] {
+    using D = TZCLInputDlg;
+    PublishedProperties<D>()
+        .Integer("MaxLength", &D::MaxLength, &D::SetMaxLength, 0)
+        .Char("PasswordChar", &D::PasswordChar, &D::SetPasswordChar, 0)
+        .String("DefaultValue", &D::DefaultValue, &D::SetDefaultValue)
+        .String("Prompt", &D::Prompt, &D::SetPrompt)
+        .String("Value", &D::Value, &D::SetValue);
+    return true;
+}();
+
+}  // namespace
 
 namespace {
 

@@ -22,6 +22,61 @@
 
 namespace {
 
+const bool messageBoxPublished = [] {
+    using B = TZCLMessageBoxDlg;
+    PublishedProperties<B>()
+        .Object("MessageFont3D", &B::MessageFont3D, &B::SetMessageFont3D)
+        .Object("CaptionFont3D", &B::CaptionFont3D, &B::SetCaptionFont3D)
+        .Object("MessageAlignment", &B::MessageAlignment, &B::SetMessageAlignment)
+        .Object("MessageFont", &B::MessageFont, &B::SetMessageFont)
+        .Object("CaptionFont", &B::CaptionFont, &B::SetCaptionFont)
+        .Object("ButtonFont", &B::ButtonFont, &B::SetButtonFont)
+        .Integer("Color", &B::Color, &B::SetColor, int(clBtnFace))
+        .String("CaptionTitle", &B::CaptionTitle, &B::SetCaptionTitle)
+        .Enumeration("CaptionAlignment", &B::CaptionAlignment, &B::SetCaptionAlignment,
+                     {"taLeftJustify", "taRightJustify", "taCenter"}, taLeftJustify)
+        .Object("ButtonTitles", &B::ButtonTitles, &B::SetButtonTitles)
+        .Object("Hints", &B::Hints, &B::SetHints)
+        .Object("CustomGlyphImageList", &B::CustomGlyphImageList, &B::SetCustomGlyphImageList)
+        .Stored([](B* b) { return ZCLStoredByName(b->CustomGlyphImageList()); })
+        .Integer("CustomGlyphListIndex", &B::CustomGlyphListIndex, &B::SetCustomGlyphListIndex, 0)
+        .Integer("CustomGlyphImageIndex", &B::CustomGlyphImageIndex, &B::SetCustomGlyphImageIndex, 0)
+        .Boolean("CustomGlyph", &B::CustomGlyph, &B::SetCustomGlyph, false)
+        .Set("Buttons", &B::Buttons, &B::SetButtons,
+             {"mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry", "mbIgnore", "mbAll", "mbNoToAll",
+              "mbYesToAll", "mbHelp"},
+             TMsgDlgButtons{mbOK})
+        .Integer("BoxLeft", &B::BoxLeft, &B::SetBoxLeft, 0)
+        .Integer("BoxTop", &B::BoxTop, &B::SetBoxTop, 0)
+        .Integer("BoxWidth", &B::BoxWidth, &B::SetBoxWidth, 0)
+        .Integer("BoxHeight", &B::BoxHeight, &B::SetBoxHeight, 0)
+        .Enumeration("ButtonStyle", &B::ButtonStyle, &B::SetButtonStyle, {"nbsAutoDetect", "nbsWin31", "nbsWin40"},
+                     nbsAutoDetect)
+        .Boolean("ShowHints", &B::ShowHints, &B::SetShowHints, false)
+        .Enumeration("Position", &B::Position, &B::SetPosition,
+                     {"bpCustom", "bpTopLeft", "bpTopCenter", "bpTopRight", "bpCenterLeft", "bpCenter",
+                      "bpCenterRight", "bpBottomLeft", "bpBottomCenter", "bpBottomRight"},
+                     bpCenter)
+        .Enumeration("RelatePos", &B::RelatePos, &B::SetRelatePos,
+                     {"brScreen", "brScreenWorkArea", "brMainForm", "brActiveWindow"}, brScreen)
+        .Boolean("PlayWave", &B::PlayWave, &B::SetPlayWave, false)
+        .Boolean("ShowAgain", &B::ShowAgain, &B::SetShowAgain, true)
+        .Boolean("ShowAgainBox", &B::ShowAgainBox, &B::SetShowAgainBox, false)
+        .Boolean("CaptionFill", &B::CaptionFill, &B::SetCaptionFill, false)
+        .Integer("Colors", &B::Colors, &B::SetColors, 32)
+        .Enumeration("DlgType", &B::DlgType, &B::SetDlgType,
+                     {"mtWarning", "mtError", "mtInformation", "mtConfirmation", "mtCustom"}, mtCustom)
+        .Object("WaveList", &B::WaveList, &B::SetWaveList)
+        .Stored([](B* b) { return ZCLStoredByName(b->WaveList()); })
+        .Integer("WaveIndex", &B::WaveIndex, &B::SetWaveIndex, 0)
+        .Event("OnHelpClick", &B::OnHelpClick, &B::SetOnHelpClick);
+    return true;
+}();
+
+}  // namespace
+
+namespace {
+
 struct ButtonKind {
     TMsgDlgBtn button;
     const char* caption;  // null: the library's resource string
