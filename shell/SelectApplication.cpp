@@ -17,13 +17,19 @@ constexpr char Delimiter = ';';
 constexpr int RowMargin = 2;
 
 // The two row pictures on a fuchsia ground that is left out when drawn.
-void DrawProgramPicture(TBitmap& b)
+TCanvas* BlankPicture(TBitmap& b)
 {
     b.SetPixelFormat(pf24bit);
     b.SetSize(16, 16);
     TCanvas* c = b.Canvas();
     c->Brush()->SetColor(clFuchsia);
     c->FillRect(TRect(0, 0, 16, 16));
+    return c;
+}
+
+void DrawProgramPicture(TBitmap& b)
+{
+    TCanvas* c = BlankPicture(b);
     // A sheet with a cog-like square: a program file.
     c->Brush()->SetColor(clWhite);
     c->FillRect(TRect(3, 1, 13, 15));
@@ -37,11 +43,7 @@ void DrawProgramPicture(TBitmap& b)
 
 void DrawWindowPicture(TBitmap& b)
 {
-    b.SetPixelFormat(pf24bit);
-    b.SetSize(16, 16);
-    TCanvas* c = b.Canvas();
-    c->Brush()->SetColor(clFuchsia);
-    c->FillRect(TRect(0, 0, 16, 16));
+    TCanvas* c = BlankPicture(b);
     // A window with its title bar.
     c->Brush()->SetColor(clWhite);
     c->FillRect(TRect(1, 2, 15, 14));
@@ -151,15 +153,15 @@ void TFormSelectApplication::FormShow(TObject*)
 
 void TFormSelectApplication::ShowApplications(TStrings* titles, TStrings* paths)
 {
+    // Only whole pairs make rows, so a row never reads past the end of the shorter list.
     const int count = std::min(titles->Count(), paths->Count());
-    if (FNames) {
-        FNames->Clear();
-        for (int i = 0; i < count; ++i) FNames->Add(paths->Strings(i) + ";0");
-    }
-    if (FTitles) {
-        FTitles->Clear();
-        for (int i = 0; i < count; ++i) FTitles->Add(titles->Strings(i) + ";1");
-    }
+    const auto fill = [count](TStringList* rows, TStrings* texts, const char* picture) {
+        if (!rows) return;
+        rows->Clear();
+        for (int i = 0; i < count; ++i) rows->Add(texts->Strings(i) + picture);
+    };
+    fill(FNames.get(), paths, ";0");
+    fill(FTitles.get(), titles, ";1");
     // The widest row as drawn: its shown text (not the picture's number) with the picture and the gaps before
     // it, so the end of the longest path can be scrolled into view.
     TCanvas* canvas = List->Canvas();

@@ -17,10 +17,11 @@ public:
     DriverProcess(const DriverProcess&) = delete;
     DriverProcess& operator=(const DriverProcess&) = delete;
 
-    // Starts the program with the given arguments; false when it could not be started.
-    bool Start(const std::string& arguments)
+    // Starts the program (another one of the build when exe names it) with the given arguments; false when it
+    // could not be started.
+    bool Start(const std::string& arguments, std::string exe = "")
     {
-        const std::string exe = BuildDir() + "\\DravikREMOTE.exe";
+        if (exe.empty()) exe = BuildDir() + "\\DravikREMOTE.exe";
         std::string line = "\"" + exe + "\" " + arguments;
         STARTUPINFOA si{};
         si.cb = sizeof si;

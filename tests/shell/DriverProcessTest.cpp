@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
-
 #include "DriverProcess.h"
+#include "DriverWindows.h"
 #include "mirror/CaptureTestTerminal.h"
 #include "support/DesktopPicture.h"
 #include "support/PeerPort.h"
@@ -14,64 +13,6 @@ namespace {
 
 using namespace shelltest;
 using capturetest::ScriptedTerminal;
-
-// A window of this program (not the driver's) that notes the input it gets.
-class InputWindow {
-public:
-    InputWindow(int x, int y, int w, int h)
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &InputWindow::Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = HBRUSH(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = "DriverInputTarget";
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Input target", WS_POPUP | WS_VISIBLE, x, y, w, h,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrA(window_, GWLP_USERDATA, LONG_PTR(this));
-        SetForegroundWindow(window_);
-        SetFocus(window_);
-    }
-    ~InputWindow() { DestroyWindow(window_); }
-    HWND get() const { return window_; }
-    std::vector<std::string> Events()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return events_;
-    }
-    bool Has(const std::string& event)
-    {
-        for (const std::string& e : Events())
-            if (e == event) return true;
-        return false;
-    }
-
-private:
-    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
-    {
-        auto* self = reinterpret_cast<InputWindow*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-        if (self) {
-            std::string e;
-            switch (msg) {
-            case WM_KEYDOWN: e = "down " + std::to_string(wp); break;
-            case WM_KEYUP: e = "up " + std::to_string(wp); break;
-            case WM_LBUTTONDOWN: e = "ldown " + std::to_string(short(LOWORD(lp))) + "," + std::to_string(short(HIWORD(lp))); break;
-            case WM_LBUTTONUP: e = "lup " + std::to_string(short(LOWORD(lp))) + "," + std::to_string(short(HIWORD(lp))); break;
-            default: break;
-            }
-            if (!e.empty()) {
-                std::lock_guard<std::mutex> lock(self->mutex_);
-                self->events_.push_back(e);
-            }
-        }
-        return DefWindowProcA(wnd, msg, wp, lp);
-    }
-
-    HWND window_ = nullptr;
-    std::mutex mutex_;
-    std::vector<std::string> events_;
-};
 
 class DriverEndToEnd : public testing::Test {
 protected:

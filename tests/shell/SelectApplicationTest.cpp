@@ -1,6 +1,6 @@
 // The application-selection dialog, opened from the main window's button and worked with real clicks: windows of
 // this test program listed by title and by path, the choice landing in the window's application field, rows
-// without a known path, paths with the delimiter in them, and the scroll width of long rows.
+// without a known path, paths with the delimiter in them, the scroll width of long rows, and the keyboard.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -275,6 +275,152 @@ TEST_F(SelectApplication, WithNoWindowsOnlyCancelLeads)
                   MouseClick(CentreOf(d.BtnCancel), false);
               },
               "the other view is empty too");
+    DialogWatch watch(script);
+    EXPECT_EQ(d.ShowModal(), mrCancel) << script.Report();
+    EXPECT_TRUE(script.Done()) << script.Report();
+    EXPECT_TRUE(d.Result().IsEmpty());
+}
+
+// Moving through the rows with the keyboard weighs each row anew: a row without a path disables OK and Enter
+// there leaves the dialog open; Enter on a row with a path closes it with that path, cut only at its last ';'.
+TEST_F(SelectApplication, KeyboardMovesWeighEachRowAndEnterTakesOnlyAPath)
+{
+    TStringList titles, paths;
+    for (const auto& [title, path] : std::vector<std::pair<const char*, const char*>>{
+             {"First", "C:\\first.exe"}, {"No path", ""}, {"Ends in the delimiter", "C:\\odd;\\x;"}}) {
+        titles.Add(title);
+        paths.Add(path);
+    }
+    auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
+    TFormSelectApplication& d = *dialog;
+    const auto at = [&](int row, bool enabled) { return d.List->ItemIndex() == row && d.BtnOk->Enabled() == enabled; };
+    dlgtest::ModalScript script;
+    script
+        .Then([&] { return Ready(&d); },
+              [&] {
+                  d.ShowApplications(&titles, &paths);
+                  MouseClick(RowPoint(d.List, 0), false);
+              },
+              "the dialog is up")
+        .Then([&] { return at(0, true); }, [] { controltest::SendKey(VK_DOWN); }, "the first row, clicked")
+        .Then([&] { return at(1, false); },
+              [] {
+                  controltest::SendKey(VK_RETURN);
+                  controltest::SendKey(VK_DOWN);
+              },
+              "down to the row without a path")
+        .Then([&] { return at(2, true); },
+              [&] {
+                  EXPECT_TRUE(IsWindowVisible(d.Handle())) << "Enter on a row without a path closed nothing";
+                  EXPECT_EQ(d.ModalResult(), mrNone);
+                  controltest::SendKey(VK_UP);
+              },
+              "Enter did nothing, down again to a path")
+        .Then([&] { return at(1, false); }, [] { controltest::SendKey(VK_DOWN); }, "up: disabled again")
+        .Then([&] { return at(2, true); }, [] { controltest::SendKey(VK_RETURN); }, "down: enabled again");
+    DialogWatch watch(script);
+    EXPECT_EQ(d.ShowModal(), mrOk) << script.Report();
+    EXPECT_TRUE(script.Done()) << script.Report();
+    EXPECT_STREQ(d.Result().c_str(), "C:\\odd;\\x;");
+}
+
+// The rightmost pixel of the row's band darker than mid-grey (its text), -1 when there is none.
+int RightmostTextPixel(const testshot::Shot& shot, const RECT& row)
+{
+    for (int x = shot.Width() - 1; x >= 0; --x)
+        for (int y = row.top + 2; y < row.bottom - 2; ++y) {
+            const COLORREF c = shot.At(x, y);
+            if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128) return x;
+        }
+    return -1;
+}
+
+// Paged to its right end with real clicks on the scroll bar, the longest row shows its last letter whole, with
+// the room the scroll width keeps after it.
+TEST_F(SelectApplication, TheEndOfTheLongestRowScrollsIntoView)
+{
+    TStringList titles, paths;
+    titles.Add("Short");
+    paths.Add("C:\\short.exe");
+    titles.Add("Long");
+    paths.Add(("C:\\Programs\\" + std::string(120, 'W') + "\\app.exe").c_str());
+    auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
+    TFormSelectApplication& d = *dialog;
+    const auto position = [&] {
+        SCROLLINFO si{sizeof si, SIF_ALL};
+        GetScrollInfo(d.List->Handle(), SB_HORZ, &si);
+        return si;
+    };
+    const auto atEnd = [&] {
+        const SCROLLINFO si = position();
+        return si.nMax > 0 && si.nPos + int(si.nPage) > si.nMax;
+    };
+    int last = -1;
+    dlgtest::ModalScript script;
+    script.Then([&] { return Ready(&d); },
+                [&] {
+                    d.ShowApplications(&titles, &paths);
+                    MouseClick(CentreOf(d.BtnName, 8), false);
+                },
+                "the dialog is up");
+    script.Then([&] { return d.BtnName->Checked() && position().nMax > d.List->ClientWidth(); }, [] {},
+                "the path view, wider than the list");
+    // One page a click, each waited for, until the end.
+    for (int page = 0; page < 40; ++page)
+        script.Then([&] { return atEnd() || position().nPos != last; },
+                    [&] {
+                        if (atEnd()) return;
+                        last = position().nPos;
+                        SCROLLBARINFO sb{sizeof sb};
+                        GetScrollBarInfo(d.List->Handle(), OBJID_HSCROLL, &sb);
+                        // In the track just left of the right arrow.
+                        MouseClick(POINT{sb.rcScrollBar.right - GetSystemMetrics(SM_CXHSCROLL) - 3,
+                                         (sb.rcScrollBar.top + sb.rcScrollBar.bottom) / 2},
+                                   false);
+                    },
+                    "a page to the right");
+    script.Then([&] { return atEnd(); },
+                [&] {
+                    RedrawWindow(d.List->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                    RECT row{};
+                    SendMessageA(d.List->Handle(), LB_GETITEMRECT, 1, LPARAM(&row));
+                    const testshot::Shot shot = testshot::Shot::OfWindow(d.List->Handle());
+                    // The shot holds the list's border; the row's band in its coordinates.
+                    POINT origin{0, 0};
+                    ClientToScreen(d.List->Handle(), &origin);
+                    const int dx = origin.x - shot.Origin().x, dy = origin.y - shot.Origin().y;
+                    const RECT band{row.left + dx, row.top + dy, row.right + dx, row.bottom + dy};
+                    const int right = RightmostTextPixel(shot, band) - dx;
+                    const int width = d.List->ClientWidth();
+                    EXPECT_LT(right, width - 4) << "the last letter is not cut at the edge";
+                    EXPECT_GT(right, width - 4 - GetSystemMetrics(SM_CXVSCROLL) - 24) << "scrolled to the end";
+                    testshot::Shot::OfWindow(d.Handle()).SaveArtifact("select-application-scrolled-to-the-end");
+                    MouseClick(CentreOf(d.BtnCancel), false);
+                },
+                "at the end");
+    DialogWatch watch(script);
+    EXPECT_EQ(d.ShowModal(), mrCancel) << script.Report();
+    EXPECT_TRUE(script.Done()) << script.Report();
+}
+
+// Escape is Cancel: a chosen row is not handed back.
+TEST_F(SelectApplication, EscapeCancelsAChoice)
+{
+    TStringList titles, paths;
+    titles.Add("Chosen, then dropped");
+    paths.Add("C:\\dropped.exe");
+    auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
+    TFormSelectApplication& d = *dialog;
+    dlgtest::ModalScript script;
+    script
+        .Then([&] { return Ready(&d); },
+              [&] {
+                  d.ShowApplications(&titles, &paths);
+                  MouseClick(RowPoint(d.List, 0), false);
+              },
+              "the dialog is up")
+        .Then([&] { return d.List->ItemIndex() == 0 && d.BtnOk->Enabled(); },
+              [] { controltest::SendKey(VK_ESCAPE); }, "a row is chosen");
     DialogWatch watch(script);
     EXPECT_EQ(d.ShowModal(), mrCancel) << script.Report();
     EXPECT_TRUE(script.Done()) << script.Report();

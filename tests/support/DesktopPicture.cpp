@@ -10,13 +10,18 @@
 
 bool ReducedDesktop(TerminalPicture& picture)
 {
-    KvColorReduction reduction;
-    reduction.UpdatePalette(nullptr);
     const RECT area{0, 0, 640, 480};
     BitmapHandle shot = CaptureDesktop(area);
+    return ReducedPicture(shot.get(), picture);
+}
+
+bool ReducedPicture(HBITMAP shot, TerminalPicture& picture)
+{
+    KvColorReduction reduction;
+    reduction.UpdatePalette(nullptr);
     DIBSECTION ds;
-    if (!shot || !GetDIBSectionInfo(shot.get(), ds)) return false;
-    if (ds.dsBm.bmBitsPixel <= 8) reduction.BuildIndexMap(shot.get());
+    if (!shot || !GetDIBSectionInfo(shot, ds)) return false;
+    if (ds.dsBm.bmBitsPixel <= 8) reduction.BuildIndexMap(shot);
     for (int y = 0; y < TerminalPicture::Height; ++y) {
         const std::uint8_t* row = reduction.GetIndexRow(ds, 0, y);
         if (!row) return false;

@@ -103,8 +103,7 @@ protected:
             Canvas()->Brush()->SetColor(clWhite);
             Canvas()->FillRect(ClientRect());
         } else if (CheckOptimized()) {
-            auto* parent = static_cast<TZCLCustomControl*>(Parent());
-            drewBack = parent->BackDrawArea(Canvas(), ClientRect(), BackMapPoint(0, 0), 0);
+            drewBack = ZCLBackSupplier(this)->BackDrawArea(Canvas(), ClientRect(), BackMapPoint(0, 0), 0);
         }
         Canvas()->Brush()->SetColor(TColor(Mark));
         Canvas()->FillRect(TRect(Width() / 2 - 2, Height() / 2 - 2, Width() / 2 + 2, Height() / 2 + 2));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -335,6 +336,98 @@ TEST_F(ZclEditInput, PasswordEditKeepsItsTextFromTheClipboard)
     EXPECT_EQ(e->SelLength(), 6);
 }
 
+TEST_F(ZclEditInput, OemConvertKeepsOnlyWhatTheOemCodePageHolds)
+{
+    // The euro sign is missing from the OEM code page; e acute, the letters and the digits are in both.
+    const std::string euro = "\x80", eacute = "\xE9";
+    const struct {
+        bool convert;
+        std::string pasted;
+        bool same;
+    } cases[] = {
+        {true, "plain 123", true}, {true, eacute, true}, {true, "price " + euro, false},
+        {false, "price " + euro, true}, {false, eacute, true},
+    };
+    TZCLEdit* e = AddEdit(20, 20);
+    FocusOn(e);
+    for (const auto& c : cases) {
+        e->SetText("");
+        e->SetOEMConvert(c.convert);
+        Clipboard()->SetAsText(c.pasted.c_str());
+        Press('V', {VK_CONTROL});
+        ASSERT_TRUE(Settles([&] { return e->GetLength() == int(c.pasted.size()); })) << c.pasted;
+        EXPECT_EQ(std::string(e->Text().c_str()) == c.pasted, c.same) << c.pasted << " convert " << c.convert;
+    }
+    // What the conversion made of the euro sign is what the OEM page gives back for it.
+    e->SetText("");
+    e->SetOEMConvert(true);
+    Clipboard()->SetAsText(euro.c_str());
+    Press('V', {VK_CONTROL});
+    ASSERT_TRUE(Settles([&] { return e->GetLength() == 1; }));
+    EXPECT_NE(e->Text()[1], '\x80');
+    EXPECT_TRUE(e->Modified());
+}
+
+TEST_F(ZclEditInput, FocusOnMouseAboveTakesTheFocusWhenTheMouseComesOver)
+{
+    TZCLEdit* start = AddEdit(20, 20, 200, "Start");
+    TZCLEdit* taker = AddEdit(20, 60, 200, "Taker");
+    TZCLEdit* plain = AddEdit(20, 100, 200, "Plain");
+    TZCLEdit* disabled = AddEdit(20, 140, 200, "Disabled");
+    taker->SetFocusOnMouseAbove(true);
+    disabled->SetFocusOnMouseAbove(true);
+    disabled->SetEnabled(false);
+    FocusOn(start);
+    auto pass = [&](TZCLEdit* e) {
+        // From the empty form into the edit, and out again.
+        MouseAt(form.get(), 250, e->Top() + 10);
+        Pump(50);
+        MouseAt(e, 30, 10);
+        ASSERT_TRUE(Settles([&] { return e->MouseAbove(); })) << e->Name().c_str();
+        MouseAt(form.get(), 250, e->Top() + 10);
+        ASSERT_TRUE(Settles([&] { return !e->MouseAbove(); })) << e->Name().c_str();
+    };
+    pass(plain);
+    EXPECT_EQ(GetFocus(), start->Handle()) << "an edit without the option leaves the focus";
+    pass(taker);
+    EXPECT_EQ(GetFocus(), taker->Handle());
+    FocusOn(start);
+    // A disabled window gets no mouse input: over it and away, then over the plain edit, by which time the moves
+    // over the disabled one have been handled.
+    MouseAt(form.get(), 250, disabled->Top() + 10);
+    MouseAt(disabled, 30, 10);
+    MouseAt(form.get(), 250, disabled->Top() + 10);
+    pass(plain);
+    EXPECT_EQ(GetFocus(), start->Handle()) << "a disabled edit takes nothing";
+}
+
+TEST_F(ZclEditInput, AutoSelectSelectsAllWhenTheFocusArrives)
+{
+    TZCLEdit* first = AddEdit(20, 20, 200, "First");
+    TZCLEdit* selecting = AddEdit(20, 60, 200, "Selecting");
+    TZCLEdit* plain = AddEdit(20, 100, 200, "Plain");
+    selecting->SetText("all of it");
+    selecting->SetAutoSelect(true);
+    plain->SetText("not selected");
+    plain->SetSelStart(4);
+    FocusOn(first);
+    Press(VK_TAB);
+    ASSERT_TRUE(Settles([&] { return GetFocus() == selecting->Handle(); }));
+    EXPECT_EQ(selecting->SelStart(), 1);
+    EXPECT_EQ(selecting->SelLength(), 9);
+    // Typing replaces the whole text.
+    Type("new");
+    ASSERT_TRUE(Settles([&] { return selecting->Text() == "new"; })) << selecting->Text().c_str();
+    Press(VK_TAB);
+    ASSERT_TRUE(Settles([&] { return GetFocus() == plain->Handle(); }));
+    EXPECT_EQ(plain->SelLength(), 0);
+    EXPECT_EQ(plain->CursorPos(), 4);
+    // Back again: the new text is selected whole.
+    Press(VK_TAB, {VK_SHIFT});
+    ASSERT_TRUE(Settles([&] { return GetFocus() == selecting->Handle(); }));
+    EXPECT_EQ(selecting->SelText(), "new");
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Mouse
 
@@ -407,6 +500,79 @@ TEST_F(ZclEditMouse, DraggingSelectsAndTheTimerEndsWithTheButton)
     SendInput(1, &shift, sizeof shift);
     ASSERT_TRUE(Settles([&] { return e->SelLength() == 4; })) << e->SelLength();
     EXPECT_EQ(e->SelText(), "cdef");
+}
+
+TEST_F(ZclEditMouse, HoldingTheButtonPastAnEndScrollsAndSelectsThere)
+{
+    TZCLEdit* e = AddEdit(20, 20, 100);
+    e->SetText("a line that is much longer than the narrow edit");
+    const int length = e->GetLength();
+    FocusOn(e);
+    e->SetSelStart(1);
+    const int timers = ZCLApplication->TimerPool()->GetCount();
+    MouseAt(e, Left(e, 1) + 1, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(Settles([&] { return e->CursorPos() == 2; }));
+    // Held still beyond the right end: the mouse timer goes on moving the cursor, and the text scrolls to it.
+    MouseAt(e, e->Width() + 40, Middle(e));
+    ASSERT_TRUE(PumpUntil([&] { return e->CursorPos() == length + 1; }, 20000)) << e->CursorPos();
+    EXPECT_EQ(e->SelStart(), 2);
+    EXPECT_EQ(e->SelLength(), length - 1);
+    EXPECT_GT(e->ScrollOffset(), 0);
+    POINT p{};
+    GetCaretPos(&p);
+    EXPECT_LT(p.x, e->TextRect().right) << "the caret in sight";
+    // And beyond the left end: back to the start, the anchor kept.
+    MouseAt(e, -40, Middle(e));
+    ASSERT_TRUE(PumpUntil([&] { return e->CursorPos() == 1 && e->ScrollOffset() == 0; }, 20000))
+        << e->CursorPos() << " " << e->ScrollOffset();
+    EXPECT_EQ(e->SelStart(), 1);
+    EXPECT_EQ(e->SelLength(), 1);
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(Settles([&] { return ZCLApplication->TimerPool()->GetCount() == timers; }));
+    EXPECT_EQ(e->SelText(), "a");
+}
+
+TEST_F(ZclEditMouse, ContextMenuItemsChosenByKeysDoWhatTheySay)
+{
+    TZCLEdit* e = AddEdit(20, 20, 260);
+    FocusOn(e);
+    // clang-format off
+    const struct {
+        const char* item;
+        int downs;            // Down presses from the menu's opening to the item
+        const char* typed;    // typed at the end of "abcd" first, when not null
+        int selStart, selEnd; // then selected (0-based, as EM_SETSEL)
+        const char* text;
+        const char* clipboard;
+    } cases[] = {
+        {"Undo", 1, "xyz", 7, 7, "abcdxy", "clip"},
+        {"Cut", 2, nullptr, 1, 3, "ad", "bc"},
+        {"Copy", 3, nullptr, 1, 3, "abcd", "bc"},
+        {"Insert", 4, nullptr, 1, 3, "aclipd", "clip"},
+        {"Delete", 5, nullptr, 1, 3, "ad", "clip"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        e->SetText("abcd");
+        if (c.typed) {
+            e->SetSelStart(5);
+            Type(c.typed);
+            ASSERT_TRUE(Settles([&] { return e->GetLength() == 4 + int(std::strlen(c.typed)); })) << c.item;
+        }
+        SendMessageA(e->Handle(), EM_SETSEL, WPARAM(c.selStart), LPARAM(c.selEnd));
+        Clipboard()->SetAsText("clip");
+        std::vector<WPARAM> keys(std::size_t(c.downs), VK_DOWN);
+        keys.push_back(VK_RETURN);
+        zcltest::MenuWatcher watcher(keys);
+        MouseAt(e, 30, Middle(e));
+        MouseButtons(MOUSEEVENTF_RIGHTDOWN);
+        MouseButtons(MOUSEEVENTF_RIGHTUP);
+        ASSERT_TRUE(Settles([&] { return watcher.opened.load() && !zcltest::FindOpenMenu(); })) << c.item;
+        watcher.Finish();
+        ASSERT_TRUE(Settles([&] { return e->Text() == c.text; })) << c.item << ": " << e->Text().c_str();
+        EXPECT_EQ(Clipboard()->AsText(), c.clipboard) << c.item;
+    }
 }
 
 TEST_F(ZclEditMouse, DoubleClickSelectsTheWord)

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "GuardedBuffer.h"
 #include "ZclEditTestHelpers.h"
@@ -128,7 +130,7 @@ TEST_F(ZclEditMessages, SelectionRangesAreClampedAndOrdered)
         int selStart, selLength, cursor;  // 1-based, as the engine keeps them
     } cases[] = {
         {1, 3, 2, 2, 2},
-        {0, -1, 1, 6, 1},      // all
+        {0, -1, 1, 6, 2},      // all, the cursor where it was
         {2, -1, 3, 4, 3},      // to the end
         {4, 1, 2, 3, 2},       // reversed
         {3, 99, 4, 3, 4},      // past the end
@@ -359,6 +361,15 @@ std::string ReadForeign(HWND wnd, UINT msg)
     return std::string(buffer, std::size_t(n));
 }
 
+// The window's text as GetWindowText gives it: asked of the edit in this process, read from the window's own
+// store in another.
+std::string ReadTitle(HWND wnd)
+{
+    char buffer[64] = "";
+    const int n = GetWindowTextA(wnd, buffer, sizeof buffer);
+    return std::string(buffer, std::size_t(std::max(n, 0)));
+}
+
 TEST_F(ZclEditMessages, PasswordIsReadOnlyByTheProgramItself)
 {
     edit->SetPasswordChar('*');
@@ -368,17 +379,19 @@ TEST_F(ZclEditMessages, PasswordIsReadOnlyByTheProgramItself)
     EXPECT_STREQ(own, "s3cret");
     EXPECT_EQ(edit->Text(), "s3cret");
 
-    std::string text, line;
+    std::string text, line, title;
     std::atomic<bool> done{false};
     std::thread other([&] {
         text = ReadForeign(wnd, WM_GETTEXT);
         line = ReadForeign(wnd, EM_GETLINE);
+        title = ReadTitle(wnd);
         done = true;
     });
     EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 20000));
     other.join();
     EXPECT_EQ(text, "******");
     EXPECT_EQ(line, "******");
+    EXPECT_EQ(title, "******");
 
     // Without a password character the other thread reads the text.
     edit->SetPasswordChar(0);
@@ -395,26 +408,42 @@ TEST_F(ZclEditMessages, PasswordIsReadOnlyByTheProgramItself)
 // Run by the test below in a second process: reads the edit's text the way another program would.
 TEST(ZclEditPeer, DISABLED_ReadsTheWindowText)
 {
-    const char* window = std::getenv("DRAVIK_EDIT_PEER_WINDOW");
+    const char* windows = std::getenv("DRAVIK_EDIT_PEER_WINDOW");
     const char* result = std::getenv("DRAVIK_EDIT_PEER_RESULT");
-    ASSERT_TRUE(window && result);
-    const HWND wnd = reinterpret_cast<HWND>(std::strtoull(window, nullptr, 16));
+    ASSERT_TRUE(windows && result);
     std::ofstream out(result, std::ios::binary);
-    out << ReadForeign(wnd, WM_GETTEXT) << "\n" << ReadForeign(wnd, EM_GETLINE) << "\n";
+    // Each window of the comma-separated list: its text asked for, its line, and its title.
+    for (char* p = const_cast<char*>(windows); *p;) {
+        const HWND wnd = reinterpret_cast<HWND>(std::strtoull(p, &p, 16));
+        out << ReadForeign(wnd, WM_GETTEXT) << "\n" << ReadForeign(wnd, EM_GETLINE) << "\n" << ReadTitle(wnd) << "\n";
+        if (*p == ',') ++p;
+    }
 }
 
 TEST_F(ZclEditMessages, AnotherProcessGetsTheMask)
 {
     edit->SetPasswordChar('*');
     edit->SetText("hunter2");
+    // Changed past SetText too: the window's own text follows every change.
+    edit->SetSelStart(8);
+    Send(EM_REPLACESEL, TRUE, LPARAM("!"));
+    auto* plain = new TZCLEdit(form.get());
+    plain->SetParent(form.get());
+    plain->SetBounds(10, 40, 200, 21);
+    plain->SetText("before the window");
+    const HWND plainWnd = plain->Handle();
+    SendMessageA(plainWnd, EM_SETSEL, 0, 6);
+    SendMessageA(plainWnd, EM_REPLACESEL, TRUE, LPARAM("after"));
+    ASSERT_EQ(plain->Text(), "after the window");
     char exe[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, exe, sizeof exe);
     char temp[MAX_PATH] = "";
     GetTempPathA(sizeof temp, temp);
     const std::string resultFile = std::string(temp) + "dravik_edit_peer.txt";
     DeleteFileA(resultFile.c_str());
-    char window[32];
-    std::snprintf(window, sizeof window, "%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(wnd)));
+    char window[64];
+    std::snprintf(window, sizeof window, "%llx,%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(wnd)),
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(plainWnd)));
     SetEnvironmentVariableA("DRAVIK_EDIT_PEER_WINDOW", window);
     SetEnvironmentVariableA("DRAVIK_EDIT_PEER_RESULT", resultFile.c_str());
     std::string command = std::string("\"") + exe +
@@ -433,12 +462,12 @@ TEST_F(ZclEditMessages, AnotherProcessGetsTheMask)
     SetEnvironmentVariableA("DRAVIK_EDIT_PEER_RESULT", nullptr);
     EXPECT_EQ(code, 0u);
     std::ifstream in(resultFile, std::ios::binary);
-    std::string text, line;
-    std::getline(in, text);
-    std::getline(in, line);
-    EXPECT_EQ(text, "*******");
-    EXPECT_EQ(line, "*******");
+    std::vector<std::string> read;
+    for (std::string s; std::getline(in, s);) read.push_back(s);
     in.close();
+    const std::vector<std::string> expected = {"********", "********", "********",
+                                               "after the window", "after the window", "after the window"};
+    EXPECT_EQ(read, expected);
     DeleteFileA(resultFile.c_str());
 }
 

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ZclEditTestHelpers.h"
@@ -265,6 +269,126 @@ TEST_F(ZclEditModel, ReplaceOnceOrEverywhereUpToWhereItBegan)
         EXPECT_EQ(n, c.count) << c.name;
         for (const std::string& q : questions)
             EXPECT_EQ(q.substr(0, q.find(':')), ZCLLoadResString(_IDS_REPLACE).c_str()) << c.name;
+    }
+}
+
+// Answers the next message box of this process on a thread of its own (while the main thread is inside the box's
+// loop) by a real key stroke, the accelerator of one of its buttons, once the box holds the keyboard; notes its
+// title and text.
+class BoxAnswerer {
+public:
+    BoxAnswerer(DWORD thread, WORD key) : key_(key)
+    {
+        thread_ = std::thread([this, thread] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            HWND box = nullptr;
+            while (std::chrono::steady_clock::now() < deadline) {
+                box = FindBox(thread);
+                GUITHREADINFO info{};
+                info.cbSize = sizeof info;
+                if (box && GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
+                    (info.hwndFocus == box || IsChild(box, info.hwndFocus)))
+                    break;
+                box = nullptr;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            if (!box) return;
+            char buffer[256] = "";
+            GetWindowTextA(box, buffer, sizeof buffer);
+            title = buffer;
+            EnumChildWindows(box, &BoxAnswerer::Collect, reinterpret_cast<LPARAM>(this));
+            INPUT in[2] = {};
+            for (INPUT& i : in) {
+                i.type = INPUT_KEYBOARD;
+                i.ki.wVk = key_;
+                i.ki.wScan = WORD(MapVirtualKeyA(key_, MAPVK_VK_TO_VSC));
+            }
+            in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, in, sizeof(INPUT));
+            answered = true;
+        });
+    }
+    ~BoxAnswerer() { Finish(); }
+    void Finish()
+    {
+        if (thread_.joinable()) thread_.join();
+    }
+
+    std::string title;
+    std::vector<std::string> texts;
+    std::atomic<bool> answered{false};
+
+private:
+    static HWND FindBox(DWORD thread)
+    {
+        HWND found = nullptr;
+        EnumThreadWindows(thread, &BoxAnswerer::Pick, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+    static BOOL CALLBACK Pick(HWND w, LPARAM l)
+    {
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) != "#32770" || !IsWindowVisible(w)) return TRUE;
+        *reinterpret_cast<HWND*>(l) = w;
+        return FALSE;
+    }
+    static BOOL CALLBACK Collect(HWND w, LPARAM l)
+    {
+        char cls[32] = "", text[256] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        GetWindowTextA(w, text, sizeof text);
+        if (std::string(cls) == "Static" && text[0]) reinterpret_cast<BoxAnswerer*>(l)->texts.push_back(text);
+        return TRUE;
+    }
+
+    WORD key_;
+    std::thread thread_;
+};
+
+TEST_F(ZclEditModel, RestartQuestionsAreRealBoxesAnsweredByKeys)
+{
+    Application->SetMessageBoxHook(TMessageBoxHook());
+    const std::string search = ZCLLoadResString(_IDS_SEARCH).c_str(), replace = ZCLLoadResString(_IDS_REPLACE).c_str();
+    const std::string atBottom = ZCLLoadResString(_IDS_SEARCHMSG2).c_str();
+    const std::string atTop = ZCLLoadResString(_IDS_SEARCHMSG1).c_str();
+    // clang-format off
+    const struct {
+        const char* name;
+        bool replacing;
+        TZCLSearchDirection direction;
+        WORD key;           // the accelerator of Yes or No
+        const char* title;
+        const std::string* question;
+        const char* text;   // afterwards
+        int result;         // found (1/0) or replaced
+        int selStart;
+    } cases[] = {
+        {"search down, go round", false, sdDown, 'Y', "Search", &atBottom, "a-b-a-b", 1, 1},
+        {"search down, stop", false, sdDown, 'N', "Search", &atBottom, "a-b-a-b", 0, 8},
+        {"search up, go round", false, sdUp, 'Y', "Search", &atTop, "b-a-b-a", 1, 7},
+        {"replace down, go round", true, sdDown, 'Y', "Replace", &atBottom, "X-b-a-b", 1, 2},
+        {"replace down, stop", true, sdDown, 'N', "Replace", &atBottom, "a-b-a-b", 0, 8},
+        {"replace up, go round", true, sdUp, 'Y', "Replace", &atTop, "b-a-b-X", 1, 8},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        // The cursor where nothing is left in the direction searched.
+        const bool down = c.direction == sdDown;
+        edit->SetText(down ? "a-b-a-b" : "b-a-b-a");
+        edit->SetSelStart(down ? 8 : 1);
+        BoxAnswerer answerer(GetCurrentThreadId(), c.key);
+        const int result = c.replacing
+                               ? edit->SearchAndReplace("a", stCursor, true, false, c.direction, "X", false, true)
+                               : int(edit->Search("a", stCursor, true, false, c.direction));
+        answerer.Finish();
+        EXPECT_TRUE(answerer.answered) << c.name;
+        EXPECT_EQ(answerer.title, c.title == std::string("Search") ? search : replace) << c.name;
+        EXPECT_NE(std::find(answerer.texts.begin(), answerer.texts.end(), *c.question), answerer.texts.end())
+            << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(edit->Text(), c.text) << c.name;
+        EXPECT_EQ(edit->SelStart(), c.selStart) << c.name;
     }
 }
 

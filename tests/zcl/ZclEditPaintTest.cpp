@@ -14,6 +14,7 @@
 #include "ZclEditTestHelpers.h"
 #include "support/Screenshot.h"
 #include "zcl/buttons/Zclspecialbutton.h"
+#include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
 
@@ -211,6 +212,55 @@ TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPicture)
     EXPECT_EQ(Render(e).At(text.right - 4, text.bottom - 1), Back);
 }
 
+TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPictureBesideItsButtons)
+{
+    auto* back = new zclctl::TBackParent(form.get());
+    back->SetParent(form.get());
+    back->SetBounds(10, 10, 280, 100);
+    auto* e = new TZCLEdit(form.get());
+    e->SetParent(back);
+    e->SetBounds(20, 20, 200, 21);
+    e->SetColor(TColor(Back));
+    e->SetText("buttons");
+    e->SetCustomButtonWidth(20);
+    e->CustomButtons()->Add()->SetCaption("a");
+    e->CustomButtons()->Add()->SetCaption("b");
+    e->SetTransparent(true);
+    ShowForm();
+    ASSERT_TRUE(PumpUntil([&] { return back->paints > 0; }));
+    const TPoint origin = back->ScreenToClient(e->ClientToScreen(TPoint(0, 0)));
+    const TRect inner = e->InnerRect(), paint = e->PaintRect(), text = e->TextRect();
+    const COLORREF face = zclctl::Sys(COLOR_BTNFACE);
+    // The column between the text and the first button, the text's empty end, and the buttons' own faces.
+    auto check = [&](const char* what, bool transparent) {
+        const Render r(e);
+        int gap = 0, end = 0;
+        for (int y = inner.top; y < inner.bottom; ++y) {
+            const COLORREF want = transparent ? PatternAt(origin.x + paint.right, origin.y + y) : Back;
+            gap += r.At(paint.right, y) == want;
+        }
+        for (int x = text.right - 20; x < text.right; ++x) {
+            const COLORREF want = transparent ? PatternAt(origin.x + x, origin.y + text.bottom - 1) : Back;
+            end += r.At(x, text.bottom - 1) == want;
+        }
+        EXPECT_EQ(gap, inner.Height()) << what << ": beside the buttons";
+        EXPECT_EQ(end, 20) << what << ": behind the text";
+        for (int i = 0; i < 2; ++i) {
+            TZCLSpeedButton* b = e->CustomButtons()->GetItem(i)->SpeedButton();
+            EXPECT_EQ(r.At(b->Left() + 2, b->Top() + 2), face) << what << ": button " << i;
+        }
+    };
+    check("transparent", true);
+    // Typing redraws the text alone: what lies beside the buttons stays.
+    FocusOn(e);
+    e->SetSelStart(8);
+    Type("!");
+    ASSERT_TRUE(Settles([&] { return e->Text() == "buttons!"; }));
+    check("after typing", true);
+    e->SetTransparent(false);
+    check("opaque", false);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Caret
 
@@ -233,6 +283,10 @@ TEST_F(ZclEditPaint, CaretStandsAtTheCursor)
         ASSERT_TRUE(GetCaretPos(&p));
         EXPECT_EQ(p.x, X(e, cursor - 1)) << cursor;
         EXPECT_EQ(p.y, e->TextTop()) << cursor;
+        int x = -1, y = -1;
+        e->Caret()->GetPos(x, y);
+        EXPECT_EQ(x, p.x) << "the caret object knows where it put the caret";
+        EXPECT_EQ(y, p.y);
     }
     Type("!");
     ASSERT_TRUE(Settles([&] { return e->Text() == "caret here!"; }));
@@ -281,6 +335,102 @@ TEST_F(ZclEditPaint, CaretShapeByStyle)
     HWND owner = nullptr;
     CaretRect(owner);
     EXPECT_EQ(owner, nullptr);
+}
+
+// Pixels of the screen where the caret stands, read until they show what is wanted (the caret is drawn by
+// inverting what is under it).
+bool CaretShows(TZCLEdit* e, const std::function<bool(const testshot::Shot&)>& want)
+{
+    return PumpUntil(
+        [&] {
+            POINT p{};
+            if (!GetCaretPos(&p)) return false;
+            const TPoint at = e->ClientToScreen(TPoint(p.x, p.y));
+            const RECT r{at.x, at.y, at.x + 12, at.y + 12};
+            return want(testshot::Shot::OfScreen(r));
+        },
+        10000);
+}
+
+TEST_F(ZclEditPaint, BitmapCaretTakesItsPictureFromAnImageList)
+{
+    constexpr COLORREF Yellow = RGB(255, 255, 0), Blue = RGB(0, 0, 255), Green = RGB(0, 255, 0);
+    constexpr COLORREF Red = RGB(255, 0, 0);
+    auto inverted = [](COLORREF c) { return COLORREF(~c & 0xFFFFFF); };
+    // Two 4 x 4 images: yellow on the left half and blue on the right, then all green.
+    auto list = std::make_unique<TZCLImageList>(nullptr);
+    auto* strip = static_cast<TZCLImageListItem*>(list->GetItem(list->Add()));
+    strip->SetWidth(4);
+    strip->SetHeight(4);
+    strip->Add(drawtest::MakeBitmap(8, 4, [](int x, int) { return std::uint32_t(x < 2 ? Yellow : x < 4 ? Blue : Green); }).get(),
+               nullptr);
+    ASSERT_EQ(strip->Count(), 2);
+
+    TZCLEdit* e = Plain(10, "");
+    TZCLEdit* other = Plain(50, "other");
+    TZCLCaret* caret = e->Caret();
+    // Slow enough that the caret stays on while it is looked at.
+    caret->SetBlinkRate(65535);
+    caret->SetStyle(csBitmap);
+    caret->SetWidth(8);
+    caret->SetHeight(6);
+    caret->SetImageList(list.get());
+    auto Pixel = [&](int x, int y) { return COLORREF(caret->Bitmap()->Canvas()->Pixels(x, y)) & 0xFFFFFF; };
+    ASSERT_FALSE(caret->Bitmap()->Empty());
+    EXPECT_EQ(caret->Bitmap()->Width(), 4);
+    EXPECT_EQ(Pixel(0, 0), Yellow);
+    EXPECT_EQ(Pixel(3, 3), Blue);
+
+    // What the caret shows along its top row: as the picture is, tiled into Width x Height, or stretched.
+    // clang-format off
+    const struct {
+        TZCLCaretBitmap mode;
+        int w, h;
+        std::vector<COLORREF> row;
+    } cases[] = {
+        {cbBmpSize, 4, 4, {Yellow, Yellow, Blue, Blue}},
+        {cbTile, 8, 6, {Yellow, Yellow, Blue, Blue, Yellow, Yellow, Blue, Blue}},
+        {cbStretch, 8, 6, {Yellow, Yellow, Yellow, Yellow, Blue, Blue, Blue, Blue}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        caret->SetCaretBmpMode(c.mode);
+        FocusOn(e);
+        HWND owner = nullptr;
+        const RECT r = CaretRect(owner);
+        EXPECT_EQ(owner, e->Handle());
+        EXPECT_EQ(r.right - r.left, c.w) << int(c.mode);
+        EXPECT_EQ(r.bottom - r.top, c.h) << int(c.mode);
+        EXPECT_TRUE(CaretShows(e, [&](const testshot::Shot& shot) {
+            for (std::size_t x = 0; x < c.row.size(); ++x)
+                if (shot.At(int(x), 0) != inverted(c.row[x]) || shot.At(int(x), c.h - 1) != inverted(c.row[x]))
+                    return false;
+            return shot.At(int(c.row.size()), 0) == Back && shot.At(0, c.h) == Back;
+        })) << "mode " << int(c.mode);
+        FocusOn(other);
+    }
+
+    // Another item, and a change of the list's image, reach the caret on show at once.
+    caret->SetCaretBmpMode(cbBmpSize);
+    FocusOn(e);
+    caret->SetImageIndex(1);
+    EXPECT_EQ(Pixel(0, 0), Green);
+    EXPECT_TRUE(CaretShows(e, [&](const testshot::Shot& shot) { return shot.At(3, 3) == inverted(Green); }));
+    strip->Replace(1, drawtest::MakeBitmap(4, 4, [](int, int) { return std::uint32_t(Red); }).get(), nullptr);
+    EXPECT_EQ(Pixel(0, 0), Red);
+    EXPECT_TRUE(CaretShows(e, [&](const testshot::Shot& shot) { return shot.At(3, 3) == inverted(Red); }));
+    // An index with no image keeps the picture there is.
+    caret->SetImageIndex(5);
+    EXPECT_EQ(Pixel(0, 0), Red);
+
+    // The list freed: the caret lets it go and keeps its last picture.
+    list.reset();
+    EXPECT_EQ(caret->ImageList(), nullptr);
+    FocusOn(other);
+    FocusOn(e);
+    HWND owner = nullptr;
+    const RECT r = CaretRect(owner);
+    EXPECT_EQ(r.right - r.left, 4);
 }
 
 TEST_F(ZclEditPaint, BlinkRateHoldsOnlyWhileFocused)
@@ -361,6 +511,37 @@ TEST_F(ZclEditPaint, AutoSizeFitsTheHeightToTheFont)
     EXPECT_EQ(e->Width(), 30) << "room for the buttons and the text";
 }
 
+TEST(ZclEditLoading, AnEditBeingLoadedFitsItselfAndTellsOfChangesOnlyOnceLoaded)
+{
+    TForm form(nullptr);
+    int changes = 0, changedAt = 0, modified = 0;
+    TZCLEdit* e = nullptr;
+    {
+        TComponentLoader loading(&form);
+        e = loading.Create<TZCLEdit>();
+        e->SetParent(&form);
+        e->SetOnChange(TNotifyEvent::From([&](TObject*) { ++changes; }));
+        e->SetOnTextChangedAt(TZCLTextChangeEvent::From([&](TObject*, int) { ++changedAt; }));
+        e->SetOnModified(TNotifyEvent::From([&](TObject*) { ++modified; }));
+        e->SetAutoSize(true);
+        e->Font()->SetSize(20);
+        e->SetPasswordChar('*');
+        e->SetText("loaded");
+        EXPECT_EQ(e->Height(), 21) << "fitted once loaded, not before";
+        loading.Finish();
+    }
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(changedAt, 0);
+    EXPECT_EQ(modified, 0);
+    EXPECT_EQ(e->Height(), FontHeight(e->Font()) * 5 / 4 + 5);
+    EXPECT_EQ(e->DisplayText(), "******");
+    EXPECT_EQ(e->Text(), "loaded");
+    e->SetText("after");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(changedAt, 1);
+    EXPECT_EQ(modified, 0);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 class ZclEditScreenshot : public EditForm {};
@@ -413,7 +594,11 @@ TEST_F(ZclEditScreenshot, FormOfEditsInTheirStates)
              e->CustomButtons()->Add()->SetCaption("...");
              e->CustomButtons()->Add()->SetCaption("x");
          }},
-        {"focused, scrolled", [](TZCLEdit* e) { e->SetText("the focused edit holds a line much longer than it is wide, so it scrolls"); }},
+        {"focused, selected, scrolled", [](TZCLEdit* e) {
+             e->SetText("the focused edit holds a line much longer than it is wide, so it scrolls");
+             // Slow enough that the caret is on when the picture is taken.
+             e->Caret()->SetBlinkRate(65535);
+         }},
     };
     TZCLEdit* last = nullptr;
     int top = 10;
@@ -428,14 +613,23 @@ TEST_F(ZclEditScreenshot, FormOfEditsInTheirStates)
         top = e->Top() + e->Height() + 10;
     }
     FocusOn(last);
-    last->SetSelStart(last->GetLength() + 1);
-    // The caret blinks: hide it, so that the picture does not depend on when it is taken.
-    HideCaret(last->Handle());
+    // Selected by real keys: to the end, then the last word back with Shift.
+    Press(VK_END);
+    Press(VK_LEFT, {VK_SHIFT, VK_CONTROL});
+    ASSERT_TRUE(Flush(last));
+    ASSERT_EQ(last->SelText(), "scrolls");
     Pump(100);
     const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
     EXPECT_FALSE(shot.SaveArtifact("zcl-edits").empty());
     EXPECT_GT(last->ScrollOffset(), 0);
-    ShowCaret(last->Handle());
+    // The selection in the system's highlight on the screen, in the focused edit's row.
+    auto at = [&](int i) { return int(LOWORD(SendMessageA(last->Handle(), EM_POSFROMCHAR, WPARAM(i), 0))); };
+    const TPoint from = last->ClientToScreen(TPoint(at(last->SelStart() - 1) + 2, last->TextTop()));
+    const TPoint to = last->ClientToScreen(TPoint(at(last->GetLength()), last->TextTop() + 8));
+    int highlighted = 0;
+    for (int y = from.y; y < to.y; ++y)
+        for (int x = from.x; x < to.x; ++x) highlighted += shot.AtScreen(x, y) == zclctl::Sys(COLOR_HIGHLIGHT);
+    EXPECT_GT(highlighted, (to.x - from.x) * (to.y - from.y) / 3);
 }
 
 }  // namespace

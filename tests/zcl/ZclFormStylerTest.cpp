@@ -153,7 +153,22 @@ TEST_F(FormStylerTest, TheTitleBarShowsTheGradientAndTheCaptionOnTheScreen)
     TRect band, text;
     std::uint16_t flags = 0;
     ZCLNCCalcDrawingArea(form->Handle(), band, text, flags);
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    auto textPixelsOf = [&](const testshot::Shot& s) {
+        int n = 0;
+        for (int x = text.left; x < text.right; ++x)
+            for (int yy = band.top; yy < band.bottom; ++yy)
+                if (s.At(x, yy) == GetSysColor(COLOR_CAPTIONTEXT)) ++n;
+        return n;
+    };
+    // The screen shows the drawing once the window's surface has reached it: looked at until the caption is
+    // there, within a generous bound.
+    testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    PumpUntil(
+        [&] {
+            shot = testshot::Shot::OfWindow(form->Handle());
+            return textPixelsOf(shot) > 20;
+        },
+        5000);
     shot.SaveArtifact("form-styler");
     // From the caption colour at the left to its partner at the right, through the colours between.
     const int y = band.bottom - 2;
@@ -165,11 +180,7 @@ TEST_F(FormStylerTest, TheTitleBarShowsTheGradientAndTheCaptionOnTheScreen)
     const COLORREF middle = shot.At((band.left + band.right) / 2, y);
     EXPECT_GT(GetBValue(middle), GetBValue(end));
     EXPECT_LT(GetBValue(middle), GetBValue(start));
-    int textPixels = 0;
-    for (int x = text.left; x < text.right; ++x)
-        for (int yy = band.top; yy < band.bottom; ++yy)
-            if (shot.At(x, yy) == GetSysColor(COLOR_CAPTIONTEXT)) ++textPixels;
-    EXPECT_GT(textPixels, 20) << "the caption text is drawn";
+    EXPECT_GT(textPixelsOf(shot), 20) << "the caption text is drawn";
 }
 
 TEST(FormStylerDesign, ASecondStylerOnAFormBeingDesignedIsRefused)

@@ -55,6 +55,20 @@ TZCLInformationLabel* MakeInfo(TComponent* owner, TWinControl* parent, TZCLInfoT
 }
 
 // The value: what follows the last tab (or, without tabs, the last space).
+// Caps Lock as it was when made, given back when it goes.
+struct KeepCapsLock {
+    const bool was = ZCLSICapsLock();
+    KeepCapsLock() = default;
+    KeepCapsLock(const KeepCapsLock&) = delete;
+    KeepCapsLock& operator=(const KeepCapsLock&) = delete;
+    ~KeepCapsLock()
+    {
+        if (ZCLSICapsLock() == was) return;
+        controltest::Key(VK_CAPITAL);
+        controltest::PumpUntil([this] { return ZCLSICapsLock() == was; }, 5000);
+    }
+};
+
 std::string ValueOf(const AnsiString& text)
 {
     const std::string t = text.c_str();
@@ -147,6 +161,12 @@ TEST(ZclInformationLabel, NumbersAreLaidIntoTheFormatFromTheRight)
         {"5", "x", "5x"},
         {"42", "", "42"},
         {"1234567", "0,000,000", "1,234,567"},
+        // Only whole numbers have digits to lay: the others are shown as they are.
+        {"Win32", "0.000", "Win32"},
+        {"6.1", "0.000", "6.1"},
+        {"2400.00", "0.00", "2400.00"},
+        {"-12", "0.000", "-12"},
+        {"12 ", "0.000", "12 "},
     };
     for (const auto& k : cases)
         EXPECT_STREQ(ZCLInfoLayNumber(k.value, k.format).c_str(), k.laid) << k.value << " in " << k.format;
@@ -160,6 +180,15 @@ TEST(ZclInformationLabel, NumbersAreLaidIntoTheFormatFromTheRight)
     auto* name = MakeInfo(&form, &form, itProgName);
     name->SetNumberFormat("0.0");
     EXPECT_EQ(ValueOf(name->GetLabelText()), ProductName) << "a text is no number";
+    // Kinds counted as numbers whose values are not whole numbers keep them.
+    auto* dos = MakeInfo(&form, &form, itDOSVersion);
+    dos->SetNumberFormat("0.000");
+    EXPECT_EQ(ValueOf(dos->GetLabelText()), "Win32");
+    auto* version = MakeInfo(&form, &form, itVersion);
+    const std::string plain = ValueOf(version->GetLabelText());
+    ASSERT_NE(plain.find('.'), std::string::npos) << plain;
+    version->SetNumberFormat("0.000");
+    EXPECT_EQ(ValueOf(version->GetLabelText()), plain);
 }
 
 TEST(ZclInformationLabel, DividerAndDateFormat)
@@ -284,17 +313,9 @@ TEST_F(ZclInformationLabelForm, CapsLockIsRedrawnOnlyWhenItChanges)
     }
     EXPECT_EQ(l->paints, paints);
 
-    const bool was = ZCLSICapsLock();
     // Whatever happens below, Caps Lock is left as it was for the tests that type.
-    struct CapsBack {
-        bool was;
-        ~CapsBack()
-        {
-            if (ZCLSICapsLock() == was) return;
-            controltest::Key(VK_CAPITAL);
-            PumpUntil([this] { return ZCLSICapsLock() == was; }, 5000);
-        }
-    } capsBack{was};
+    const KeepCapsLock capsBack;
+    const bool was = capsBack.was;
     const std::string before = ValueOf(l->Text());
     EXPECT_EQ(before, was ? "On" : "Off");
     controltest::Key(VK_CAPITAL);
@@ -307,6 +328,34 @@ TEST_F(ZclInformationLabelForm, CapsLockIsRedrawnOnlyWhenItChanges)
     item->Timer();
     EXPECT_FALSE(HasUpdate(form.get()));
     EXPECT_EQ(l->paints, afterChange);
+}
+
+TEST_F(ZclInformationLabelForm, ALabelSizedToItsTextFollowsTheStateWhenItChanges)
+{
+    // Large, so that "On" and "Off" differ by a few pixels.
+    TZCLInformationLabel* caps = MakeInfo(form.get(), form.get(), itCapsLock);
+    caps->Font()->SetSize(20);
+    caps->SetLeft(10);
+    caps->SetTop(10);
+    TZCLInformationLabel* fixed = MakeInfo(form.get(), form.get(), itCapsLock);
+    fixed->SetAutoSize(false);
+    fixed->SetBounds(10, 60, 70, 20);
+    ShowForm();
+    const KeepCapsLock capsBack;
+    const bool was = capsBack.was;
+    const int before = caps->Width();
+    controltest::Key(VK_CAPITAL);
+    ASSERT_TRUE(PumpUntil([&] { return ZCLSICapsLock() != was; }, 5000)) << "the key reached the program";
+    // The pool's next look sizes the label to the new state: as large as a label made now.
+    std::unique_ptr<TZCLInformationLabel> fresh(MakeInfo(nullptr, form.get(), itCapsLock));
+    fresh->Font()->SetSize(20);
+    ASSERT_NE(fresh->Width(), before) << "\"On\" and \"Off\" take different room in this font";
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ValueOf(caps->Text()) == (was ? "Off" : "On") && caps->Width() == fresh->Width(); }, 5000))
+        << caps->Width() << " " << fresh->Width();
+    EXPECT_EQ(caps->Height(), fresh->Height());
+    EXPECT_EQ(caps->Left(), 10) << "keeps its place";
+    EXPECT_EQ(fixed->BoundsRect(), TRect(10, 60, 80, 80)) << "one not sized to its text keeps its size";
 }
 
 TEST_F(ZclInformationLabelForm, SettingsThatDoNotShowRedrawNothing)

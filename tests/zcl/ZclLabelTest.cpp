@@ -11,7 +11,9 @@
 
 #include "PanelTestHelpers.h"
 #include "ZclControlTestHelpers.h"
+#include "framework/runtime/Classes.h"
 #include "framework/runtime/Exceptions.h"
+#include "framework/visual/ActnList.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
@@ -480,6 +482,75 @@ TEST_F(ZclLabelForm, ClickedJumpsOpenTheirTargetOrTurnThemselvesOff)
         EXPECT_TRUE(PumpUntil([&] { return clicks == before + 1; })) << int(mode);
     }
     EXPECT_TRUE(shell.targets.empty());
+}
+
+TEST_F(ZclLabelForm, AnActionGivesItsCaptionAndStateAndARealClickRunsIt)
+{
+    TAction action(nullptr);
+    action.SetCaption("Run");
+    int runs = 0;
+    action.SetOnExecute(TNotifyEvent::From([&](TObject*) { ++runs; }));
+    auto* l = MakeLabel(form.get(), form.get(), "x");
+    l->SetLeft(20);
+    l->SetTop(20);
+    const int narrow = l->Width();
+    // Input is handled in order: once a click on the marker is seen, the clicks before it were handled too.
+    auto* marker = MakeLabel(form.get(), form.get(), "marker");
+    marker->SetLeft(20);
+    marker->SetTop(60);
+    int markerClicks = 0;
+    marker->SetOnClick(TNotifyEvent::From([&](TObject*) { ++markerClicks; }));
+    l->SetAction(&action);
+    EXPECT_EQ(l->Caption(), AnsiString("Run"));
+    EXPECT_GT(l->Width(), narrow) << "sized to the action's caption";
+    action.SetCaption("Run it now");
+    EXPECT_EQ(l->Caption(), AnsiString("Run it now"));
+    ShowForm();
+
+    int clickX = 4;
+    auto click = [&] {
+        MouseToControl(l, clickX, 6);
+        controltest::MouseButton(true);
+        controltest::MouseButton(false);
+        clickX += 20;
+    };
+    click();
+    ASSERT_TRUE(PumpUntil([&] { return runs == 1; }));
+    // A disabled action disables the label: a click on it runs nothing.
+    action.SetEnabled(false);
+    EXPECT_FALSE(l->Enabled());
+    click();
+    MouseToControl(marker, 4, 6);
+    controltest::MouseButton(true);
+    controltest::MouseButton(false);
+    ASSERT_TRUE(PumpUntil([&] { return markerClicks == 1; }));
+    EXPECT_EQ(runs, 1);
+    action.SetEnabled(true);
+    EXPECT_TRUE(l->Enabled());
+    // A jump opens its target instead.
+    OpenerStandIn shell;
+    l->SetJump("http://www.karvon.example/");
+    l->SetJumpMode(jmInternet);
+    click();
+    ASSERT_TRUE(PumpUntil([&] { return !shell.targets.empty(); }));
+    EXPECT_EQ(runs, 1);
+    l->SetAction(nullptr);
+}
+
+TEST(ZclSimpleLabel, ItsOptionsAreStoredAndReadBack)
+{
+    for (const TZCLLabelOptions options :
+         {TZCLLabelOptions{}, TZCLLabelOptions{loEndEllipsis}, TZCLLabelOptions{loPathEllipsis, loEditControl}}) {
+        TZCLSimpleLabel label(nullptr);
+        label.SetName("Stored");
+        label.SetOptions(options);
+        TMemoryStream stream;
+        stream.WriteComponent(&label);
+        stream.SetPosition(0);
+        TZCLSimpleLabel back(nullptr);
+        stream.ReadComponent(&back);
+        EXPECT_EQ(back.Options(), options) << options.ToInt();
+    }
 }
 
 TEST(ZclSimpleLabel, AnApplicationJumpToAMissingFileFailsInTheRealShell)

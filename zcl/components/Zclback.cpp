@@ -3,20 +3,13 @@
 #include "framework/runtime/Filer.h"
 #include "framework/runtime/Handles.h"
 #include "zcl/core/Zclclass.h"
+#include "zcl/graphics/Zclutilsdraw.h"
 
 namespace {
 
 // Tiled placement in the drawing flag word, and palette handling.
 constexpr std::uint16_t TileFlag = 0x0020;
 constexpr std::uint16_t PaletteFlag = 0x1000;
-
-// The palette is left to the application when it realises palettes itself on a palette display.
-bool PaletteLeftToApplication()
-{
-    if (!ZCLApplication->Options().Contains(aoAutoRealizePalette)) return false;
-    WindowDC screen(nullptr);
-    return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES) < 9;
-}
 
 const bool backPublished = [] {
     PublishedProperties<TZCLBack>()
@@ -42,7 +35,7 @@ bool TZCLBack::PaintClientArea(HDC DC)
     auto* control = dynamic_cast<TControl*>(Owner());
     if (!control) return false;
     std::uint16_t flags = TileFlag;
-    if (!PaletteLeftToApplication()) flags |= PaletteFlag;
+    if (!ZCLPaletteLeftToApplication()) flags |= PaletteFlag;
     TCanvas canvas;
     canvas.SetHandle(DC);
     struct Unbind {

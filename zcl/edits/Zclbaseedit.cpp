@@ -6,13 +6,77 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/runtime/Filer.h"
 #include "framework/runtime/SysUtils.h"
 #include "framework/visual/Forms.h"
+#include "framework/visual/Menus.h"
+#include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zcldynlifobuffer.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclconst.h"
+#include "zcl/graphics/Zclbmp.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclutilsdraw.h"
+
+namespace {
+
+const bool baseEditPublished = [] {
+    using E = TZCLBaseEdit;
+    PublishedProperties<E>()
+        .String("About", &E::About, &E::SetAbout)
+        .Object("BackFX", &E::BackFX, nullptr)
+        .Integer("HighlightBack", &E::HighlightBack, &E::SetHighlightBack, int(clHighlight))
+        .Integer("HighlightText", &E::HighlightText, &E::SetHighlightText, int(clHighlightText))
+        .Object("Bevel", &E::Bevel, &E::SetBevel)
+        .Boolean("FocusOnMouseAbove", &E::FocusOnMouseAbove, &E::SetFocusOnMouseAbove, false)
+        .Object("Caret", &E::Caret, [](E* e, TZCLCaret* v) { e->SetCaret(v); })
+        .Integer("Color", &E::Color, &E::SetColor, int(clWhite))
+        .Boolean("Ctl3D", &E::Ctl3D, &E::SetCtl3D, true)
+        .Integer("Cursor", &E::Cursor, &E::SetCursor, int(crIBeam))
+        .Integer("DragCursor", &E::DragCursor, &E::SetDragCursor, int(crDrag))
+        .Boolean("Enabled", &E::Enabled, &E::SetEnabled, true)
+        .Boolean("Flat", &E::Flat, &E::SetFlat, false)
+        .Integer("Height", &E::Height, &E::SetHeight)
+        .String("Hint", &E::Hint, &E::SetHint)
+        .Object("ImageList", &E::ImageList, &E::SetImageList)
+        .Integer("ImageIndex", &E::ImageIndex, [](E* e, int v) { e->SetIndex(0, v); }, 0)
+        .Integer("Left", &E::Left, &E::SetLeft)
+        .Integer("ListIndex", &E::ListIndex, &E::SetListIndex, 0)
+        .Boolean("ParentColor", &E::ParentColor, &E::SetParentColor, false)
+        .Boolean("ParentCtl3D", &E::ParentCtl3D, &E::SetParentCtl3D, true)
+        .Boolean("ParentShowHint", &E::ParentShowHint, &E::SetParentShowHint, true)
+        .Object("PopupMenu", &E::PopupMenu, &E::SetPopupMenu)
+        .Boolean("ShowHint", &E::ShowHint, &E::SetShowHint, false)
+        .Integer("TabOrder", &E::TabOrder, &E::SetTabOrder)
+        .Boolean("TabStop", &E::TabStop, &E::SetTabStop, true)
+        .Integer("Tag", &E::Tag, &E::SetTag, 0)
+        .Integer("Top", &E::Top, &E::SetTop)
+        .Boolean("Transparent", &E::Transparent, &E::SetTransparent, false)
+        .Boolean("Visible", &E::Visible, &E::SetVisible, true)
+        .Integer("Width", &E::Width, &E::SetWidth)
+        .Event("OnCursorPosChanged", &E::OnCursorPosChanged, &E::SetOnCursorPosChanged)
+        .Event("OnTextChangedAt", &E::OnTextChangedAt, &E::SetOnTextChangedAt)
+        .Event("OnChange", &E::OnChange, &E::SetOnChange)
+        .Event("OnModified", &E::OnModified, &E::SetOnModified)
+        .Event("OnClick", &E::OnClick, &E::SetOnClick)
+        .Event("OnDblClick", &E::OnDblClick, &E::SetOnDblClick)
+        .Event("OnEnter", &E::OnEnter, &E::SetOnEnter)
+        .Event("OnExit", &E::OnExit, &E::SetOnExit)
+        .Event("OnKeyDown", &E::OnKeyDown, &E::SetOnKeyDown)
+        .Event("OnKeyPress", &E::OnKeyPress, &E::SetOnKeyPress)
+        .Event("OnKeyUp", &E::OnKeyUp, &E::SetOnKeyUp)
+        .Event("OnMouseDown", &E::OnMouseDown, &E::SetOnMouseDown)
+        .Event("OnMouseMove", &E::OnMouseMove, &E::SetOnMouseMove)
+        .Event("OnMouseUp", &E::OnMouseUp, &E::SetOnMouseUp)
+        .Event("OnMouseWheel", &E::OnMouseWheel, &E::SetOnMouseWheel)
+        .Event("OnAfterEnter", &E::OnAfterEnter, &E::SetOnAfterEnter)
+        .Event("OnAfterExit", &E::OnAfterExit, &E::SetOnAfterExit)
+        .Event("OnMouseEnter", &E::OnMouseEnter, &E::SetOnMouseEnter)
+        .Event("OnMouseExit", &E::OnMouseExit, &E::SetOnMouseExit);
+    return true;
+}();
+
+}  // namespace
 
 // One text change: what was put in, what it replaced, and the selection and cursor before it.
 struct TZCLBaseEdit::UndoRecord {
@@ -76,12 +140,15 @@ void TZCLBaseEdit::SetTextInternal(const AnsiString& Value)
     selStart_ = 1;
     selLength_ = 0;
     SetNewText();
-    if (HandleAllocated() && !textSetInternally_) {
-        // The window's own text follows, for those who read it past the engine.
-        textSetInternally_ = true;
-        DefWindowProcA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text_.c_str()));
-        textSetInternally_ = false;
-    }
+    SyncWindowText();
+}
+
+void TZCLBaseEdit::SyncWindowText()
+{
+    // Straight into the window's own store: no WM_SETTEXT comes back to the engine.
+    if (!HandleAllocated()) return;
+    const AnsiString shown = WindowText();
+    DefWindowProcA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shown.c_str()));
 }
 
 void TZCLBaseEdit::Add(const AnsiString& Value) { SetText(text_ + Value); }
@@ -184,6 +251,8 @@ void TZCLBaseEdit::SetModified(bool Value)
 void TZCLBaseEdit::ChangedText(int At)
 {
     Redraw(At);
+    // Other programs read the window's own text: it follows every change, not only a whole new text.
+    SyncWindowText();
     if (ComponentState().Contains(csLoading)) return;
     if (onTextChangedAt_) onTextChangedAt_(this, At);
     if (onChange_) onChange_(this);

@@ -132,6 +132,8 @@ public:
     int RowWidth(const AnsiString& Value);
 
     // Options -------------------------------------------------------------------------------------------------
+    const AnsiString& About() const { return about_; }
+    void SetAbout(const AnsiString& Value) { about_ = Value; }
     TZCLCaret* Caret() const { return caret_.get(); }
     void SetCaret(TZCLCaret* Value) { caret_->Assign(Value); }
     TAlignment Alignment() const { return alignment_; }
@@ -229,6 +231,10 @@ protected:
     virtual void WMChar(TMessage& Message);
     // The text WM_GETTEXT and EM_GETLINE answer with: Text.
     virtual AnsiString AnsweredText() { return GetText(); }
+    // The text the window itself keeps, which other programs read without asking the edit: Text.
+    virtual AnsiString WindowText() { return text_; }
+    // Puts WindowText into the window (after every change of the text, and when the window is made).
+    void SyncWindowText();
     // The focus arriving and leaving.
     virtual void WMSetFocus(TMessage& Message);
     virtual void WMKillFocus(TMessage& Message);
@@ -240,6 +246,7 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void Paint() override;
     void Resize() override;
+    void CreateWnd() override;
     void SetTextValue(const AnsiString& Value) override;
 
     // The canvas the text is drawn on now: the back bitmap's while double buffering, else the control's.
@@ -353,4 +360,5 @@ private:
     int cursorPos_ = 1;
     int lastLength_ = 0;
     int selStart_ = 1;
+    AnsiString about_;
 };

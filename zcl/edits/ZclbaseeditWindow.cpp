@@ -125,6 +125,11 @@ void TZCLBaseEdit::HandleEditMessage(TMessage& Message)
             SetSelection(cursorPos_, 0, true);
             return;
         }
+        // All of it, as SelectAll: the cursor stays.
+        if (start == 0 && end == -1) {
+            SelectAll();
+            return;
+        }
         // -1 (or anything past the text) is the end; a reversed pair is put in order.
         if (end < 0 || end > length) end = length;
         start = std::clamp(start, 0, length);
@@ -209,6 +214,13 @@ void TZCLBaseEdit::CreateBack()
     if (!back_) back_ = std::make_unique<TBitmap>();
     const int w = std::max(Width(), 1), h = std::max(Height(), 1);
     if (back_->Width() != w || back_->Height() != h) back_->SetSize(w, h);
+}
+
+void TZCLBaseEdit::CreateWnd()
+{
+    TZCLCustomBevelPanel::CreateWnd();
+    // A text set before the window existed.
+    SyncWindowText();
 }
 
 void TZCLBaseEdit::Resize()

@@ -1,5 +1,6 @@
 #include "zcl/edits/Zclcaret.h"
 
+#include "framework/runtime/Filer.h"
 #include "zcl/containers/Zclcont.h"
 
 namespace {
@@ -10,6 +11,23 @@ TZCLCaret* rateHolder = nullptr;
 UINT systemRate = 0;
 
 UINT SystemBlinkRate() { return rateHolder ? systemRate : GetCaretBlinkTime(); }
+
+const bool caretPublished = [] {
+    using C = TZCLCaret;
+    PublishedProperties<C>()
+        .Integer("BlinkRate", &C::BlinkRate, &C::SetBlinkRate)
+        .Enumeration("Style", &C::Style, &C::SetStyle,
+                     {"csDefault", "csBlock", "csUnder", "csOver", "csBitmap", "csUnderBlock"}, csDefault)
+        .Integer("Width", &C::Width, &C::SetWidth, 2)
+        .Integer("Height", &C::Height, &C::SetHeight, 10)
+        .Object("ImageList", &C::ImageList, &C::SetImageList)
+        .Integer("ImageIndex", &C::ImageIndex, &C::SetImageIndex, 0)
+        .Integer("ListIndex", &C::ListIndex, &C::SetListIndex, 0)
+        .Enumeration("CaretBmpMode", &C::CaretBmpMode, &C::SetCaretBmpMode, {"cbBmpSize", "cbTile", "cbStretch"},
+                     cbBmpSize)
+        .Object("Bitmap", &C::Bitmap, &C::SetBitmap);
+    return true;
+}();
 
 }  // namespace
 
@@ -228,6 +246,12 @@ void TZCLCaret::DestroyCaret()
     built_ = false;
     enabled_ = false;
     visible_ = false;
+}
+
+void TZCLCaret::GetPos(int& X, int& Y) const
+{
+    X = posX_;
+    Y = posY_;
 }
 
 void TZCLCaret::SetPos(int X, int Y)

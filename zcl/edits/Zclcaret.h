@@ -73,6 +73,8 @@ public:
     void Disable();
     // With the owner's window: gives the system's blink time back and destroys the system caret.
     void DestroyCaret();
+    // Where the caret is put (client coordinates of the owner).
+    void GetPos(int& X, int& Y) const;
     // Moves the system caret (client coordinates of the owner).
     void SetPos(int X, int Y);
     // Around drawing outside painting; only while the caret is shown.

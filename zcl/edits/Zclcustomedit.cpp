@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstring>
 
+#include "framework/runtime/Filer.h"
 #include "zcl/buttons/Zclspecialbutton.h"
+#include "zcl/edits/Zcledit.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclutilsdraw.h"
 
@@ -22,6 +24,35 @@ private:
     HDC dc_;
     int old_;
 };
+
+const bool customEditPublished = [] {
+    using E = TZCLCustomEdit;
+    PublishedProperties<E>()
+        .Object("Font", &E::Font, &E::SetFont)
+        .Enumeration("CharCase", &E::CharCase, &E::SetCharCase, {"ecNormal", "ecUpperCase", "ecLowerCase"}, ecNormal)
+        .Object("Font3D", &E::Font3D, &E::SetFont3D)
+        .Integer("MaxLength", &E::MaxLength, &E::SetMaxLength, 0)
+        .Boolean("HideSelection", &E::HideSelection, &E::SetHideSelection, true)
+        .Boolean("AutoSelect", &E::AutoSelect, &E::SetAutoSelect, false)
+        .Boolean("OEMConvert", &E::OEMConvert, &E::SetOEMConvert, false)
+        .Boolean("ParentFont", &E::ParentFont, &E::SetParentFont, true);
+    using P = TZCLEdit;
+    PublishedProperties<P>()
+        .Boolean("AutoSize", &P::AutoSize, &P::SetAutoSize, false)
+        .Enumeration("Alignment", &P::Alignment, &P::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"},
+                     taLeftJustify)
+        .Object("CustomButtons", &P::CustomButtons, &P::SetCustomButtons)
+        .Enumeration("CustomButtonStyle", &P::CustomButtonStyle, &P::SetCustomButtonStyle,
+                     {"ubsAutoDetect", "ubsWin31", "ubsWin40", "ubsVesto", "ubsVestoFlat", "ubsFlat",
+                      "ubsFlatUnColored", "ubsNavigator", "ubsExplorer", "ubsExplorerColored", "ubsIntegrated"},
+                     ubsIntegrated)
+        .Integer("CustomButtonWidth", &P::CustomButtonWidth, &P::SetCustomButtonWidth, 16)
+        .Char("PasswordChar", &P::PasswordChar, &P::SetPasswordChar, 0)
+        .Boolean("ReadOnly", &P::ReadOnly, &P::SetReadOnly, false)
+        .String("Text", &P::Text, [](P* e, const AnsiString& v) { e->SetText(v); })
+        .Event("OnBtnClick", &P::OnBtnClick, &P::SetOnBtnClick);
+    return true;
+}();
 
 }  // namespace
 
@@ -48,6 +79,7 @@ void TZCLCustomEdit::SetPasswordChar(char Value)
     if (Value == passwordChar_) return;
     passwordChar_ = Value;
     CreateSpecialText(displayText_);
+    SyncWindowText();
     Redraw();
     if (Focused()) SetCaret();
 }
@@ -298,6 +330,8 @@ AnsiString TZCLCustomEdit::AnsweredText()
     if (passwordChar_ && InSendMessage()) return displayText_;
     return TZCLBaseEdit::AnsweredText();
 }
+
+AnsiString TZCLCustomEdit::WindowText() { return passwordChar_ ? displayText_ : EngineText(); }
 
 void TZCLCustomEdit::CreateWnd()
 {

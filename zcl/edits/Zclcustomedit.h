@@ -74,6 +74,8 @@ protected:
     void ModifyPaintRect(TRect& R) override;
     void CreateWnd() override;
     AnsiString AnsweredText() override;
+    // A password edit's window keeps the mask.
+    AnsiString WindowText() override;
 
 private:
     // Widths of the first 0..n characters of the display text (with the 3D spacing).

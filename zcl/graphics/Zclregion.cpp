@@ -473,6 +473,84 @@ Outline RoundRectOutline(const TRect& r, int cw, int ch)
     return {whole, whole, wide, strokes};
 }
 
+// The shapes that need nothing but their rectangle: the region, the outline a border follows, and the
+// rectangle the inner outline of the two-line borders follows.
+struct PlainShape {
+    HRGN (*region)(const TRect&);
+    Outline (*outline)(const TRect&);
+    TRect (*inset)(const TRect&, TZCLRegionBorderStyle);
+};
+
+HRGN RectRgn(const TRect& r) { return CreateRectRgnIndirect(&r); }
+HRGN EllipticRgn(const TRect& r) { return CreateEllipticRgnIndirect(&r); }
+
+// The lower half of an ellipse twice as high as R.
+HRGN HalfRoundRgn(const TRect& r)
+{
+    RegionHandle rgn(CreateEllipticRgn(r.left, r.top - r.Height(), r.right, r.bottom));
+    RegionHandle box(CreateRectRgnIndirect(&r));
+    Combine(rgn, box.get(), RGN_AND);
+    return rgn.release();
+}
+
+HRGN RoundShieldRgn(const TRect& R)
+{
+    const int L = R.left, T = R.top, W = R.Width(), H = R.Height();
+    RegionHandle rgn(CreateEllipticRgn(L, T + H / 5 - H, L + W, T + H));
+    CutShieldTop(rgn, R);
+    return rgn.release();
+}
+
+HRGN SharpShieldRgn(const TRect& R)
+{
+    const int L = R.left, T = R.top, W = R.Width(), H = R.Height(), H87 = (8 * H) / 7;
+    RegionHandle rgn(CreateEllipticRgn(L - W, T - H87, L + W, T + H87));
+    RegionHandle other(CreateEllipticRgn(L, T - H87, L + 2 * W, T + H87));
+    Combine(rgn, other.get(), RGN_AND);
+    CutShieldTop(rgn, R);
+    return rgn.release();
+}
+
+template <auto Points>
+HRGN PolygonRgn(const TRect& r)
+{
+    return Polygon(Points(r));
+}
+
+Outline EllipticOutline(const TRect& r) { return EllipseOutline(r, r); }
+Outline HalfRoundOutline(const TRect& r)
+{
+    return EllipseOutline(TRect(r.left, 2 * r.top - r.bottom, r.right, r.bottom), r);
+}
+
+TRect StarInset(const TRect& r, TZCLRegionBorderStyle s)
+{
+    return Inset(r, s == rbSingleRaised || s == rbSingleLowered ? 2 : 3);
+}
+
+const PlainShape* PlainShapeOf(TZCLRegionShape shape)
+{
+    static const PlainShape rect{RectRgn, RectOutline, InsetOne}, elliptic{EllipticRgn, EllipticOutline, InsetOne},
+        halfRound{HalfRoundRgn, HalfRoundOutline, InsetOne}, star{PolygonRgn<StarPoints>, StarOutline, StarInset},
+        roundShield{RoundShieldRgn, RoundShieldOutline, InsetOne},
+        sharpShield{SharpShieldRgn, SharpShieldOutline, InsetOne},
+        diamond{PolygonRgn<DiamondPoints>, DiamondOutline, InsetOne},
+        octagon{PolygonRgn<OctagonPoints>, OctagonOutline, InsetOne},
+        comb{PolygonRgn<CombPoints>, CombOutline, InsetOne};
+    switch (shape) {
+    case rsRect: return &rect;
+    case rsElliptic: return &elliptic;
+    case rsHalfRound: return &halfRound;
+    case rsStar: return &star;
+    case rsRoundShield: return &roundShield;
+    case rsSharpShield: return &sharpShield;
+    case rsDiamond: return &diamond;
+    case rsOctagon: return &octagon;
+    case rsComb: return &comb;
+    default: return nullptr;
+    }
+}
+
 // The frame of the rectangle a nose leaves, with a gap where the nose joins it.
 void FrameNose(TCanvas* c, const TRect& R, int size, TZCLExtPos pos, int cw, int ch, bool round, TColor light,
                TColor shadow, TColor single, TZCLRegionBorderStyle style)
@@ -538,27 +616,10 @@ void FramePointList(TCanvas* c, TZCLPointList* list, TColor light, TColor shadow
 
 // Builders -------------------------------------------------------------------------------------------------------
 
-HRGN ZCLCreateDiamondRgn(const TRect& R) { return Polygon(DiamondPoints(R)); }
-HRGN ZCLCreateStarRgn(const TRect& R) { return Polygon(StarPoints(R)); }
-HRGN ZCLCreateOctagonRgn(const TRect& R) { return Polygon(OctagonPoints(R)); }
-HRGN ZCLCreateCombRgn(const TRect& R) { return Polygon(CombPoints(R)); }
-
-HRGN ZCLCreateRoundShieldRgn(const TRect& R)
+HRGN ZCLCreatePlainShapeRgn(TZCLRegionShape Shape, const TRect& R)
 {
-    const int L = R.left, T = R.top, W = R.Width(), H = R.Height();
-    RegionHandle rgn(CreateEllipticRgn(L, T + H / 5 - H, L + W, T + H));
-    CutShieldTop(rgn, R);
-    return rgn.release();
-}
-
-HRGN ZCLCreateSharpShieldRgn(const TRect& R)
-{
-    const int L = R.left, T = R.top, W = R.Width(), H = R.Height(), H87 = (8 * H) / 7;
-    RegionHandle rgn(CreateEllipticRgn(L - W, T - H87, L + W, T + H87));
-    RegionHandle other(CreateEllipticRgn(L, T - H87, L + 2 * W, T + H87));
-    Combine(rgn, other.get(), RGN_AND);
-    CutShieldTop(rgn, R);
-    return rgn.release();
+    const PlainShape* plain = PlainShapeOf(Shape);
+    return plain ? plain->region(R) : nullptr;
 }
 
 HRGN ZCLCreateNoseRectRgn(const TRect& R, int Size, TZCLExtPos Pos)
@@ -599,64 +660,11 @@ HRGN ZCLCreateRoundThinkBubbleRgn(const TRect& R, int BubbleSize, int Count, TZC
 
 // Painters -------------------------------------------------------------------------------------------------------
 
-void ZCLFrameRectRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                     TZCLRegionBorderStyle Style)
+void ZCLFramePlainShapeRgn(TZCLRegionShape Shape, TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow,
+                           TColor Single, TZCLRegionBorderStyle Style)
 {
-    Frame(Canvas, R, Light, Shadow, Single, Style, RectOutline, InsetOne);
-}
-
-void ZCLFrameDiamondRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                        TZCLRegionBorderStyle Style)
-{
-    Frame(Canvas, R, Light, Shadow, Single, Style, DiamondOutline, InsetOne);
-}
-
-void ZCLFrameStarRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                     TZCLRegionBorderStyle Style)
-{
-    Frame(Canvas, R, Light, Shadow, Single, Style, StarOutline, [](const TRect& r, TZCLRegionBorderStyle s) {
-        return Inset(r, s == rbSingleRaised || s == rbSingleLowered ? 2 : 3);
-    });
-}
-
-void ZCLFrameOctagonRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                        TZCLRegionBorderStyle Style)
-{
-    Frame(Canvas, R, Light, Shadow, Single, Style, OctagonOutline, InsetOne);
-}
-
-void ZCLFrameCombRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                     TZCLRegionBorderStyle Style)
-{
-    Frame(Canvas, R, Light, Shadow, Single, Style, CombOutline, InsetOne);
-}
-
-void ZCLFrameRoundShieldRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                            TZCLRegionBorderStyle Style)
-{
-    Frame(Canvas, R, Light, Shadow, Single, Style, RoundShieldOutline, InsetOne);
-}
-
-void ZCLFrameSharpShieldRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                            TZCLRegionBorderStyle Style)
-{
-    Frame(Canvas, R, Light, Shadow, Single, Style, SharpShieldOutline, InsetOne);
-}
-
-void ZCLFrameEllipticRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                         TZCLRegionBorderStyle Style)
-{
-    Frame(
-        Canvas, R, Light, Shadow, Single, Style, [](const TRect& r) { return EllipseOutline(r, r); }, InsetOne);
-}
-
-void ZCLFrameHalfRoundRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                          TZCLRegionBorderStyle Style)
-{
-    Frame(
-        Canvas, R, Light, Shadow, Single, Style,
-        [](const TRect& r) { return EllipseOutline(TRect(r.left, 2 * r.top - r.bottom, r.right, r.bottom), r); },
-        InsetOne);
+    if (const PlainShape* plain = PlainShapeOf(Shape))
+        Frame(Canvas, R, Light, Shadow, Single, Style, plain->outline, plain->inset);
 }
 
 void ZCLFrameRoundRectRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
@@ -767,27 +775,13 @@ void TZCLRegion::DeleteHandle(HRGN& Region)
 
 HRGN TZCLRegion::Build(const TRect& r) const
 {
+    if (PlainShapeOf(shape_)) return ZCLCreatePlainShapeRgn(shape_, r);
     const int W = r.Width();
     switch (shape_) {
-    case rsRect: return CreateRectRgnIndirect(&r);
     case rsRoundRect: return CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, round_[0], round_[1]);
     case rsBitmap: return mask_->CreateRegion();
     case rsNoseRect: return ZCLCreateNoseRectRgn(r, W / 10, extPos_);
     case rsRoundNoseRect: return ZCLCreateRoundNoseRectRgn(r, W / 10, round_[0], round_[1], extPos_);
-    case rsElliptic: return CreateEllipticRgnIndirect(&r);
-    case rsStar: return ZCLCreateStarRgn(r);
-    case rsRoundShield: return ZCLCreateRoundShieldRgn(r);
-    case rsSharpShield: return ZCLCreateSharpShieldRgn(r);
-    case rsDiamond: return ZCLCreateDiamondRgn(r);
-    case rsOctagon: return ZCLCreateOctagonRgn(r);
-    case rsComb: return ZCLCreateCombRgn(r);
-    case rsHalfRound: {
-        // The lower half of an ellipse twice as high as R.
-        RegionHandle rgn(CreateEllipticRgn(r.left, r.top - r.Height(), r.right, r.bottom));
-        RegionHandle box(CreateRectRgnIndirect(&r));
-        Combine(rgn, box.get(), RGN_AND);
-        return rgn.release();
-    }
     case rsUserRegion:
         if (Designing()) return CreateRectRgnIndirect(&r);
         return ZCLRegionFromData(userData_.data(), std::int32_t(userData_.size()));
@@ -795,8 +789,8 @@ HRGN TZCLRegion::Build(const TRect& r) const
     case rsRoundThinkBubble: return ZCLCreateRoundThinkBubbleRgn(r, W / 6, bubbles_, extPos_, round_[0], round_[1]);
     case rsEllipticThinkBubble: return ZCLCreateEllipticThinkBubbleRgn(r, W / 6, bubbles_, extPos_);
     case rsPointList: return ZCLRegionFromData(userData_.data(), std::int32_t(userData_.size()));
+    default: return nullptr;
     }
-    return nullptr;
 }
 
 void TZCLRegion::CreateRegion(const TRect& R)
@@ -905,19 +899,14 @@ void TZCLRegion::PaintRegionShape(TCanvas* Canvas, const TRect& R)
     const TZCLRegionBorderStyle style = border_->Style();
     const TColor l = border_->LightColor(), s = border_->ShadowColor(), g = border_->SingleColor();
     const int W = r.Width(), rx = round_[0], ry = round_[1];
+    if (PlainShapeOf(shape_)) {
+        ZCLFramePlainShapeRgn(shape_, Canvas, r, l, s, g, style);
+        return;
+    }
     switch (shape_) {
-    case rsRect: ZCLFrameRectRgn(Canvas, r, l, s, g, style); break;
     case rsRoundRect: ZCLFrameRoundRectRgn(Canvas, r, l, s, g, style, rx, ry); break;
     case rsNoseRect: FrameNose(Canvas, r, W / 10, extPos_, 0, 0, false, l, s, g, style); break;
     case rsRoundNoseRect: FrameNose(Canvas, r, W / 10, extPos_, rx, ry, true, l, s, g, style); break;
-    case rsElliptic: ZCLFrameEllipticRgn(Canvas, r, l, s, g, style); break;
-    case rsStar: ZCLFrameStarRgn(Canvas, r, l, s, g, style); break;
-    case rsRoundShield: ZCLFrameRoundShieldRgn(Canvas, r, l, s, g, style); break;
-    case rsSharpShield: ZCLFrameSharpShieldRgn(Canvas, r, l, s, g, style); break;
-    case rsDiamond: ZCLFrameDiamondRgn(Canvas, r, l, s, g, style); break;
-    case rsOctagon: ZCLFrameOctagonRgn(Canvas, r, l, s, g, style); break;
-    case rsComb: ZCLFrameCombRgn(Canvas, r, l, s, g, style); break;
-    case rsHalfRound: ZCLFrameHalfRoundRgn(Canvas, r, l, s, g, style); break;
     case rsThinkBubble: ZCLFrameThinkBubbleRgn(Canvas, r, W / 6, bubbles_, extPos_, l, s, g, style); break;
     case rsRoundThinkBubble:
         ZCLFrameRoundThinkBubbleRgn(Canvas, r, W / 6, bubbles_, extPos_, rx, ry, l, s, g, style);
@@ -926,8 +915,7 @@ void TZCLRegion::PaintRegionShape(TCanvas* Canvas, const TRect& R)
         ZCLFrameEllipticThinkBubbleRgn(Canvas, r, W / 6, bubbles_, extPos_, l, s, g, style);
         break;
     case rsPointList: FramePointList(Canvas, points_.get(), l, s, g, style); break;
-    case rsBitmap:
-    case rsUserRegion: break;
+    default: break;
     }
 }
 

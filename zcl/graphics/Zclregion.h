@@ -70,13 +70,21 @@ enum TZCLRegionBorderStyle : std::uint8_t {
 // Region builders ------------------------------------------------------------------------------------------------
 // Each returns a new region that the caller owns (null when the system makes none). Polygons fill alternately.
 
-HRGN ZCLCreateDiamondRgn(const TRect& R);
-HRGN ZCLCreateStarRgn(const TRect& R);
-HRGN ZCLCreateOctagonRgn(const TRect& R);
-HRGN ZCLCreateCombRgn(const TRect& R);
-// The shields lie in R: a round or pointed bottom under a top with two round notches.
-HRGN ZCLCreateRoundShieldRgn(const TRect& R);
-HRGN ZCLCreateSharpShieldRgn(const TRect& R);
+// The shapes that need nothing but their rectangle: rsRect, rsElliptic, rsHalfRound (the lower half of an
+// ellipse twice as high as R), rsStar, rsRoundShield and rsSharpShield (a round or pointed bottom under a top with
+// two round notches), rsDiamond, rsOctagon, rsComb; null for the other shapes.
+HRGN ZCLCreatePlainShapeRgn(TZCLRegionShape Shape, const TRect& R);
+template <TZCLRegionShape Shape>
+HRGN ZCLCreateShapeRgn(const TRect& R)
+{
+    return ZCLCreatePlainShapeRgn(Shape, R);
+}
+inline constexpr auto& ZCLCreateDiamondRgn = ZCLCreateShapeRgn<rsDiamond>;
+inline constexpr auto& ZCLCreateStarRgn = ZCLCreateShapeRgn<rsStar>;
+inline constexpr auto& ZCLCreateOctagonRgn = ZCLCreateShapeRgn<rsOctagon>;
+inline constexpr auto& ZCLCreateCombRgn = ZCLCreateShapeRgn<rsComb>;
+inline constexpr auto& ZCLCreateRoundShieldRgn = ZCLCreateShapeRgn<rsRoundShield>;
+inline constexpr auto& ZCLCreateSharpShieldRgn = ZCLCreateShapeRgn<rsSharpShield>;
 // R less Size on the two sides next to the corner Pos names, with a triangle reaching out to R's corner.
 HRGN ZCLCreateNoseRectRgn(const TRect& R, int Size, TZCLExtPos Pos);
 HRGN ZCLCreateRoundNoseRectRgn(const TRect& R, int Size, int CornerWidth, int CornerHeight, TZCLExtPos Pos);
@@ -92,24 +100,24 @@ HRGN ZCLCreateRoundThinkBubbleRgn(const TRect& R, int BubbleSize, int Count, TZC
 // outline in Single (drawn with the canvas's brush), or both. Strokes use the canvas's pen width and style; the
 // pen, and any clip region a painter narrows, are as they were afterwards.
 
-void ZCLFrameRectRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                     TZCLRegionBorderStyle Style);
-void ZCLFrameDiamondRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                        TZCLRegionBorderStyle Style);
-void ZCLFrameStarRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                     TZCLRegionBorderStyle Style);
-void ZCLFrameOctagonRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                        TZCLRegionBorderStyle Style);
-void ZCLFrameCombRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                     TZCLRegionBorderStyle Style);
-void ZCLFrameRoundShieldRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                            TZCLRegionBorderStyle Style);
-void ZCLFrameSharpShieldRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                            TZCLRegionBorderStyle Style);
-void ZCLFrameEllipticRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                         TZCLRegionBorderStyle Style);
-void ZCLFrameHalfRoundRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
-                          TZCLRegionBorderStyle Style);
+// The shapes ZCLCreatePlainShapeRgn builds; nothing for the others.
+void ZCLFramePlainShapeRgn(TZCLRegionShape Shape, TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow,
+                           TColor Single, TZCLRegionBorderStyle Style);
+template <TZCLRegionShape Shape>
+void ZCLFrameShapeRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
+                      TZCLRegionBorderStyle Style)
+{
+    ZCLFramePlainShapeRgn(Shape, Canvas, R, Light, Shadow, Single, Style);
+}
+inline constexpr auto& ZCLFrameRectRgn = ZCLFrameShapeRgn<rsRect>;
+inline constexpr auto& ZCLFrameDiamondRgn = ZCLFrameShapeRgn<rsDiamond>;
+inline constexpr auto& ZCLFrameStarRgn = ZCLFrameShapeRgn<rsStar>;
+inline constexpr auto& ZCLFrameOctagonRgn = ZCLFrameShapeRgn<rsOctagon>;
+inline constexpr auto& ZCLFrameCombRgn = ZCLFrameShapeRgn<rsComb>;
+inline constexpr auto& ZCLFrameRoundShieldRgn = ZCLFrameShapeRgn<rsRoundShield>;
+inline constexpr auto& ZCLFrameSharpShieldRgn = ZCLFrameShapeRgn<rsSharpShield>;
+inline constexpr auto& ZCLFrameEllipticRgn = ZCLFrameShapeRgn<rsElliptic>;
+inline constexpr auto& ZCLFrameHalfRoundRgn = ZCLFrameShapeRgn<rsHalfRound>;
 // Its shadow part is drawn four pixels wide.
 void ZCLFrameRoundRectRgn(TCanvas* Canvas, const TRect& R, TColor Light, TColor Shadow, TColor Single,
                           TZCLRegionBorderStyle Style, int CornerWidth, int CornerHeight);

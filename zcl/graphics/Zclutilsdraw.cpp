@@ -18,14 +18,10 @@
 
 using namespace zcldraw_detail;
 
-namespace zcldraw_detail {
-
-bool PaletteLeftToApplication()
+bool ZCLPaletteLeftToApplication()
 {
     return ZCLApplication->Options().Contains(aoAutoRealizePalette) && ZCLSIColorDepth() <= 8;
 }
-
-}  // namespace zcldraw_detail
 
 namespace {
 
@@ -333,7 +329,7 @@ namespace {
 // The bitmap's palette selected for the wrappers' drawing under the palette flag.
 std::optional<HPALETTE> WrapperPalette(TBitmap* bitmap, std::uint16_t flags)
 {
-    if (!(flags & ZCLBmpPalette) || PaletteLeftToApplication()) return std::nullopt;
+    if (!(flags & ZCLBmpPalette) || ZCLPaletteLeftToApplication()) return std::nullopt;
     if (HPALETTE p = bitmap->Palette()) return p;
     return std::nullopt;
 }
@@ -466,7 +462,7 @@ void ZCLGradientPaintExt(TCanvas* Canvas, const TRect& R, TZCLGradientStyle Styl
 {
     if (!Canvas || !List || List->Count() == 0 || R.IsEmpty()) return;
     const int N = List->Count(), W = R.Width(), H = R.Height();
-    const bool withPalette = (Flags & ZCLBmpPalette) && !PaletteLeftToApplication();
+    const bool withPalette = (Flags & ZCLBmpPalette) && !ZCLPaletteLeftToApplication();
     std::vector<TColor> colors(static_cast<std::size_t>(N));
     for (int i = 0; i < N; ++i)
         colors[std::size_t(i)] = TColor(std::int32_t(ColorAt(List, i) | (withPalette ? PaletteRelativeFlag : 0)));

@@ -20,6 +20,10 @@ class TZCL3DCaption;
 class TZCLGlyphTextLayout;
 enum TFormBorderStyle : unsigned char;
 
+// Whether palette drawing (the 0x1000 drawing flag) is left to the application: it realises palettes itself
+// (aoAutoRealizePalette) on a screen of 8 bits per pixel or fewer.
+bool ZCLPaletteLeftToApplication();
+
 // Frames -------------------------------------------------------------------------------------------------------
 
 // Draws the frame of Style with the system's edge drawing; R shrinks by what was drawn. Flags are added to the

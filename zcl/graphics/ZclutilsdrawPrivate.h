@@ -86,7 +86,4 @@ private:
     TBrush brush_;
 };
 
-// Whether palette drawing is left to the application: aoAutoRealizePalette on a screen of 8 bits or fewer.
-bool PaletteLeftToApplication();
-
 }  // namespace zcldraw_detail

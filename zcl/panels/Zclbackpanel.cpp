@@ -23,7 +23,14 @@ const bool backPanelPublished = [] {
         .Boolean("Visible", &TZCLBackPanel::Visible, &TZCLBackPanel::SetVisible, true)
         .Event("OnClick", &TZCLBackPanel::OnClick, &TZCLBackPanel::SetOnClick)
         .Event("OnMouseEnter", &TZCLBackPanel::OnMouseEnter, &TZCLBackPanel::SetOnMouseEnter)
-        .Event("OnMouseExit", &TZCLBackPanel::OnMouseExit, &TZCLBackPanel::SetOnMouseExit);
+        .Event("OnMouseExit", &TZCLBackPanel::OnMouseExit, &TZCLBackPanel::SetOnMouseExit)
+        .Event("OnDblClick", &TZCLBackPanel::OnDblClick, &TZCLBackPanel::SetOnDblClick)
+        .Event("OnEnter", &TZCLBackPanel::OnEnter, &TZCLBackPanel::SetOnEnter)
+        .Event("OnExit", &TZCLBackPanel::OnExit, &TZCLBackPanel::SetOnExit)
+        .Event("OnMouseDown", &TZCLBackPanel::OnMouseDown, &TZCLBackPanel::SetOnMouseDown)
+        .Event("OnMouseMove", &TZCLBackPanel::OnMouseMove, &TZCLBackPanel::SetOnMouseMove)
+        .Event("OnMouseUp", &TZCLBackPanel::OnMouseUp, &TZCLBackPanel::SetOnMouseUp)
+        .Event("OnResize", &TZCLBackPanel::OnResize, &TZCLBackPanel::SetOnResize);
     return true;
 }();
 

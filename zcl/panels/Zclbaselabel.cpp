@@ -172,7 +172,7 @@ void TZCLBaseLabel::PaintBackground()
         return;
     }
     if (CheckOptimized())
-        if (auto* parent = dynamic_cast<TZCLCustomControl*>(Parent()))
+        if (TZCLBackSupplier* parent = ZCLBackSupplier(this))
             parent->BackDrawArea(Canvas(), ClientRect(), BackMapPoint(0, 0), 0);
 }
 

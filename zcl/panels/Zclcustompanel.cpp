@@ -12,7 +12,7 @@ TZCLCustomPanel::TZCLCustomPanel(TComponent* AOwner) : TZCLCustomControl(AOwner)
     SetColor(clBtnFace);
 }
 
-TZCLCustomControl* TZCLCustomPanel::SupplierParent() const { return dynamic_cast<TZCLCustomControl*>(Parent()); }
+TZCLBackSupplier* TZCLCustomPanel::SupplierParent() const { return ZCLBackSupplier(this); }
 
 TPoint TZCLCustomPanel::HalfBorder() const
 {
@@ -22,7 +22,7 @@ TPoint TZCLCustomPanel::HalfBorder() const
 bool TZCLCustomPanel::BackBitmapCheck()
 {
     if (!Transparent()) return false;
-    if (TZCLCustomControl* parent = SupplierParent()) return parent->HandleAllocated() && parent->BackBitmapCheck();
+    if (TZCLBackSupplier* parent = SupplierParent()) return Parent()->HandleAllocated() && parent->BackBitmapCheck();
     if (auto* form = dynamic_cast<TCustomForm*>(Parent())) return ZCLFormBackBitmapCheck(form);
     return false;
 }
@@ -31,7 +31,7 @@ TBitmap* TZCLCustomPanel::BackBitmap()
 {
     if (!BackBitmapCheck()) return nullptr;
     TBitmap* back = nullptr;
-    if (TZCLCustomControl* parent = SupplierParent()) back = parent->BackBitmap();
+    if (TZCLBackSupplier* parent = SupplierParent()) back = parent->BackBitmap();
     else if (TZCLFormShape* shape = ZCLFormShapeOf(dynamic_cast<TCustomForm*>(Parent()))) back = shape->BackBitmap();
     if (back && BackFX()->Enabled()) back->SetPixelFormat(pf24bit);
     return back;
@@ -41,7 +41,7 @@ TPoint TZCLCustomPanel::BackMapPoint(const TPoint& P)
 {
     if (!BackBitmapCheck()) return P;
     TPoint origin(Left(), Top());
-    if (TZCLCustomControl* parent = SupplierParent()) origin = parent->BackMapPoint(origin);
+    if (TZCLBackSupplier* parent = SupplierParent()) origin = parent->BackMapPoint(origin);
     const TPoint half = HalfBorder();
     return TPoint(P.x + origin.x + half.x, P.y + origin.y + half.y);
 }

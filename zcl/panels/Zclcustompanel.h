@@ -29,6 +29,6 @@ protected:
     TPoint HalfBorder() const;
 
 private:
-    // The library windowed parent, or null.
-    TZCLCustomControl* SupplierParent() const;
+    // The parent when it speaks the background protocol, or null.
+    TZCLBackSupplier* SupplierParent() const;
 };

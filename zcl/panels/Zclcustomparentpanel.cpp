@@ -2,7 +2,7 @@
 
 #include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
-#include "zcl/core/Zclsysin.h"
+#include "zcl/graphics/Zclutilsdraw.h"
 
 TZCLCustomParentPanel::TZCLCustomParentPanel(TComponent* AOwner) : TZCLCustomBevelPanel(AOwner) {}
 
@@ -27,9 +27,9 @@ void TZCLCustomParentPanel::CreateBack(bool Force)
         return;
     }
     if (!PrepareBack(Force)) return;
-    // Palette handling, unless the application realises palettes itself on a palette screen.
+    // Tiled, with palette handling unless the application realises palettes itself.
     std::uint16_t flags = 0x20;
-    if (!(ZCLApplication->Options().Contains(aoAutoRealizePalette) && ZCLSIColorDepth() < 9)) flags |= 0x1000;
+    if (!ZCLPaletteLeftToApplication()) flags |= 0x1000;
     const TRect whole(0, 0, back_->Width(), back_->Height());
     ImageList()->ClipDraw(back_->Canvas(), whole, flags, 0, Color(), ListIndex(), ImageIndex());
 }

@@ -6,6 +6,7 @@
 
 #include "framework/runtime/Filer.h"
 #include "framework/runtime/SysUtils.h"
+#include "framework/visual/ActnList.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclutilsdraw.h"
 
@@ -63,6 +64,10 @@ const bool simpleLabelPublished = [] {
         .Integer("TwinkleInVisible", &TZCLSimpleLabel::TwinkleInVisible, &TZCLSimpleLabel::SetTwinkleInVisible, 700)
         .Boolean("Enabled", &TZCLSimpleLabel::Enabled, &TZCLSimpleLabel::SetEnabled, true)
         .Boolean("Visible", &TZCLSimpleLabel::Visible, &TZCLSimpleLabel::SetVisible, true)
+        .Object("Action", &TZCLSimpleLabel::Action, &TZCLSimpleLabel::SetAction)
+        .Object("FocusControl", &TZCLSimpleLabel::FocusControl, &TZCLSimpleLabel::SetFocusControl)
+        .Set("Options", &TZCLSimpleLabel::Options, &TZCLSimpleLabel::SetOptions,
+             {"loPathEllipsis", "loEndEllipsis", "loEditControl"}, TZCLLabelOptions{})
         .Event("OnClick", &TZCLSimpleLabel::OnClick, &TZCLSimpleLabel::SetOnClick)
         .Event("OnMouseEnter", &TZCLSimpleLabel::OnMouseEnter, &TZCLSimpleLabel::SetOnMouseEnter)
         .Event("OnMouseExit", &TZCLSimpleLabel::OnMouseExit, &TZCLSimpleLabel::SetOnMouseExit);

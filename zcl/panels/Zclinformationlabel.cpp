@@ -80,6 +80,9 @@ AnsiString ZCLInfoLayNumber(const AnsiString& Value, const AnsiString& Format)
 {
     const std::string& v = Value.str();
     const std::string& f = Format.str();
+    // Only a whole number has digits to lay: a version ("6.1"), a speed with decimals or "Win32" would be torn
+    // apart and is shown as it is.
+    if (v.find_first_not_of("0123456789") != std::string::npos) return Value;
     std::string out;
     std::size_t left = v.size();  // the value's characters not yet laid
     for (std::size_t i = f.size(); i-- > 0;) {
@@ -231,7 +234,10 @@ void TZCLInformationLabel::CorrectBounds()
 void TZCLInformationLabel::Refresh(TObject*)
 {
     ticking_ = true;
-    if (ReturnCaption()) InvalidateControl();
+    if (!ReturnCaption()) return;
+    // "Off" is wider than "On", and the clock's digits differ in width: a label sized to its text follows it.
+    CorrectBounds();
+    InvalidateControl();
 }
 
 void TZCLInformationLabel::Paint()

@@ -22,7 +22,12 @@ const bool simplePanelPublished = [] {
         .Event("OnDblClick", &TZCLSimplePanel::OnDblClick, &TZCLSimplePanel::SetOnDblClick)
         .Event("OnMouseEnter", &TZCLSimplePanel::OnMouseEnter, &TZCLSimplePanel::SetOnMouseEnter)
         .Event("OnMouseExit", &TZCLSimplePanel::OnMouseExit, &TZCLSimplePanel::SetOnMouseExit)
-        .Event("OnResize", &TZCLSimplePanel::OnResize, &TZCLSimplePanel::SetOnResize);
+        .Event("OnResize", &TZCLSimplePanel::OnResize, &TZCLSimplePanel::SetOnResize)
+        .Event("OnEnter", &TZCLSimplePanel::OnEnter, &TZCLSimplePanel::SetOnEnter)
+        .Event("OnExit", &TZCLSimplePanel::OnExit, &TZCLSimplePanel::SetOnExit)
+        .Event("OnMouseDown", &TZCLSimplePanel::OnMouseDown, &TZCLSimplePanel::SetOnMouseDown)
+        .Event("OnMouseMove", &TZCLSimplePanel::OnMouseMove, &TZCLSimplePanel::SetOnMouseMove)
+        .Event("OnMouseUp", &TZCLSimplePanel::OnMouseUp, &TZCLSimplePanel::SetOnMouseUp);
     return true;
 }();
 
