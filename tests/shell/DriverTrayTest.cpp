@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "DriverProcess.h"
+#include "DriverWindows.h"
 #include "mirror/CaptureTestTerminal.h"
 #include "support/PeerPort.h"
 #include "support/TrayArea.h"
@@ -16,48 +17,6 @@ namespace {
 
 using namespace shelltest;
 using capturetest::ScriptedTerminal;
-
-struct Child {
-    HWND wnd;
-    std::string cls, text;
-    RECT rect;
-};
-
-BOOL CALLBACK AddChild(HWND wnd, LPARAM lp)
-{
-    Child c{wnd, "", "", {}};
-    char cls[128] = "", text[512] = "";
-    GetClassNameA(wnd, cls, sizeof cls);
-    // Asked of the control itself: an edit's text is not its window's caption.
-    SendMessageA(wnd, WM_GETTEXT, sizeof text, LPARAM(text));
-    c.cls = cls;
-    c.text = text;
-    GetWindowRect(wnd, &c.rect);
-    reinterpret_cast<std::vector<Child>*>(lp)->push_back(c);
-    return TRUE;
-}
-
-std::vector<Child> Children(HWND parent)
-{
-    std::vector<Child> all;
-    EnumChildWindows(parent, &AddChild, LPARAM(&all));
-    return all;
-}
-
-std::string Describe(const std::vector<Child>& children)
-{
-    std::string s;
-    for (const Child& c : children) s += c.cls + " \"" + c.text + "\"\n";
-    return s;
-}
-
-// The visible child of that class whose text is text (any text when null).
-HWND FindChild(HWND parent, const char* cls, const char* text)
-{
-    for (const Child& c : Children(parent))
-        if (c.cls == cls && (!text || c.text == text) && IsWindowVisible(c.wnd)) return c.wnd;
-    return nullptr;
-}
 
 // FindChild once the child is there; null when it does not come.
 HWND AwaitChild(HWND parent, const char* cls, const char* text)
@@ -75,40 +34,11 @@ std::string TextOf(HWND wnd)
     return text;
 }
 
-POINT Centre(HWND wnd, int dx = 0)
-{
-    RECT r;
-    GetWindowRect(wnd, &r);
-    return POINT{dx ? r.left + dx : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// A tab's place on the screen: the rectangle is asked for in memory of the process that owns the control.
-bool TabRect(HANDLE process, HWND tabs, int index, RECT& r)
-{
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-    if (!remote) return false;
-    const bool ok = SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(index), LPARAM(remote)) &&
-                    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    if (ok) MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return ok;
-}
-
 // A real click on a check or radio button, and the state it then shows.
 bool ClickButton(HWND button, LRESULT state)
 {
     MouseClick(Centre(button, 8), false);
     return PumpUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == state; }, 10000);
-}
-
-// A window of the driver in front, so typed keys go to it.
-bool BringToFront(HWND wnd)
-{
-    return PumpUntil([&] {
-        if (GetForegroundWindow() == wnd) return true;
-        SetForegroundWindow(wnd);
-        return false;
-    }, 10000);
 }
 
 // The control that has the keyboard focus in the foreground window's thread.
@@ -133,8 +63,7 @@ protected:
     {
         CleanSettings::SeedPort("COM5");
         WriteRaw(PortKey("COM5", "Communication"), "DelayAfterSend", "50");
-        icon_ = LoadProgramIcon(BuildDir() + "\\DravikREMOTE.exe");
-        ASSERT_NE(icon_, nullptr);
+        ASSERT_NE(tray_.Icon(), nullptr);
         ASSERT_NE(TaskbarWindow(), nullptr) << "the tests need Wine's virtual desktop with its taskbar";
     }
     void TearDown() override
@@ -142,21 +71,19 @@ protected:
         if (FindPopupMenuWindow(driver_.Id())) controltest::Key(VK_ESCAPE);
         driver_.Kill();
         terminal_.Close();
-        if (icon_) DestroyIcon(icon_);
         controltest::MouseTo(1000, 700);
     }
 
     POINT IconPlace()
     {
         POINT at{};
-        EXPECT_TRUE(PumpUntil([&] { return FindTrayIcon(icon_, at); }, 20000)) << "the icon in the notification area";
+        EXPECT_TRUE(PumpUntil([&] { return FindTrayIcon(tray_.Icon(), at); }, 20000)) << "the icon in the notification area";
         return at;
     }
     // Opens the icon's menu with a right click; false when it did not open.
     bool OpenMenu()
     {
-        IconPlace();
-        menu_ = OpenTrayMenu(icon_, driver_.Id(), 20000);
+        menu_ = tray_.Open();
         return menu_ != nullptr;
     }
     // Chooses the item whose '&' letter is key, as a user does with the menu open.
@@ -203,21 +130,7 @@ protected:
     // Its page by a real click on the tab; false when the page did not come up.
     bool ShowPage(HWND window, int page)
     {
-        HWND tabs = FindChild(window, "TPageControl", nullptr);
-        RECT tab;
-        if (!tabs || !TabRect(driver_.Handle(), tabs, page, tab)) return false;
-        MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
-        return PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == page; }, 10000);
-    }
-    // "Close Window" on its tool bar, which saves and hides; false when the window stays.
-    bool CloseWindow(HWND window)
-    {
-        HWND bar = FindChild(window, "TToolBar", nullptr);
-        if (!bar) return false;
-        RECT br;
-        GetWindowRect(bar, &br);
-        MouseClick(POINT{br.left + 52, br.top + 18}, false);
-        return PumpUntil([&] { return !IsWindowVisible(window); }, 10000);
+        return ClickTab(driver_.Handle(), FindChild(window, "TPageControl", nullptr), page);
     }
     // Opens the icon's menu (with a screenshot of it when named) and closes it with Escape, choosing nothing:
     // once it has been open, whatever the keys chose before has run.
@@ -230,12 +143,12 @@ protected:
     }
     bool WaitFrames(int n) { return terminal_.WaitUntil([&] { return terminal_.Frames() >= n; }, 30000); }
 
-    HICON icon_ = nullptr;
     HWND menu_ = nullptr;
     SerialCommList ports_;
     CleanSettings clean_;
     ScriptedTerminal terminal_;
     DriverProcess driver_;
+    DriverTrayMenu tray_{driver_};
 };
 
 TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
@@ -289,7 +202,7 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
         return false;
     }, 10000)) << "bars in the chart";
     testshot::Shot::OfWindow(window).SaveArtifact("statistic-after-transfer");
-    ASSERT_TRUE(CloseWindow(window)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
 
     terminal_.Reset();
     Choose('P');
@@ -307,7 +220,7 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
     PeerPort port;
     EXPECT_TRUE(port.Open("COM5")) << "the port is free again";
     POINT gone{};
-    EXPECT_TRUE(PumpUntil([&] { return !FindTrayIcon(icon_, gone); }, 10000)) << "the icon leaves with the program";
+    EXPECT_TRUE(PumpUntil([&] { return !FindTrayIcon(tray_.Icon(), gone); }, 10000)) << "the icon leaves with the program";
 }
 
 TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
@@ -366,7 +279,7 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     }
 
     // "Close Window" on the tool bar saves and hides.
-    ASSERT_TRUE(CloseWindow(window)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
 
     EXPECT_EQ(ReadRaw(BaseKey() + "\\Default", "Port"), "COM5");
     std::map<std::string, std::string> written;
@@ -483,7 +396,7 @@ TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
     ASSERT_TRUE(ClickButton(box, BST_CHECKED)) << "both inputs agree, so the box stays checked";
     testshot::Shot::OfWindow(window).SaveArtifact("driver-password-page");
 
-    ASSERT_TRUE(CloseWindow(window)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
     EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "EnablePassword"), "1");
     EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "Password"), "secret");
 
@@ -542,17 +455,6 @@ HWND MakeTargetWindow(const char* title)
                            220, 90, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-// A row of a list box in the driver's process (asked in UTF-16, the form Wine carries between processes).
-std::string RowText(HWND list, int row)
-{
-    wchar_t text[1024] = L"";
-    if (SendMessageW(list, LB_GETTEXTLEN, WPARAM(row), 0) >= LRESULT(1024)) return "";
-    SendMessageW(list, LB_GETTEXT, WPARAM(row), LPARAM(text));
-    char ansi[2048] = "";
-    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
-    return ansi;
-}
-
 TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
 {
     char own[MAX_PATH] = "";
@@ -569,21 +471,12 @@ TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
     HWND dialog = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (dialog = driver_.VisibleWindow("", "Select Application")) != nullptr; }, 20000));
     ASSERT_TRUE(BringToFront(dialog));
-    HWND list = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (list = FindChild(dialog, "TZCLImageListBox", nullptr)) != nullptr; }, 10000))
-        << Describe(Children(dialog));
+    HWND list = AwaitChild(dialog, "TZCLImageListBox", nullptr);
+    ASSERT_NE(list, nullptr) << Describe(Children(dialog));
     int row = -1;
-    ASSERT_TRUE(PumpUntil([&] {
-        const int n = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i)
-            if (RowText(list, i) == "Driver selection target;1") row = i;
-        return row >= 0;
-    }, 10000)) << "the test program's window is listed by its title; first row " << RowText(list, 0);
-    RECT item{};
-    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, WPARAM(row), LPARAM(&item)), LB_ERR);
-    POINT at{item.left + 40, (item.top + item.bottom) / 2};
-    ClientToScreen(list, &at);
-    MouseClick(at, false);
+    ASSERT_TRUE(PumpUntil([&] { return (row = FindRow(list, "Driver selection target;1")) >= 0; }, 10000))
+        << "the test program's window is listed by its title; first row " << RowText(list, 0);
+    ClickRow(list, row);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == row; }, 10000));
     HWND byName = FindChild(dialog, "TRadioButton", "Application Name");
     ASSERT_NE(byName, nullptr) << Describe(Children(dialog));
@@ -605,7 +498,7 @@ TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
             shown = shown || (IsWindowVisible(c.wnd) && lstrcmpiA(c.text.c_str(), own) == 0);
         return shown;
     }, 10000)) << Describe(Children(window));
-    ASSERT_TRUE(CloseWindow(window)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
     EXPECT_EQ(lstrcmpiA(ReadRaw(PortKey("COM5", "Application"), "ApplicationName").c_str(), own), 0)
         << ReadRaw(PortKey("COM5", "Application"), "ApplicationName");
     DestroyWindow(target);
