@@ -17,6 +17,9 @@ constexpr TColor BarColor = TColor(0x00585858);
 constexpr TColor DisplayColor = TColor(0x00284018);   // dark green
 constexpr TColor DisplayTextColor = TColor(0x0080FFA0);
 constexpr TColor LedColor = TColor(0x00000080);       // a dark red LED, off
+constexpr TColor LedLitColor = TColor(0x000000FF);
+// The face of Shift or Alt while it is down: darker than the raised keys, so the state shows at a glance.
+constexpr TColor PressedToggleColor = TColor(0x00A0A0A0);
 constexpr TColor LabelColor = clWhite;
 
 enum class Picture { None, Enter, Top, Bot, Up, Down, Left, Right, Info };
@@ -280,8 +283,8 @@ void TFormLayoutK5::BuildShapes(TComponentLoader& loading)
     led("LedCre", 198, 350, 188);
     led("LedPlus", 443, 298, 178);
     led("LedMinus", 489, 298, 179);
-    led("LedShift", 443, 334, 32769);
-    led("LedAlt", 443, 370, 32770);
+    LedShift = led("LedShift", 443, 334, 32769);
+    LedAlt = led("LedAlt", 443, 370, 32770);
 
     // Status LEDs with their names.
     const char* const statusNames[] = {"MSG", "ON", "COM", "?"};
@@ -352,6 +355,10 @@ void TFormLayoutK5::KeyShiftAltClick(TObject*)
     // Alt always comes with Shift: plain, Shift and Shift + Alt are the states a key has.
     if (KeyAlt->Pressed() && !KeyShift->Pressed()) KeyShift->SetPressed(true);
     const bool shift = KeyShift->Pressed(), alt = KeyAlt->Pressed();
+    KeyShift->SetColor(shift ? PressedToggleColor : clBtnFace);
+    KeyAlt->SetColor(alt ? PressedToggleColor : clBtnFace);
+    LedShift->Brush()->SetColor(shift ? LedLitColor : LedColor);
+    LedAlt->Brush()->SetColor(alt ? LedLitColor : LedColor);
     ShapeShiftAlt->Caption()->SetCaption(AnsiString("Define: ") + (shift ? "Shift + " : "") + (alt ? "Alt + " : "") +
                                          "Key");
     // Shift and a digit is letter input on the terminal.

@@ -45,6 +45,9 @@ public:
     TZCLShapeControl* ShapeKeyDown;
     TZCLShapeControl* ShapeKeyUp;
     TZCLShapeControl* ShapeShiftAlt;
+    // Lit while their key is down, as on the terminal.
+    TZCLShapeControl* LedShift;
+    TZCLShapeControl* LedAlt;
     // Every shape: labels, LEDs, the display and the panels.
     std::vector<TZCLShapeControl*> Shapes;
     TZCLNImage* ImageLogo;

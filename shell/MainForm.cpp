@@ -319,11 +319,15 @@ void TMainWindow::BuildMenuAndActions(TComponentLoader& loading)
     }
 }
 
-TEdit* TMainWindow::SpinEditPlace(TComponentLoader& loading, const char* name, TWinControl* parent, int x, int y,
-                                  int w, const TSpinEditLimits& limits)
+TZCLExtSpinEdit* TMainWindow::SpinEditPlace(TComponentLoader& loading, const char* name, TWinControl* parent, int x,
+                                            int y, int w, const TSpinEditLimits& limits)
 {
-    TEdit* edit = Place<TEdit>(loading, name, parent, x, y, w, 21);
-    edit->SetText(IntToStr(int(limits.Value)));
+    TZCLExtSpinEdit* edit = Place<TZCLExtSpinEdit>(loading, name, parent, x, y, w, 21);
+    edit->SetMaxValue(limits.Max);
+    edit->SetMinValue(limits.Min);
+    edit->SetValue(limits.Value);
+    edit->SetStep(limits.Step);
+    if (limits.LargeStep != 0) edit->SetLargeStep(limits.LargeStep);
     spinEdits_.push_back({edit, limits});
     return edit;
 }
@@ -331,8 +335,8 @@ TEdit* TMainWindow::SpinEditPlace(TComponentLoader& loading, const char* name, T
 void TMainWindow::BuildCommunicationPage(TComponentLoader& loading)
 {
     TTabSheet* page = PageCommunication;
-    auto combo = [&](TComboBox*& box, const char* name, int row, int x) {
-        box = Place<TComboBox>(loading, name, page, x, Row(row), 110, 21);
+    auto combo = [&](TZCLComboBox*& box, const char* name, int row, int x) {
+        box = Place<TZCLComboBox>(loading, name, page, x, Row(row), 110, 21);
         box->SetStyle(csDropDownList);
     };
     combo(Port, "Port", 0, 96);
@@ -350,7 +354,7 @@ void TMainWindow::BuildCommunicationPage(TComponentLoader& loading)
     BtnPort->SetControl(Port);
     BtnPort->SetOnClick(TNotifyEvent(this, &TMainWindow::BtnPortClick));
     const struct {
-        TComboBox** box;
+        TZCLComboBox** box;
         const char* name;
         const char* label;
     } lines[] = {
@@ -385,7 +389,10 @@ void TMainWindow::BuildCommunicationPage(TComponentLoader& loading)
 void TMainWindow::BuildApplicationPage(TComponentLoader& loading)
 {
     TTabSheet* page = PageApplication;
-    ApplicationName = Place<TEdit>(loading, "ApplicationName", page, 96, Row(0), 459, 21);
+    ApplicationName = Place<TZCLFileOpenEdit>(loading, "ApplicationName", page, 96, Row(0), 459, 21);
+    ApplicationName->SetFilter("Application (*.exe)|*.EXE");
+    ApplicationName->SetDefaultExt(".exe");
+    ApplicationName->SetOptions(ApplicationName->Options() + TOpenOptions{ofPathMustExist, ofFileMustExist});
     AddLabel(loading, page, 12, Row(0), "Applica&tion:", ApplicationName);
     BtnTaskList = Place<TButton>(loading, "BtnTaskList", page, 355, Row(1), 200, 25,
                                  "view actual running applications");
@@ -542,13 +549,25 @@ void TMainWindow::BuildVersionPage(TComponentLoader& loading)
 // ---------------------------------------------------------------------------------------------------------------
 // Spin-edit limits
 
-void TMainWindow::ApplySpinLimits(TEdit* edit, const TSpinEditLimits& limits)
+void TMainWindow::ApplySpinLimits(TZCLExtSpinEdit* edit, const TSpinEditLimits& limits)
 {
     for (SpinEdit& s : spinEdits_)
         if (s.edit == edit) s.limits = limits;
+    // New limits never rewrite the text shown: it is the setting until the user changes it.
+    const AnsiString text = edit->Text();
+    if (limits.Min > edit->MaxValue()) {
+        edit->SetMaxValue(limits.Max);
+        edit->SetMinValue(limits.Min);
+    } else {
+        edit->SetMinValue(limits.Min);
+        edit->SetMaxValue(limits.Max);
+    }
+    edit->SetStep(limits.Step);
+    if (limits.LargeStep != 0) edit->SetLargeStep(limits.LargeStep);
+    if (edit->Text() != text) edit->SetText(text);
 }
 
-TSpinEditLimits TMainWindow::SpinLimits(const TEdit* edit) const
+TSpinEditLimits TMainWindow::SpinLimits(const TZCLExtSpinEdit* edit) const
 {
     for (const SpinEdit& s : spinEdits_)
         if (s.edit == edit) return s.limits;
@@ -628,7 +647,7 @@ void TMainWindow::LoadLineSettings()
     const AnsiString text = Settings->ReadString("Communication", "Parameter", "");
     DCB dcb{};
     if (ParseCommParameter(text.c_str(), dcb)) {
-        auto select = [](TComboBox* box, const AnsiString& value, const char* fallback) {
+        auto select = [](TZCLComboBox* box, const AnsiString& value, const char* fallback) {
             if (box->Items()->IndexOf(value) >= 0)
                 box->SetItemIndex(box->Items()->IndexOf(value));
             else
@@ -685,7 +704,7 @@ void TMainWindow::FormShow(TObject*)
     EditLetterBreakTime->SetText(Settings->ReadString("MouseAndKeyboard", "LetterBreakTime", "1000"));
     CheckBoxKeyboardEnabledClick(CheckBoxKeyboardEnabled);
 
-    ApplicationName->SetText(Settings->ReadString("Application", "ApplicationName", ""));
+    ApplicationName->SetFilename(Settings->ReadString("Application", "ApplicationName", ""));
     const AnsiString desktop = Settings->ReadString("Application", "Desktop", "640x480");
     if (desktop == "640x480")
         BtnDesktop640x480->SetChecked(true);
@@ -741,13 +760,13 @@ bool TMainWindow::CollectSettings(std::vector<Value>& values, AnsiString& port)
     port = Port->ItemIndex() >= 0 ? Port->Text().UpperCase() : FPortName;
     if (!IsValidPortName(port)) port = FPortName;
 
-    for (TComboBox* box : {BaudRate, Parity, DataBits, StopBits, Protocol})
+    for (TZCLComboBox* box : {BaudRate, Parity, DataBits, StopBits, Protocol})
         if (box->ItemIndex() < 0) {
             ShowMessageBox(1, "Choose every setting of the serial line first.");
             return false;
         }
     const struct {
-        TEdit* edit;
+        TZCLExtSpinEdit* edit;
         const char* what;
     } numbers[] = {
         {DelayAfterSend, "ms delay after sending a screen"},
@@ -800,7 +819,7 @@ bool TMainWindow::CollectSettings(std::vector<Value>& values, AnsiString& port)
         {"MouseAndKeyboard", "EnableLetterInput", BoolText(CheckBoxEnableLetterInput->Checked())},
         {"MouseAndKeyboard", "LetterBrowseTime", EditLetterBrowseTime->Text()},
         {"MouseAndKeyboard", "LetterBreakTime", EditLetterBreakTime->Text()},
-        {"Application", "ApplicationName", ApplicationName->Text()},
+        {"Application", "ApplicationName", ApplicationName->GetFileName()},
         {"Application", "Desktop", desktop},
         {"Application", "Mode", mode},
         {"Application", "Autostart", BoolText(BtnAutoStart->Checked())},
@@ -942,7 +961,7 @@ void TMainWindow::BtnDefineKeyboardClick(TObject*)
 void TMainWindow::BtnTaskListClick(TObject*)
 {
     auto dialog = std::make_unique<TFormSelectApplication>(this);
-    if (dialog->ShowModal() == mrOk && !dialog->Result().IsEmpty()) ApplicationName->SetText(dialog->Result());
+    if (dialog->ShowModal() == mrOk && !dialog->Result().IsEmpty()) ApplicationName->SetFilename(dialog->Result());
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -24,7 +24,10 @@
 #include "zcl/components/Zcltrayicon.h"
 #include "zcl/core/Zclinictrl.h"
 #include "zcl/dialogs/Zclinputdlg.h"
+#include "zcl/edits/Zclbrowseedit.h"
+#include "zcl/edits/Zclcombobox.h"
 #include "zcl/edits/Zcledit.h"
+#include "zcl/edits/Zclspinedit.h"
 
 class KvSerialIO;
 class TZCLDrawEdge;
@@ -102,21 +105,21 @@ public:
 
     // "Communication Settings" ---------------------------------------------------------------------------------
     TZCLDockSpeedButton* BtnPort;
-    TComboBox* Port;
-    TComboBox* BaudRate;
-    TComboBox* Parity;
-    TComboBox* DataBits;
-    TComboBox* StopBits;
-    TComboBox* Protocol;
-    TComboBox* Priority;
+    TZCLComboBox* Port;
+    TZCLComboBox* BaudRate;
+    TZCLComboBox* Parity;
+    TZCLComboBox* DataBits;
+    TZCLComboBox* StopBits;
+    TZCLComboBox* Protocol;
+    TZCLComboBox* Priority;
     TButton* BtnCommDefault;
     TCheckBox* BeepAfterSend;
-    TEdit* DelayAfterSend;
+    TZCLExtSpinEdit* DelayAfterSend;
     TCheckBox* CheckBoxAsyncMode;
-    TEdit* EditAsyncDiff;
+    TZCLExtSpinEdit* EditAsyncDiff;
 
     // "Application" --------------------------------------------------------------------------------------------
-    TEdit* ApplicationName;
+    TZCLFileOpenEdit* ApplicationName;
     TButton* BtnTaskList;
     TRadioButton* BtnDesktop;
     TRadioButton* BtnApplication;
@@ -134,8 +137,8 @@ public:
     TCheckBox* CheckBoxTransferMouseToPc;
     TCheckBox* CheckBoxTransferMouseToTerminal;
     TButton* BtnDefineKeyboard;
-    TEdit* EditLetterBrowseTime;
-    TEdit* EditLetterBreakTime;
+    TZCLExtSpinEdit* EditLetterBrowseTime;
+    TZCLExtSpinEdit* EditLetterBreakTime;
     TButton* BtnMouseAndKeyboardDefault;
 
     // "Password" -----------------------------------------------------------------------------------------------
@@ -215,7 +218,7 @@ public:
     KvBitmapCaptureThread* CaptureThread() const { return FCaptureThread.get(); }
 
     // The limits a spin edit has now (the letter times follow the delay after each page change).
-    TSpinEditLimits SpinLimits(const TEdit* edit) const;
+    TSpinEditLimits SpinLimits(const TZCLExtSpinEdit* edit) const;
     // The window's settings for the port: the base key, a backslash and the port.
     static AnsiString PortKey(const AnsiString& port);
 
@@ -232,8 +235,8 @@ private:
     void BuildPasswordPage(TComponentLoader& loading);
     void BuildStatisticPage(TComponentLoader& loading);
     void BuildVersionPage(TComponentLoader& loading);
-    TEdit* SpinEditPlace(TComponentLoader& loading, const char* name, TWinControl* parent, int x, int y, int w,
-                         const TSpinEditLimits& limits);
+    TZCLExtSpinEdit* SpinEditPlace(TComponentLoader& loading, const char* name, TWinControl* parent, int x, int y,
+                                   int w, const TSpinEditLimits& limits);
 
     void SetSettingsPort(const AnsiString& port);
     void FillPortList();
@@ -267,11 +270,11 @@ private:
     bool FThreadStarted = false;
 
     struct SpinEdit {
-        TEdit* edit;
+        TZCLExtSpinEdit* edit;
         TSpinEditLimits limits;
     };
     std::vector<SpinEdit> spinEdits_;
-    void ApplySpinLimits(TEdit* edit, const TSpinEditLimits& limits);
+    void ApplySpinLimits(TZCLExtSpinEdit* edit, const TSpinEditLimits& limits);
 };
 
 // The one main window of the program.

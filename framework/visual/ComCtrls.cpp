@@ -599,8 +599,9 @@ void THotKey::Dispatch(TMessage& message)
         if (HandleAllocated()) hotKey_ = HotKey();
         break;
     case WM_GETDLGCODE:
-        // Every key is a candidate for the hot key, Tab and Enter included.
-        message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+        // The control records neither Tab, Enter nor Escape: they stay the dialog's, to move on, take the
+        // default button or cancel.
+        message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS;
         return;
     default:
         break;

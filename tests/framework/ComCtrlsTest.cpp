@@ -171,6 +171,47 @@ TEST_F(HotKeys, TypedCombinationsBecomeShortCutsUnderTheRules)
     EXPECT_FALSE(IsWindowEnabled(hot->Handle()));
 }
 
+// Keys the control does not record stay the dialog's: Enter takes the default button, Escape the cancel one,
+// Tab moves on; the recorded combination is left as it was.
+TEST_F(HotKeys, EnterEscapeAndTabStayTheDialogs)
+{
+    auto* hot = new THotKey(form.get());
+    hot->SetParent(form.get());
+    hot->SetBounds(10, 10, 150, 20);
+    hot->SetTabOrder(0);
+    auto* ok = new TButton(form.get());
+    ok->SetParent(form.get());
+    ok->SetBounds(10, 40, 75, 25);
+    ok->SetDefault(true);
+    ok->SetOnClick(Logger("ok"));
+    auto* cancel = new TButton(form.get());
+    cancel->SetParent(form.get());
+    cancel->SetBounds(90, 40, 75, 25);
+    cancel->SetCancel(true);
+    cancel->SetOnClick(Logger("cancel"));
+    ShowForm();
+    const struct {
+        WORD key;
+        const char* clicked;  // or null
+        bool staysOnTheInput;
+    } keys[] = {{VK_RETURN, "ok", true}, {VK_ESCAPE, "cancel", true}, {VK_TAB, nullptr, false}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.key);
+        log.clear();
+        hot->SetFocus();
+        Pump(30);
+        Key('K', {VK_CONTROL});
+        ASSERT_EQ(hot->HotKey(), TShortCut(scCtrl | 'K'));
+        Key(k.key);
+        if (k.clicked)
+            EXPECT_TRUE(PumpUntil([&] { return log == std::vector<std::string>{k.clicked}; }, 5000));
+        else
+            EXPECT_TRUE(PumpUntil([&] { return GetFocus() == ok->Handle(); }, 5000)) << "Tab moves to the next";
+        EXPECT_EQ(hot->HotKey(), TShortCut(scCtrl | 'K'));
+        EXPECT_EQ(GetFocus() == hot->Handle(), k.staysOnTheInput);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 class Headers : public ShownForm {};

@@ -1,7 +1,7 @@
 // The application mode of DravikREMOTE.exe end to end: another program's window chosen in the selection dialog
 // by real clicks (listed by its title and by its path), stored with the mode, and then mirrored onto the
 // terminal stand-in on its own: the window's picture, not the desktop's; the waiting picture while the program
-// is not running or after it has ended; and the terminal's pointer and keys reaching that window, and the
+// is not running, is minimised or has ended; and the terminal's pointer and keys reaching that window, and the
 // pointer going nowhere while there is none.
 
 #include <gtest/gtest.h>
@@ -229,6 +229,14 @@ TEST_F(ApplicationMode, AProgramChosenInTheDialogIsMirroredAloneWhileItRuns)
     EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WindowPicture(target, p); }), "");
     elsewhere.reset();
 
+    // Minimised, it is waited for; restored, it is mirrored again.
+    ShowWindow(target, SW_MINIMIZE);
+    EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WaitingPicture(stored, p); }), "")
+        << "waiting while it is minimised";
+    ShowWindow(target, SW_RESTORE);
+    EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WindowPicture(target, p); }), "")
+        << "mirrored again once restored";
+
     // Ended during the transfer: back to waiting, and the transfer goes on.
     ASSERT_TRUE(target_.Close());
     EXPECT_EQ(WaitForPicture([&](TerminalPicture& p) { return WaitingPicture(stored, p); }), "")
@@ -252,6 +260,20 @@ TEST_F(ApplicationMode, AProgramChosenInTheDialogIsMirroredAloneWhileItRuns)
 
     ASSERT_TRUE(tray_.Choose('O'));
     ASSERT_TRUE(PumpUntil([&] { return driver_.PriorityClass() == NORMAL_PRIORITY_CLASS; }, 20000));
+
+    // Opened again, the window shows what was stored.
+    window = tray_.Configuration();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(ClickTab(driver_.Handle(), FindChild(window, "TPageControl", nullptr), 1));
+    ASSERT_TRUE(PumpUntil([&] {
+        mode = FindChild(window, "TRadioButton", "&Application");
+        return mode && SendMessageA(mode, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }, 10000)) << "the application mode";
+    bool path = false;
+    for (const Child& c : Children(window))
+        path = path || (IsWindowVisible(c.wnd) && lstrcmpiA(c.text.c_str(), TargetPath().c_str()) == 0);
+    EXPECT_TRUE(path) << Describe(Children(window));
+    ASSERT_TRUE(CloseConfiguration(window));
     ASSERT_TRUE(tray_.Choose('E'));
     ASSERT_TRUE(driver_.WaitForExit(20000));
     EXPECT_EQ(driver_.ExitCode(), 0u);

@@ -245,14 +245,14 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     HWND beep = FindChild(window, "TCheckBox", "beep after sending a screen");
     ASSERT_NE(beep, nullptr) << Describe(children);
     ASSERT_TRUE(ClickButton(beep, BST_CHECKED));
-    HWND delay = FindChild(window, "TEdit", "350");
+    HWND delay = FindChild(window, "TZCLExtSpinEdit", "350");
     ASSERT_NE(delay, nullptr) << Describe(children);
     MouseClick(Centre(delay), false);
     controltest::Key(VK_END);
     controltest::Key(VK_HOME, {VK_SHIFT});
     TypeText("450");
     ASSERT_TRUE(PumpUntil([&] { return TextOf(delay) == "450"; }, 10000));
-    HWND baud = FindChild(window, "TComboBox", "115200");
+    HWND baud = FindChild(window, "TZCLComboBox", "115200");
     ASSERT_NE(baud, nullptr) << Describe(children);
     MouseClick(Centre(baud), false);
     controltest::Key('9');
@@ -316,8 +316,8 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     ASSERT_TRUE(driver_.Start(""));
     Choose('C');
     ASSERT_NE(window = AwaitConfiguration(), nullptr);
-    ASSERT_NE(AwaitChild(window, "TEdit", "450"), nullptr);
-    EXPECT_NE(FindChild(window, "TComboBox", "9600"), nullptr);
+    ASSERT_NE(AwaitChild(window, "TZCLExtSpinEdit", "450"), nullptr);
+    EXPECT_NE(FindChild(window, "TZCLComboBox", "9600"), nullptr);
     beep = FindChild(window, "TCheckBox", "beep after sending a screen");
     ASSERT_NE(beep, nullptr);
     EXPECT_EQ(SendMessageA(beep, BM_GETCHECK, 0, 0), BST_CHECKED);

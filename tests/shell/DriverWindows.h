@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -47,6 +48,35 @@ inline std::string Describe(const std::vector<Child>& children)
     std::string s;
     for (const Child& c : children) s += c.cls + " \"" + c.text + "\"\n";
     return s;
+}
+
+// The visible children of that class (any text when null), left to right, then top to bottom.
+inline std::vector<HWND> FindChildren(HWND parent, const char* cls, const char* text = nullptr)
+{
+    std::vector<Child> found;
+    for (const Child& c : Children(parent))
+        if (c.cls == cls && (!text || c.text == text) && IsWindowVisible(c.wnd)) found.push_back(c);
+    std::stable_sort(found.begin(), found.end(), [](const Child& a, const Child& b) {
+        return a.rect.left != b.rect.left ? a.rect.left < b.rect.left : a.rect.top < b.rect.top;
+    });
+    std::vector<HWND> windows;
+    for (const Child& c : found) windows.push_back(c.wnd);
+    return windows;
+}
+
+inline std::string ClassOf(HWND wnd)
+{
+    char cls[128] = "";
+    if (wnd) GetClassNameA(wnd, cls, sizeof cls);
+    return cls;
+}
+
+// The control that has the keyboard focus in the window's thread.
+inline HWND FocusIn(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 // The visible child of that class whose text is text (any text when null).
@@ -107,6 +137,15 @@ inline std::string RowText(HWND list, int row)
     return ansi;
 }
 
+// Every row's text.
+inline std::vector<std::string> Rows(HWND list)
+{
+    std::vector<std::string> rows;
+    const int n = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) rows.push_back(RowText(list, i));
+    return rows;
+}
+
 // The row whose text is text, or -1.
 inline int FindRow(HWND list, const std::string& text)
 {
@@ -161,6 +200,13 @@ public:
     {
         std::lock_guard<std::mutex> lock(mutex_);
         return events_;
+    }
+    // The events from the index'th on.
+    std::vector<std::string> EventsFrom(std::size_t index)
+    {
+        const std::vector<std::string> all = Events();
+        return index < all.size() ? std::vector<std::string>(all.begin() + long(index), all.end())
+                                  : std::vector<std::string>();
     }
     bool Has(const std::string& event)
     {

@@ -3,15 +3,52 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ModalScript.h"
 #include "ShellTestSupport.h"
 #include "shell/LayoutK5.h"
 
 namespace {
 
 using namespace shelltest;
+
+// The picture shown over the configuration window of COM5, clicked with the real mouse.
+class KeyboardPicture : public testing::Test {
+protected:
+    void Show(bool letterInput)
+    {
+        ports_.Add("\\Device\\Serial0", "COM5");
+        WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+        CleanSettings::SeedPort("COM5");
+        if (!letterInput) WriteRaw(PortKey("COM5", "MouseAndKeyboard"), "EnableLetterInput", "0");
+        window_ = MakeMainWindow();
+        window_->ActionConfiguration->Execute();
+        form_ = std::make_unique<TFormLayoutK5>(Application);
+        form_->Show();
+        controltest::Activate(form_.get());
+    }
+    void TearDown() override
+    {
+        if (form_) form_->Hide();
+        form_.reset();
+        window_.reset();
+    }
+    static void Click(TControl* c)
+    {
+        const POINT p = ModalScript::Centre(c);
+        controltest::MouseTo(p.x, p.y);
+        ModalScript::Press(p);
+    }
+
+    SerialCommList ports_;
+    CleanSettings clean_;
+    std::unique_ptr<TMainWindow> window_;
+    std::unique_ptr<TFormLayoutK5> form_;
+};
 
 struct KeyRow {
     std::string name;
@@ -39,7 +76,7 @@ std::vector<KeyRow> TerminalKeys()
     return rows;
 }
 
-TEST(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
+TEST_F(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
 {
     TFormLayoutK5 form(nullptr);
     const std::vector<KeyRow> rows = TerminalKeys();
@@ -64,23 +101,45 @@ TEST(KeyboardPicture, HoldsTheTerminalsFiftyTwoKeysWithTheirPcKeys)
 
 namespace {
 
-TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInputLocksTheDigits)
+TEST_F(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInputLocksTheDigits)
 {
-    SerialCommList ports;
-    ports.Add("\\Device\\Serial0", "COM5");
-    CleanSettings clean;
-    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
-    CleanSettings::SeedPort("COM5");
-    auto window = MakeMainWindow();
-    window->ActionConfiguration->Execute();
-    TFormLayoutK5 form(Application);
-    form.Show();
-    controltest::Activate(&form);
-    auto click = [&](TControl* c) {
-        const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2));
-        controltest::MouseTo(p.x, p.y);
-        controltest::MouseButton(true);
-        controltest::MouseButton(false);
+    Show(true);
+    TFormLayoutK5& form = *form_;
+    auto click = &KeyboardPicture::Click;
+    // How a toggle looks on the screen: the mean brightness of its face (its caption and edges left out) and
+    // the red of its LED's middle.
+    struct Look {
+        int face, ledRed, ledGreen;
+    };
+    auto look = [&](TZCLSpeedButton* key, TZCLShapeControl* led) {
+        const TPoint k = key->ClientToScreen(TPoint(0, 0));
+        const testshot::Shot shot =
+            testshot::Shot::OfScreen(RECT{k.x, k.y, k.x + key->Width(), k.y + key->Height()});
+        int sum = 0, n = 0;
+        for (int y = 3; y < key->Height() - 3; ++y)
+            for (int x = 3; x < 7; ++x) {
+                const COLORREF c = shot.At(x, y);
+                sum += (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3;
+                ++n;
+            }
+        const TPoint l = led->ClientToScreen(TPoint(led->Width() / 2, led->Height() / 2));
+        const COLORREF c = testshot::Shot::OfScreen(RECT{l.x, l.y, l.x + 1, l.y + 1}).At(0, 0);
+        return Look{sum / n, GetRValue(c), GetGValue(c)};
+    };
+    auto describe = [](const Look& l) {
+        return "face " + std::to_string(l.face) + " led " + std::to_string(l.ledRed) + "/" + std::to_string(l.ledGreen);
+    };
+    // Down: a face clearly darker than a raised key's, and the LED lit.
+    // Once the picture is painted: two raised keys alike, and light.
+    ASSERT_TRUE(PumpUntil([&] {
+        return look(form.KeyF[0], form.LedShift).face == look(form.KeyF[1], form.LedShift).face &&
+               look(form.KeyF[0], form.LedShift).face > 128;
+    }, 10000));
+    const Look raised = look(form.KeyF[0], form.LedShift);
+    auto shows = [&](TZCLSpeedButton* key, TZCLShapeControl* led, bool down) {
+        const Look l = look(key, led);
+        if (down) return l.face + 25 <= raised.face && l.ledRed >= 230 && l.ledGreen <= 60;
+        return std::abs(l.face - raised.face) <= 4 && l.ledRed <= 160;
     };
     auto caption = [&] { return std::string(form.ShapeShiftAlt->Caption()->Caption().c_str()); };
     struct Step {
@@ -100,7 +159,11 @@ TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInput
     for (const Step& s : steps) {
         SCOPED_TRACE(n++);
         click(s.key);
-        ASSERT_TRUE(PumpUntil([&] { return caption() == s.caption; }, 5000)) << caption();
+        ASSERT_TRUE(PumpUntil([&] { return caption() == s.caption; }, 10000)) << caption();
+        EXPECT_TRUE(PumpUntil([&] {
+            return shows(form.KeyShift, form.LedShift, s.shift) && shows(form.KeyAlt, form.LedAlt, s.alt);
+        }, 10000)) << "Shift " << describe(look(form.KeyShift, form.LedShift)) << ", Alt "
+                   << describe(look(form.KeyAlt, form.LedAlt)) << ", raised face " << raised.face;
         EXPECT_EQ(form.KeyShift->Pressed(), s.shift);
         EXPECT_EQ(form.KeyAlt->Pressed(), s.alt);
         for (TZCLSpeedButton* digit : form.KeyN) EXPECT_EQ(digit->Enabled(), s.digits);
@@ -110,7 +173,21 @@ TEST(KeyboardPicture, ShiftAndAltClickedOnThePictureChooseTheStateAndLetterInput
             testshot::Shot::OfWindow(form.Handle()).SaveArtifact("keyboard-picture-shift");
         }
     }
-    form.Hide();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(KeyboardPicture, WithoutLetterInputTheDigitsStayDefinableWithShift)
+{
+    Show(false);
+    TFormLayoutK5& form = *form_;
+    Click(form.KeyShift);
+    ASSERT_TRUE(PumpUntil([&] { return form.KeyShift->Pressed(); }, 10000));
+    EXPECT_EQ(form.ShapeShiftAlt->Caption()->Caption(), "Define: Shift + Key");
+    for (TZCLSpeedButton* digit : form.KeyN) EXPECT_TRUE(digit->Enabled()) << digit->Name().c_str();
+    EXPECT_TRUE(form.KeyDot->Enabled());
 }
 
 }  // namespace

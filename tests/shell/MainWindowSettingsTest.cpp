@@ -414,7 +414,7 @@ TEST_F(MainWindowSettings, SavingWithNoPortChosenKeepsTheCurrentPort)
 TEST_F(MainWindowSettings, NumbersOutsideTheirLimitsStopTheSaveBeforeAnyWrite)
 {
     const struct {
-        TEdit* TMainWindow::*edit;
+        TZCLExtSpinEdit* TMainWindow::*edit;
         const char* text;
         bool accepted;
     } cases[] = {
@@ -606,7 +606,7 @@ TEST_F(MainWindowSettings, PageChangeCouplesTheLetterTimesWithoutChangingThem)
 // ---------------------------------------------------------------------------------------------------------------
 // The port list
 
-std::vector<std::string> Items(TComboBox* box)
+std::vector<std::string> Items(TCustomComboBox* box)
 {
     std::vector<std::string> items;
     for (int i = 0; i < box->Items()->Count(); ++i) items.push_back(box->Items()->Strings(i).c_str());
@@ -679,6 +679,64 @@ TEST_F(MainWindowSettings, ChangingThePortDropsTheEditsOfTheOther)
     EXPECT_STREQ(w.DelayAfterSend->Text().c_str(), "200") << "COM1's edits were not kept";
     EXPECT_FALSE(w.BeepAfterSend->Checked());
     EXPECT_FALSE(KeyExists(PortKey("COM1"))) << "nothing saved by switching";
+}
+
+TEST_F(MainWindowSettings, OnlyThePortListReloadsTheWindow)
+{
+    ports_.Add("\\Device\\Serial0", "COM1");
+    ports_.Add("\\Device\\Serial1", "COM2");
+    Show();
+    TMainWindow& w = Window();
+    controltest::Activate(&w);
+    TZCLComboBox* const lines[] = {w.BaudRate, w.Parity, w.DataBits, w.StopBits, w.Priority};
+    for (TZCLComboBox* box : lines) {
+        SCOPED_TRACE(box->Name().c_str());
+        w.DelayAfterSend->SetText("999");
+        w.BeepAfterSend->SetChecked(true);
+        box->SetItemIndex(0);
+        box->SetFocus();
+        ASSERT_TRUE(PumpUntil([&] { return GetFocus() == box->Handle() || IsChild(box->Handle(), GetFocus()); }));
+        const AnsiString before = box->Text();
+        controltest::Key(VK_DOWN);
+        ASSERT_TRUE(PumpUntil([&] { return box->ItemIndex() == 1; })) << "the user's choice";
+        EXPECT_NE(box->Text(), before);
+        EXPECT_STREQ(w.DelayAfterSend->Text().c_str(), "999") << "the window was not reloaded";
+        EXPECT_TRUE(w.BeepAfterSend->Checked());
+        EXPECT_EQ(w.PortName(), "COM1");
+    }
+    EXPECT_FALSE(KeyExists(PortKey("COM1"))) << "nothing saved by a choice";
+}
+
+TEST_F(MainWindowSettings, NumberKeysStepWithinTheLimits)
+{
+    Show();
+    TMainWindow& w = Window();
+    w.CheckBoxAsyncMode->SetChecked(true);
+    w.CheckBoxAsyncModeClick(w.CheckBoxAsyncMode);
+    controltest::Activate(&w);
+    const struct {
+        TZCLExtSpinEdit* TMainWindow::*edit;
+        const char* text;
+        WORD key;
+        const char* expected;
+    } cases[] = {
+        {&TMainWindow::DelayAfterSend, "200", VK_UP, "250"},
+        {&TMainWindow::DelayAfterSend, "200", VK_DOWN, "150"},
+        {&TMainWindow::DelayAfterSend, "60", VK_DOWN, "50"},          // not below the minimum
+        {&TMainWindow::DelayAfterSend, "86399990", VK_UP, "86400000"},  // nor above the maximum
+        {&TMainWindow::EditAsyncDiff, "5", VK_UP, "5"},
+        {&TMainWindow::EditAsyncDiff, "1", VK_DOWN, "1"},
+        {&TMainWindow::EditAsyncDiff, "2", VK_UP, "3"},
+    };
+    for (const auto& c : cases) {
+        TZCLExtSpinEdit* edit = w.*c.edit;
+        const std::string what = std::string(edit->Name().c_str()) + " " + c.text;
+        edit->SetText(c.text);
+        edit->SetFocus();
+        ASSERT_TRUE(PumpUntil([&] { return GetFocus() == edit->Handle(); })) << what;
+        controltest::Key(c.key);
+        EXPECT_TRUE(PumpUntil([&] { return edit->Text() == c.expected; })) << what << ": " << edit->Text().c_str();
+    }
 }
 
 }  // namespace

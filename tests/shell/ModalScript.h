@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,30 +54,42 @@ public:
         if (timer_) KillTimer(nullptr, timer_);
         timer_ = 0;
         if (current_ == this) current_ = nullptr;
+        pending_ = false;
     }
-    bool Done() const { return next_ >= steps_.size() && !failed_; }
+    bool Done() const { return next_ >= steps_.size() && !failed_ && !pending_; }
     bool Failed() const { return failed_; }
     bool Finished() const { return Done() || (failed_ && !GetActiveWindowOfThread()); }
     const std::string& FailedStep() const { return failedStep_; }
 
     // Queued input only ------------------------------------------------------------------------------------
-    static void MoveTo(POINT p)
+    static INPUT MouseAt(POINT p, DWORD flags)
     {
         INPUT in{};
         in.type = INPUT_MOUSE;
         in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
         in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        return in;
+    }
+    static void MoveTo(POINT p)
+    {
+        INPUT in = MouseAt(p, 0);
         SendInput(1, &in, sizeof in);
     }
+    // The left button down and up at p: each event carries the place, so a pointer that wandered back on its
+    // own (Wine's virtual desktop) presses where it was meant to.
+    static void Press(POINT p)
+    {
+        INPUT in[2] = {MouseAt(p, MOUSEEVENTF_LEFTDOWN), MouseAt(p, MOUSEEVENTF_LEFTUP)};
+        SendInput(2, in, sizeof(INPUT));
+    }
+    // A click from inside a step: the mouse moves now, and the button goes down and up on a later tick, once
+    // the cursor is there and the move has been served (controls that follow the mouse see it arrive first).
     static void Click(POINT p)
     {
         MoveTo(p);
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_MOUSE;
-        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, in, sizeof(INPUT));
+        pendingPress_ = p;
+        pending_ = true;
     }
     static POINT Centre(const TControl* c)
     {
@@ -122,6 +135,18 @@ private:
             if (HWND w = GetActiveWindowOfThread()) PostMessageA(w, WM_CLOSE, 0, 0);
             return;
         }
+        if (pending_) {
+            POINT at{};
+            if (GetCursorPos(&at) && std::abs(at.x - pendingPress_.x) <= 1 && std::abs(at.y - pendingPress_.y) <= 1) {
+                pending_ = false;
+                Press(pendingPress_);
+                stepStart_ = GetTickCount();
+            } else if (GetTickCount() - stepStart_ > bound_) {
+                failed_ = true;
+                failedStep_ = "the mouse at the click's point";
+            }
+            return;
+        }
         while (next_ < steps_.size()) {
             Step& step = steps_[next_];
             if (!step.ready()) {
@@ -140,6 +165,8 @@ private:
     }
 
     static inline ModalScript* current_ = nullptr;
+    static inline POINT pendingPress_{};
+    static inline bool pending_ = false;
     std::vector<Step> steps_;
     std::size_t next_ = 0;
     DWORD bound_ = 20000;

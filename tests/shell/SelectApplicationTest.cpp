@@ -107,6 +107,22 @@ protected:
         }
         return f->List->HandleAllocated() && IsWindowVisible(f->List->Handle());
     }
+    // The first step on a dialog of its own: the rows (title, path) shown, then the row clicked.
+    static void ShowRowsAndClick(dlgtest::ModalScript& script, TFormSelectApplication& d,
+                                 const std::vector<std::pair<const char*, const char*>>& rows, int row)
+    {
+        script.Then([&d] { return Ready(&d); },
+                    [&d, rows, row] {
+                        TStringList titles, paths;
+                        for (const auto& [title, path] : rows) {
+                            titles.Add(title);
+                            paths.Add(path);
+                        }
+                        d.ShowApplications(&titles, &paths);
+                        MouseClick(RowPoint(d.List, row), false);
+                    },
+                    "the dialog is up");
+    }
     void Run(dlgtest::ModalScript& script, const std::function<void()>& open)
     {
         DialogWatch watch(script);
@@ -265,11 +281,14 @@ TEST_F(SelectApplication, WithNoWindowsOnlyCancelLeads)
                   d.ShowApplications(&none, &none);
                   EXPECT_EQ(d.List->Items()->Count(), 0);
                   EXPECT_FALSE(d.BtnOk->Enabled());
+                  // Enter first: it must not close the dialog before the click lands.
+                  controltest::SendKey(VK_RETURN);
                   MouseClick(CentreOf(d.BtnName, 8), false);
               },
               "the empty dialog")
         .Then([&] { return d.BtnName->Checked(); },
               [&] {
+                  EXPECT_EQ(d.ModalResult(), mrNone) << "Enter chose nothing";
                   EXPECT_EQ(d.List->Items()->Count(), 0);
                   EXPECT_FALSE(d.BtnOk->Enabled());
                   MouseClick(CentreOf(d.BtnCancel), false);
@@ -285,23 +304,13 @@ TEST_F(SelectApplication, WithNoWindowsOnlyCancelLeads)
 // there leaves the dialog open; Enter on a row with a path closes it with that path, cut only at its last ';'.
 TEST_F(SelectApplication, KeyboardMovesWeighEachRowAndEnterTakesOnlyAPath)
 {
-    TStringList titles, paths;
-    for (const auto& [title, path] : std::vector<std::pair<const char*, const char*>>{
-             {"First", "C:\\first.exe"}, {"No path", ""}, {"Ends in the delimiter", "C:\\odd;\\x;"}}) {
-        titles.Add(title);
-        paths.Add(path);
-    }
     auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
     TFormSelectApplication& d = *dialog;
     const auto at = [&](int row, bool enabled) { return d.List->ItemIndex() == row && d.BtnOk->Enabled() == enabled; };
     dlgtest::ModalScript script;
+    ShowRowsAndClick(script, d, {{"First", "C:\\first.exe"}, {"No path", ""}, {"Ends in the delimiter", "C:\\odd;\\x;"}},
+                     0);
     script
-        .Then([&] { return Ready(&d); },
-              [&] {
-                  d.ShowApplications(&titles, &paths);
-                  MouseClick(RowPoint(d.List, 0), false);
-              },
-              "the dialog is up")
         .Then([&] { return at(0, true); }, [] { controltest::SendKey(VK_DOWN); }, "the first row, clicked")
         .Then([&] { return at(1, false); },
               [] {
@@ -406,21 +415,12 @@ TEST_F(SelectApplication, TheEndOfTheLongestRowScrollsIntoView)
 // Escape is Cancel: a chosen row is not handed back.
 TEST_F(SelectApplication, EscapeCancelsAChoice)
 {
-    TStringList titles, paths;
-    titles.Add("Chosen, then dropped");
-    paths.Add("C:\\dropped.exe");
     auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
     TFormSelectApplication& d = *dialog;
     dlgtest::ModalScript script;
-    script
-        .Then([&] { return Ready(&d); },
-              [&] {
-                  d.ShowApplications(&titles, &paths);
-                  MouseClick(RowPoint(d.List, 0), false);
-              },
-              "the dialog is up")
-        .Then([&] { return d.List->ItemIndex() == 0 && d.BtnOk->Enabled(); },
-              [] { controltest::SendKey(VK_ESCAPE); }, "a row is chosen");
+    ShowRowsAndClick(script, d, {{"Chosen, then dropped", "C:\\dropped.exe"}}, 0);
+    script.Then([&] { return d.List->ItemIndex() == 0 && d.BtnOk->Enabled(); },
+                [] { controltest::SendKey(VK_ESCAPE); }, "a row is chosen");
     DialogWatch watch(script);
     EXPECT_EQ(d.ShowModal(), mrCancel) << script.Report();
     EXPECT_TRUE(script.Done()) << script.Report();

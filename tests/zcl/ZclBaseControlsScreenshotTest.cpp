@@ -125,18 +125,32 @@ TEST_F(ZclBaseControlsScreenshot, FormOfBaseControlsInTheirStates)
     flats[1]->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return flats[1]->IsFocused() && back->paints > 0 && opaque->paints > 0; }));
     flats[2]->RestoreBorderFront();
-    Pump(100);
 
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    // A few places a person would look at first; the shot is taken once every window of the form has painted
+    // and the screen shows them.
+    const TPoint origin = back->ClientToScreen(TPoint(0, 0));
+    const TPoint focused = flats[1]->ClientToScreen(TPoint(0, 0));
+    const TPoint unfocused = flats[0]->ClientToScreen(TPoint(0, 0));
+    auto shows = [&](const testshot::Shot& s) {
+        return s.AtScreen(origin.x + 140, origin.y + 120) == PatternAt(140, 120) &&
+               s.AtScreen(origin.x + 160, origin.y + 14) == PatternAt(160, 14) &&
+               s.AtScreen(origin.x + 222, origin.y + 14) == Rgb(clWhite) &&
+               s.AtScreen(focused.x, focused.y) == Sys(COLOR_BTNSHADOW) &&
+               s.AtScreen(unfocused.x, unfocused.y) == Sys(COLOR_BTNFACE);
+    };
+    testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    PumpUntil(
+        [&] {
+            if (UpdatePending(form->Handle())) return false;
+            shot = testshot::Shot::OfWindow(form->Handle());
+            return shows(shot);
+        },
+        5000);
     const std::string file = shot.SaveArtifact("zcl-base-controls");
     EXPECT_FALSE(file.empty());
-    // A few places a person would look at first.
-    const TPoint origin = back->ClientToScreen(TPoint(0, 0));
     EXPECT_EQ(shot.AtScreen(origin.x + 140, origin.y + 120), PatternAt(140, 120)) << "the parent's picture";
     EXPECT_EQ(shot.AtScreen(origin.x + 160, origin.y + 14), PatternAt(160, 14)) << "behind a transparent child";
     EXPECT_EQ(shot.AtScreen(origin.x + 222, origin.y + 14), Rgb(clWhite)) << "an opaque child";
-    const TPoint focused = flats[1]->ClientToScreen(TPoint(0, 0));
     EXPECT_EQ(shot.AtScreen(focused.x, focused.y), Sys(COLOR_BTNSHADOW)) << "the focused flat control in 3D";
-    const TPoint unfocused = flats[0]->ClientToScreen(TPoint(0, 0));
     EXPECT_EQ(shot.AtScreen(unfocused.x, unfocused.y), Sys(COLOR_BTNFACE)) << "the other one flat";
 }

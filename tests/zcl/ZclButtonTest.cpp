@@ -347,14 +347,8 @@ TEST_F(PushButtons, AFullTimerPoolRaisesOutOfResourcesOnARepeatPress)
 TEST_F(PushButtons, AClickFiresOnClickThenOpensTheMenuBelowOrBesideAndLeavesTheButtonReleased)
 {
     auto* a = AddButton("A", 40, 30, 75, 25);
-    auto* menu = new TPopupMenu(form.get());
     std::vector<std::string> chosen;
-    for (const char* caption : {"&First", "&Second"}) {
-        auto* item = new TMenuItem(nullptr);
-        item->SetCaption(caption);
-        item->SetOnClick(TNotifyEvent::From([&chosen, caption](TObject*) { chosen.push_back(caption); }));
-        menu->Items()->Add(item);
-    }
+    TPopupMenu* menu = ChoiceMenu(chosen);
     a->SetDropDownMenu(menu);
     a->SetDropDownIndent(5);
     a->SetOnDropDown(TNotifyEvent::From([&](TObject*) {

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "ZclControlTestHelpers.h"
+#include "framework/visual/Menus.h"
+#include "framework/visual/StdCtrls.h"
+#include "support/Screenshot.h"
 #include "zcl/buttons/Zclgraphicbutton.h"
 
 namespace zclbtn {
@@ -87,6 +90,18 @@ protected:
         const TPoint p = c->ClientToScreen(TPoint(x, y));
         MouseTo(p.x, p.y);
     }
+    // A menu of the form with the items "&First" and "&Second", each telling chosen its caption when it runs.
+    TPopupMenu* ChoiceMenu(std::vector<std::string>& chosen)
+    {
+        auto* menu = new TPopupMenu(form.get());
+        for (const char* caption : {"&First", "&Second"}) {
+            auto* item = new TMenuItem(nullptr);
+            item->SetCaption(caption);
+            item->SetOnClick(TNotifyEvent::From([&chosen, caption](TObject*) { chosen.push_back(caption); }));
+            menu->Items()->Add(item);
+        }
+        return menu;
+    }
     static void MouseToCentre(TControl* c) { MouseToControl(c, c->Width() / 2, c->Height() / 2); }
     void Press()
     {
@@ -110,6 +125,33 @@ protected:
 
 private:
     bool held_ = false;
+};
+
+// A sheet of buttons in the button face colour with small notes on it, saved for a person to look at.
+class ButtonSheet : public ButtonForm {
+protected:
+    void Sheet(int width, int height)
+    {
+        form->SetBounds(20, 20, width, height);
+        form->SetColor(clBtnFace);
+    }
+    void Note(int x, int y, const char* text, int width = 60)
+    {
+        auto* l = new TLabel(form.get());
+        l->SetParent(form.get());
+        l->SetTransparent(true);
+        l->Font()->SetName("Arial");
+        l->Font()->SetSize(7);
+        l->SetBounds(x, y, width, 12);
+        l->SetCaption(text);
+    }
+    // The form as it is on the screen now, saved under the artifacts as name.
+    testshot::Shot Shoot(const char* name)
+    {
+        testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+        EXPECT_FALSE(shot.SaveArtifact(name).empty()) << name;
+        return shot;
+    }
 };
 
 // One button painted by itself into a DIB of its size (which starts black), read at pixels.

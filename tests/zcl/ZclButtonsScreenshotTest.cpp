@@ -1,6 +1,7 @@
 // A form holding the library's buttons in their states, saved under the build folder's artifacts for a person to
 // look at: every speed-button look up, pressed and under the mouse, the states of the raised look, a drop-down
-// combo, the stock glyphs, a dock button beside its control, multimedia buttons and an office button.
+// combo, the stock glyphs, a dock button beside its control, multimedia buttons, an office button and transparent
+// buttons over a patterned parent.
 
 #include <gtest/gtest.h>
 
@@ -20,27 +21,14 @@ using namespace zclbtn;
 
 namespace {
 
-class ButtonsScreenshot : public ButtonForm {
-protected:
-    void Note(int x, int y, const char* text, int width = 60)
-    {
-        auto* l = new TLabel(form.get());
-        l->SetParent(form.get());
-        l->SetTransparent(true);
-        l->Font()->SetName("Arial");
-        l->Font()->SetSize(7);
-        l->SetBounds(x, y, width, 12);
-        l->SetCaption(text);
-    }
-};
+class ButtonsScreenshot : public ButtonSheet {};
 
 TEST_F(ButtonsScreenshot, FormOfButtonsInTheirStates)
 {
-    form->SetBounds(20, 20, 760, 266);
-    form->SetColor(clBtnFace);
+    Sheet(760, 266);
     TForm* f = form.get();
 
-    static const char* const styleNames[] = {"auto",  "win31",    "win40",    "vesto",   "vesto flat", "flat",
+    static const char* const styleNames[] = {"auto",      "win31",     "win40",    "vesto",      "vesto flat", "flat",
                                              "flat unc.", "navigator", "explorer", "expl. col.", "integrated"};
     for (int s = 0; s < 11; ++s) {
         const int x = 10 + s * 66;
@@ -130,12 +118,31 @@ TEST_F(ButtonsScreenshot, FormOfButtonsInTheirStates)
         if (i == 1) o->SetPressed(true);
     }
 
+    // Transparent buttons over a patterned parent: explorer looks up, pressed and under the mouse, and a
+    // multimedia face with the pattern round it.
+    Note(470, 214, "on a pattern: explorer up / pressed / mouse, multimedia", 280);
+    auto* patterned = new zclctl::TBackParent(f);
+    patterned->SetParent(f);
+    patterned->SetBounds(470, 228, 280, 34);
+    TZCLSpeedButton* glass[3];
+    const TZCLGlyphKind glassKinds[] = {gkFolder, gkSearch, gkFont};
+    for (int i = 0; i < 3; ++i) {
+        glass[i] = Add<TZCLSpeedButton>(6 + i * 50, 3, 44, 28, patterned);
+        glass[i]->SetStyle(ubsExplorer);
+        glass[i]->SetGlyphKind(glassKinds[i]);
+        glass[i]->SetGroupIndex(60 + i);
+    }
+    glass[1]->SetPressed(true);
+    glass[2]->SetMouseOver(true);
+    auto* glassFace = Add<TZCLCustomMMButton>(170, 5, 32, 24, patterned);
+    glassFace->SetButtonFaceImageList(faces);
+    glassFace->SetFace(bsUp, 0, 0);
+    glassFace->SetTransparent(true);
+
     ShowForm();
     MouseTo(1000, 750);
     Pump(100);
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
-    const std::string file = shot.SaveArtifact("zcl-buttons");
-    EXPECT_FALSE(file.empty());
+    const testshot::Shot shot = Shoot("zcl-buttons");
 
     // A few places a person would look at first.
     const TPoint dockAt = dock->ClientToScreen(TPoint(0, 0));
@@ -148,6 +155,16 @@ TEST_F(ButtonsScreenshot, FormOfButtonsInTheirStates)
         EXPECT_EQ(shot.AtScreen(p.x, p.y), centres[i]) << "multimedia face " << i;
         const TPoint corner = form->ClientToScreen(TPoint(220 + i * 44, 230));
         EXPECT_EQ(shot.AtScreen(corner.x, corner.y), Sys(COLOR_BTNFACE)) << "transparent round the face " << i;
+    }
+    // The pattern shows through the transparent buttons where they have no face of their own.
+    const struct {
+        TControl* button;
+        int x, y;
+    } through[] = {{glass[0], 3, 3}, {glass[0], 40, 24}, {glass[2], 3, 24}, {glassFace, 1, 1}, {glassFace, 30, 22}};
+    for (const auto& t : through) {
+        const TPoint p = t.button->ClientToScreen(TPoint(t.x, t.y));
+        EXPECT_EQ(shot.AtScreen(p.x, p.y), zclctl::PatternAt(t.button->Left() + t.x, t.button->Top() + t.y))
+            << t.button->Left() << "+" << t.x << "," << t.y;
     }
 }
 

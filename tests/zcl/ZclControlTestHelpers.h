@@ -25,6 +25,24 @@ using controltest::Rgb;
 
 inline COLORREF Sys(int index) { return GetSysColor(index) & 0xFFFFFF; }
 
+inline BOOL CALLBACK NoteUpdatePending(HWND child, LPARAM found)
+{
+    RECT r;
+    if (!GetUpdateRect(child, &r, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+// Whether the window or any window in it still has something to paint.
+inline bool UpdatePending(HWND wnd)
+{
+    RECT r;
+    if (GetUpdateRect(wnd, &r, FALSE)) return true;
+    bool pending = false;
+    EnumChildWindows(wnd, NoteUpdatePending, reinterpret_cast<LPARAM>(&pending));
+    return pending;
+}
+
 // A checkerboard of 4-pixel squares in two colours, so that a wrong offset shows.
 constexpr COLORREF PatternA = RGB(200, 40, 40);
 constexpr COLORREF PatternB = RGB(40, 40, 200);

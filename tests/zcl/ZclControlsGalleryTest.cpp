@@ -2,7 +2,8 @@
 // folder's artifacts for a person to look at: panels (bevel, Windows border, picture, fill with a caption),
 // labels (plain, 3D in each look, jump, disabled, multi-line, cut, with an image), information labels over
 // sunken edges, graphic, speed, office, multimedia and dock buttons, edits (typed into with real keys,
-// password, with custom buttons, disabled, flat), mask and spin edits and the combo box with its docked button.
+// password, with custom buttons, disabled, flat), mask, spin and file-open edits and the combo box with its
+// docked button.
 // The states that come from input are made by real clicks, moves and keys.
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclsysin.h"
+#include "zcl/edits/Zclbrowseedit.h"
 #include "zcl/edits/Zclcombobox.h"
 #include "zcl/edits/Zcledit.h"
 #include "zcl/edits/Zclmaskedit.h"
@@ -343,7 +345,7 @@ protected:
 
     void BuildTypedEdits()
     {
-        Heading(462, "Mask and spin edits, the combo box");
+        Heading(462, "Mask, spin and file-open edits, the combo box");
         mask = Add<TZCLMaskEdit>(8, 480, 80, 21);
         mask->SetMask("00\\-00");
         spin = Add<TZCLExtSpinEdit>(96, 480, 80, 21);
@@ -365,7 +367,11 @@ protected:
         typedCombo->SetStyle(csDropDown);
         for (const char* item : {"first", "second"}) typedCombo->Items()->Add(item);
         typedCombo->SetText("typed in the combo");
-        Note(8, 503, "mask typed into, spin edit clicked up, disabled fixed point; port list with its docked button");
+        fileOpen = Add<TZCLFileOpenEdit>(590, 480, 200, 21);
+        fileOpen->SetFilename("C:\\windows\\win.ini");
+        Note(8, 503,
+             "mask typed into, spin edit clicked up, disabled fixed point; port list with its docked button; a file "
+             "to open with its browse button");
     }
 
     TZCLBitmapList tiles_{nullptr};
@@ -383,6 +389,7 @@ protected:
     TZCLExtSpinEdit* spin = nullptr;
     TZCLComboBox* combo = nullptr;
     TZCLDockSpeedButton* comboDock = nullptr;
+    TZCLFileOpenEdit* fileOpen = nullptr;
 };
 
 TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
@@ -424,23 +431,31 @@ TEST_F(ZclControlsGallery, OneFormOfEveryControlInItsStates)
     EXPECT_EQ(buttonClicks, 0);
     EXPECT_FALSE(speeds[0]->Pressed());
     form->Repaint();
-    Pump(100);
 
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
-    EXPECT_FALSE(shot.SaveArtifact("zcl-controls-gallery").empty());
-
-    // A few places a person would look at first.
+    // A few places a person would look at first: the picture panel and the picture through its transparent
+    // child. The shot is taken once every window of the form has painted and the screen shows them.
     const TPoint b = back->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(b.x + 220, b.y + 55), PatternAt(220 % 24, 55 % 24)) << "the picture panel";
     const TPoint t = onBack->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(t.x + 50, t.y + 24), PatternAt((10 + 50) % 24, (8 + 24) % 24))
-        << "the picture through the transparent panel";
+    const COLORREF picture = PatternAt(220 % 24, 55 % 24), through = PatternAt((10 + 50) % 24, (8 + 24) % 24);
+    testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    PumpUntil(
+        [&] {
+            if (UpdatePending(form->Handle())) return false;
+            shot = testshot::Shot::OfWindow(form->Handle());
+            return shot.AtScreen(b.x + 220, b.y + 55) == picture && shot.AtScreen(t.x + 50, t.y + 24) == through;
+        },
+        5000);
+    EXPECT_FALSE(shot.SaveArtifact("zcl-controls-gallery").empty());
+    EXPECT_EQ(shot.AtScreen(b.x + 220, b.y + 55), picture) << "the picture panel";
+    EXPECT_EQ(shot.AtScreen(t.x + 50, t.y + 24), through) << "the picture through the transparent panel";
     EXPECT_EQ(dock->BoundsRect(), TRect(docked->Left() + docked->Width() + 1, docked->Top(),
                                         docked->Left() + docked->Width() + 1 + dock->Width(), docked->BoundsRect().bottom))
         << "the dock button one pixel right of its control, as high";
     EXPECT_EQ(comboDock->Left(), combo->Left() + combo->Width() + 1) << "the port button beside its combo box";
     EXPECT_EQ(comboDock->Top(), combo->Top());
     EXPECT_EQ(combo->Text(), AnsiString("COM2"));
+    EXPECT_EQ(fileOpen->GetFileName(), AnsiString("C:\\windows\\win.ini"));
+    ASSERT_EQ(fileOpen->CustomButtons()->Count(), 1) << "the browse button";
     // The program's name behind its standard caption, the colon and two tabs.
     const AnsiString name = ZCLSIVersionInfo(viName);
     EXPECT_FALSE(name.IsEmpty());

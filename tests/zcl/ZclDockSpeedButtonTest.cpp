@@ -159,6 +159,43 @@ TEST_F(DockButtons, ItKeepsFollowingAControlThatMadeItsWindowAgain)
     EXPECT_TRUE(Beside(dock->BoundsRect(), Bounds(73, 14, 22, 30)));
 }
 
+TEST_F(DockButtons, AControlThatHadNoWindowForAWhileIsFollowedFromItsNewWindowOn)
+{
+    dock->SetControl(control);
+    log.Watch(dock, "D");
+    ShowForm();
+    // Hidden, disabled, moved and shown again while it has no window: the new window alone says so.
+    const struct {
+        const char* what;
+        bool visible, enabled;
+    } cases[] = {{"hidden", false, true}, {"disabled", true, false}, {"both", false, false}, {"neither", true, true}};
+    int x = 10;
+    for (const auto& c : cases) {
+        control->DestroyHandle();
+        ASSERT_TRUE(dock->WindowDestroyed()) << c.what;
+        control->SetVisible(c.visible);
+        control->SetEnabled(c.enabled);
+        control->SetBounds(x, 20, 60, 30);
+        control->HandleNeeded();
+        EXPECT_FALSE(dock->WindowDestroyed()) << c.what;
+        EXPECT_EQ(dock->Visible(), c.visible) << c.what;
+        EXPECT_EQ(dock->Enabled(), c.enabled) << c.what;
+        EXPECT_TRUE(Beside(dock->BoundsRect(), Bounds(x + 61, 20, 22, 30))) << c.what;
+        // And it keeps following the new window.
+        control->SetVisible(true);
+        control->SetEnabled(true);
+        EXPECT_TRUE(dock->Visible()) << c.what;
+        EXPECT_TRUE(dock->Enabled()) << c.what;
+        SetWindowPos(control->Handle(), nullptr, x + 5, 60, 70, 26, SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_TRUE(Beside(dock->BoundsRect(), Bounds(x + 5 + 71, 60, 22, 26))) << c.what;
+        x += 40;
+    }
+    // A real click lands on the button where it now stands.
+    ASSERT_TRUE(dock->Visible());
+    ClickOn(dock);
+    EXPECT_EQ((std::vector<std::string>{"D click"}), log.Of("click"));
+}
+
 TEST_F(DockButtons, MovingTheButtonMovesTheControlAlong)
 {
     dock->SetControl(control);

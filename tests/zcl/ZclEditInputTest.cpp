@@ -308,6 +308,16 @@ TEST_F(ZclEditInput, ClipboardKeysCopyCutAndPaste)
     e->Redo();
     EXPECT_EQ(e->Text(), "hello there");
     EXPECT_EQ(e->SelText(), "there");
+
+    // A new change after an undo leaves nothing to redo.
+    e->Undo();
+    ASSERT_TRUE(e->CanRedo());
+    e->SetSelStart(e->GetLength() + 1);
+    Type("!");
+    ASSERT_TRUE(Settles([&] { return e->Text() == "hello world!"; })) << e->Text().c_str();
+    EXPECT_FALSE(e->CanRedo());
+    e->Redo();
+    EXPECT_EQ(e->Text(), "hello world!");
 }
 
 TEST_F(ZclEditInput, PasswordEditKeepsItsTextFromTheClipboard)
@@ -586,6 +596,46 @@ TEST_F(ZclEditMouse, DoubleClickSelectsTheWord)
     ASSERT_TRUE(Settles([&] { return e->SelLength() == 3; })) << e->SelLength();
     EXPECT_EQ(e->SelText(), "two");
     EXPECT_EQ(e->CursorPos(), 8);
+}
+
+TEST_F(ZclEditMouse, AHandThatShakesOnADoubleClickKeepsTheWord)
+{
+    TZCLEdit* e = AddEdit(20, 20, 260);
+    e->Font()->SetSize(14);
+    e->SetText("one two three");
+    FocusOn(e);
+    const int x = Left(e, 5) + 2;
+    Click(e, x);
+    MouseAt(e, x, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(Settles([&] { return e->SelLength() == 3; })) << e->SelLength();
+    // Still within the word, the button held.
+    MouseAt(e, x + 1, Middle(e) + 1);
+    MouseAt(e, x + 2, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(Flush(e));
+    EXPECT_EQ(e->SelText(), "two");
+}
+
+TEST_F(ZclEditMouse, TheFirstPressIntoAnAutoSelectEditSelectsWithTheMouse)
+{
+    TZCLEdit* other = AddEdit(20, 60, 260);
+    TZCLEdit* e = AddEdit(20, 20, 260);
+    e->Font()->SetSize(14);
+    e->SetText("abcdefgh");
+    e->SetAutoSelect(true);
+    FocusOn(other);
+    // Pressed into the edit that does not have the focus yet, dragged over three characters.
+    MouseAt(e, Left(e, 2) + 1, Middle(e));
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(Settles([&] { return GetFocus() == e->Handle() && e->CursorPos() == 3; })) << e->CursorPos();
+    EXPECT_EQ(Screen->Cursor(), crDefault) << "no drag of the text the focus selected";
+    MouseAt(e, Left(e, 5) + 1, Middle(e));
+    ASSERT_TRUE(Settles([&] { return e->SelLength() == 3; })) << e->SelStart() << " " << e->SelLength();
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(Flush(e));
+    EXPECT_EQ(e->SelText(), "cde");
+    EXPECT_EQ(e->Text(), "abcdefgh");
 }
 
 TEST_F(ZclEditMouse, DraggedSelectionMovesWithTheDragCursor)

@@ -75,7 +75,7 @@ TEST_F(ZclEditMessages, GetLineCopiesAsManyAsTheBufferSaysItHolds)
         WORD capacity;
         LRESULT result;
         const char* copied;
-    } cases[] = {{0, 0, ""}, {1, 1, "a"}, {3, 3, "abc"}, {6, 6, "abcdef"}, {200, 6, "abcdef"}};
+    } cases[] = {{0, 0, ""}, {1, 1, "a"}, {3, 3, "abc"}, {5, 5, "abcde"}, {6, 6, "abcdef"}, {200, 6, "abcdef"}};
     for (const auto& c : cases) {
         const std::size_t bytes = std::max<std::size_t>(c.capacity, sizeof(WORD));
         GuardedBuffer buffer(bytes);

@@ -248,15 +248,16 @@ TEST_F(ZclEditModel, ReplaceOnceOrEverywhereUpToWhereItBegan)
         int answer;
         const char* expected;
         int count;
+        int questions;  // restart questions asked
     } cases[] = {
-        {"the next one", "a-b-a-b", 1, sdDown, "XY", false, false, IDNO, "XY-b-a-b", 1},
-        {"all from the cursor on", "a-b-a-b-a", 2, sdDown, "XY", true, false, IDNO, "a-b-XY-b-XY", 2},
-        {"all, then round", "a-b-a-b-a", 2, sdDown, "XY", true, true, IDYES, "XY-b-XY-b-XY", 3},
-        {"all, not round", "a-b-a-b-a", 2, sdDown, "XY", true, true, IDNO, "a-b-XY-b-XY", 2},
-        {"all upwards", "a-b-a-b-a", 6, sdUp, "", true, false, IDNO, "-b--b-a", 2},
-        {"all upwards, then round", "a-b-a-b-a", 6, sdUp, "aa", true, true, IDYES, "aa-b-aa-b-aa", 3},
-        {"a replacement that holds the text", "a a", 1, sdDown, "aa", true, true, IDYES, "aa aa", 2},
-        {"nothing", "b-b", 1, sdDown, "XY", true, true, IDYES, "b-b", 0},
+        {"the next one", "a-b-a-b", 1, sdDown, "XY", false, false, IDNO, "XY-b-a-b", 1, 0},
+        {"all from the cursor on", "a-b-a-b-a", 2, sdDown, "XY", true, false, IDNO, "a-b-XY-b-XY", 2, 0},
+        {"all, then round", "a-b-a-b-a", 2, sdDown, "XY", true, true, IDYES, "XY-b-XY-b-XY", 3, 1},
+        {"all, not round", "a-b-a-b-a", 2, sdDown, "XY", true, true, IDNO, "a-b-XY-b-XY", 2, 1},
+        {"all upwards", "a-b-a-b-a", 6, sdUp, "", true, false, IDNO, "-b--b-a", 2, 0},
+        {"all upwards, then round", "a-b-a-b-a", 6, sdUp, "aa", true, true, IDYES, "aa-b-aa-b-aa", 3, 1},
+        {"a replacement that holds the text", "a a", 1, sdDown, "aa", true, true, IDYES, "aa aa", 2, 0},
+        {"nothing", "b-b", 1, sdDown, "XY", true, true, IDYES, "b-b", 0, 1},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -267,6 +268,7 @@ TEST_F(ZclEditModel, ReplaceOnceOrEverywhereUpToWhereItBegan)
         const int n = edit->SearchAndReplace("a", stCursor, true, false, c.direction, c.with, c.all, c.ask);
         EXPECT_EQ(edit->Text(), c.expected) << c.name;
         EXPECT_EQ(n, c.count) << c.name;
+        EXPECT_EQ(int(questions.size()), c.questions) << c.name;
         for (const std::string& q : questions)
             EXPECT_EQ(q.substr(0, q.find(':')), ZCLLoadResString(_IDS_REPLACE).c_str()) << c.name;
     }

@@ -15,6 +15,7 @@
 #include "support/Screenshot.h"
 #include "zcl/buttons/Zclspecialbutton.h"
 #include "zcl/containers/Zclcont.h"
+#include "zcl/graphics/Zclbevel.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
 
@@ -91,6 +92,18 @@ protected:
         e->SetHighlightText(TColor(MarkedInk));
         e->SetText(text);
         e->Handle();
+        return e;
+    }
+    // An edit on a parent that hands its children a patterned picture.
+    TZCLEdit* OnPatternedParent(zclctl::TBackParent*& back, const char* text)
+    {
+        back = new zclctl::TBackParent(form.get());
+        back->SetParent(form.get());
+        back->SetBounds(10, 10, 280, 100);
+        auto* e = new TZCLEdit(form.get());
+        e->SetParent(back);
+        e->SetBounds(20, 20, 200, 21);
+        e->SetText(text);
         return e;
     }
     static int X(TZCLEdit* e, int i) { return LOWORD(SendMessageA(e->Handle(), EM_POSFROMCHAR, WPARAM(i), 0)); }
@@ -187,13 +200,8 @@ TEST_F(ZclEditPaint, TextStandsWhereItsAlignmentPutsIt)
 
 TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPicture)
 {
-    auto* back = new zclctl::TBackParent(form.get());
-    back->SetParent(form.get());
-    back->SetBounds(10, 10, 280, 100);
-    auto* e = new TZCLEdit(form.get());
-    e->SetParent(back);
-    e->SetBounds(20, 20, 200, 21);
-    e->SetText("see through");
+    zclctl::TBackParent* back = nullptr;
+    TZCLEdit* e = OnPatternedParent(back, "see through");
     e->SetTransparent(true);
     ShowForm();
     ASSERT_TRUE(PumpUntil([&] { return back->paints > 0; }));
@@ -214,14 +222,9 @@ TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPicture)
 
 TEST_F(ZclEditPaint, TransparentEditShowsItsParentsPictureBesideItsButtons)
 {
-    auto* back = new zclctl::TBackParent(form.get());
-    back->SetParent(form.get());
-    back->SetBounds(10, 10, 280, 100);
-    auto* e = new TZCLEdit(form.get());
-    e->SetParent(back);
-    e->SetBounds(20, 20, 200, 21);
+    zclctl::TBackParent* back = nullptr;
+    TZCLEdit* e = OnPatternedParent(back, "buttons");
     e->SetColor(TColor(Back));
-    e->SetText("buttons");
     e->SetCustomButtonWidth(20);
     e->CustomButtons()->Add()->SetCaption("a");
     e->CustomButtons()->Add()->SetCaption("b");
@@ -509,6 +512,24 @@ TEST_F(ZclEditPaint, AutoSizeFitsTheHeightToTheFont)
     e->SetWidth(10);
     e->Font()->SetSize(9);
     EXPECT_EQ(e->Width(), 30) << "room for the buttons and the text";
+
+    // A bevel of the library's own instead of the window's border: the bevel on both sides.
+    for (int width : {1, 3}) {
+        e->Bevel()->SetMode(bmCustom);
+        e->Bevel()->SetStyleOuter(bvLowered);
+        e->Bevel()->SetWidthOuter(TZCLBevelWidth(width));
+        const int row = FontHeight(e->Font()) * 5 / 4;
+        EXPECT_EQ(e->Height(), row + 2 * width) << width;
+        EXPECT_EQ(e->InnerRect().Height(), row) << width;
+    }
+    // A 3D font needs its depth as well.
+    const int flat = e->Height();
+    e->Font3D()->SetLightDepth(3);
+    e->Font3D()->SetShadowDepth(3);
+    e->Font3D()->SetStyle(tdRaisedShadow);
+    EXPECT_GT(e->Height(), flat);
+    e->Font3D()->SetStyle(tdNone);
+    EXPECT_EQ(e->Height(), flat);
 }
 
 TEST(ZclEditLoading, AnEditBeingLoadedFitsItselfAndTellsOfChangesOnlyOnceLoaded)

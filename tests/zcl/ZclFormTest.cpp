@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ComponentsTestKit.h"
+#include "RegistryTestHelpers.h"
 #include "framework/runtime/Registry.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/core/Zclclass.h"
@@ -448,21 +449,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, FormHookBadPlacement,
 // ---------------------------------------------------------------------------------------------------------------
 // The settings store, in the registry
 
-void DeleteKeyTree(HKEY root, const std::string& key)
-{
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return;
-    std::vector<std::string> subs;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subs.push_back(name);
-    }
-    RegCloseKey(k);
-    for (const std::string& sub : subs) DeleteKeyTree(root, key + "\\" + sub);
-    RegDeleteKeyA(root, key.c_str());
-}
+using regtest::DeleteKeyTree;
 
 class FormHookStore : public FormHookTest {
 protected:

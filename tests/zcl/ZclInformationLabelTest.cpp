@@ -167,6 +167,10 @@ TEST(ZclInformationLabel, NumbersAreLaidIntoTheFormatFromTheRight)
         {"2400.00", "0.00", "2400.00"},
         {"-12", "0.000", "-12"},
         {"12 ", "0.000", "12 "},
+        // ... keeping the format's unit.
+        {"2596.14", "0 MHz", "2596.14 MHz"},
+        {"6.1", "0.0 %", "6.1 %"},
+        {"Win32", "[x]", "Win32[x]"},
     };
     for (const auto& k : cases)
         EXPECT_STREQ(ZCLInfoLayNumber(k.value, k.format).c_str(), k.laid) << k.value << " in " << k.format;

@@ -11,7 +11,7 @@
 
 #include "PanelTestHelpers.h"
 #include "ZclControlTestHelpers.h"
-#include "framework/runtime/Classes.h"
+#include "framework/runtime/Streams.h"
 #include "framework/runtime/Exceptions.h"
 #include "framework/visual/ActnList.h"
 #include "framework/visual/StdCtrls.h"
@@ -653,4 +653,33 @@ TEST(ZclGlyphLabel, TheBevelIsDrawnRoundAndMeasured)
     Render r(l);
     EXPECT_EQ(r.s.At(0, 0), drawtest::Sys(COLOR_BTNSHADOW));
     EXPECT_EQ(r.s.At(l->Width() - 1, l->Height() - 1), drawtest::Sys(COLOR_BTNHIGHLIGHT));
+}
+
+TEST(ZclGlyphLabel, ItsLayoutBevelAndTextAreStoredAndReadBack)
+{
+    TZCLGlyphLabel label(nullptr);
+    label.SetName("Stored");
+    label.SetCaption("Glyph");
+    label.SetAutoSize(false);
+    label.SetListIndex(1);
+    label.Alignment()->SetAlignText2Glyph(taBottom);
+    label.Alignment()->SetSpacing(7);
+    label.Bevel()->SetStyleOuter(bvLowered);
+    label.Bevel()->SetWidthOuter(2);
+    label.Font3D()->SetStyle(tdRaised);
+    label.SetOptions(TZCLLabelOptions{loEndEllipsis});
+    TMemoryStream stream;
+    stream.WriteComponent(&label);
+    stream.SetPosition(0);
+    TZCLGlyphLabel back(nullptr);
+    stream.ReadComponent(&back);
+    EXPECT_EQ(back.Caption(), AnsiString("Glyph"));
+    EXPECT_FALSE(back.AutoSize());
+    EXPECT_EQ(back.ListIndex(), 1);
+    EXPECT_EQ(back.Alignment()->AlignText2Glyph(), taBottom);
+    EXPECT_EQ(back.Alignment()->Spacing(), 7);
+    EXPECT_EQ(back.Bevel()->StyleOuter(), bvLowered);
+    EXPECT_EQ(back.Bevel()->WidthOuter(), 2);
+    EXPECT_EQ(back.Font3D()->Style(), tdRaised);
+    EXPECT_EQ(back.Options(), TZCLLabelOptions{loEndEllipsis});
 }

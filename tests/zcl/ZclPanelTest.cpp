@@ -11,9 +11,12 @@
 #include "PanelTestHelpers.h"
 #include "ZclControlTestHelpers.h"
 #include "framework/runtime/Classes.h"
+#include "framework/runtime/Streams.h"
 #include "zcl/graphics/Zclbmp.h"
 #include "zcl/panels/Zclcustombevelpanel.h"
+#include "zcl/panels/Zclbackpanel.h"
 #include "zcl/panels/Zclcustompanel.h"
+#include "zcl/panels/Zclsimplepanel.h"
 
 using namespace zclctl;
 using paneltest::BackPiece;
@@ -483,4 +486,53 @@ TEST_F(ZclPanelForm, RealClicksAndMouseMovesReachThePanel)
     MouseToControl(form.get(), 5, 5);
     Pump(200);
     EXPECT_TRUE(log.empty()) << log.size();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The placed panels' stored settings
+
+namespace {
+
+template <typename P>
+void StoresItsPanelSettings(const char* kind)
+{
+    P panel(nullptr);
+    panel.SetName("Stored");
+    panel.SetAlign(alTop);
+    panel.SetColor(clRed);
+    panel.SetLocked(true);
+    panel.SetTransparent(true);
+    panel.SetShowHint(true);
+    panel.Bevel()->SetStyleOuter(bvRaised);
+    panel.Bevel()->SetWidthOuter(3);
+    TMemoryStream stream;
+    stream.WriteComponent(&panel);
+    stream.SetPosition(0);
+    P back(nullptr);
+    stream.ReadComponent(&back);
+    EXPECT_EQ(back.Align(), alTop) << kind;
+    EXPECT_EQ(back.Color(), clRed) << kind;
+    EXPECT_TRUE(back.Locked()) << kind;
+    EXPECT_TRUE(back.Transparent()) << kind;
+    EXPECT_TRUE(back.ShowHint()) << kind;
+    EXPECT_EQ(back.Bevel()->StyleOuter(), bvRaised) << kind;
+    EXPECT_EQ(back.Bevel()->WidthOuter(), 3) << kind;
+}
+
+}  // namespace
+
+TEST(ZclPlacedPanels, TheirSettingsAreStoredAndReadBack)
+{
+    StoresItsPanelSettings<TZCLSimplePanel>("simple panel");
+    StoresItsPanelSettings<TZCLBackPanel>("back panel");
+    TZCLBackPanel quick(nullptr);
+    quick.SetQuickDraw(true);
+    quick.SetListIndex(2);
+    TMemoryStream stream;
+    stream.WriteComponent(&quick);
+    stream.SetPosition(0);
+    TZCLBackPanel back(nullptr);
+    stream.ReadComponent(&back);
+    EXPECT_TRUE(back.QuickDraw());
+    EXPECT_EQ(back.ListIndex(), 2);
 }

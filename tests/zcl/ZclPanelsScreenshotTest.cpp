@@ -256,18 +256,27 @@ TEST_F(ZclPanelsScreenshot, FormOfPanelsAndLabelsInTheirStates)
     const std::uint16_t id = twinkling->TwinkleTimerId();
     ZCLApplication->GetTimer(id)->SetEnabled(false);
     form->Repaint();
-    Pump(100);
 
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
-    EXPECT_FALSE(shot.SaveArtifact("zcl-panels-labels").empty());
-    // A few places a person would look at first.
+    // A few places a person would look at first; the shot is taken once every window of the form has painted
+    // and the screen shows them.
     const TPoint b = back->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(b.x + 200, b.y + 110), PatternAt(200 % 24, 110 % 24)) << "the back panel's picture";
     const TPoint t = onBack->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(t.x + 60, t.y + 35), PatternAt((14 + 60) % 24, (14 + 35) % 24))
-        << "the picture through the transparent panel";
     const TPoint g = inverted->ClientToScreen(TPoint(0, 0));
-    EXPECT_EQ(shot.AtScreen(g.x + 10, g.y + 10), RGB(0x33, 0x99, 0xCC)) << "the inverted fill";
+    const COLORREF picture = PatternAt(200 % 24, 110 % 24), through = PatternAt((14 + 60) % 24, (14 + 35) % 24);
+    const COLORREF fill = RGB(0x33, 0x99, 0xCC);
+    testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
+    PumpUntil(
+        [&] {
+            if (UpdatePending(form->Handle())) return false;
+            shot = testshot::Shot::OfWindow(form->Handle());
+            return shot.AtScreen(b.x + 200, b.y + 110) == picture && shot.AtScreen(t.x + 60, t.y + 35) == through &&
+                   shot.AtScreen(g.x + 10, g.y + 10) == fill;
+        },
+        5000);
+    EXPECT_FALSE(shot.SaveArtifact("zcl-panels-labels").empty());
+    EXPECT_EQ(shot.AtScreen(b.x + 200, b.y + 110), picture) << "the back panel's picture";
+    EXPECT_EQ(shot.AtScreen(t.x + 60, t.y + 35), through) << "the picture through the transparent panel";
+    EXPECT_EQ(shot.AtScreen(g.x + 10, g.y + 10), fill) << "the inverted fill";
     EXPECT_EQ(shot.AtScreen(b.x + opaqueLabel->Left() + 1, b.y + opaqueLabel->Top() + 1), Rgb(clWhite));
     twinkling->SetTwinkle(false);
 }

@@ -18,24 +18,11 @@ using namespace zclbtn;
 
 namespace {
 
-class PushButtonsScreenshot : public ButtonForm {
-protected:
-    void Note(int x, int y, const char* text, int width = 200)
-    {
-        auto* l = new TLabel(form.get());
-        l->SetParent(form.get());
-        l->SetTransparent(true);
-        l->Font()->SetName("Arial");
-        l->Font()->SetSize(7);
-        l->SetBounds(x, y, width, 12);
-        l->SetCaption(text);
-    }
-};
+class PushButtonsScreenshot : public ButtonSheet {};
 
 TEST_F(PushButtonsScreenshot, FormOfPushButtonsCheckBoxesAndAButtonPanel)
 {
-    form->SetBounds(20, 20, 700, 220);
-    form->SetColor(clBtnFace);
+    Sheet(700, 220);
 
     Note(10, 4, "push buttons: plain, default, focused, disabled, pushed, old look, glyph, drop-down arrow", 600);
     const char* captions[] = {"Plain", "Default", "Focused", "Disabled", "Pushed", "Old look", "Folder", "Menu"};
@@ -95,8 +82,7 @@ TEST_F(PushButtonsScreenshot, FormOfPushButtonsCheckBoxesAndAButtonPanel)
             return dark > 5 && screenPixel(buttons[4], 0, 0) == RGB(0, 0, 0);
         },
         5000));
-    const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
-    EXPECT_FALSE(shot.SaveArtifact("zcl-push-buttons").empty());
+    Shoot("zcl-push-buttons");
 
     EXPECT_EQ(panel->Width(), 60 + 2 * panel->BevelExt());
     EXPECT_EQ(panel->Height(), 60 + 2 * panel->BevelExt());

@@ -603,14 +603,8 @@ TEST_F(SpeedButtons, TheArrowPartOpensTheMenuOnlyThere)
 TEST_F(SpeedButtons, APressOpensTheDropDownMenuBelowOrBesideTheButton)
 {
     auto* a = Add<TZCLSpeedButton>(40, 30, 50, 30);
-    auto* menu = new TPopupMenu(form.get());
     std::vector<std::string> chosen;
-    for (const char* caption : {"&First", "&Second"}) {
-        auto* item = new TMenuItem(nullptr);
-        item->SetCaption(caption);
-        item->SetOnClick(TNotifyEvent::From([&chosen, caption](TObject*) { chosen.push_back(caption); }));
-        menu->Items()->Add(item);
-    }
+    TPopupMenu* menu = ChoiceMenu(chosen);
     a->SetDropDownMenu(menu);
     a->SetDropDownIndent(5);
     log.Watch(a, "A");

@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "ZclEditTestHelpers.h"
+#include "framework/runtime/Streams.h"
 #include "framework/runtime/SysUtils.h"
 #include "framework/visual/StdCtrls.h"
+#include "zcl/edits/Zclbrowseedit.h"
+#include "zcl/edits/Zclcombobox.h"
 #include "zcl/edits/Zclmaskedit.h"
 #include "zcl/edits/Zclspinedit.h"
 
@@ -173,6 +176,142 @@ TEST_F(ZclTypedEdit, EachMaskTypeTakesOnlyItsCharacters)
         ASSERT_TRUE(Flush(e));
         EXPECT_EQ(S(e->Text()), c.expected);
     }
+}
+
+TEST_F(ZclTypedEdit, MoneyTakesOnlyWhatAMoneyTextIsMadeOf)
+{
+    TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
+    e->SetMaskType(meCurrency);
+    const AnsiString zero = e->CurrencySettings()->toStr(Currency(0));
+    EXPECT_EQ(S(e->Text()), S(zero));
+    Focus(e);
+    // Letters, signs of other kinds and the like: none of them can be read back as money.
+    const std::string foreign = "aZxe!%#*/=_?;";
+    for (char c : foreign) {
+        if (e->CurrencySettings()->Symbol().Pos(AnsiString(c))) continue;
+        e->SetSelStart(e->GetLength() + 1);
+        Type(std::string(1, c));
+        ASSERT_TRUE(Flush(e));
+        EXPECT_EQ(S(e->Text()), S(zero)) << "typed " << c;
+    }
+    EXPECT_EQ(static_cast<long double>(e->AsCurrency()), 0.0L);
+
+    // A digit goes in and the text stays money.
+    e->SelectAll();
+    Type("7");
+    ASSERT_TRUE(Settles([&] { return S(e->Text()) != S(zero); })) << e->Text().c_str();
+    EXPECT_EQ(S(e->Text()), S(e->CurrencySettings()->toStr(Currency(7)))) << "formatted again";
+    EXPECT_EQ(static_cast<long double>(e->AsCurrency()), 7.0L);
+}
+
+// Written to a stream and read into a new control inside a form being loaded.
+template <typename T>
+T* StreamedCopy(T* from, TForm& into, std::string* bytes = nullptr)
+{
+    TMemoryStream stream;
+    stream.WriteComponent(from);
+    if (bytes) bytes->assign(static_cast<const char*>(stream.Memory()), std::size_t(stream.Size()));
+    TComponentLoader loading(&into);
+    auto* read = new T(&into);
+    stream.SetPosition(0);
+    stream.ReadComponent(read);
+    loading.Finish();
+    return read;
+}
+
+TEST_F(ZclTypedEdit, TypedValuesComeBackFromTheStream)
+{
+    const struct {
+        TZCLMaskType type;
+        const char* mask;
+        const char* text;
+        bool dateTime;  // the value travels as "DateTime"
+    } cases[] = {
+        {meFloat, "", "-2.5", true},     {meFloatFixed, "", "1234.5", true}, {meCurrency, "", "12.5", true},
+        {meTime, "", "12:34:56", true},  {meDate, "", nullptr, true},        {meInteger, "", "42", false},
+        {meWord, "", "7", false},        {meMask, "00\\/00", "12/3_", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
+        e->SetName("Typed");
+        e->SetMask(c.mask);
+        e->SetMaskType(c.type);
+        if (c.type == meDate)
+            e->SetText(e->DateSettings()->GetEditString(2024, 2, 29));
+        else
+            e->SetText(c.text);
+        std::string bytes;
+        TForm other(nullptr);
+        TZCLMaskEdit* read = StreamedCopy(e, other, &bytes);
+        EXPECT_EQ(bytes.find("DateTime") != std::string::npos, c.dateTime);
+        EXPECT_EQ(read->MaskType(), c.type);
+        if (c.type == meTime)
+            EXPECT_EQ(double(read->AsTime()), double(e->AsTime()));
+        else
+            EXPECT_EQ(S(read->Text()), S(e->Text())) << "loading keeps the value";
+        delete e;
+    }
+}
+
+TEST_F(ZclTypedEdit, SpinFileAndComboSettingsComeBackFromTheStream)
+{
+    auto* spin = Add<TZCLExtSpinEdit>(20, 20);
+    spin->SetName("Spin");
+    spin->SetEditType(ntFloatFixed);
+    spin->SetDecimals(2);
+    spin->SetMaxValue(50);
+    spin->SetMinValue(1);
+    spin->SetValue(12.5);
+    spin->SetStep(2);
+    spin->SetLargeStep(20);
+    spin->SetFractionStep(0.25);
+    spin->SetSpinBtnWidth(12);
+    spin->SetEditorEnabled(false);
+    TForm other(nullptr);
+    TZCLExtSpinEdit* s = StreamedCopy(spin, other);
+    EXPECT_EQ(s->EditType(), ntFloatFixed);
+    EXPECT_EQ(s->MinValue(), 1);
+    EXPECT_EQ(s->MaxValue(), 50);
+    EXPECT_EQ(s->Value(), 12.5);
+    EXPECT_EQ(S(s->Text()), S(spin->Text()));
+    EXPECT_EQ(s->Step(), 2);
+    EXPECT_EQ(s->LargeStep(), 20);
+    EXPECT_EQ(s->FractionStep(), 0.25);
+    EXPECT_EQ(s->SpinBtnWidth(), 12);
+    EXPECT_FALSE(s->EditorEnabled());
+
+    auto* file = Add<TZCLFileOpenEdit>(20, 60);
+    file->SetName("File");
+    file->SetFilter("Application (*.exe)|*.EXE");
+    file->SetDefaultExt(".exe");
+    file->SetTitle("Choose");
+    file->SetInitialDir("C:\\windows");
+    file->SetOptions(TOpenOptions{ofPathMustExist, ofFileMustExist});
+    file->SetFilename("C:\\windows\\notepad.exe");
+    TZCLFileOpenEdit* f = StreamedCopy(file, other);
+    EXPECT_EQ(S(f->Filter()), "Application (*.exe)|*.EXE");
+    EXPECT_EQ(S(f->DefaultExt()), ".exe");
+    EXPECT_EQ(S(f->Title()), "Choose");
+    EXPECT_EQ(S(f->InitialDir()), "C:\\windows");
+    EXPECT_TRUE(f->Options() == (TOpenOptions{ofPathMustExist, ofFileMustExist}));
+    EXPECT_EQ(S(f->GetFileName()), "C:\\windows\\notepad.exe");
+    EXPECT_EQ(f->CustomButtonCount(), 1) << "still one browse button";
+
+    auto* combo = Add<TZCLComboBox>(20, 100);
+    combo->SetName("Combo");
+    combo->SetInterval(900);
+    combo->SetMRUList(true);
+    combo->SetMRUMax(3);
+    combo->SetDropDownWidth(250);
+    combo->SetFlat(true);
+    TZCLComboBox* c = StreamedCopy(combo, other);
+    EXPECT_EQ(c->Interval(), 900);
+    EXPECT_TRUE(c->MRUList());
+    EXPECT_EQ(c->MRUMax(), 3);
+    EXPECT_EQ(c->DropDownWidth(), 250);
+    EXPECT_TRUE(c->Flat());
+    EXPECT_FALSE(c->Search());
 }
 
 TEST_F(ZclTypedEdit, PastedTextThatBreaksTheRulesGoesInNowhere)
@@ -728,6 +867,28 @@ TEST_F(ZclSpinButtonInput, SpinEditButtonStopsWhenTheFocusGoes)
     Pump(400);
     EXPECT_EQ(s->Value(), settled);
     EXPECT_EQ(S(s->Text()), S(IntToStr(int(settled))));
+}
+
+TEST_F(ZclSpinButtonInput, ADisabledSpinEditGreysItsButtonAndStopsItsPress)
+{
+    auto* s = new TZCLExtSpinEdit(form.get());
+    s->SetParent(form.get());
+    s->SetBounds(20, 20, 100, 21);
+    s->SetMaxValue(1000);
+    TZCLSpinButton* b = s->SpinButton();
+    const int before = ZCLApplication->TimerPool()->GetCount();
+    b->SetDown(sbUpDown);
+    EXPECT_EQ(s->Value(), 1) << "the press stepped at once";
+    ASSERT_TRUE(b->TimerRunning());
+    s->SetEnabled(false);
+    EXPECT_FALSE(b->Enabled());
+    EXPECT_FALSE(b->TimerRunning());
+    EXPECT_EQ(b->ShownState(), sbDisabled);
+    EXPECT_EQ(ZCLApplication->TimerPool()->GetCount(), before);
+    s->SetEnabled(true);
+    EXPECT_TRUE(b->Enabled());
+    EXPECT_EQ(b->ShownState(), sbUpper);
+    EXPECT_EQ(s->Value(), 1);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "zcl/buttons/Zclbutton.h"
 
-#include "framework/runtime/Exceptions.h"
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "framework/visual/Menus.h"
-#include "zcl/buttons/Zclgraphicbutton.h"
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/core/Zclclass.h"
@@ -185,38 +183,20 @@ void TZCLCustomButton::GetChange(TObject*)
 void TZCLCustomButton::FontFXChanged(TObject*)
 {
     SetParentFont(false);
-    // A turned caption needs a TrueType font.
-    if (!adjustingFont_ && fontFX_->Angle() != 0 && !ZCLIsTrueTypeFont(Font())) {
-        adjustingFont_ = true;
-        try {
-            Font()->SetName("Arial");
-        } catch (...) {
-            adjustingFont_ = false;
-            throw;
-        }
-        adjustingFont_ = false;
-    }
+    turnedCaption_.FontFXChanged(Font(), fontFX_.get());
     GetChange(nullptr);
 }
 
 void TZCLCustomButton::FontChanged()
 {
-    if (adjustingFont_ || fontFX_->Angle() == 0 || ZCLIsTrueTypeFont(Font())) return;
-    adjustingFont_ = true;
-    fontFX_->SetAngle(0);
-    adjustingFont_ = false;
+    turnedCaption_.FontChanged(Font(), fontFX_.get());
 }
 
 // Image list ---------------------------------------------------------------------------------------------------
 
 void TZCLCustomButton::GetIMLChange(TObject*)
 {
-    if (ImageList() && !core_->IMLEmpty()) {
-        TBitmap image;
-        ImageList()->GetBitmapItem(ListIndex(), ImageIndex(), &image);
-        image.SetTransparentColor(ImageList()->TransparentColor(ListIndex(), ImageIndex()));
-        glyph_->SetGlyph(&image);
-    }
+    ZCLGlyphFromImageList(glyph_.get(), ImageList(), ListIndex(), ImageIndex());
     GetChange(nullptr);
 }
 
@@ -225,10 +205,7 @@ void TZCLCustomButton::GetIMLChange(TObject*)
 void TZCLCustomButton::ActivateTimer()
 {
     if (timerId_) return;
-    const std::uint16_t id = ZCLApplication->AddTimer(
-        ZCLPoolInterval(repeatingDelay_), TNotifyEvent(this, &TZCLCustomButton::ExecuteRepeatedClick));
-    if (!id) throw EOutOfResources("Not enough timers available");
-    timerId_ = id;
+    timerId_ = ZCLAddButtonTimer(repeatingDelay_, TNotifyEvent(this, &TZCLCustomButton::ExecuteRepeatedClick));
 }
 
 void TZCLCustomButton::FreeTimer()
@@ -241,9 +218,8 @@ void TZCLCustomButton::FreeTimer()
 
 bool TZCLCustomButton::StillHeld() const
 {
-    if (!HandleAllocated() || GetCapture() != const_cast<TZCLCustomButton*>(this)->Handle()) return false;
-    const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-    return (GetAsyncKeyState(key) & 0x8000) != 0;
+    return HandleAllocated() && GetCapture() == const_cast<TZCLCustomButton*>(this)->Handle() &&
+           ZCLPrimaryButtonDown();
 }
 
 bool TZCLCustomButton::CursorOnButton() const
@@ -263,7 +239,8 @@ void TZCLCustomButton::ExecuteRepeatedClick(TObject*)
         return;
     }
     if (!CursorOnButton()) return;
-    if (TZCLTimerItem* item = ZCLApplication->GetTimer(timerId_)) item->SetInterval(ZCLPoolInterval(repeatingInterval_));
+    if (TZCLTimerItem* item = ZCLApplication->GetTimer(timerId_))
+        item->SetInterval(ZCLButtonPoolInterval(repeatingInterval_));
     DoRepeatedClick();
 }
 
@@ -303,17 +280,11 @@ void TZCLCustomButton::DropDown()
     if (onDropDown_) onDropDown_(this);
     if (!*alive) return;
     if (dropDownMenu_) {
-        const TPoint at = dropDownRight_ ? ClientToScreen(TPoint(Width(), dropDownIndent_))
-                                         : ClientToScreen(TPoint(dropDownIndent_, Height()));
-        dropDownMenu_->SetPopupComponent(this);
-        dropDownMenu_->Popup(at.x, at.y);
+        ZCLPopupDropDown(dropDownMenu_, this, dropDownRight_, dropDownIndent_);
         if (!*alive) return;
     }
     // The clicks that closed the menu are not the button's.
-    MSG msg;
-    while (PeekMessageA(&msg, wnd, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-    }
-    if (HWND capture = GetCapture()) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    ZCLEndDropDownMouse(wnd);
     if (!*alive) return;
     menuOpen_ = false;
     if (HandleAllocated()) SendMessageA(Handle(), BM_SETSTATE, FALSE, 0);
@@ -353,12 +324,8 @@ void TZCLCustomButton::DrawItem(const DRAWITEMSTRUCT& DrawItemStruct)
     try {
         TRect r(DrawItemStruct.rcItem);
         ZCLDrawBtnFace(canvas_.get(), false, r, FaceStyle(style_), state_, flags, Color());
-        canvas_->SetFont(Font());
-        canvas_->Brush()->SetStyle(bsClear);
-        const TZCLDrawTextStyles styles =
-            disabled ? TZCLDrawTextStyles{dtDisabled, dt3DDisabled} : TZCLDrawTextStyles{dtEnabled};
-        glyph_->DrawButtonGlyphAndText(canvas_.get(), useCaption_ ? Caption() : AnsiString(), fontFX_.get(), r,
-                                       state_, buttonLayout_.get(), styles, multiLine_ ? 1 : 0, 0);
+        ZCLDrawButtonGlyphAndText(canvas_.get(), glyph_.get(), Font(), useCaption_ ? Caption() : AnsiString(),
+                                  fontFX_.get(), r, state_, buttonLayout_.get(), !disabled, multiLine_);
     } catch (...) {
         canvas_->SetHandle(nullptr);
         throw;

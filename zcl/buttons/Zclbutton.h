@@ -10,6 +10,7 @@
 #include "framework/runtime/Closure.h"
 #include "framework/visual/Graphics.h"
 #include "framework/visual/StdCtrls.h"
+#include "zcl/buttons/Zclbuttonface.h"
 #include "zcl/core/Zclbase.h"
 #include "zcl/core/Zclcustomcomponent.h"
 
@@ -149,7 +150,7 @@ private:
     bool hideHint_ = false;
     bool currentDefault_ = false;
     bool menuOpen_ = false;
-    bool adjustingFont_ = false;
+    TZCLTurnedCaptionFont turnedCaption_;
     TNotifyEvent onMouseEnter_, onMouseExit_;
     // Shared with a drop-down in progress, which must not touch the button once it is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

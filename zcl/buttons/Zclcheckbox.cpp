@@ -5,6 +5,7 @@
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "framework/visual/Menus.h"
+#include "zcl/buttons/Zclbuttonface.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclgraph.h"
@@ -206,10 +207,7 @@ void TZCLButtonControl::UpDateNow()
 
 void TZCLButtonControl::GetChange(TObject*) { UpDateNow(); }
 
-TZCLDrawTextStyles TZCLButtonControl::TextStyles() const
-{
-    return Enabled() ? TZCLDrawTextStyles{dtEnabled} : TZCLDrawTextStyles{dtDisabled, dt3DDisabled};
-}
+TZCLDrawTextStyles TZCLButtonControl::TextStyles() const { return ZCLButtonTextStyles(Enabled()); }
 
 void TZCLButtonControl::DrawFocus(TCanvas* Canvas, const TRect& R)
 {

@@ -192,8 +192,15 @@ bool TZCLDockSpeedButton::OwnWndProc(TMessage& Message)
     if (control_ != control) return true;
     switch (Message.Msg) {
     case WM_NCCREATE:
-    case WM_CREATE:
         windowDestroyed_ = false;
+        break;
+    case WM_CREATE:
+        // What the control went through while it had no window (hidden, disabled, moved) the button takes over
+        // now: the new window tells nothing of it.
+        windowDestroyed_ = false;
+        SetVisible(control->Visible());
+        SetEnabled(control->Enabled());
+        AdjustToControl();
         break;
     case WM_DESTROY:
     case WM_NCDESTROY:

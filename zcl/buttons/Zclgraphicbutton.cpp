@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/runtime/Exceptions.h"
 #include "framework/runtime/Filer.h"
 #include "framework/visual/ActnList.h"
 #include "framework/visual/Forms.h"
@@ -15,6 +14,7 @@
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zclglyph.h"
 #include "zcl/graphics/Zcllayout.h"
+#include "zcl/graphics/Zclregion.h"
 #include "zcl/graphics/Zclutilsdraw.h"
 
 bool ZCLGetGlyphKind(TBitmap* Bitmap, TZCLGlyphKind Kind)
@@ -43,15 +43,6 @@ int ZCLGetButtonBevel(TZCLUserButtonStyle Style)
     case ubsIntegrated: return 2;
     default: return 1;
     }
-}
-
-std::uint16_t ZCLPoolInterval(std::uint16_t Interval)
-{
-    const int tick = ZCLApplication->TimerPool()->MinInterval();
-    if (tick <= 0) return Interval;
-    int n = (Interval + tick / 2) / tick;
-    n = std::clamp(n, 1, 0xFFFF / tick);
-    return std::uint16_t(n * tick);
 }
 
 namespace {
@@ -383,9 +374,7 @@ void TZCLBaseGraphicButton::ActivateTimer(int Index, std::uint16_t Interval, TNo
 {
     if (Index != ZCLMouseOverTimer && Index != ZCLRepeatTimer) return;
     if (timerIds_[Index]) return;
-    const std::uint16_t id = ZCLApplication->AddTimer(ZCLPoolInterval(Interval), Handler);
-    if (!id) throw EOutOfResources("Not enough timers available");
-    timerIds_[Index] = id;
+    timerIds_[Index] = ZCLAddButtonTimer(Interval, Handler);
 }
 
 void TZCLBaseGraphicButton::DeActivateTimer(int Index)
@@ -399,9 +388,7 @@ void TZCLBaseGraphicButton::DeActivateTimer(int Index)
 
 bool TZCLBaseGraphicButton::StillHeld() const
 {
-    if (!dragging_ || !MouseCapture()) return false;
-    const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-    return (GetAsyncKeyState(key) & 0x8000) != 0;
+    return dragging_ && MouseCapture() && ZCLPrimaryButtonDown();
 }
 
 void TZCLBaseGraphicButton::ExecuteRepeatedClick(TObject*)
@@ -416,7 +403,7 @@ void TZCLBaseGraphicButton::ExecuteRepeatedClick(TObject*)
     const TPoint local = ScreenToClient(TPoint(p.x, p.y));
     if (!OnButton(local.x, local.y)) return;
     if (TZCLTimerItem* item = ZCLApplication->GetTimer(timerIds_[ZCLRepeatTimer]))
-        item->SetInterval(ZCLPoolInterval(repeatingInterval_));
+        item->SetInterval(ZCLButtonPoolInterval(repeatingInterval_));
     DoRepeatedClick();
 }
 
@@ -538,16 +525,10 @@ void TZCLBaseGraphicButton::DropDown()
         StateChange(IdleState());
         return;
     }
-    const TPoint at = dropDownRight_ ? ClientToScreen(TPoint(Width(), dropDownIndent_))
-                                     : ClientToScreen(TPoint(dropDownIndent_, Height()));
-    dropDownMenu_->SetPopupComponent(this);
-    dropDownMenu_->Popup(at.x, at.y);
+    ZCLPopupDropDown(dropDownMenu_, this, dropDownRight_, dropDownIndent_);
     if (!*alive) return;
-    // The clicks that closed the menu are not the button's.
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-    }
-    if (HWND capture = GetCapture()) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    // The clicks that closed the menu are not the button's (nor any window's: the button has none of its own).
+    ZCLEndDropDownMouse(nullptr);
     if (!*alive) return;
     POINT p;
     bool inside = false;
@@ -560,75 +541,55 @@ void TZCLBaseGraphicButton::DropDown()
 
 // Painting -----------------------------------------------------------------------------------------------------
 
-TZCLDrawTextStyles TZCLBaseGraphicButton::TextStyles() const
-{
-    return Enabled() ? TZCLDrawTextStyles{dtEnabled} : TZCLDrawTextStyles{dtDisabled, dt3DDisabled};
-}
+TZCLDrawTextStyles TZCLBaseGraphicButton::TextStyles() const { return ZCLButtonTextStyles(Enabled()); }
 
 void TZCLBaseGraphicButton::DrawGlyphAndText(TCanvas* Canvas, const TRect& R)
 {
     if (!Canvas) return;
-    Canvas->SetFont(Font());
-    if (enterColorChange_ && mouseOver_ && Enabled()) Canvas->Font()->SetColor(enterColor_);
     TRect r = R;
     const TZCLButtonState state = DrawState();
     if (pressedOffset_ && (state == bsOptionSet || state == bsDown || state == bsDropDownOpen))
         OffsetRect(&r, pressedOffset_, pressedOffset_);
-    const AnsiString text = useCaption_ ? Caption() : AnsiString();
-    glyph_->DrawButtonGlyphAndText(Canvas, text, fontFX_.get(), r, state, buttonLayout_.get(), TextStyles(),
-                                   multiLine_ ? 1 : 0, 0);
+    const TColor colour = enterColorChange_ && mouseOver_ && Enabled() ? enterColor_ : clNone;
+    ZCLDrawButtonGlyphAndText(Canvas, glyph_.get(), Font(), useCaption_ ? Caption() : AnsiString(), fontFX_.get(), r,
+                              state, buttonLayout_.get(), Enabled(), multiLine_, colour);
 }
 
 bool TZCLBaseGraphicButton::CheckOptimized()
 {
-    if (ControlStyle().Contains(csOpaque)) return false;
-    auto* parent = dynamic_cast<TZCLCustomControl*>(Parent());
-    return parent && parent->HandleAllocated() && parent->BackBitmapCheck();
+    return !ControlStyle().Contains(csOpaque) && ZCLParentSuppliesBack(this);
 }
 
 bool TZCLBaseGraphicButton::DrawParentBack(TCanvas* Canvas, const TRect& R)
 {
-    if (!CheckOptimized()) return false;
-    auto* parent = static_cast<TZCLCustomControl*>(Parent());
-    const TPoint origin = BackMapPoint(0, 0);
-    return parent->BackDrawArea(Canvas, R, origin, 0);
+    if (!Canvas || !CheckOptimized()) return false;
+    if (TZCLBackSupplier* supplier = ZCLBackSupplier(this))
+        return supplier->BackDrawArea(Canvas, R, BackMapPoint(0, 0), 0);
+    // A form's shape holds its picture in the form's client coordinates: the part under the button starts where
+    // the button stands.
+    TZCLFormShape* shape = ZCLFormShapeOf(dynamic_cast<TCustomForm*>(Parent()));
+    if (!shape) return false;
+    shape->BackDrawArea(Canvas, R, TPoint(Left() + R.left, Top() + R.top));
+    return true;
 }
 
 // Fonts, image lists, actions ----------------------------------------------------------------------------------
 
 void TZCLBaseGraphicButton::FontFXChanged(TObject*)
 {
-    // A turned caption needs a TrueType font.
-    if (!adjustingFont_ && fontFX_->Angle() != 0 && !ZCLIsTrueTypeFont(Font())) {
-        adjustingFont_ = true;
-        try {
-            Font()->SetName("Arial");
-        } catch (...) {
-            adjustingFont_ = false;
-            throw;
-        }
-        adjustingFont_ = false;
-    }
+    turnedCaption_.FontFXChanged(Font(), fontFX_.get());
     Redraw();
 }
 
 void TZCLBaseGraphicButton::FontChanged()
 {
-    if (adjustingFont_ || fontFX_->Angle() == 0 || ZCLIsTrueTypeFont(Font())) return;
-    adjustingFont_ = true;
-    fontFX_->SetAngle(0);
-    adjustingFont_ = false;
+    turnedCaption_.FontChanged(Font(), fontFX_.get());
 }
 
 void TZCLBaseGraphicButton::GetIMLChange(TObject*)
 {
     if (!IsCustom()) return;
-    if (ImageList() && !IMLEmpty()) {
-        TBitmap image;
-        ImageList()->GetBitmapItem(ListIndex(), ImageIndex(), &image);
-        image.SetTransparentColor(ImageList()->TransparentColor(ListIndex(), ImageIndex()));
-        glyph_->SetGlyph(&image);
-    }
+    ZCLGlyphFromImageList(glyph_.get(), ImageList(), ListIndex(), ImageIndex());
     Redraw();
 }
 

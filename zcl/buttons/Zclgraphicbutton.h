@@ -10,6 +10,7 @@
 
 #include "framework/runtime/Closure.h"
 #include "framework/visual/Graphics.h"
+#include "zcl/buttons/Zclbuttonface.h"
 #include "zcl/components/Zclbasecontrol.h"
 #include "zcl/core/Zclbase.h"
 #include "zcl/core/Zclcustomcomponent.h"
@@ -34,9 +35,6 @@ constexpr int ZCLGlyphKindHeight = 14;
 bool ZCLGetGlyphKind(TBitmap* Bitmap, TZCLGlyphKind Kind);
 // The border width of a button face of Style: 3 for the old look, 2 for the raised ones, 1 for the flat ones.
 int ZCLGetButtonBevel(TZCLUserButtonStyle Style);
-
-// The pool takes only multiples of its tick: the nearest one to Interval, at least one tick.
-std::uint16_t ZCLPoolInterval(std::uint16_t Interval);
 
 // The index of the button's two pool timers.
 constexpr int ZCLMouseOverTimer = 0;
@@ -249,7 +247,7 @@ private:
     bool multiLine_ = false;
     bool useCaption_ = true;
     bool hideHint_ = false;
-    bool adjustingFont_ = false;
+    TZCLTurnedCaptionFont turnedCaption_;
     // Shared with a drop-down in progress, which must not touch the button once it is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -200,17 +200,22 @@ void TZCLBaseEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 {
     TZCLCustomBevelPanel::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft || !Enabled()) return;
+    // The selection the press found: not the one AutoSelect makes when the press brings the focus, which would
+    // turn every first press into a drag of the whole text.
+    const int heldStart = selStart_, heldLength = selLength_;
     if (!Focused() && CanFocus()) SetFocus();
     SyncModifiers(Shift);
     lastMouse_ = TPoint(X, Y);
-    leftDown_ = true;
     if (Shift.Contains(ssDouble)) {
+        // The word is the selection: moves of the hand before the button comes up do not undo it.
+        leftDown_ = false;
         if (mouseSelection_) SelectCurrentWord();
         return;
     }
+    leftDown_ = true;
     StartMouseTimer();
     const int p = CalcMousePos(lastMouse_);
-    if (dragEnabled_ && selLength_ > 0 && p > selStart_ && p < selStart_ + selLength_) {
+    if (dragEnabled_ && heldLength > 0 && selLength_ > 0 && p > heldStart && p < heldStart + heldLength) {
         dragging_ = true;
         savedCursor_ = Screen->Cursor();
         Screen->SetCursor(dragCursor_);

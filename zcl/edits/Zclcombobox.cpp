@@ -3,8 +3,24 @@
 #include <algorithm>
 
 #include "framework/visual/Forms.h"
+#include "framework/runtime/Filer.h"
 
 namespace {
+
+const bool comboBoxPublished = [] {
+    using C = TZCLComboBox;
+    PublishedProperties<C>()
+        .Integer("DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth, 0)
+        .Boolean("Flat", &C::Flat, &C::SetFlat, false)
+        .Object("FocusControl", &C::FocusControl, &C::SetFocusControl)
+        .Integer("Interval", &C::Interval, &C::SetInterval, 1500)
+        .Boolean("MRUList", &C::MRUList, &C::SetMRUList, false)
+        .Integer("MRUMax", &C::MRUMax, &C::SetMRUMax, 5)
+        .Boolean("Search", &C::Search, &C::SetSearch, false)
+        .Event("OnEditClick", &C::OnEditClick, &C::SetOnEditClick)
+        .Event("OnSelect", &C::OnSelect, &C::SetOnSelect);
+    return true;
+}();
 
 constexpr UINT_PTR SearchTimer = 1;
 // Posted to a combo box: the focus goes to its FocusControl once the current message is done with.

@@ -347,6 +347,14 @@ void TZCLCustomEdit::Loaded()
     CorrectBounds();
 }
 
+void TZCLCustomEdit::GetChange(TObject* Sender)
+{
+    TZCLBaseEdit::GetChange(Sender);
+    if (Sender != Bevel() && Sender != Font3D()) return;
+    SetupRects();
+    CorrectBounds();
+}
+
 void TZCLCustomEdit::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {

@@ -52,6 +52,8 @@ public:
 
     void Loaded() override;
     void Dispatch(TMessage& Message) override;
+    // A changed bevel or 3D font changes the room the text needs: with AutoSize the height follows.
+    void GetChange(TObject* Sender) override;
 
 protected:
     // The text, or PasswordChar once per character.

@@ -6,7 +6,43 @@
 
 #include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
+#include "zcl/buttons/Zclspecialbutton.h"
 #include "zcl/core/Zclclass.h"
+
+namespace {
+
+const bool maskEditPublished = [] {
+    using M = TZCLCustomMaskEdit;
+    // The mask and its type before the text, so that the text is read as the type holds it.
+    PublishedProperties<M>()
+        .Char("BlankChar", &M::BlankChar, &M::SetBlankChar, '_')
+        .Object("CurrencySettings", &M::CurrencySettings, &M::SetCurrencySettings)
+        .Object("DateSettings", &M::DateSettings, &M::SetDateSettings)
+        .Integer("Decimals", &M::Decimals, &M::SetDecimals, 1)
+        .String("Mask", &M::Mask, &M::SetMask)
+        .Integer("NumberBase", &M::NumberBase, &M::SetNumberBase, 10)
+        .Event("OnUserRule", &M::OnUserRule, &M::SetOnUserRule);
+    using E = TZCLMaskEdit;
+    PublishedProperties<E>()
+        .Enumeration("MaskType", &E::MaskType, &E::SetMaskType,
+                     {"meInteger", "meWord", "meFloat", "meFloatFixed", "meFloatNumber", "meCurrency", "meDate",
+                      "meTime", "meMask", "meNone"},
+                     meMask)
+        .Enumeration("Alignment", &E::Alignment, &E::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"},
+                     taLeftJustify)
+        .Object("CustomButtons", &E::CustomButtons, &E::SetCustomButtons)
+        .Enumeration("CustomButtonStyle", &E::CustomButtonStyle, &E::SetCustomButtonStyle,
+                     {"ubsAutoDetect", "ubsWin31", "ubsWin40", "ubsVesto", "ubsVestoFlat", "ubsFlat",
+                      "ubsFlatUnColored", "ubsNavigator", "ubsExplorer", "ubsExplorerColored", "ubsIntegrated"},
+                     ubsIntegrated)
+        .Integer("CustomButtonWidth", &E::CustomButtonWidth, &E::SetCustomButtonWidth, 16)
+        .Boolean("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
+        .String("Text", &E::Text, [](E* e, const AnsiString& v) { e->SetText(v); })
+        .Event("OnBtnClick", &E::OnBtnClick, &E::SetOnBtnClick);
+    return true;
+}();
+
+}  // namespace
 
 namespace {
 
@@ -391,7 +427,38 @@ void TZCLCustomMaskEdit::Loaded()
 {
     TZCLCustomEdit::Loaded();
     ParseMask();
+    const AnsiString loaded = GetText();
     ApplyMaskType();
+    // What came with the form stays: the type's empty text only replaces what the type cannot hold.
+    if (streamed_)
+        SetStreamValue(streamedValue_);
+    else if (HoldsLoadedText(loaded))
+        PutText(loaded);
+    streamed_ = false;
+}
+
+bool TZCLCustomMaskEdit::HoldsLoadedText(const AnsiString& Text) const
+{
+    switch (maskType_) {
+    case meInteger:
+    case meWord:
+        if (Text.IsEmpty() || (maskType_ == meWord && Text.Pos("-"))) return false;
+        try {
+            ZCLGetDecimalValue(Text, numberBase_);
+            return true;
+        } catch (const EZCLWrongDataType&) {
+            return false;
+        }
+    case meFloat:
+    case meFloatFixed:
+    case meFloatNumber: {
+        long double v;
+        return !Text.IsEmpty() && TextToFloat(ZCLClearOffTS(Text, thousandSep_).c_str(), v);
+    }
+    case meCurrency: return !Text.IsEmpty() && currencySettings_->toStr(currencySettings_->toCur(Text)) == Text;
+    case meMask: return FitsMask(Text);
+    default: return false;
+    }
 }
 
 void TZCLCustomMaskEdit::CreateSpecialText(AnsiString& Value) { Value = EngineText(); }
@@ -915,7 +982,12 @@ void TZCLCustomMaskEdit::SetStreamValue(long double Value)
         PutText(TimeToStr(TDateTime(double(Value))));
 }
 
-void TZCLCustomMaskEdit::ReadDateTime(TReader* Reader) { SetStreamValue(Reader->ReadFloat()); }
+void TZCLCustomMaskEdit::ReadDateTime(TReader* Reader)
+{
+    streamedValue_ = Reader->ReadFloat();
+    streamed_ = ComponentState().Contains(csLoading);
+    SetStreamValue(streamedValue_);
+}
 
 void TZCLCustomMaskEdit::WriteDateTime(TWriter* Writer) { Writer->WriteFloat(StreamValue()); }
 

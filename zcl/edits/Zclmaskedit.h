@@ -129,6 +129,8 @@ private:
     void WriteDateTime(TWriter* Writer);
     void Refocus(int Pos);
     long long ReadInteger(long long Low, long long High, const char* Message, bool Word) const;
+    // Whether a text that came with the form can stay as the type's text.
+    bool HoldsLoadedText(const AnsiString& Text) const;
 
     AnsiString mask_;
     std::vector<MaskPos> positions_;
@@ -147,6 +149,8 @@ private:
     AnsiString previousText_;  // the text before the last replacement
     bool internal_ = false;    // the edit changes its own text
     bool selectingField_ = false;
+    bool streamed_ = false;  // a "DateTime" value came with the form
+    long double streamedValue_ = 0;
 };
 
 class TZCLMaskEdit : public TZCLCustomMaskEdit {

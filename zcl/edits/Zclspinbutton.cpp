@@ -3,10 +3,23 @@
 #include <cmath>
 
 #include "framework/visual/Messages.h"
+#include "framework/runtime/Filer.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/graphics/Zclutilsdraw.h"
 
 namespace {
+
+const bool spinButtonPublished = [] {
+    using B = TZCLSpinButton;
+    PublishedProperties<B>()
+        .Set("SpinButtons", &B::SpinButtons, &B::SetBtns, {"sbLeft", "sbRight", "sbUp", "sbDown"},
+             TZCLSpinButtons{sbUp})
+        .Event("OnBottomClick", &B::OnBottomClick, &B::SetOnBottomClick)
+        .Event("OnTopClick", &B::OnTopClick, &B::SetOnTopClick)
+        .Event("OnLeftClick", &B::OnLeftClick, &B::SetOnLeftClick)
+        .Event("OnRightClick", &B::OnRightClick, &B::SetOnRightClick);
+    return true;
+}();
 
 // Offsets are worked out in floating point and rounded half to even.
 int Round(double v) { return int(std::nearbyint(v)); }

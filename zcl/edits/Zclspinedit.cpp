@@ -3,7 +3,30 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/runtime/Filer.h"
+
 namespace {
+
+const bool spinEditPublished = [] {
+    using E = TZCLExtSpinEdit;
+    // The limits before the value, and the text before both: the value is what the edit shows at the end.
+    PublishedProperties<E>()
+        .Enumeration("Alignment", &E::Alignment, &E::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"},
+                     taLeftJustify)
+        .Boolean("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
+        .Enumeration("EditType", &E::EditType, &E::SetEditType,
+                     {"ntInteger", "ntFloat", "ntFloatFixed", "ntFloatNumber", "ntCurrency"}, ntInteger)
+        .String("Text", &E::Text, [](E* e, const AnsiString& v) { e->SetText(v); })
+        .Integer("SpinBtnWidth", &E::SpinBtnWidth, &E::SetSpinBtnWidth, -1)
+        .Float("Step", &E::Step, &E::SetStep)
+        .Float("LargeStep", &E::LargeStep, &E::SetLargeStep)
+        .Float("FractionStep", &E::FractionStep, &E::SetFractionStep)
+        .Boolean("EditorEnabled", &E::EditorEnabled, &E::SetEditorEnabled, true)
+        .Float("MinValue", &E::MinValue, &E::SetMinValue)
+        .Float("MaxValue", &E::MaxValue, &E::SetMaxValue)
+        .Float("Value", &E::Value, &E::SetValue);
+    return true;
+}();
 
 TZCLMaskType MaskTypeOf(TZCLNumberType T)
 {
@@ -118,6 +141,13 @@ void TZCLCustomExtSpinEdit::Loaded()
     if (maxValue_ < minValue_) maxValue_ = minValue_;
     value_ = std::clamp(value_, minValue_, maxValue_);
     ShowValue();
+}
+
+void TZCLCustomExtSpinEdit::Dispatch(TMessage& Message)
+{
+    TZCLCustomMaskEdit::Dispatch(Message);
+    // The button greys with the edit and stops any press it holds.
+    if (Message.Msg == CM_ENABLEDCHANGED && button_) button_->SetEnabled(Enabled());
 }
 
 bool TZCLCustomExtSpinEdit::ReadText(double& V) const

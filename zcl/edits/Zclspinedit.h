@@ -44,6 +44,7 @@ public:
     AnsiString getOutString(double V) const;
 
     void Loaded() override;
+    void Dispatch(TMessage& Message) override;
 
 protected:
     void DoInc(TObject* Sender);

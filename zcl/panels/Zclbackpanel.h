@@ -5,5 +5,6 @@
 
 class TZCLBackPanel : public TZCLCustomParentPanel {
 public:
-    explicit TZCLBackPanel(TComponent* AOwner) : TZCLCustomParentPanel(AOwner) {}
+    // Made where its published properties are registered, so that they come with every program that makes one.
+    explicit TZCLBackPanel(TComponent* AOwner);
 };

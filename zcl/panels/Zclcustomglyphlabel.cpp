@@ -2,11 +2,46 @@
 
 #include <algorithm>
 
+#include "framework/runtime/Filer.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclbevel.h"
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zcllayout.h"
 #include "zcl/graphics/Zclutilsdraw.h"
+
+namespace {
+
+const bool glyphLabelPublished = [] {
+    using C = TZCLGlyphLabel;
+    PublishedProperties<C>()
+        .Object("Alignment", &C::Alignment, &C::SetAlignment)
+        .Boolean("AutoSize", &C::AutoSize, &C::SetAutoSize, true)
+        .Object("Bevel", &C::Bevel, &C::SetBevel)
+        .String("Caption", &C::Caption, &C::SetCaption)
+        .Boolean("Enabled", &C::Enabled, &C::SetEnabled, true)
+        .Object("FocusControl", &C::FocusControl, &C::SetFocusControl)
+        .Object("Font", &C::Font, &C::SetFont)
+        .Object("Font3D", &C::Font3D, &C::SetFont3D)
+        .Object("ImageList", &C::ImageList, &C::SetImageList)
+        .Integer("ImageIndex", &C::ImageIndex, &C::SetImageIndex, 0)
+        .Integer("ListIndex", &C::ListIndex, &C::SetListIndex, 0)
+        .Boolean("MultiLine", &C::MultiLine, &C::SetMultiLine, false)
+        .Set("Options", &C::Options, &C::SetOptions, {"loPathEllipsis", "loEndEllipsis", "loEditControl"},
+             TZCLLabelOptions{})
+        .Boolean("ShowAccelChar", &C::ShowAccelChar, &C::SetShowAccelChar, true)
+        .Boolean("Transparent", &C::Transparent, &C::SetTransparent, true)
+        .Boolean("Twinkle", &C::Twinkle, &C::SetTwinkle, false)
+        .Integer("TwinkleColor", &C::TwinkleColor, &C::SetTwinkleColor, int(clNone))
+        .Integer("TwinkleVisible", &C::TwinkleVisible, &C::SetTwinkleVisible, 700)
+        .Integer("TwinkleInVisible", &C::TwinkleInVisible, &C::SetTwinkleInVisible, 700)
+        .Boolean("Visible", &C::Visible, &C::SetVisible, true)
+        .Event("OnClick", &C::OnClick, &C::SetOnClick)
+        .Event("OnMouseEnter", &C::OnMouseEnter, &C::SetOnMouseEnter)
+        .Event("OnMouseExit", &C::OnMouseExit, &C::SetOnMouseExit);
+    return true;
+}();
+
+}  // namespace
 
 TZCLCustomGlyphLabel::TZCLCustomGlyphLabel(TComponent* AOwner)
     : TZCLBaseLabel(AOwner), layout_(std::make_unique<TZCLGlyphTextLayout>()),

@@ -81,8 +81,11 @@ AnsiString ZCLInfoLayNumber(const AnsiString& Value, const AnsiString& Format)
     const std::string& v = Value.str();
     const std::string& f = Format.str();
     // Only a whole number has digits to lay: a version ("6.1"), a speed with decimals or "Win32" would be torn
-    // apart and is shown as it is.
-    if (v.find_first_not_of("0123456789") != std::string::npos) return Value;
+    // apart, so it is shown as it is, followed by the format's unit (what stands right of its last "0").
+    if (v.find_first_not_of("0123456789") != std::string::npos) {
+        const std::size_t lastZero = f.find_last_of('0');
+        return AnsiString(v + (lastZero == std::string::npos ? f : f.substr(lastZero + 1)));
+    }
     std::string out;
     std::size_t left = v.size();  // the value's characters not yet laid
     for (std::size_t i = f.size(); i-- > 0;) {

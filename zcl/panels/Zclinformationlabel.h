@@ -13,7 +13,8 @@ class TZCLBevel;
 
 // Lays Value into Format from the right: each "0" takes the next character of the value (a "0" once the value
 // is used up), any other character of the format is put in as it is, and what is left of the value goes in
-// front. "0.000" makes 1234 "1.234" and 12 "0.012". A value that is not a whole number is left as it is.
+// front. "0.000" makes 1234 "1.234" and 12 "0.012". A value that is not a whole number is left as it
+// is, followed by the format's unit: "2596.14" in "0 MHz" makes "2596.14 MHz".
 AnsiString ZCLInfoLayNumber(const AnsiString& Value, const AnsiString& Format);
 
 class TZCLInformationLabel : public TZCLBaseLabel {

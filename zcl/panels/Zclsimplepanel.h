@@ -5,5 +5,6 @@
 
 class TZCLSimplePanel : public TZCLCustomBevelPanel {
 public:
-    explicit TZCLSimplePanel(TComponent* AOwner) : TZCLCustomBevelPanel(AOwner) {}
+    // Made where its published properties are registered, so that they come with every program that makes one.
+    explicit TZCLSimplePanel(TComponent* AOwner);
 };
