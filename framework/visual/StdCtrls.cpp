@@ -99,6 +99,13 @@ void TButton::Dispatch(TMessage& message)
             return;
         }
         break;
+    case CM_DIALOGCHAR:
+        // The caption's accelerator ("&Ok") clicks a button that could take the focus.
+        if (IsAccel(WORD(message.WParam), Caption()) && CanFocus()) {
+            Click();
+            message.Result = 1;
+        }
+        return;
     case CM_FOCUSCHANGED: {
         auto* focused = reinterpret_cast<TWinControl*>(message.LParam);
         const bool now = dynamic_cast<TButton*>(focused) ? focused == this : default_;

@@ -29,7 +29,8 @@ using TMeasureItemEvent = Closure<void(TWinControl* Control, int Index, int& Hei
 TOwnerDrawState OwnerDrawStateOf(UINT itemState);
 
 // ---------------------------------------------------------------------------------------------------------------
-// TButton: a system push button. Enter clicks the focused button, else the Default one; Escape the Cancel one.
+// TButton: a system push button. Enter clicks the focused button, else the Default one; Escape the Cancel one;
+// the caption's accelerator clicks it.
 
 class TButton : public TWinControl {
 public:

@@ -74,6 +74,34 @@ TEST_F(Buttons, AFocusedButtonTakesEnterAndTheDefaultLookUntilFocusLeavesIt)
     EXPECT_EQ(log, (std::vector<std::string>{"other", "ok"}));
 }
 
+TEST_F(Buttons, TheCaptionsAcceleratorClicksAButtonThatCouldTakeTheFocus)
+{
+    ok->SetCaption("&OK");
+    cancel->SetCaption("&Cancel");
+    other->SetCaption("O&ther");
+    ShowForm();
+    edit->SetFocus();
+    Pump(30);
+    // From an edit, which wants its letters, with Alt.
+    Key('T', {VK_MENU});
+    Key('O', {VK_MENU});
+    EXPECT_EQ(log, (std::vector<std::string>{"other", "ok"}));
+    EXPECT_TRUE(edit->Focused()) << "the focus stays where it was";
+    // From a button, which wants no letters, the plain letter does.
+    other->SetFocus();
+    Pump(30);
+    Key('C');
+    EXPECT_EQ(log, (std::vector<std::string>{"other", "ok", "cancel"}));
+    // Not a disabled or a hidden button, nor a letter no caption marks.
+    cancel->SetEnabled(false);
+    ok->SetVisible(false);
+    Key('C');
+    Key('O', {VK_MENU});
+    Key('X', {VK_MENU});
+    Key('H');
+    EXPECT_EQ(log, (std::vector<std::string>{"other", "ok", "cancel"}));
+}
+
 TEST_F(Buttons, AMouseClickFiresOnClickOnceAndADoubleClickActsAsTwoPresses)
 {
     ShowForm();

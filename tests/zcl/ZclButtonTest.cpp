@@ -139,6 +139,30 @@ TEST_F(PushButtons, EnterClicksTheFocusedOrDefaultButtonEscapeTheCancelOneSpaceT
     EXPECT_FALSE(other->IsCurrentDefault());
 }
 
+TEST_F(PushButtons, TheCaptionsAcceleratorClicksAnEnabledVisibleButton)
+{
+    auto* up = AddButton("&Up", 20, 20);
+    auto* add = AddButton("&Add", 110, 20);
+    auto* exit = AddButton("&Ok", 200, 20);
+    exit->SetModalResult(mrOk);
+    auto* edit = new controltest::TTestEdit(form.get());
+    edit->SetParent(form.get());
+    edit->SetBounds(20, 80, 80, 20);
+    ShowForm();
+    edit->SetFocus();
+    Pump(30);
+    controltest::Key('U', {VK_MENU});
+    controltest::Key('O', {VK_MENU});
+    EXPECT_EQ(log.Of("click"), (std::vector<std::string>{"&Up click", "&Ok click"}));
+    EXPECT_EQ(form->ModalResult(), mrOk) << "as a click of the button";
+    form->SetModalResult(mrNone);
+    add->SetEnabled(false);
+    up->SetVisible(false);
+    controltest::Key('A', {VK_MENU});
+    controltest::Key('U', {VK_MENU});
+    EXPECT_EQ(log.Of("click"), (std::vector<std::string>{"&Up click", "&Ok click"}));
+}
+
 TEST_F(PushButtons, AButtonWithAModalResultEndsShowModalWithItWhenClickedWithTheMouse)
 {
     auto* ok = AddButton("Ok", 20, 20);

@@ -1,6 +1,6 @@
 // Transparent windowless buttons over each kind of container that hands its children the picture behind them:
-// a library windowed control, another container speaking the same protocol, and a form whose shape fills its
-// background; over a container that hands over nothing the button draws no background of its own.
+// a library windowed control, the library's scroll box, another container speaking the same protocol, and a form
+// whose shape fills its background; over a container that hands over nothing the button draws no background.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "framework/runtime/Classes.h"
 #include "zcl/buttons/Zclmmbutton.h"
 #include "zcl/buttons/Zclspeedbutton.h"
+#include "zcl/components/Zclcustomscrollbox.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/graphics/Zclfillobject.h"
 #include "zcl/graphics/Zclregion.h"
@@ -132,6 +133,31 @@ TEST_P(TransparentButtonKinds, TheButtonShowsThePictureOfAnySupplyingContainerWh
     EXPECT_FALSE(onLibrary->CheckOptimized());
     Render opaque(onLibrary);
     EXPECT_EQ(opaque.At(8, 15), Sys(COLOR_BTNFACE));
+}
+
+TEST_P(TransparentButtonKinds, InATransparentScrollBoxTheButtonShowsThePictureBehindTheBox)
+{
+    // The library's scroll box is no library control, yet it hands over the picture of the control it stands on.
+    auto* library = new paneltest::TPlaceParent(form.get());
+    library->SetParent(form.get());
+    library->SetBounds(0, 0, 240, 200);
+    auto* box = new TZCLCustomScrollBox(form.get());
+    box->SetParent(library);
+    box->SetBounds(23, 17, 150, 120);
+    box->SetTransparent(true);
+    TZCLBaseGraphicButton* b = MakeButton(GetParam(), 31, 19, box);
+    ShowForm();
+    ASSERT_TRUE(box->BackBitmapCheck());
+    EXPECT_TRUE(b->CheckOptimized());
+    Render r(b);
+    for (const TPoint& p : Probes) {
+        // Where the pixel stands on the screen decides which part of the picture lies behind it.
+        const TPoint at = library->ScreenToClient(b->ClientToScreen(p));
+        EXPECT_EQ(r.At(p.x, p.y), paneltest::PlaceColour(at.x, at.y)) << "at " << p.x << "," << p.y;
+    }
+    // An opaque box hands over nothing.
+    box->SetTransparent(false);
+    EXPECT_FALSE(b->CheckOptimized());
 }
 
 INSTANTIATE_TEST_SUITE_P(Looks, TransparentButtonKinds, testing::Values(0, 1, 2));
