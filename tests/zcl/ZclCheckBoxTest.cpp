@@ -1,6 +1,7 @@
 // The library's check box on a shown form: toggling by real clicks, the space key and the accelerator, read-only
 // boxes, clicks that cannot take the focus, the standard glyph strip and an image-list strip with the image each
-// state shows (flat looks included), AutoSize, the focus looks and the action link.
+// state shows (flat looks included), AutoSize, the focus looks, the action link, and transparency over a patterned
+// parent.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "ComponentsTestKit.h"
+#include "PanelTestHelpers.h"
 #include "ZclButtonTestHelpers.h"
 #include "framework/visual/ActnList.h"
 #include "zcl/buttons/Zclcheckbox.h"
@@ -343,6 +345,43 @@ TEST_F(CheckBoxes, TheCheckedStateFollowsTheAction)
     b->SetState(cbGrayed);
     action->SetChecked(false);
     EXPECT_EQ(b->State(), cbGrayed) << "no longer linked once the two differ";
+}
+
+// Transparency ------------------------------------------------------------------------------------------------
+
+TEST_F(CheckBoxes, ATransparentBoxShowsThePictureOfItsParentAroundGlyphAndCaption)
+{
+    auto* back = new paneltest::TPlaceParent(form.get());
+    back->SetParent(form.get());
+    back->SetBounds(0, 0, 300, 200);
+    auto* box = new TZCLCheckBox(form.get());
+    box->SetParent(back);
+    box->SetBounds(37, 29, 150, 20);
+    box->SetCaption("Do not ask again");
+    box->SetChecked(true);
+    box->SetTransparent(true);
+    auto* opaque = new TZCLCheckBox(form.get());
+    opaque->SetParent(back);
+    opaque->SetBounds(37, 79, 150, 20);
+    opaque->SetCaption("Opaque");
+    ShowForm();
+    // On the screen, off the glyph and the caption: the corners and the far end.
+    const TPoint probes[] = {{1, 0}, {146, 1}, {146, 18}, {120, 10}};
+    auto screen = [](TWinControl* c, const TPoint& p) {
+        HDC dc = GetDC(c->Handle());
+        const COLORREF colour = GetPixel(dc, p.x, p.y);
+        ReleaseDC(c->Handle(), dc);
+        return colour;
+    };
+    for (const TPoint& p : probes) {
+        const COLORREF expected = paneltest::PlaceColour(box->Left() + p.x, box->Top() + p.y);
+        EXPECT_TRUE(PumpUntil([&] { return screen(box, p) == expected; }, 5000))
+            << "at " << p.x << "," << p.y << ": " << std::hex << screen(box, p) << " not " << expected;
+        EXPECT_TRUE(PumpUntil([&] { return screen(opaque, p) == Sys(COLOR_BTNFACE); }, 5000))
+            << "opaque at " << p.x << "," << p.y;
+    }
+    // The mark is still drawn over the picture.
+    EXPECT_NE(GlyphMiddle(box), paneltest::PlaceColour(box->Left() + box->GlyphWidth() / 2, box->Top() + 10));
 }
 
 }  // namespace

@@ -88,6 +88,24 @@ TEST_F(ZclCombo, LeavingStopsThePendingSearch)
     EXPECT_EQ(S(c->Text()), "C");
 }
 
+TEST_F(ZclCombo, TheSearchRunsOnOnePoolTimerThatAlwaysGoesBack)
+{
+    TZCLComboBox* c = AddCombo(20, csDropDown, {"COM1", "COM2"});
+    c->SetInterval(60000);
+    c->SetSearch(true);
+    const int before = ZCLApplication->TimerPool()->GetCount();
+    Focus(c);
+    Type("C");
+    ASSERT_TRUE(PumpUntil([&] { return c->SearchTimerActive(); }, 5000));
+    EXPECT_EQ(ZCLApplication->TimerPool()->GetCount(), before + 1);
+    Type("OM");
+    Press(VK_BACK);
+    ASSERT_TRUE(Flush(c));
+    EXPECT_EQ(ZCLApplication->TimerPool()->GetCount(), before + 1) << "each key replaces the timer";
+    delete c;
+    EXPECT_EQ(ZCLApplication->TimerPool()->GetCount(), before) << "freed with the combo box";
+}
+
 TEST_F(ZclCombo, RecentChoicesStandAtTheTopUpToTheMaximum)
 {
     TZCLComboBox* c = AddCombo(20, csDropDownList, {"a", "b", "c", "d", "e", "f", "g"});

@@ -25,7 +25,21 @@ using namespace zclbtn;
 
 namespace {
 
-class SpeedButtons : public ButtonForm {};
+class SpeedButtons : public ButtonForm {
+protected:
+    // A repeat button "A" on the shown form, held down by the real mouse; delay 0 keeps the default.
+    TZCLSpeedButton* HeldRepeatButton(std::uint16_t delay = 0)
+    {
+        auto* a = Add<TZCLSpeedButton>(20, 20);
+        a->SetRepeatedClick(true);
+        if (delay) a->SetRepeatingDelay(delay);
+        log.Watch(a, "A");
+        ShowForm();
+        MouseToCentre(a);
+        Press();
+        return a;
+    }
+};
 
 // Groups ---------------------------------------------------------------------------------------------------------
 
@@ -208,12 +222,7 @@ TEST_F(SpeedButtons, ADisabledButtonGetsNoClickAndNoEnter)
 
 TEST_F(SpeedButtons, AHeldRepeatButtonClicksAfterTheDelayThenAtTheIntervalAndStopsOnRelease)
 {
-    auto* a = Add<TZCLSpeedButton>(20, 20);
-    a->SetRepeatedClick(true);
-    log.Watch(a, "A");
-    ShowForm();
-    MouseToCentre(a);
-    Press();
+    auto* a = HeldRepeatButton();
     const std::uint16_t id = a->TimerId(ZCLRepeatTimer);
     ASSERT_NE(id, 0);
     ASSERT_NE(ZCLApplication->GetTimer(id), nullptr);
@@ -232,13 +241,7 @@ TEST_F(SpeedButtons, AHeldRepeatButtonClicksAfterTheDelayThenAtTheIntervalAndSto
 
 TEST_F(SpeedButtons, RepeatTicksOutsideTheButtonDoNotClick)
 {
-    auto* a = Add<TZCLSpeedButton>(20, 20);
-    a->SetRepeatedClick(true);
-    a->SetRepeatingDelay(100);
-    log.Watch(a, "A");
-    ShowForm();
-    MouseToCentre(a);
-    Press();
+    auto* a = HeldRepeatButton(100);
     MouseToControl(a, 200, 100);
     const std::uint16_t id = a->TimerId(ZCLRepeatTimer);
     ASSERT_NE(id, 0);
@@ -252,12 +255,7 @@ TEST_F(SpeedButtons, RepeatTicksOutsideTheButtonDoNotClick)
 
 TEST_F(SpeedButtons, ARepeatWhosePressIsTakenAwayStopsAtItsNextTick)
 {
-    auto* a = Add<TZCLSpeedButton>(20, 20);
-    a->SetRepeatedClick(true);
-    log.Watch(a, "A");
-    ShowForm();
-    MouseToCentre(a);
-    Press();
+    auto* a = HeldRepeatButton();
     ASSERT_TRUE(PumpUntil([&] { return log.Count("A click") >= 1; }, 5000));
     // Another window takes the capture while the button is still held over the button.
     HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -398,6 +396,31 @@ TEST_F(SpeedButtons, TheCaptionsAcceleratorClicksAnEnabledVisibleButton)
     a->SetVisible(false);
     EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'K'), 0);
     EXPECT_EQ((std::vector<std::string>{"A click", "G click", "G click"}), log.lines);
+}
+
+TEST_F(SpeedButtons, TheAcceleratorOfAButtonOnAHiddenOrDisabledParentDoesNothing)
+{
+    auto* panel = new controltest::TPanelish(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(10, 10, 200, 100);
+    auto* a = Add<TZCLSpeedButton>(20, 20, 40, 30, panel);
+    a->SetCaption("&Key");
+    log.Watch(a, "A");
+    ShowForm();
+    const struct {
+        const char* what;
+        bool visible, enabled, clicks;
+    } cases[] = {{"hidden parent", false, true, false},
+                 {"disabled parent", true, false, false},
+                 {"shown and enabled parent", true, true, true}};
+    int clicks = 0;
+    for (const auto& c : cases) {
+        panel->SetVisible(c.visible);
+        panel->SetEnabled(c.enabled);
+        controltest::Key('K', {VK_MENU});
+        clicks += c.clicks;
+        EXPECT_EQ(log.Count("A click"), clicks) << c.what;
+    }
 }
 
 // Geometry, stock glyphs, borders --------------------------------------------------------------------------------

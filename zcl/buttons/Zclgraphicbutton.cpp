@@ -646,7 +646,10 @@ void TZCLBaseGraphicButton::EnabledChanged()
 
 bool TZCLBaseGraphicButton::DialogChar(TMessage& Message)
 {
-    if (!Enabled() || !Visible() || !IsAccel(WORD(Message.WParam), Caption())) return false;
+    // Only a button the user can see and press: its parents shown and enabled too.
+    if (!Enabled() || !Showing() || !IsAccel(WORD(Message.WParam), Caption())) return false;
+    for (const TWinControl* parent = Parent(); parent; parent = parent->Parent())
+        if (!parent->Enabled()) return false;
     if (dropDownMenu_) {
         StateChange(bsMouseOver);
         DropDown();

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "framework/visual/Forms.h"
 #include "framework/runtime/Filer.h"
+#include "framework/visual/Forms.h"
+#include "zcl/core/Zclclass.h"
 
 namespace {
 
@@ -22,7 +23,6 @@ const bool comboBoxPublished = [] {
     return true;
 }();
 
-constexpr UINT_PTR SearchTimer = 1;
 // Posted to a combo box: the focus goes to its FocusControl once the current message is done with.
 const UINT CM_ZCLFOCUSHOP = RegisterWindowMessageA("ZCLComboFocusHop");
 const char* const EditOwnerProp = "ZCLComboEditOwner";
@@ -211,15 +211,22 @@ LRESULT CALLBACK TZCLCustomComboBox::EditProc(HWND Wnd, UINT Msg, WPARAM WParam,
 
 void TZCLCustomComboBox::CreateTimer(int Milliseconds)
 {
-    if (!HandleAllocated()) return;
-    timerId_ = SetTimer(Handle(), SearchTimer, UINT(std::max(1, Milliseconds)), nullptr);
+    FreeTimer();
+    timerId_ = ZCLApplication->AddTimer(ZCLPoolInterval(unsigned(std::max(1, Milliseconds))),
+                                        TNotifyEvent(this, &TZCLCustomComboBox::SearchTimerExpired));
 }
 
 void TZCLCustomComboBox::FreeTimer()
 {
     if (!timerId_) return;
+    const auto id = std::uint16_t(timerId_);
     timerId_ = 0;
-    if (HandleAllocated()) KillTimer(Handle(), SearchTimer);
+    if (TZCLApplication* app = TZCLApplicationRef::Get()) app->RemoveTimer(id);
+}
+
+void TZCLCustomComboBox::SearchTimerExpired(TObject*)
+{
+    if (timerId_) DoTimerEvent();
 }
 
 void TZCLCustomComboBox::DoTimerEvent()
@@ -342,12 +349,6 @@ void TZCLCustomComboBox::Dispatch(TMessage& Message)
             if (DroppedDown()) break;
             MoveToFocusControl();
             Message.Result = 1;
-            return;
-        }
-        break;
-    case WM_TIMER:
-        if (Message.WParam == SearchTimer) {
-            DoTimerEvent();
             return;
         }
         break;

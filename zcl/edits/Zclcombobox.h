@@ -82,6 +82,7 @@ private:
     static LRESULT CALLBACK EditProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
     void HookEdit();
     void UnhookEdit();
+    void SearchTimerExpired(TObject* Sender);
     void SelectionChanged();
     void MoveToFocusControl();
     void TrimMRU(int Keep);
@@ -92,7 +93,7 @@ private:
     bool search_ = false;
     bool mouseInside_ = false;
     bool flat_ = false;
-    UINT_PTR timerId_ = 0;
+    std::uint16_t timerId_ = 0;  // the application's pool timer, 0 none
     int dropDownWidth_ = 0;
     int interval_ = 1500;
     TWinControl* focusControl_ = nullptr;
