@@ -147,6 +147,42 @@ TEST_F(ZclCombo, RecentChoicesStandAtTheTopUpToTheMaximum)
     EXPECT_EQ(S(c->Text()), "g") << "the choice stays";
 }
 
+TEST_F(ZclCombo, ADoubleLineEndsTheRecentEntriesOfTheOpenList)
+{
+    TZCLComboBox* c = AddCombo(20, csOwnerDrawFixed, {"a", "b", "c", "d", "e"});
+    c->SetColor(clWhite);
+    c->Font()->SetColor(clBlack);
+    ShowForm();
+    c->SetMRUList(true);
+    Choose(c, 3);
+    Choose(c, 5);  // "e", below the first recent entry
+    ASSERT_EQ(c->MRUCount(), 2);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(c->Handle(), &info));
+    const int h = int(SendMessageA(c->Handle(), CB_GETITEMHEIGHT, 0, 0));
+    ASSERT_GT(h, 4);
+    c->SetDroppedDown(true);
+    auto pixel = [&](int x, int y) {
+        HDC dc = GetDC(info.hwndList);
+        const COLORREF p = GetPixel(dc, x, y);
+        ReleaseDC(info.hwndList, dc);
+        return p;
+    };
+    // Far right of the items, where no text lies.
+    RECT client{};
+    GetClientRect(info.hwndList, &client);
+    const int x = client.right - 3;
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(info.hwndList) && pixel(x, 2 * h - 1) == RGB(0, 0, 0); }, 5000));
+    EXPECT_EQ(pixel(x, 2 * h - 3), RGB(0, 0, 0)) << "the upper line";
+    EXPECT_NE(pixel(x, 2 * h - 2), RGB(0, 0, 0)) << "a gap between the lines";
+    EXPECT_NE(pixel(x, h - 1), RGB(0, 0, 0)) << "no line under the first recent entry";
+    EXPECT_NE(pixel(x, h - 3), RGB(0, 0, 0));
+    EXPECT_NE(pixel(x, 3 * h - 1), RGB(0, 0, 0)) << "nor under the entries below";
+    c->SetDroppedDown(false);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(info.hwndList); }, 5000));
+}
+
 TEST_F(ZclCombo, ChoicesFromCodeFireNothing)
 {
     TZCLComboBox* c = AddCombo(20, csDropDownList, {"a", "b"});

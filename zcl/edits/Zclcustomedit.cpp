@@ -282,7 +282,9 @@ void TZCLCustomEdit::DrawText(int)
     const int y0 = TextTop();
     const TPoint offset = TextOffset3D();
     const int rowHeight = RowHeight("Qp");
-    const UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP;
+    // Glyphs may reach past their advance (overhangs, italics): the box only places the text, the text rectangle
+    // clips it.
+    const UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP | DT_NOCLIP;
 
     int selLeft = 0, selRight = 0;
     if (ShouldDrawSelection()) {
