@@ -451,10 +451,10 @@ void TMainWindow::BuildPasswordPage(TComponentLoader& loading)
     TTabSheet* page = PagePassword;
     CheckBoxEnablePassword = Place<TCheckBox>(loading, "CheckBoxEnablePassword", page, 12, Row(0), 400, 17,
                                               "use a password to change settings, start or stop the server");
-    EditPassword1 = Place<TEdit>(loading, "EditPassword1", page, 170, Row(1) + 8, 160, 21);
+    EditPassword1 = Place<TZCLEdit>(loading, "EditPassword1", page, 170, Row(1) + 8, 160, 21);
     EditPassword1->SetPasswordChar('*');
     AddLabel(loading, page, 12, Row(1) + 8, "Password (&first input):", EditPassword1);
-    EditPassword2 = Place<TEdit>(loading, "EditPassword2", page, 170, Row(2) + 8, 160, 21);
+    EditPassword2 = Place<TZCLEdit>(loading, "EditPassword2", page, 170, Row(2) + 8, 160, 21);
     EditPassword2->SetPasswordChar('*');
     AddLabel(loading, page, 12, Row(2) + 8, "Password (&second input):", EditPassword2);
     CheckBoxEnablePassword->SetOnClick(TNotifyEvent(this, &TMainWindow::CheckBoxEnablePasswordClick));

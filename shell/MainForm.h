@@ -26,6 +26,7 @@
 #include "zcl/dialogs/Zclinputdlg.h"
 #include "zcl/edits/Zclbrowseedit.h"
 #include "zcl/edits/Zclcombobox.h"
+#include "zcl/edits/Zcledit.h"
 #include "zcl/edits/Zclspinedit.h"
 
 class KvSerialIO;
@@ -142,8 +143,8 @@ public:
 
     // "Password" -----------------------------------------------------------------------------------------------
     TCheckBox* CheckBoxEnablePassword;
-    TEdit* EditPassword1;
-    TEdit* EditPassword2;
+    TZCLEdit* EditPassword1;
+    TZCLEdit* EditPassword2;
 
     // "Statistic" ----------------------------------------------------------------------------------------------
     TChart* Chart1;

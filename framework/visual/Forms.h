@@ -48,6 +48,10 @@ enum TCloseAction : unsigned char { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = Closure<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = Closure<void(TObject* Sender, bool& CanClose)>;
 
+// Where a top-level window's close box is on the screen; false when it has none there. Forms draw that box
+// themselves.
+bool FormCloseBoxRect(HWND wnd, RECT& box);
+
 // A top-level window with its controls. Hidden until shown; owned by the application window (no taskbar button
 // of its own). Built in code: a form class's constructor creates its components with the form as owner inside
 // a TComponentLoader. OnCreate runs once, from Application->CreateForm or at the latest before the form is first

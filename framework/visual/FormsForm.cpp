@@ -5,6 +5,122 @@
 #include "framework/visual/Forms.h"
 
 // ---------------------------------------------------------------------------------------------------------------
+// The close box. The system draws its glyph as a letter of a symbol font, which shows as that letter where the
+// font is missing (Wine without its fonts shows an "r"), so the form draws the box itself.
+
+namespace {
+
+bool CloseBoxEnabled(HWND wnd)
+{
+    HMENU menu = GetSystemMenu(wnd, FALSE);
+    if (!menu) return true;
+    const UINT state = GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND);
+    return state == UINT(-1) || !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+bool OnCloseBox(HWND wnd, POINT screen)
+{
+    return SendMessageA(wnd, WM_NCHITTEST, 0, MAKELPARAM(short(screen.x), short(screen.y))) == HTCLOSE;
+}
+
+// Plain button face, and an X made of two-pixel steps so that it is the same mirrored either way.
+void PaintCloseBox(HWND wnd, bool pushed)
+{
+    RECT box;
+    if (!FormCloseBoxRect(wnd, box)) return;
+    HDC dc = GetWindowDC(wnd);
+    if (!dc) return;
+    RECT window;
+    GetWindowRect(wnd, &window);
+    OffsetRect(&box, -window.left, -window.top);
+    DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    const int n = std::max(2, std::min(w, h) - 7);
+    const int x0 = box.left + (w - (n + 1)) / 2 + (pushed ? 1 : 0);
+    const int y0 = box.top + (h - n) / 2 + (pushed ? 1 : 0);
+    auto cross = [&](int dx, int dy, int colour) {
+        HBRUSH brush = GetSysColorBrush(colour);
+        for (int i = 0; i < n; ++i) {
+            const RECT a{x0 + dx + i, y0 + dy + i, x0 + dx + i + 2, y0 + dy + i + 1};
+            const RECT b{x0 + dx + n - 1 - i, y0 + dy + i, x0 + dx + n + 1 - i, y0 + dy + i + 1};
+            FillRect(dc, &a, brush);
+            FillRect(dc, &b, brush);
+        }
+    };
+    if (CloseBoxEnabled(wnd)) {
+        cross(0, 0, COLOR_BTNTEXT);
+    } else {
+        cross(1, 1, COLOR_BTNHIGHLIGHT);
+        cross(0, 0, COLOR_BTNSHADOW);
+    }
+    ReleaseDC(wnd, dc);
+}
+
+// The press on the close box, followed until the button comes up: the box shows pushed while the pointer is on
+// it, and a release there closes the window.
+void TrackCloseBox(HWND wnd)
+{
+    SetCapture(wnd);
+    bool inside = true;
+    PaintCloseBox(wnd, true);
+    POINT at{};
+    for (;;) {
+        MSG m;
+        if (!GetMessageA(&m, nullptr, 0, 0)) {
+            PostQuitMessage(int(m.wParam));
+            inside = false;
+            break;
+        }
+        if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) {
+            at = m.pt;
+            const bool now = OnCloseBox(wnd, at);
+            if (now != inside) {
+                inside = now;
+                PaintCloseBox(wnd, inside);
+            }
+            if (m.message == WM_LBUTTONUP) break;
+            continue;
+        }
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+        if (!IsWindow(wnd)) return;
+        if (GetCapture() != wnd) {
+            inside = false;
+            break;
+        }
+    }
+    if (GetCapture() == wnd) ReleaseCapture();
+    PaintCloseBox(wnd, false);
+    if (inside) SendMessageA(wnd, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(short(at.x), short(at.y)));
+}
+
+}  // namespace
+
+bool FormCloseBoxRect(HWND wnd, RECT& box)
+{
+    const LONG style = GetWindowLongA(wnd, GWL_STYLE);
+    if (!IsWindow(wnd) || (style & WS_CHILD) || (style & WS_CAPTION) != WS_CAPTION || !(style & WS_SYSMENU) ||
+        IsIconic(wnd))
+        return false;
+    RECT window;
+    GetWindowRect(wnd, &window);
+    POINT client{0, 0};
+    ClientToScreen(wnd, &client);
+    // The frame is as wide at the top as at the sides; the caption row lies below it.
+    const int frame = client.x - window.left;
+    const bool tool = GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW;
+    const int cx = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE);
+    const int cy = GetSystemMetrics(tool ? SM_CYSMSIZE : SM_CYSIZE);
+    box.right = window.right - frame - 2;
+    box.left = window.right - frame - cx;
+    box.top = window.top + frame + 2;
+    box.bottom = window.top + frame + cy - 2;
+    if (box.right <= box.left || box.bottom <= box.top) return false;
+    // Only where the system puts its own box.
+    return OnCloseBox(wnd, POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+}
+
+// ---------------------------------------------------------------------------------------------------------------
 // TCustomForm
 
 namespace {
@@ -334,6 +450,20 @@ void TCustomForm::Dispatch(TMessage& message)
                 return;
             }
         break;
+    case WM_NCPAINT:
+    case WM_NCACTIVATE:
+    case WM_SETTEXT:
+    case WM_SETICON:
+        if (Parent()) break;
+        TCustomControl::Dispatch(message);
+        PaintCloseBox(Handle(), false);
+        return;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        if (Parent() || message.WParam != HTCLOSE || !CloseBoxEnabled(Handle())) break;
+        TrackCloseBox(Handle());
+        message.Result = 0;
+        return;
     case CM_RELEASE:
         delete this;  // nothing after this line may touch the form
         return;

@@ -3,6 +3,7 @@
 #include "framework/visual/StdCtrls.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "framework/runtime/Exceptions.h"
 
@@ -442,6 +443,53 @@ UINT TCustomLabel::TextFlags() const
     return flags;
 }
 
+namespace {
+
+// One column past the rightmost pixel that drawing text (one line, from x 0) puts down; 0 for none. The
+// rasteriser may place a glyph's last pixels past the advance widths a measure adds up, and a rectangle only as
+// wide as the measure then loses them (under Wine the whole last character).
+int InkRight(HFONT font, const char* text, UINT flags, int measured, int height)
+{
+    const int width = measured + height + 8;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!bitmap || !dc || !bits) {
+        if (dc) DeleteDC(dc);
+        if (bitmap) DeleteObject(bitmap);
+        return 0;
+    }
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    auto* px = static_cast<std::uint32_t*>(bits);
+    std::fill(px, px + std::size_t(width) * std::size_t(height), 0x00FFFFFFu);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    RECT r{0, 0, width, height};
+    DrawTextA(dc, text, -1, &r, flags);
+    GdiFlush();
+    int right = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = width - 1; x >= right; --x)
+            if ((px[std::size_t(y) * std::size_t(width) + std::size_t(x)] & 0xFFFFFFu) != 0xFFFFFFu) {
+                right = x + 1;
+                break;
+            }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return right;
+}
+
+}  // namespace
+
 void TCustomLabel::AdjustBounds()
 {
     if (!autoSize_ || ComponentState().Contains(csLoading)) return;
@@ -449,11 +497,13 @@ void TCustomLabel::AdjustBounds()
     HGDIOBJ old = SelectObject(dc, Font()->Handle());
     RECT r{0, 0, wordWrap_ ? Width() : 0, 0};
     const AnsiString text = Caption().IsEmpty() ? AnsiString(" ") : Caption();
-    DrawTextA(dc, text.c_str(), -1, &r, (TextFlags() & ~UINT(DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
+    const UINT flags = TextFlags() & ~UINT(DT_RIGHT | DT_CENTER);
+    DrawTextA(dc, text.c_str(), -1, &r, flags | DT_CALCRECT);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     int left = Left();
-    const int width = r.right - r.left;
+    int width = r.right - r.left;
+    if (!wordWrap_) width = std::max(width, InkRight(Font()->Handle(), text.c_str(), flags, width, r.bottom - r.top));
     if (alignment_ == taRightJustify && !wordWrap_) left += Width() - width;
     SetBounds(left, Top(), width, r.bottom - r.top);
 }

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ControlTestHelpers.h"
@@ -349,6 +353,158 @@ TEST(Resources, GdiObjectsComeBackAfterCreateDestroyCycles)
     for (int i = 0; i < 50; ++i) cycle(false);
     Application->ProcessMessages();
     EXPECT_EQ(GdiObjects(), before);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// The close box, drawn by the form itself
+
+struct Glyph {
+    RECT bounds{0, 0, 0, 0};  // of the glyph's pixels, screen coordinates; empty when none
+    bool symmetric = false;   // the same mirrored left to right and top to bottom
+    bool crossed = false;     // both diagonals and the middle are glyph pixels
+};
+
+// The pixels of the button-text colour in the close box as the screen shows them.
+Glyph CloseGlyph(HWND wnd)
+{
+    Glyph g;
+    RECT box;
+    if (!FormCloseBoxRect(wnd, box)) return g;
+    const testshot::Shot shot = testshot::Shot::OfScreen(box);
+    const COLORREF ink = GetSysColor(COLOR_BTNTEXT);
+    auto on = [&](int x, int y) { return shot.At(x, y) == ink; };
+    int left = shot.Width(), top = shot.Height(), right = -1, bottom = -1;
+    for (int y = 0; y < shot.Height(); ++y)
+        for (int x = 0; x < shot.Width(); ++x)
+            if (on(x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0) return g;
+    g.bounds = RECT{box.left + left, box.top + top, box.left + right + 1, box.top + bottom + 1};
+    g.symmetric = true;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (on(x, y) != on(left + right - x, y) || on(x, y) != on(x, top + bottom - y)) g.symmetric = false;
+    g.crossed = on(left, top) && on(right, top) && on(left, bottom) && on(right, bottom) &&
+                on((left + right) / 2, (top + bottom) / 2);
+    return g;
+}
+
+TEST(FormCloseBox, EveryFormWithACloseBoxDrawsItsCross)
+{
+    const struct {
+        TFormBorderStyle border;
+        TBorderIcons icons;
+        bool box;
+    } cases[] = {
+        {bsDialog, {biSystemMenu}, true},
+        {bsSingle, {biSystemMenu}, true},
+        {bsSizeable, {biSystemMenu, biMinimize, biMaximize}, true},
+        {bsToolWindow, {biSystemMenu}, true},
+        {bsDialog, {}, false},
+        {bsNone, {biSystemMenu}, false},
+    };
+    for (const auto& c : cases) {
+        TForm form(nullptr);
+        form.SetCaption("Settings");
+        form.SetBorderStyle(c.border);
+        form.SetBorderIcons(c.icons);
+        form.SetBounds(60, 60, 300, 160);
+        form.Show();
+        Activate(&form);
+        RECT box{};
+        ASSERT_EQ(FormCloseBoxRect(form.Handle(), box), c.box) << int(c.border);
+        if (!c.box) continue;
+        Glyph g;
+        EXPECT_TRUE(PumpUntil([&] { return (g = CloseGlyph(form.Handle())).crossed; }, 10000)) << int(c.border);
+        EXPECT_TRUE(g.symmetric) << int(c.border) << ": a cross, not a letter";
+        EXPECT_GE(g.bounds.right - g.bounds.left, 5) << int(c.border);
+        // It stays after the caption is painted again.
+        form.SetCaption("Settings of COM2");
+        SendMessageA(form.Handle(), WM_NCACTIVATE, FALSE, 0);
+        SendMessageA(form.Handle(), WM_NCACTIVATE, TRUE, 0);
+        RedrawWindow(form.Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump(30);
+        const Glyph again = CloseGlyph(form.Handle());
+        EXPECT_TRUE(again.crossed && again.symmetric) << int(c.border);
+        if (c.border == bsDialog) testshot::Shot::OfWindow(form.Handle()).SaveArtifact("form-close-box");
+    }
+}
+
+TEST(FormCloseBox, APressShowsItPushedAndOnlyAReleaseOnItCloses)
+{
+    TForm form(nullptr);
+    form.SetCaption("Settings");
+    form.SetBorderStyle(bsDialog);
+    form.SetBounds(80, 80, 300, 160);
+    int closes = 0;
+    form.SetOnClose(TCloseEvent::From([&](TObject*, TCloseAction&) { ++closes; }));
+    form.Show();
+    Activate(&form);
+    Glyph up;
+    ASSERT_TRUE(PumpUntil([&] { return (up = CloseGlyph(form.Handle())).crossed; }, 10000));
+    RECT box;
+    ASSERT_TRUE(FormCloseBoxRect(form.Handle(), box));
+    const POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    const HWND wnd = form.Handle();
+
+    struct Round {
+        bool releaseOnIt;
+        int closes;
+    };
+    for (const Round r : {Round{false, 0}, Round{true, 1}}) {
+        // The form's thread follows the press in its own loop, so the hand that presses is another thread.
+        std::atomic<int> stage{0};
+        std::atomic<bool> pushedSeen{false}, upAgainSeen{false};
+        std::thread hand([&] {
+            auto move = [](POINT p) {
+                INPUT in{};
+                in.type = INPUT_MOUSE;
+                in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+                in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+                in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+                SendInput(1, &in, sizeof in);
+            };
+            auto button = [](bool down) {
+                INPUT in{};
+                in.type = INPUT_MOUSE;
+                in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+                SendInput(1, &in, sizeof in);
+            };
+            auto waitFor = [](const std::function<bool()>& cond) { return testwait::WaitUntil(cond, 10000); };
+            auto shifted = [&] {
+                const Glyph g = CloseGlyph(wnd);
+                return g.crossed && g.bounds.left == up.bounds.left + 1 && g.bounds.top == up.bounds.top + 1;
+            };
+            auto unshifted = [&] {
+                const Glyph g = CloseGlyph(wnd);
+                return g.crossed && g.bounds.left == up.bounds.left && g.bounds.top == up.bounds.top;
+            };
+            move(centre);
+            button(true);
+            pushedSeen = waitFor(shifted);
+            move(POINT{centre.x - 120, centre.y + 60});
+            upAgainSeen = waitFor(unshifted);
+            if (r.releaseOnIt) {
+                move(centre);
+                waitFor(shifted);
+            }
+            button(false);
+            stage = 1;
+        });
+        EXPECT_TRUE(PumpUntil([&] { return stage == 1; }, 40000));
+        hand.join();
+        EXPECT_TRUE(PumpUntil([&] { return closes == r.closes; }, 10000)) << r.releaseOnIt;
+        Pump(50);
+        EXPECT_EQ(closes, r.closes) << r.releaseOnIt;
+        EXPECT_TRUE(pushedSeen) << r.releaseOnIt << ": pressed, the cross moves in as a pushed button's face";
+        EXPECT_TRUE(upAgainSeen) << r.releaseOnIt << ": off the box, it shows up again";
+        EXPECT_EQ(form.Visible(), !r.releaseOnIt) << r.releaseOnIt;
+    }
+    controltest::MouseTo(1000, 750);
 }
 
 TEST(Screenshot, ATestFormWithNestedControlsPaintsRight)

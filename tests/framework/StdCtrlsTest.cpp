@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
+#include "GraphicsTestHelpers.h"
 #include "StdCtrlsHelpers.h"
 
 using namespace stdctrltest;
@@ -278,6 +282,61 @@ TEST_F(Labels, AutoSizeMeasuresTheTextWithoutItsAmpersands)
     EXPECT_EQ(a->Width(), b->Width()) << "\"&&\" shows one ampersand";
     EXPECT_LT(c->Width(), b->Width()) << "the accelerator's ampersand is not drawn";
     EXPECT_GT(a->Height(), 5);
+}
+
+TEST_F(Labels, AutoSizeHoldsEveryPixelItsTextDraws)
+{
+    struct FontCase {
+        const char* name;
+        int height;
+        bool bold, italic;
+    };
+    const FontCase fonts[] = {
+        {"MS Sans Serif", -11, false, false}, {"Arial", -13, false, true}, {"Tahoma", -11, true, false},
+        {"Times New Roman", -16, false, true}};
+    const char* const captions[] = {"Password (&first input):", "Password (&second input):", "Pr&iority:",
+                                    "Mouse && Keyboard", "f", "W;:", "Version"};
+    form->SetColor(clWhite);
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetLeft(20);
+    label->SetTop(20);
+    label->Font()->SetColor(clBlack);
+    ShowForm();
+    for (const FontCase& f : fonts)
+        for (const char* caption : captions) {
+            const std::string what = std::string(f.name) + " " + std::to_string(f.height) + ": " + caption;
+            label->Font()->SetName(f.name);
+            label->Font()->SetHeight(f.height);
+            label->Font()->SetStyle(TFontStyles{} + (f.bold ? TFontStyles{fsBold} : TFontStyles{}) +
+                                    (f.italic ? TFontStyles{fsItalic} : TFontStyles{}));
+            label->SetCaption(caption);
+            // The text drawn with no edge near it: every pixel it puts down, and the rightmost one.
+            gfxtest::RawDib free(400, 60);
+            HGDIOBJ old = SelectObject(free.dc(), label->Font()->Handle());
+            SetBkMode(free.dc(), TRANSPARENT);
+            SetTextColor(free.dc(), RGB(0, 0, 0));
+            RECT wide{label->Left(), label->Top(), 400, 60};
+            DrawTextA(free.dc(), caption, -1, &wide, DT_LEFT | DT_EXPANDTABS);
+            SelectObject(free.dc(), old);
+            int ink = 0, right = -1;
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 400; ++x)
+                    if (free.at(x, y) != 0xFFFFFF) {
+                        ++ink;
+                        right = std::max(right, x);
+                    }
+            ASSERT_GT(ink, 0) << what;
+            EXPECT_LT(right, label->Left() + label->Width()) << what << ": the label ends before its last pixel";
+            // The label as its form paints it: the same pixels, none cut off.
+            gfxtest::RawDib painted(400, 60);
+            form->PaintTo(painted.dc(), 0, 0);
+            int shown = 0;
+            for (int y = label->Top(); y < label->Top() + label->Height() && y < 60; ++y)
+                for (int x = label->Left(); x < label->Left() + label->Width() && x < 400; ++x)
+                    shown += painted.at(x, y) != 0xFFFFFF;
+            EXPECT_EQ(shown, ink) << what;
+        }
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "DriverProcess.h"
+#include "DriverWindows.h"
 #include "mirror/CaptureTestTerminal.h"
 #include "support/PeerPort.h"
 #include "support/TrayArea.h"
@@ -17,69 +18,39 @@ namespace {
 using namespace shelltest;
 using capturetest::ScriptedTerminal;
 
-struct Child {
-    HWND wnd;
-    std::string cls, text;
-    RECT rect;
-};
-
-BOOL CALLBACK AddChild(HWND wnd, LPARAM lp)
+// FindChild once the child is there; null when it does not come.
+HWND AwaitChild(HWND parent, const char* cls, const char* text)
 {
-    Child c{wnd, "", "", {}};
-    char cls[128] = "", text[512] = "";
-    GetClassNameA(wnd, cls, sizeof cls);
-    // Asked of the control itself: an edit's text is not its window's caption.
+    HWND found = nullptr;
+    PumpUntil([&] { return (found = FindChild(parent, cls, text)) != nullptr; }, 10000);
+    return found;
+}
+
+// A control's text, asked of the control in the driver's process.
+std::string TextOf(HWND wnd)
+{
+    char text[256] = "";
     SendMessageA(wnd, WM_GETTEXT, sizeof text, LPARAM(text));
-    c.cls = cls;
-    c.text = text;
-    GetWindowRect(wnd, &c.rect);
-    reinterpret_cast<std::vector<Child>*>(lp)->push_back(c);
-    return TRUE;
+    return text;
 }
 
-std::vector<Child> Children(HWND parent)
+// A real click on a check or radio button, and the state it then shows.
+bool ClickButton(HWND button, LRESULT state)
 {
-    std::vector<Child> all;
-    EnumChildWindows(parent, &AddChild, LPARAM(&all));
-    return all;
+    MouseClick(Centre(button, 8), false);
+    return PumpUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == state; }, 10000);
 }
 
-std::string Describe(const std::vector<Child>& children)
+// The control that has the keyboard focus in the foreground window's thread.
+HWND FocusOf(HWND window)
 {
-    std::string s;
-    for (const Child& c : children) s += c.cls + " \"" + c.text + "\"\n";
-    return s;
-}
-
-// The visible child of that class whose text is text (any text when null).
-HWND FindChild(HWND parent, const char* cls, const char* text)
-{
-    for (const Child& c : Children(parent))
-        if (c.cls == cls && (!text || c.text == text) && IsWindowVisible(c.wnd)) return c.wnd;
-    return nullptr;
-}
-
-POINT Centre(HWND wnd, int dx = 0)
-{
-    RECT r;
-    GetWindowRect(wnd, &r);
-    return POINT{dx ? r.left + dx : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// A tab's place on the screen: the rectangle is asked for in memory of the process that owns the control.
-bool TabRect(HANDLE process, HWND tabs, int index, RECT& r)
-{
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-    if (!remote) return false;
-    const bool ok = SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(index), LPARAM(remote)) &&
-                    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    if (ok) MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return ok;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 // The class of the password inputs' windows.
-const char* const PasswordEditClass = "TEdit";
+const char* const PasswordEditClass = "TZCLEdit";
 
 void TypeText(const std::string& text)
 {
@@ -92,8 +63,7 @@ protected:
     {
         CleanSettings::SeedPort("COM5");
         WriteRaw(PortKey("COM5", "Communication"), "DelayAfterSend", "50");
-        icon_ = LoadProgramIcon(BuildDir() + "\\DravikREMOTE.exe");
-        ASSERT_NE(icon_, nullptr);
+        ASSERT_NE(tray_.Icon(), nullptr);
         ASSERT_NE(TaskbarWindow(), nullptr) << "the tests need Wine's virtual desktop with its taskbar";
     }
     void TearDown() override
@@ -101,21 +71,19 @@ protected:
         if (FindPopupMenuWindow(driver_.Id())) controltest::Key(VK_ESCAPE);
         driver_.Kill();
         terminal_.Close();
-        if (icon_) DestroyIcon(icon_);
         controltest::MouseTo(1000, 700);
     }
 
     POINT IconPlace()
     {
         POINT at{};
-        EXPECT_TRUE(PumpUntil([&] { return FindTrayIcon(icon_, at); }, 20000)) << "the icon in the notification area";
+        EXPECT_TRUE(PumpUntil([&] { return FindTrayIcon(tray_.Icon(), at); }, 20000)) << "the icon in the notification area";
         return at;
     }
     // Opens the icon's menu with a right click; false when it did not open.
     bool OpenMenu()
     {
-        IconPlace();
-        menu_ = OpenTrayMenu(icon_, driver_.Id(), 20000);
+        menu_ = tray_.Open();
         return menu_ != nullptr;
     }
     // Chooses the item whose '&' letter is key, as a user does with the menu open.
@@ -145,14 +113,42 @@ protected:
         testshot::Shot::OfScreen(area).SaveArtifact(name);
     }
     HWND ConfigurationWindow() { return driver_.VisibleWindow("TMainWindow", MainWindowTitle); }
+    // The configuration window opened from the menu, in front, on its page; null when a step fails.
+    HWND OpenConfiguration(int page)
+    {
+        Choose('C');
+        HWND window = AwaitConfiguration();
+        return window && BringToFront(window) && ShowPage(window, page) ? window : nullptr;
+    }
+    // The configuration window once it is shown; null when it does not come.
+    HWND AwaitConfiguration()
+    {
+        HWND window = nullptr;
+        PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000);
+        return window;
+    }
+    // Its page by a real click on the tab; false when the page did not come up.
+    bool ShowPage(HWND window, int page)
+    {
+        return ClickTab(driver_.Handle(), FindChild(window, "TPageControl", nullptr), page);
+    }
+    // Opens the icon's menu (with a screenshot of it when named) and closes it with Escape, choosing nothing:
+    // once it has been open, whatever the keys chose before has run.
+    bool PeekMenu(const std::string& shot = "")
+    {
+        if (!OpenMenu()) return false;
+        if (!shot.empty()) SaveMenuShot(shot);
+        controltest::Key(VK_ESCAPE);
+        return PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000);
+    }
     bool WaitFrames(int n) { return terminal_.WaitUntil([&] { return terminal_.Frames() >= n; }, 30000); }
 
-    HICON icon_ = nullptr;
     HWND menu_ = nullptr;
     SerialCommList ports_;
     CleanSettings clean_;
     ScriptedTerminal terminal_;
     DriverProcess driver_;
+    DriverTrayMenu tray_{driver_};
 };
 
 TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
@@ -165,10 +161,7 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
     testshot::Shot::OfScreen(RECT{bar.right - 240, bar.top - 120, bar.right, bar.bottom}).SaveArtifact("tray-icon");
     EXPECT_EQ(ConfigurationWindow(), nullptr) << "only the icon at start";
 
-    ASSERT_TRUE(OpenMenu());
-    SaveMenuShot("tray-menu");
-    controltest::Key(VK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    ASSERT_TRUE(PeekMenu("tray-menu"));
 
     // Login (no password set), Stop (nothing runs): nothing happens; Start runs a transfer.
     Choose('L');
@@ -176,10 +169,7 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
     Choose('A');
     ASSERT_TRUE(WaitFrames(2)) << terminal_.Errors();
     EXPECT_EQ(driver_.PriorityClass(), DWORD(HIGH_PRIORITY_CLASS));
-    ASSERT_TRUE(OpenMenu());
-    SaveMenuShot("tray-menu-running");
-    controltest::Key(VK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    ASSERT_TRUE(PeekMenu("tray-menu-running"));
 
     // While it runs, leaving, the configuration, a second start and a ping are not offered.
     Choose('E');
@@ -197,15 +187,11 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
 
     // The Statistic page shows the transfer: red bars of the frame sizes.
     Choose('C');
-    HWND window = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
-    HWND tabs = FindChild(window, "TPageControl", nullptr);
-    RECT tab;
-    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 4, tab));
-    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 4; }, 10000));
-    HWND chart = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (chart = FindChild(window, "TChart", nullptr)) != nullptr; }, 10000));
+    HWND window = AwaitConfiguration();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(ShowPage(window, 4));
+    HWND chart = AwaitChild(window, "TChart", nullptr);
+    ASSERT_NE(chart, nullptr);
     RECT cr;
     GetWindowRect(chart, &cr);
     EXPECT_TRUE(PumpUntil([&] {
@@ -216,12 +202,7 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
         return false;
     }, 10000)) << "bars in the chart";
     testshot::Shot::OfWindow(window).SaveArtifact("statistic-after-transfer");
-    HWND tools = FindChild(window, "TToolBar", nullptr);
-    ASSERT_NE(tools, nullptr);
-    RECT br;
-    GetWindowRect(tools, &br);
-    MouseClick(POINT{br.left + 52, br.top + 18}, false);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
 
     terminal_.Reset();
     Choose('P');
@@ -239,7 +220,7 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
     PeerPort port;
     EXPECT_TRUE(port.Open("COM5")) << "the port is free again";
     POINT gone{};
-    EXPECT_TRUE(PumpUntil([&] { return !FindTrayIcon(icon_, gone); }, 10000)) << "the icon leaves with the program";
+    EXPECT_TRUE(PumpUntil([&] { return !FindTrayIcon(tray_.Icon(), gone); }, 10000)) << "the icon leaves with the program";
 }
 
 TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
@@ -248,8 +229,8 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     WriteRaw(PortKey("COM5", "Communication"), "DelayAfterSend", "350");
     ASSERT_TRUE(driver_.Start(""));
     Choose('C');
-    HWND window = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
+    HWND window = AwaitConfiguration();
+    ASSERT_NE(window, nullptr);
     const auto children = Children(window);
     RECT wr;
     GetWindowRect(window, &wr);
@@ -263,62 +244,42 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     // Communication Settings: the beep on, the delay typed, the baud rate chosen in its list.
     HWND beep = FindChild(window, "TCheckBox", "beep after sending a screen");
     ASSERT_NE(beep, nullptr) << Describe(children);
-    MouseClick(Centre(beep, 8), false);
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(beep, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
+    ASSERT_TRUE(ClickButton(beep, BST_CHECKED));
     HWND delay = FindChild(window, "TZCLExtSpinEdit", "350");
     ASSERT_NE(delay, nullptr) << Describe(children);
     MouseClick(Centre(delay), false);
     controltest::Key(VK_END);
     controltest::Key(VK_HOME, {VK_SHIFT});
     TypeText("450");
-    ASSERT_TRUE(PumpUntil([&] {
-        char t[32] = "";
-        SendMessageA(delay, WM_GETTEXT, sizeof t, LPARAM(t));
-        return std::string(t) == "450";
-    }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(delay) == "450"; }, 10000));
     HWND baud = FindChild(window, "TZCLComboBox", "115200");
     ASSERT_NE(baud, nullptr) << Describe(children);
     MouseClick(Centre(baud), false);
     controltest::Key('9');
     controltest::Key(VK_RETURN);
-    ASSERT_TRUE(PumpUntil([&] {
-        char t[32] = "";
-        SendMessageA(baud, WM_GETTEXT, sizeof t, LPARAM(t));
-        return std::string(t) == "9600";
-    }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(baud) == "9600"; }, 10000));
     testshot::Shot::OfWindow(window).SaveArtifact("configuration-communication");
 
     // The other pages, one after the other with the keyboard on the tabs.
-    HWND tabs = FindChild(window, "TPageControl", nullptr);
-    ASSERT_NE(tabs, nullptr) << Describe(children);
+    ASSERT_NE(FindChild(window, "TPageControl", nullptr), nullptr) << Describe(children);
     const char* pages[] = {"application", "mouse-and-keyboard", "password", "statistic", "version"};
     for (int page = 1; page <= 5; ++page) {
-        RECT tab;
-        ASSERT_TRUE(TabRect(driver_.Handle(), tabs, page, tab)) << page;
-        MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
-        ASSERT_TRUE(PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == page; }, 10000)) << page;
+        ASSERT_TRUE(ShowPage(window, page)) << page;
         if (page == 1) {
-            HWND size = nullptr;
-            ASSERT_TRUE(PumpUntil([&] { return (size = FindChild(window, "TRadioButton", "800 x 600 (stretch)")) != nullptr; }, 10000));
-            MouseClick(Centre(size, 8), false);
-            ASSERT_TRUE(PumpUntil([&] { return SendMessageA(size, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
+            HWND size = AwaitChild(window, "TRadioButton", "800 x 600 (stretch)");
+            ASSERT_NE(size, nullptr);
+            ASSERT_TRUE(ClickButton(size, BST_CHECKED));
         }
         if (page == 2) {
-            HWND mouse = nullptr;
-            ASSERT_TRUE(PumpUntil([&] { return (mouse = FindChild(window, "TCheckBox", "transfer mouse data from PC to terminal")) != nullptr; }, 10000));
-            MouseClick(Centre(mouse, 8), false);
-            ASSERT_TRUE(PumpUntil([&] { return SendMessageA(mouse, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 10000));
+            HWND mouse = AwaitChild(window, "TCheckBox", "transfer mouse data from PC to terminal");
+            ASSERT_NE(mouse, nullptr);
+            ASSERT_TRUE(ClickButton(mouse, BST_UNCHECKED));
         }
         testshot::Shot::OfWindow(window).SaveArtifact(std::string("configuration-") + pages[page - 1]);
     }
 
     // "Close Window" on the tool bar saves and hides.
-    HWND bar = FindChild(window, "TToolBar", nullptr);
-    ASSERT_NE(bar, nullptr) << Describe(children);
-    RECT br;
-    GetWindowRect(bar, &br);
-    MouseClick(POINT{br.left + 52, br.top + 18}, false);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
 
     EXPECT_EQ(ReadRaw(BaseKey() + "\\Default", "Port"), "COM5");
     std::map<std::string, std::string> written;
@@ -354,8 +315,8 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     // Started again, the window shows them.
     ASSERT_TRUE(driver_.Start(""));
     Choose('C');
-    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
-    ASSERT_TRUE(PumpUntil([&] { return FindChild(window, "TZCLExtSpinEdit", "450") != nullptr; }, 10000));
+    ASSERT_NE(window = AwaitConfiguration(), nullptr);
+    ASSERT_NE(AwaitChild(window, "TZCLExtSpinEdit", "450"), nullptr);
     EXPECT_NE(FindChild(window, "TZCLComboBox", "9600"), nullptr);
     beep = FindChild(window, "TCheckBox", "beep after sending a screen");
     ASSERT_NE(beep, nullptr);
@@ -395,9 +356,7 @@ TEST_F(DriverTray, CommandLineTable)
         terminal_.Reset();
         ASSERT_TRUE(driver_.Start(r.args)) << r.args;
         // The menu opens once the program is up; then the priority tells whether a transfer runs.
-        ASSERT_TRUE(OpenMenu()) << r.args;
-        controltest::Key(VK_ESCAPE);
-        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+        ASSERT_TRUE(PeekMenu()) << r.args;
         EXPECT_EQ(driver_.PriorityClass(), DWORD(r.runs ? HIGH_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS)) << r.args;
         if (r.runs) {
             EXPECT_TRUE(terminal_.WaitUntil([&] { return terminal_.CountOf(TerminalEvent::Kind::ReadStatus) > 0; },
@@ -414,41 +373,13 @@ TEST_F(DriverTray, CommandLineTable)
 
 namespace {
 
-// A window of the driver in front, so typed keys go to it.
-bool BringToFront(HWND wnd)
-{
-    return PumpUntil([&] {
-        if (GetForegroundWindow() == wnd) return true;
-        SetForegroundWindow(wnd);
-        return false;
-    }, 10000);
-}
-
-// The control that has the keyboard focus in the foreground window's thread.
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
 {
     ASSERT_TRUE(driver_.Start("/Port=COM5"));
-    Choose('C');
-    HWND window = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
-    ASSERT_TRUE(BringToFront(window));
-    HWND tabs = FindChild(window, "TPageControl", nullptr);
-    RECT tab;
-    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 3, tab));
-    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 3; }, 10000));
-    HWND box = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
-        return (box = FindChild(window, "TCheckBox", "use a password to change settings, start or stop the server")) !=
-               nullptr;
-    }, 10000));
+    HWND window = OpenConfiguration(3);
+    ASSERT_NE(window, nullptr);
+    HWND box = AwaitChild(window, "TCheckBox", "use a password to change settings, start or stop the server");
+    ASSERT_NE(box, nullptr);
     // The two inputs of the page, top to bottom.
     std::vector<Child> inputs;
     for (const Child& c : Children(window))
@@ -459,33 +390,23 @@ TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
         MouseClick(Centre(input.wnd), false);
         ASSERT_TRUE(PumpUntil([&] { return FocusOf(window) == input.wnd; }, 10000));
         TypeText("secret");
+        ASSERT_TRUE(PumpUntil([&] { return TextOf(input.wnd) == "******"; }, 10000))
+            << TextOf(input.wnd) << ": another program reads the input as its mask";
     }
-    MouseClick(Centre(box, 8), false);
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000))
-        << "both inputs agree, so the box stays checked";
+    ASSERT_TRUE(ClickButton(box, BST_CHECKED)) << "both inputs agree, so the box stays checked";
     testshot::Shot::OfWindow(window).SaveArtifact("driver-password-page");
 
-    HWND bar = FindChild(window, "TToolBar", nullptr);
-    ASSERT_NE(bar, nullptr);
-    RECT br;
-    GetWindowRect(bar, &br);
-    MouseClick(POINT{br.left + 52, br.top + 18}, false);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
     EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "EnablePassword"), "1");
     EXPECT_EQ(ReadRaw(PortKey("COM5", "PasswordProtection"), "Password"), "secret");
 
     // Saving left the user logged in; logging out locks the commands.
     Choose('L');
-    ASSERT_TRUE(OpenMenu());
-    SaveMenuShot("tray-menu-locked");
-    controltest::Key(VK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    ASSERT_TRUE(PeekMenu("tray-menu-locked"));
     Choose('C');
     Choose('E');
     // A second round trip through the menu: a command the keys gave would have run by now.
-    ASSERT_TRUE(OpenMenu());
-    controltest::Key(VK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+    ASSERT_TRUE(PeekMenu());
     EXPECT_EQ(ConfigurationWindow(), nullptr) << "locked: no configuration";
     EXPECT_TRUE(driver_.Running()) << "locked: no exit";
 
@@ -503,15 +424,12 @@ TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
         ASSERT_TRUE(PumpUntil([&] { return !IsWindow(login) || !IsWindowVisible(login); }, 10000));
         Choose('C');
         if (!right) {
-            ASSERT_TRUE(OpenMenu());
-            controltest::Key(VK_ESCAPE);
-            ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu_); }, 10000));
+            ASSERT_TRUE(PeekMenu());
             EXPECT_EQ(ConfigurationWindow(), nullptr) << "a wrong password opens nothing";
             EXPECT_EQ(driver_.VisibleWindow("#32770", MainWindowTitle), nullptr) << "and says nothing";
         }
     }
-    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000))
-        << "logged in, the configuration opens";
+    ASSERT_NE(AwaitConfiguration(), nullptr) << "logged in, the configuration opens";
     Exit();
 }
 
@@ -537,17 +455,6 @@ HWND MakeTargetWindow(const char* title)
                            220, 90, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-// A row of a list box in the driver's process (asked in UTF-16, the form Wine carries between processes).
-std::string RowText(HWND list, int row)
-{
-    wchar_t text[1024] = L"";
-    if (SendMessageW(list, LB_GETTEXTLEN, WPARAM(row), 0) >= LRESULT(1024)) return "";
-    SendMessageW(list, LB_GETTEXT, WPARAM(row), LPARAM(text));
-    char ansi[2048] = "";
-    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
-    return ansi;
-}
-
 TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
 {
     char own[MAX_PATH] = "";
@@ -555,38 +462,21 @@ TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
     HWND target = MakeTargetWindow("Driver selection target");
     ASSERT_NE(target, nullptr);
     ASSERT_TRUE(driver_.Start("/Port=COM5"));
-    Choose('C');
-    HWND window = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (window = ConfigurationWindow()) != nullptr; }, 20000));
-    ASSERT_TRUE(BringToFront(window));
-    HWND tabs = FindChild(window, "TPageControl", nullptr);
-    RECT tab;
-    ASSERT_TRUE(tabs && TabRect(driver_.Handle(), tabs, 1, tab));
-    MouseClick(POINT{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2}, false);
-    HWND button = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
-        return (button = FindChild(window, "TButton", "view actual running applications")) != nullptr;
-    }, 10000));
+    HWND window = OpenConfiguration(1);
+    ASSERT_NE(window, nullptr);
+    HWND button = AwaitChild(window, "TButton", "view actual running applications");
+    ASSERT_NE(button, nullptr);
     MouseClick(Centre(button), false);
 
     HWND dialog = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (dialog = driver_.VisibleWindow("", "Select Application")) != nullptr; }, 20000));
     ASSERT_TRUE(BringToFront(dialog));
-    HWND list = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (list = FindChild(dialog, "TZCLImageListBox", nullptr)) != nullptr; }, 10000))
-        << Describe(Children(dialog));
+    HWND list = AwaitChild(dialog, "TZCLImageListBox", nullptr);
+    ASSERT_NE(list, nullptr) << Describe(Children(dialog));
     int row = -1;
-    ASSERT_TRUE(PumpUntil([&] {
-        const int n = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i)
-            if (RowText(list, i) == "Driver selection target;1") row = i;
-        return row >= 0;
-    }, 10000)) << "the test program's window is listed by its title; first row " << RowText(list, 0);
-    RECT item{};
-    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, WPARAM(row), LPARAM(&item)), LB_ERR);
-    POINT at{item.left + 40, (item.top + item.bottom) / 2};
-    ClientToScreen(list, &at);
-    MouseClick(at, false);
+    ASSERT_TRUE(PumpUntil([&] { return (row = FindRow(list, "Driver selection target;1")) >= 0; }, 10000))
+        << "the test program's window is listed by its title; first row " << RowText(list, 0);
+    ClickRow(list, row);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == row; }, 10000));
     HWND byName = FindChild(dialog, "TRadioButton", "Application Name");
     ASSERT_NE(byName, nullptr) << Describe(Children(dialog));
@@ -608,12 +498,7 @@ TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
             shown = shown || (IsWindowVisible(c.wnd) && lstrcmpiA(c.text.c_str(), own) == 0);
         return shown;
     }, 10000)) << Describe(Children(window));
-    HWND bar = FindChild(window, "TToolBar", nullptr);
-    ASSERT_NE(bar, nullptr);
-    RECT br;
-    GetWindowRect(bar, &br);
-    MouseClick(POINT{br.left + 52, br.top + 18}, false);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000));
+    ASSERT_TRUE(CloseConfiguration(window)) << "the window hides";
     EXPECT_EQ(lstrcmpiA(ReadRaw(PortKey("COM5", "Application"), "ApplicationName").c_str(), own), 0)
         << ReadRaw(PortKey("COM5", "Application"), "ApplicationName");
     DestroyWindow(target);

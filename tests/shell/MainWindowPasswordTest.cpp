@@ -35,13 +35,6 @@ POINT At(const TControl* c, int x, int y)
 
 std::string TextOf(const TControl* c) { return c->Text().c_str(); }
 
-std::string WindowText(HWND wnd)
-{
-    char text[256] = "";
-    SendMessageA(wnd, WM_GETTEXT, sizeof text, LPARAM(text));
-    return text;
-}
-
 class MainWindowPassword : public testing::Test {
 protected:
     void SetUp() override { ports_.Add("\\Device\\Serial0", "COM1"); }
@@ -68,7 +61,7 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return w.MainPageControl->ActivePageIndex() == 3; }, 10000));
     }
     // Clicks into the edit and types text in place of what it holds.
-    void TypeInto(TEdit* edit, const std::string& text)
+    void TypeInto(TZCLEdit* edit, const std::string& text)
     {
         MouseClick(At(edit, edit->Width() / 2, edit->Height() / 2), false);
         ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }, 10000));
@@ -167,7 +160,7 @@ TEST_F(MainWindowPassword, TheBoxStaysCheckedOnlyWhenBothInputsAgree)
             << what << ": the box shows it";
         if (r.stays) {
             // Typing in either input after checking takes the check away again.
-            for (TEdit* edit : {w.EditPassword2, w.EditPassword1}) {
+            for (TZCLEdit* edit : {w.EditPassword2, w.EditPassword1}) {
                 MouseClick(At(edit, edit->Width() / 2, edit->Height() / 2), false);
                 ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }, 10000));
                 controltest::Key(VK_END);
@@ -289,7 +282,9 @@ protected:
                   edit = dlgtest::FindOwned<TWinControl>(form, [](TWinControl* c) { return !dynamic_cast<TButton*>(c); });
                   return edit && dlgtest::ReadyForKeys(form, edit);
               }, [&] { dlgtest::SendText(typed); }, "the login dialog takes keys")
-            .Then([&] { return WindowText(edit->Handle()) == typed; },
+            // Read from the control: inside the menu's message the edit takes every WM_GETTEXT for a caller's
+            // from outside and answers with the mask.
+            .Then([&] { return TextOf(edit) == typed; },
                   [&] {
                       EXPECT_STREQ(script.Form()->Caption().c_str(), "Login");
                       EXPECT_EQ(SendMessageA(edit->Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');

@@ -3,14 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/runtime/Streams.h"
 #include "framework/visual/Graphics.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/dialogs/Zclcontainercomponent.h"
+#include "zcl/dialogs/Zclinputdlg.h"
 #include "zcl/dialogs/Zclmsg.h"
 
 namespace {
@@ -196,6 +199,168 @@ TEST(ZclMessageBoxStore, BothDefaultListsComeBackToTheirOwnProperties)
         box.SetImageList(nullptr);
         box.SetCustomGlyphImageList(nullptr);
     }
+}
+
+std::vector<std::string> Lines(TStrings* s)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < s->Count(); ++i) out.push_back(s->Strings(i).c_str());
+    return out;
+}
+
+template <typename T>
+void RoundTrip(T& from, T& to)
+{
+    TMemoryStream stream;
+    stream.WriteComponent(&from);
+    stream.SetPosition(0);
+    stream.ReadComponent(&to);
+}
+
+TEST(ZclDialogStore, EverySettingOfTheInputDialogComesBackFromAStream)
+{
+    TZCLInputDlg dlg(nullptr);
+    dlg.SetName("InputDlg");
+    dlg.SetCaptionTitle("Login");
+    dlg.SetCustomButton("Forgotten");
+    dlg.SetEffect(deExplodeExt);
+    dlg.Hints()->Add("confirm");
+    dlg.Hints()->Add("give up");
+    dlg.SetShowHints(false);
+    dlg.SetCaptionFill(true);
+    dlg.SetColors(16);
+    dlg.SetPosition(bpBottomLeft);
+    dlg.SetRelatePos(brScreenWorkArea);
+    dlg.SetImageIndex(2);
+    dlg.SetListIndex(1);
+    dlg.SetMaxLength(8);
+    dlg.SetPasswordChar('*');
+    dlg.SetDefaultValue("COM2");
+    dlg.SetPrompt("Password:");
+    dlg.SetValue("typed");
+    TZCLInputDlg back(nullptr);
+    RoundTrip(dlg, back);
+    EXPECT_EQ(std::string(back.CaptionTitle().c_str()), "Login");
+    EXPECT_EQ(std::string(back.CustomButton().c_str()), "Forgotten");
+    EXPECT_EQ(back.Effect(), deExplodeExt);
+    EXPECT_EQ(Lines(back.Hints()), (std::vector<std::string>{"confirm", "give up"}));
+    EXPECT_FALSE(back.ShowHints());
+    EXPECT_TRUE(back.CaptionFill());
+    EXPECT_EQ(back.Colors(), 16);
+    EXPECT_EQ(back.Position(), bpBottomLeft);
+    EXPECT_EQ(back.RelatePos(), brScreenWorkArea);
+    EXPECT_EQ(back.ImageIndex(), 2);
+    EXPECT_EQ(back.ListIndex(), 1);
+    EXPECT_EQ(back.MaxLength(), 8);
+    EXPECT_EQ(back.PasswordChar(), '*');
+    EXPECT_EQ(std::string(back.DefaultValue().c_str()), "COM2");
+    EXPECT_EQ(std::string(back.Prompt().c_str()), "Password:");
+    EXPECT_EQ(std::string(back.Value().c_str()), "typed");
+}
+
+TEST(ZclDialogStore, EverySettingOfTheMessageBoxComesBackFromAStream)
+{
+    TZCLMessageBoxDlg box(nullptr);
+    box.SetName("Box");
+    box.MessageFont()->SetName("Arial");
+    box.MessageFont()->SetHeight(-15);
+    box.ButtonFont()->SetStyle(TFontStyles{fsBold});
+    box.CaptionFont()->SetColor(clRed);
+    box.SetColor(clWindow);
+    box.SetCaptionTitle("DravikREMOTE");
+    box.SetCaptionAlignment(taCenter);
+    box.ButtonTitles()->Add("&Start");
+    box.Hints()->Add("what happened");
+    box.SetCustomGlyph(true);
+    box.SetCustomGlyphListIndex(2);
+    box.SetCustomGlyphImageIndex(3);
+    box.SetButtons({mbYes, mbNo, mbHelp});
+    box.SetBoxLeft(-5);
+    box.SetBoxTop(7);
+    box.SetBoxWidth(320);
+    box.SetBoxHeight(140);
+    box.SetButtonStyle(nbsWin31);
+    box.SetShowHints(true);
+    box.SetPosition(bpTopRight);
+    box.SetRelatePos(brMainForm);
+    box.SetPlayWave(true);
+    box.SetShowAgain(false);
+    box.SetShowAgainBox(true);
+    box.SetCaptionFill(true);
+    box.SetColors(64);
+    box.SetDlgType(mtWarning);
+    box.SetWaveIndex(5);
+    TZCLMessageBoxDlg back(nullptr);
+    RoundTrip(box, back);
+    EXPECT_EQ(std::string(back.MessageFont()->Name().c_str()), "Arial");
+    EXPECT_EQ(back.MessageFont()->Height(), -15);
+    EXPECT_TRUE(back.ButtonFont()->Style() == TFontStyles{fsBold});
+    EXPECT_EQ(back.CaptionFont()->Color(), clRed);
+    EXPECT_EQ(back.Color(), clWindow);
+    EXPECT_EQ(std::string(back.CaptionTitle().c_str()), "DravikREMOTE");
+    EXPECT_EQ(back.CaptionAlignment(), taCenter);
+    EXPECT_EQ(Lines(back.ButtonTitles()), std::vector<std::string>{"&Start"});
+    EXPECT_EQ(Lines(back.Hints()), std::vector<std::string>{"what happened"});
+    EXPECT_TRUE(back.CustomGlyph());
+    EXPECT_EQ(back.CustomGlyphListIndex(), 2);
+    EXPECT_EQ(back.CustomGlyphImageIndex(), 3);
+    EXPECT_TRUE(back.Buttons() == (TMsgDlgButtons{mbYes, mbNo, mbHelp}));
+    EXPECT_EQ(back.BoxLeft(), -5);
+    EXPECT_EQ(back.BoxTop(), 7);
+    EXPECT_EQ(back.BoxWidth(), 320);
+    EXPECT_EQ(back.BoxHeight(), 140);
+    EXPECT_EQ(back.ButtonStyle(), nbsWin31);
+    EXPECT_TRUE(back.ShowHints());
+    EXPECT_EQ(back.Position(), bpTopRight);
+    EXPECT_EQ(back.RelatePos(), brMainForm);
+    EXPECT_TRUE(back.PlayWave());
+    EXPECT_FALSE(back.ShowAgain());
+    EXPECT_TRUE(back.ShowAgainBox());
+    EXPECT_TRUE(back.CaptionFill());
+    EXPECT_EQ(back.Colors(), 64);
+    EXPECT_EQ(back.DlgType(), mtWarning);
+    EXPECT_EQ(back.WaveIndex(), 5);
+}
+
+TEST(ZclDialogStore, DialogsAsMadeWriteNoneOfTheirSettings)
+{
+    // The declared defaults are what the constructors set, so nothing but the name is stored.
+    TZCLMessageBoxDlg box(nullptr);
+    box.SetName("Box");
+    TZCLInputDlg dlg(nullptr);
+    dlg.SetName("Dlg");
+    const std::string bytes = Bytes(&box) + Bytes(&dlg);
+    for (const char* name :
+         {"Color", "CaptionTitle", "CaptionAlignment", "CustomGlyph", "Buttons", "BoxLeft", "BoxTop", "BoxWidth",
+          "BoxHeight", "ButtonStyle", "ShowHints", "Position", "RelatePos", "PlayWave", "ShowAgain", "CaptionFill",
+          "Colors", "DlgType", "WaveIndex", "WaveList", "ImageIndex", "ListIndex", "ImageList", "Effect",
+          "CustomButton", "MaxLength", "PasswordChar", "DefaultValue", "Prompt", "Value"}) {
+        // A property's name as the stream writes it: its length in four bytes, then its letters.
+        const std::int32_t n = std::int32_t(std::string(name).size());
+        const std::string written = std::string(reinterpret_cast<const char*>(&n), 4) + name;
+        EXPECT_EQ(Occurrences(bytes, written), 0) << name;
+    }
+    EXPECT_EQ(Occurrences(bytes, "ButtonTitles."), 0);
+    EXPECT_EQ(Occurrences(bytes, "Hints."), 0);
+}
+
+TEST(ZclDialogStore, OnlyANamedListThatIsNoDefaultOneIsStoredByItsName)
+{
+    Lists lists;
+    lists.b.SetName("Glyphs");
+    EXPECT_FALSE(ZCLStoredByName(nullptr));
+    EXPECT_FALSE(ZCLStoredByName(&lists.a)) << "no name to find it by";
+    EXPECT_TRUE(ZCLStoredByName(&lists.b));
+    EXPECT_FALSE(ZCLStoredByName(ZCLDefaultContainer()->BitmapList())) << "stored as \"Internal\"";
+    TZCLMessageBoxDlg box(nullptr);
+    box.SetName("Box");
+    box.SetCustomGlyphImageList(&lists.b);
+    box.SetImageList(&lists.a);
+    const std::string bytes = Bytes(&box);
+    EXPECT_EQ(Occurrences(bytes, "Glyphs"), 1);
+    EXPECT_EQ(Occurrences(bytes, "ImageList"), 1) << "CustomGlyphImageList only";
+    box.SetCustomGlyphImageList(nullptr);
+    box.SetImageList(nullptr);
 }
 
 }  // namespace

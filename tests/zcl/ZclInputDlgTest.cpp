@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DrawTestHelpers.h"
@@ -21,6 +23,7 @@
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/dialogs/Zclinputdlg.h"
+#include "zcl/edits/Zcledit.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
 
 using dlgtest::ButtonTitled;
@@ -34,7 +37,7 @@ using dlgtest::SendText;
 
 namespace {
 
-using DialogEdit = TEdit;
+using DialogEdit = TZCLEdit;
 
 std::string Str(const AnsiString& s) { return std::string(s.c_str()); }
 
@@ -181,6 +184,57 @@ TEST_F(InputDlgTest, APasswordShowsOneMaskCharacterPerCharacterAndTheValueIsTheP
     ASSERT_FALSE(masked.empty());
     EXPECT_TRUE(masked == stars) << "the masked edit looks like one showing ***";
     EXPECT_FALSE(masked == plain) << "and not like one showing the letters";
+}
+
+TEST_F(InputDlgTest, AnotherThreadReadsAPasswordAsItsMaskAndTheValueIsThePlainText)
+{
+    struct Case {
+        char passwordChar;
+        const char* typed;
+        const char* read;  // what another thread gets, however it asks
+    };
+    const Case cases[] = {{'*', "Op3n Sesame", "***********"}, {'#', "ab", "##"}, {0, "plain", "plain"}};
+    for (const Case& c : cases) {
+        ModalScript run;
+        dlg->SetOnCustomize(run.Starter());
+        dlg->SetPasswordChar(c.passwordChar);
+        auto form = [&] { return run.Form(); };
+        std::thread reader;
+        std::atomic<bool> read{false};
+        std::string byGetText, byWindowText, byGetLine, here;
+        run.Then([&] { return ReadyForKeys(form(), FindOwned<DialogEdit>(form())); }, [&] { SendText(c.typed); },
+                 "focus in the edit");
+        run.Then([&] { return Str(FindOwned<DialogEdit>(form())->Text()) == c.typed; },
+                 [&] {
+                     const HWND wnd = FindOwned<DialogEdit>(form())->Handle();
+                     char text[64] = "";
+                     SendMessageA(wnd, WM_GETTEXT, sizeof text, LPARAM(text));
+                     here = text;
+                     // The dialog's thread answers while its modal loop runs, so the reader is waited for there.
+                     reader = std::thread([&, wnd] {
+                         char t[64] = "";
+                         SendMessageA(wnd, WM_GETTEXT, sizeof t, LPARAM(t));
+                         byGetText = t;
+                         char w[64] = "";
+                         GetWindowTextA(wnd, w, sizeof w);
+                         byWindowText = w;
+                         char l[64] = "";
+                         *reinterpret_cast<WORD*>(l) = WORD(sizeof l - 1);
+                         const LRESULT n = SendMessageA(wnd, EM_GETLINE, 0, LPARAM(l));
+                         byGetLine.assign(l, std::size_t(n > 0 ? n : 0));
+                         read = true;
+                     });
+                 },
+                 "the typed text");
+        run.Then([&] { return read.load(); }, [] { SendKey(VK_RETURN); }, "the other thread's reading");
+        EXPECT_TRUE(dlg->Execute()) << int(c.passwordChar) << ": " << run.Report();
+        if (reader.joinable()) reader.join();
+        EXPECT_EQ(byGetText, c.read) << "WM_GETTEXT, mask " << int(c.passwordChar);
+        EXPECT_EQ(byWindowText, c.read) << "GetWindowText, mask " << int(c.passwordChar);
+        EXPECT_EQ(byGetLine, c.read) << "EM_GETLINE, mask " << int(c.passwordChar);
+        EXPECT_EQ(here, c.typed) << "the dialog's own thread reads the text";
+        EXPECT_EQ(Str(dlg->Value()), c.typed);
+    }
 }
 
 TEST_F(InputDlgTest, AMaxLengthStopsInputAtItsLength)

@@ -23,6 +23,7 @@
 #include "framework/visual/StdCtrls.h"
 #include "support/Screenshot.h"
 #include "zcl/buttons/Zclbutton.h"
+#include "zcl/buttons/Zclcheckbox.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclwave.h"
@@ -43,7 +44,7 @@ using dlgtest::SendKey;
 namespace {
 
 using BoxButton = TZCLButton;
-using BoxCheck = TCheckBox;
+using BoxCheck = TZCLCheckBox;
 
 std::string Str(const AnsiString& s) { return std::string(s.c_str()); }
 
@@ -449,6 +450,69 @@ TEST_F(MessageBoxTest, TheShowAgainBoxClearsShowAgainWhenTicked)
     plain.Arm();
     box->MessageDlg("Started.", mtInformation, {mbOK}, 0);
     EXPECT_EQ(withBox, without + 20);
+}
+
+TEST_F(MessageBoxTest, RealClicksOnTheShowAgainBoxSetTheStoredAnswer)
+{
+    enum Spot { OnGlyph, OnCaption };
+    struct Case {
+        bool showAgainBefore;
+        std::vector<Spot> clicks;
+        bool showAgainAfter;
+    };
+    const Case cases[] = {
+        {true, {OnGlyph}, false},
+        {true, {OnCaption}, false},
+        {true, {OnGlyph, OnCaption}, true},
+        {false, {OnCaption}, true},
+        {false, {}, false},
+    };
+    box->SetShowAgainBox(true);
+    for (const Case& c : cases) {
+        const std::string name = std::string(c.showAgainBefore ? "on" : "off") + " + " + std::to_string(c.clicks.size());
+        box->SetShowAgain(c.showAgainBefore);
+        ModalScript run;
+        BoxCheck* check = nullptr;
+        bool inside = false, fits = false;
+        std::string where;
+        std::size_t clicked = 0;
+        auto click = [&] {
+            const Spot spot = c.clicks[clicked++];
+            const int x = spot == OnGlyph ? check->GlyphWidth() / 2 + 1 : check->Width() - 8;
+            const TPoint p = check->ClientToScreen(TPoint(x, check->Height() / 2));
+            SendClick(POINT{p.x, p.y});
+        };
+        run.Then([&] { return ReadyForInput(run.Form()); },
+                 [&] {
+                     TCustomForm* f = run.Form();
+                     check = FindOwned<BoxCheck>(f);
+                     // The form is at least as wide as the box and 3 more, and holds it below the buttons.
+                     const TPoint topLeft = check->ClientToScreen(TPoint(0, 0));
+                     const TPoint corner = f->ClientToScreen(TPoint(f->ClientWidth(), f->ClientHeight()));
+                     inside = topLeft.x >= f->ClientToScreen(TPoint(0, 0)).x && f->Width() >= check->Width() + 3 &&
+                              topLeft.y + check->Height() <= corner.y;
+                     where = "box " + std::to_string(check->Left()) + "+" + std::to_string(check->Width()) + " in " +
+                             std::to_string(f->ClientWidth()) + " (form " + std::to_string(f->Width()) + ")";
+                     // Sized to its caption: the text stands whole in it.
+                     TCanvas* canvas = f->Canvas();
+                     canvas->Font()->Assign(check->Font());
+                     fits = check->Width() >= check->GlyphWidth() + canvas->TextWidth(check->Caption());
+                     EXPECT_EQ(check->Checked(), !c.showAgainBefore) << name;
+                 },
+                 "the box to take input");
+        for (std::size_t i = 0; i < c.clicks.size(); ++i) {
+            const bool expected = (i % 2 == 0) == c.showAgainBefore;
+            run.Then([] { return true; }, click, "a click");
+            run.Await([&, expected] { return check->Checked() == expected; }, "the box to turn");
+        }
+        run.Then([] { return true; }, [] { SendKey(VK_RETURN); }, "Enter");
+        run.Arm();
+        EXPECT_EQ(box->MessageDlg("Started.", mtInformation, {mbOK}, 0), mrOk) << name << ": " << run.Report();
+        EXPECT_TRUE(run.Done()) << name << ": " << run.Report();
+        EXPECT_EQ(box->ShowAgain(), c.showAgainAfter) << name;
+        EXPECT_TRUE(inside) << name << ": the box stands inside the form: " << where;
+        EXPECT_TRUE(fits) << name << ": the caption fits";
+    }
 }
 
 TEST_F(MessageBoxTest, BoxSizeAndCustomPlaceOverrideTheMeasuredOnes)

@@ -40,3 +40,5 @@ const bool imageListBoxPublished = [] {
 }();
 
 }  // namespace
+
+TZCLImageListBox::TZCLImageListBox(TComponent* AOwner) : TZCLCustomImageListBox(AOwner) {}

@@ -5,5 +5,6 @@
 
 class TZCLImageListBox : public TZCLCustomImageListBox {
 public:
-    explicit TZCLImageListBox(TComponent* AOwner) : TZCLCustomImageListBox(AOwner) {}
+    // Made where its published properties are registered, so that they come with every program that makes one.
+    explicit TZCLImageListBox(TComponent* AOwner);
 };

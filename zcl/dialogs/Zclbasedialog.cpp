@@ -1,8 +1,34 @@
 #include "zcl/dialogs/Zclbasedialog.h"
 
+#include "framework/runtime/Filer.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/components/Zclback.h"
 #include "zcl/components/Zclformstyler.h"
+
+namespace {
+
+const bool baseDialogPublished = [] {
+    using D = TZCLBaseDialog;
+    PublishedProperties<D>()
+        .String("CaptionTitle", &D::CaptionTitle, &D::SetCaptionTitle)
+        .String("CustomButton", &D::CustomButton, &D::SetCustomButton)
+        .Enumeration("Effect", &D::Effect, &D::SetEffect, {"deNone", "deExplode", "deExplodeExt"}, deNone)
+        .Object("Hints", &D::Hints, &D::SetHints)
+        .Boolean("ShowHints", &D::ShowHints, &D::SetShowHints, true)
+        .Boolean("CaptionFill", &D::CaptionFill, &D::SetCaptionFill, false)
+        .Integer("Colors", &D::Colors, &D::SetColors, 32)
+        .Enumeration("Position", &D::Position, &D::SetPosition,
+                     {"bpCustom", "bpTopLeft", "bpTopCenter", "bpTopRight", "bpCenterLeft", "bpCenter",
+                      "bpCenterRight", "bpBottomLeft", "bpBottomCenter", "bpBottomRight"},
+                     bpCenter)
+        .Enumeration("RelatePos", &D::RelatePos, &D::SetRelatePos,
+                     {"brScreen", "brScreenWorkArea", "brMainForm", "brActiveWindow"}, brScreen)
+        .Event("OnCustomize", &D::OnCustomize, &D::SetOnCustomize)
+        .Event("OnCustomClick", &D::OnCustomClick, &D::SetOnCustomClick);
+    return true;
+}();
+
+}  // namespace
 
 TZCLBaseDialog::TZCLBaseDialog(TComponent* AOwner)
     : TZCLContainerComponent(AOwner), hints_(std::make_unique<TStringList>())

@@ -4,6 +4,28 @@
 #include "zcl/components/ZclcontrolPrivate.h"
 #include "zcl/containers/Zclcont.h"
 
+namespace {
+
+const bool containerPublished = [] {
+    using C = TZCLContainerComponent;
+    PublishedProperties<C>()
+        .String("About", &C::About, &C::SetAbout)
+        .Object("ImageList", &C::ImageList, &C::SetImageList)
+        .Stored([](C* c) { return ZCLStoredByName(c->ImageList()); })
+        .Integer("ImageIndex", &C::ImageIndex, &C::SetImageIndex, 0)
+        .Integer("ListIndex", &C::ListIndex, &C::SetListIndex, 0);
+    return true;
+}();
+
+}  // namespace
+
+bool ZCLStoredByName(const TComponent* List)
+{
+    if (!List || List->Name().IsEmpty()) return false;
+    auto* images = dynamic_cast<const TZCLCustomImageList*>(List);
+    return !images || !ZCLIsGlobalIdent(images);
+}
+
 TZCLContainerComponent::TZCLContainerComponent(TComponent* AOwner)
     : TZCLCustomComponent(AOwner),
       core_(std::make_unique<TZCLControlCore>(this, TNotifyEvent(this, &TZCLContainerComponent::GetIMLChange),

@@ -11,6 +11,10 @@ class TZCLChangeLink;
 class TZCLControlCore;
 class TZCLCustomImageList;
 
+// Whether a list a dialog draws from is stored by its name: one with a name that is not a default list (those go
+// as "Internal"; one without a name could not be found again).
+bool ZCLStoredByName(const TComponent* List);
+
 class TZCLContainerComponent : public TZCLCustomComponent {
 public:
     explicit TZCLContainerComponent(TComponent* AOwner);

@@ -3,11 +3,28 @@
 #include <algorithm>
 #include <memory>
 
+#include "framework/runtime/Filer.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/components/Zclback.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/core/Zclconst.h"
+#include "zcl/edits/Zcledit.h"
 #include "zcl/panels/Zclcustomsimplelabel.h"
+
+namespace {
+
+const bool inputDlgPublished = [] {
+    using D = TZCLInputDlg;
+    PublishedProperties<D>()
+        .Integer("MaxLength", &D::MaxLength, &D::SetMaxLength, 0)
+        .Char("PasswordChar", &D::PasswordChar, &D::SetPasswordChar, 0)
+        .String("DefaultValue", &D::DefaultValue, &D::SetDefaultValue)
+        .String("Prompt", &D::Prompt, &D::SetPrompt)
+        .String("Value", &D::Value, &D::SetValue);
+    return true;
+}();
+
+}  // namespace
 
 namespace {
 
@@ -80,7 +97,7 @@ bool TZCLInputDlg::ShowDialog(const AnsiString& Caption, const AnsiString& Promp
     label->SetTop(10);
     label->SetCaption(Prompt);
 
-    auto* edit = new TEdit(form.get());
+    auto* edit = new TZCLEdit(form.get());
     edit->SetParent(form.get());
     edit->SetLeft(10);
     edit->SetTop(label->Top() + label->Height() + 2);

@@ -7,6 +7,7 @@
 #include "framework/visual/Forms.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/buttons/Zclbutton.h"
+#include "zcl/buttons/Zclcheckbox.h"
 #include "zcl/components/Zclformstyler.h"
 #include "zcl/containers/Zclcont.h"
 #include "zcl/containers/Zclwave.h"
@@ -18,6 +19,61 @@
 #include "zcl/panels/Zclbackpanel.h"
 #include "zcl/panels/Zclcustomglyphlabel.h"
 #include "zcl/panels/Zclsimplepanel.h"
+
+namespace {
+
+const bool messageBoxPublished = [] {
+    using B = TZCLMessageBoxDlg;
+    PublishedProperties<B>()
+        .Object("MessageFont3D", &B::MessageFont3D, &B::SetMessageFont3D)
+        .Object("CaptionFont3D", &B::CaptionFont3D, &B::SetCaptionFont3D)
+        .Object("MessageAlignment", &B::MessageAlignment, &B::SetMessageAlignment)
+        .Object("MessageFont", &B::MessageFont, &B::SetMessageFont)
+        .Object("CaptionFont", &B::CaptionFont, &B::SetCaptionFont)
+        .Object("ButtonFont", &B::ButtonFont, &B::SetButtonFont)
+        .Integer("Color", &B::Color, &B::SetColor, int(clBtnFace))
+        .String("CaptionTitle", &B::CaptionTitle, &B::SetCaptionTitle)
+        .Enumeration("CaptionAlignment", &B::CaptionAlignment, &B::SetCaptionAlignment,
+                     {"taLeftJustify", "taRightJustify", "taCenter"}, taLeftJustify)
+        .Object("ButtonTitles", &B::ButtonTitles, &B::SetButtonTitles)
+        .Object("Hints", &B::Hints, &B::SetHints)
+        .Object("CustomGlyphImageList", &B::CustomGlyphImageList, &B::SetCustomGlyphImageList)
+        .Stored([](B* b) { return ZCLStoredByName(b->CustomGlyphImageList()); })
+        .Integer("CustomGlyphListIndex", &B::CustomGlyphListIndex, &B::SetCustomGlyphListIndex, 0)
+        .Integer("CustomGlyphImageIndex", &B::CustomGlyphImageIndex, &B::SetCustomGlyphImageIndex, 0)
+        .Boolean("CustomGlyph", &B::CustomGlyph, &B::SetCustomGlyph, false)
+        .Set("Buttons", &B::Buttons, &B::SetButtons,
+             {"mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry", "mbIgnore", "mbAll", "mbNoToAll",
+              "mbYesToAll", "mbHelp"},
+             TMsgDlgButtons{mbOK})
+        .Integer("BoxLeft", &B::BoxLeft, &B::SetBoxLeft, 0)
+        .Integer("BoxTop", &B::BoxTop, &B::SetBoxTop, 0)
+        .Integer("BoxWidth", &B::BoxWidth, &B::SetBoxWidth, 0)
+        .Integer("BoxHeight", &B::BoxHeight, &B::SetBoxHeight, 0)
+        .Enumeration("ButtonStyle", &B::ButtonStyle, &B::SetButtonStyle, {"nbsAutoDetect", "nbsWin31", "nbsWin40"},
+                     nbsAutoDetect)
+        .Boolean("ShowHints", &B::ShowHints, &B::SetShowHints, false)
+        .Enumeration("Position", &B::Position, &B::SetPosition,
+                     {"bpCustom", "bpTopLeft", "bpTopCenter", "bpTopRight", "bpCenterLeft", "bpCenter",
+                      "bpCenterRight", "bpBottomLeft", "bpBottomCenter", "bpBottomRight"},
+                     bpCenter)
+        .Enumeration("RelatePos", &B::RelatePos, &B::SetRelatePos,
+                     {"brScreen", "brScreenWorkArea", "brMainForm", "brActiveWindow"}, brScreen)
+        .Boolean("PlayWave", &B::PlayWave, &B::SetPlayWave, false)
+        .Boolean("ShowAgain", &B::ShowAgain, &B::SetShowAgain, true)
+        .Boolean("ShowAgainBox", &B::ShowAgainBox, &B::SetShowAgainBox, false)
+        .Boolean("CaptionFill", &B::CaptionFill, &B::SetCaptionFill, false)
+        .Integer("Colors", &B::Colors, &B::SetColors, 32)
+        .Enumeration("DlgType", &B::DlgType, &B::SetDlgType,
+                     {"mtWarning", "mtError", "mtInformation", "mtConfirmation", "mtCustom"}, mtCustom)
+        .Object("WaveList", &B::WaveList, &B::SetWaveList)
+        .Stored([](B* b) { return ZCLStoredByName(b->WaveList()); })
+        .Integer("WaveIndex", &B::WaveIndex, &B::SetWaveIndex, 0)
+        .Event("OnHelpClick", &B::OnHelpClick, &B::SetOnHelpClick);
+    return true;
+}();
+
+}  // namespace
 
 namespace {
 
@@ -233,7 +289,7 @@ void TZCLMessageBoxDlg::Loaded()
 
 void TZCLMessageBoxDlg::OnShowAgain(TObject* Sender)
 {
-    if (auto* box = dynamic_cast<TCheckBox*>(Sender)) showAgain_ = !box->Checked();
+    if (auto* box = dynamic_cast<TZCLCheckBox*>(Sender)) showAgain_ = !box->Checked();
 }
 
 void TZCLMessageBoxDlg::HelpClicked(TObject* Sender)
@@ -406,12 +462,15 @@ int TZCLMessageBoxDlg::Show(const AnsiString& Caption, const AnsiString& Message
         h += 20;
         if (panel) {
             panel->SetHeight(panel->Height() + 20);
-            auto* box = new TCheckBox(form.get());
+            auto* box = new TZCLCheckBox(form.get());
             box->SetParent(panel);
+            box->SetAutoSize(false);
             box->SetCaption(ZCLLoadResString(_IDS_DONTSHOWAGAIN));
             box->SetBounds(0, 35, box->Width(), box->Height());
             box->SetChecked(!showAgain_);
+            box->SetTransparent(true);
             box->SetOnClick(TNotifyEvent(this, &TZCLMessageBoxDlg::OnShowAgain));
+            box->SetAutoSize(true);
             w = std::max(w, box->Width() + 3);
         }
     }
