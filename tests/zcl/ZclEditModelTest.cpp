@@ -276,16 +276,18 @@ TEST_F(ZclEditModel, ReplaceOnceOrEverywhereUpToWhereItBegan)
 
 // Answers the next message box of this process on a thread of its own (while the main thread is inside the box's
 // loop) by a real key stroke, the accelerator of one of its buttons, once the box holds the keyboard; notes its
-// title and text.
+// title and text. `answered` holds only when the key closed the box; a box left up is closed by a command, so
+// the test fails instead of hanging.
 class BoxAnswerer {
 public:
     BoxAnswerer(DWORD thread, WORD key) : key_(key)
     {
         thread_ = std::thread([this, thread] {
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            HWND box = nullptr;
+            HWND box = nullptr, seen = nullptr;
             while (std::chrono::steady_clock::now() < deadline) {
                 box = FindBox(thread);
+                if (box) seen = box;
                 GUITHREADINFO info{};
                 info.cbSize = sizeof info;
                 if (box && GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
@@ -294,7 +296,11 @@ public:
                 box = nullptr;
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
-            if (!box) return;
+            if (!box) {
+                // Never leave a box up that nobody answers: the test fails instead of hanging.
+                if (seen && IsWindow(seen)) PostMessageA(seen, WM_COMMAND, key_ == 'Y' ? IDYES : IDNO, 0);
+                return;
+            }
             char buffer[256] = "";
             GetWindowTextA(box, buffer, sizeof buffer);
             title = buffer;
@@ -307,6 +313,13 @@ public:
             }
             in[1].ki.dwFlags = KEYEVENTF_KEYUP;
             SendInput(2, in, sizeof(INPUT));
+            const auto closed = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (IsWindow(box) && IsWindowVisible(box) && std::chrono::steady_clock::now() < closed)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (IsWindow(box) && IsWindowVisible(box)) {
+                PostMessageA(box, WM_COMMAND, key_ == 'Y' ? IDYES : IDNO, 0);
+                return;
+            }
             answered = true;
         });
     }

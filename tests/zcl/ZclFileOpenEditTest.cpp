@@ -125,6 +125,27 @@ TEST_F(ZclBrowseEdit, TheFileButtonShowsTheLeftImageOfItsResource)
     EXPECT_EQ(count(0, b->Left()), 0);
 }
 
+TEST_F(ZclBrowseEdit, TheButtonGreysWithTheEdit)
+{
+    auto* e = Add<TZCLFileOpenEdit>(30);
+    e->SetColor(clWhite);
+    auto olive = [&] {
+        controltest::Dib dib(e->ClientWidth(), e->ClientHeight());
+        e->PaintTo(dib.dc(), 0, 0);
+        int n = 0;
+        for (int y = 0; y < e->ClientHeight(); ++y)
+            for (int x = 0; x < e->ClientWidth(); ++x) n += dib.At(x, y) == RGB(128, 128, 0);
+        return n;
+    };
+    ASSERT_GT(olive(), 10);
+    e->SetEnabled(false);
+    EXPECT_FALSE(Button(e)->Enabled());
+    EXPECT_EQ(olive(), 0) << "the glyph is drawn greyed";
+    e->SetEnabled(true);
+    EXPECT_TRUE(Button(e)->Enabled());
+    EXPECT_GT(olive(), 10);
+}
+
 TEST_F(ZclBrowseEdit, TheDialogGetsTheSettingsAndItsChoiceBecomesTheText)
 {
     auto* e = Add<TZCLFileOpenEdit>(30);

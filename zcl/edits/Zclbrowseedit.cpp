@@ -42,6 +42,13 @@ TZCLCustomBrowseEdit::TZCLCustomBrowseEdit(TComponent* AOwner) : TZCLCustomEdit(
 
 void TZCLCustomBrowseEdit::BrowseClick(TObject*, int) { DoOnBrowseClick(); }
 
+void TZCLCustomBrowseEdit::Dispatch(TMessage& Message)
+{
+    TZCLCustomEdit::Dispatch(Message);
+    // The browse button greys with the edit.
+    if (Message.Msg == CM_ENABLEDCHANGED && CustomButtonCount() > 0) CustomButtons()->GetItem(0)->SetEnabled(Enabled());
+}
+
 void TZCLCustomBrowseEdit::DoOnBrowseClick() {}
 
 TZCLFileOpenEdit::TZCLFileOpenEdit(TComponent* AOwner) : TZCLCustomBrowseEdit(AOwner)

@@ -13,6 +13,8 @@ class TZCLCustomBrowseEdit : public TZCLCustomEdit {
 public:
     explicit TZCLCustomBrowseEdit(TComponent* AOwner);
 
+    void Dispatch(TMessage& Message) override;
+
 protected:
     // The browse button was clicked.
     virtual void DoOnBrowseClick();
