@@ -12,6 +12,7 @@
 #include "mirror/CaptureTestTerminal.h"
 #include "support/PeerPort.h"
 #include "support/TrayArea.h"
+#include "support/Wait.h"
 
 namespace {
 
@@ -258,6 +259,7 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
     controltest::Key('9');
     controltest::Key(VK_RETURN);
     ASSERT_TRUE(PumpUntil([&] { return TextOf(baud) == "9600"; }, 10000));
+    ASSERT_TRUE(testwait::AwaitPainted(window, 10000));
     testshot::Shot::OfWindow(window).SaveArtifact("configuration-communication");
 
     // The other pages, one after the other with the keyboard on the tabs.
@@ -275,6 +277,7 @@ TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
             ASSERT_NE(mouse, nullptr);
             ASSERT_TRUE(ClickButton(mouse, BST_UNCHECKED));
         }
+        ASSERT_TRUE(testwait::AwaitPainted(window, 10000)) << page;
         testshot::Shot::OfWindow(window).SaveArtifact(std::string("configuration-") + pages[page - 1]);
     }
 

@@ -41,4 +41,36 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
     }
 }
 
+namespace {
+
+BOOL CALLBACK NoteUpdatePending(HWND child, LPARAM found)
+{
+    RECT r;
+    if (!GetUpdateRect(child, &r, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+}  // namespace
+
+bool UpdatePending(HWND wnd)
+{
+    RECT r;
+    if (GetUpdateRect(wnd, &r, FALSE)) return true;
+    bool pending = false;
+    EnumChildWindows(wnd, NoteUpdatePending, reinterpret_cast<LPARAM>(&pending));
+    return pending;
+}
+
+bool AwaitPainted(HWND wnd, DWORD timeoutMs)
+{
+    return PumpUntil([&] {
+        // A sent message returns once the window's thread has taken its messages again, so what it was doing
+        // when asked (showing a page, say) is done and has asked for its paint.
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer)) return false;
+        return !UpdatePending(wnd);
+    }, timeoutMs);
+}
+
 }  // namespace testwait

@@ -21,4 +21,11 @@ void PumpFor(DWORD ms, const std::function<void()>& serve = ServeMessages);
 // Waits until done() holds, without serving messages (a thread's state, a file); false after timeoutMs.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
+// Whether the window or any window in it still has something to paint (a window of another process too).
+bool UpdatePending(HWND wnd);
+
+// Waits until a window of another process has painted all it had to: its thread has served what came before
+// and nothing in the window is left to paint. For screenshots of that window.
+bool AwaitPainted(HWND wnd, DWORD timeoutMs);
+
 }  // namespace testwait

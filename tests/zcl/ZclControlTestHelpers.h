@@ -12,6 +12,7 @@
 
 #include "DrawTestHelpers.h"
 #include "framework/ControlTestHelpers.h"
+#include "support/Wait.h"
 #include "framework/visual/Forms.h"
 #include "zcl/components/Zclbasegraphiccontrol.h"
 #include "zcl/components/Zclcustomcontrol.h"
@@ -25,23 +26,7 @@ using controltest::Rgb;
 
 inline COLORREF Sys(int index) { return GetSysColor(index) & 0xFFFFFF; }
 
-inline BOOL CALLBACK NoteUpdatePending(HWND child, LPARAM found)
-{
-    RECT r;
-    if (!GetUpdateRect(child, &r, FALSE)) return TRUE;
-    *reinterpret_cast<bool*>(found) = true;
-    return FALSE;
-}
-
-// Whether the window or any window in it still has something to paint.
-inline bool UpdatePending(HWND wnd)
-{
-    RECT r;
-    if (GetUpdateRect(wnd, &r, FALSE)) return true;
-    bool pending = false;
-    EnumChildWindows(wnd, NoteUpdatePending, reinterpret_cast<LPARAM>(&pending));
-    return pending;
-}
+using testwait::UpdatePending;
 
 // A checkerboard of 4-pixel squares in two colours, so that a wrong offset shows.
 constexpr COLORREF PatternA = RGB(200, 40, 40);
