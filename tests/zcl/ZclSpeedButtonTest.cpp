@@ -637,7 +637,8 @@ TEST_F(SpeedButtons, APressOpensTheDropDownMenuBelowOrBesideTheButton)
     for (bool right : {false, true}) {
         a->SetDropDownRight(right);
         MouseToCentre(a);
-        zcltest::MenuWatcher watcher({VK_DOWN, VK_DOWN, VK_RETURN});
+        // The item's accelerator chooses it whichever item the open menu has selected already.
+        zcltest::MenuWatcher watcher({WPARAM('S')});
         Press();
         watcher.Finish();
         Release();
