@@ -317,7 +317,7 @@ TEST_F(SpeedButtons, TimerIntervalsAreHeldToWhatThePoolCanTick)
     auto* a = Add<TZCLSpeedButton>(20, 20);
     const struct {
         std::uint16_t asked, got;
-    } cases[] = {{0, 50}, {1, 50}, {74, 50}, {75, 100}, {500, 500}, {65535, 65500}};
+    } cases[] = {{0, 50}, {1, 50}, {49, 50}, {50, 50}, {51, 100}, {74, 100}, {75, 100}, {500, 500}, {65535, 65500}};
     for (const auto& c : cases) {
         a->ActivateTimer(ZCLRepeatTimer, c.asked, TNotifyEvent());
         ASSERT_NE(a->TimerId(ZCLRepeatTimer), 0) << c.asked;

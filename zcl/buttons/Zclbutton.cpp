@@ -240,7 +240,7 @@ void TZCLCustomButton::ExecuteRepeatedClick(TObject*)
     }
     if (!CursorOnButton()) return;
     if (TZCLTimerItem* item = ZCLApplication->GetTimer(timerId_))
-        item->SetInterval(ZCLButtonPoolInterval(repeatingInterval_));
+        item->SetInterval(ZCLPoolInterval(repeatingInterval_));
     DoRepeatedClick();
 }
 

@@ -66,17 +66,9 @@ void TZCLTurnedCaptionFont::FontChanged(TFont* Font, TZCLFxCaption* FontFX)
     adjusting_ = false;
 }
 
-std::uint16_t ZCLButtonPoolInterval(std::uint16_t Interval)
-{
-    const int tick = ZCLApplication->TimerPool()->MinInterval();
-    if (tick <= 0) return Interval;
-    // The pool rounds up; from half a tick below, that is the nearest tick.
-    return ZCLPoolInterval(unsigned(std::max(int(Interval) - tick + tick / 2 + 1, 1)));
-}
-
 std::uint16_t ZCLAddButtonTimer(std::uint16_t Interval, TNotifyEvent Handler)
 {
-    const std::uint16_t id = ZCLApplication->AddTimer(ZCLButtonPoolInterval(Interval), Handler);
+    const std::uint16_t id = ZCLApplication->AddTimer(ZCLPoolInterval(std::max<unsigned>(Interval, 1)), Handler);
     if (!id) throw EOutOfResources("Not enough timers available");
     return id;
 }

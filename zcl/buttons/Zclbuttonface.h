@@ -45,10 +45,8 @@ private:
     bool adjusting_ = false;
 };
 
-// The pool takes only multiples of its tick: the nearest one to Interval, at least one tick.
-std::uint16_t ZCLButtonPoolInterval(std::uint16_t Interval);
-// A pool timer of Interval (as ZCLButtonPoolInterval makes it) calling Handler; raises EOutOfResources "Not
-// enough timers available" when the pool gives no id.
+// A pool timer of Interval (as ZCLPoolInterval makes it, at least one tick) calling Handler; raises
+// EOutOfResources "Not enough timers available" when the pool gives no id.
 std::uint16_t ZCLAddButtonTimer(std::uint16_t Interval, TNotifyEvent Handler);
 // The primary mouse button is physically down now (the right one when the buttons are swapped).
 bool ZCLPrimaryButtonDown();

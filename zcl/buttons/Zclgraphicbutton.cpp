@@ -403,7 +403,7 @@ void TZCLBaseGraphicButton::ExecuteRepeatedClick(TObject*)
     const TPoint local = ScreenToClient(TPoint(p.x, p.y));
     if (!OnButton(local.x, local.y)) return;
     if (TZCLTimerItem* item = ZCLApplication->GetTimer(timerIds_[ZCLRepeatTimer]))
-        item->SetInterval(ZCLButtonPoolInterval(repeatingInterval_));
+        item->SetInterval(ZCLPoolInterval(repeatingInterval_));
     DoRepeatedClick();
 }
 
