@@ -173,7 +173,7 @@ TEST_F(EditsScreenshot, FormOfTypedSpinAndFileEditsAndComboBoxes)
         },
         5000));
     const testshot::Shot shot = testshot::Shot::OfWindow(form->Handle());
-    EXPECT_FALSE(shot.SaveArtifact("zcl-edits").empty());
+    EXPECT_FALSE(shot.SaveArtifact("zcl-typed-spin-combo-edits").empty());
 
     EXPECT_EQ(fraction->Value(), 2.5) << "kept at its maximum";
     EXPECT_STREQ(filled->Text().c_str(), "(555) 123-4567");
