@@ -436,33 +436,11 @@ TEST_F(DriverTray, PasswordSetOnThePasswordPageLocksTheMenuUntilTheRightLogin)
     Exit();
 }
 
-}  // namespace
-
-namespace {
-
-LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
-// A shown window of this test program: an application the driver can be pointed at.
-HWND MakeTargetWindow(const char* title)
-{
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &TargetProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
-        wc.lpszClassName = "DriverTrayTarget";
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "DriverTrayTarget", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 700, 560,
-                           220, 90, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
 TEST_F(DriverTray, ApplicationChosenInTheSelectionDialogIsSaved)
 {
     char own[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, own, sizeof own);
-    HWND target = MakeTargetWindow("Driver selection target");
+    HWND target = MakeTestWindow("Driver selection target", 700, 560, 220, 90);
     ASSERT_NE(target, nullptr);
     ASSERT_TRUE(driver_.Start("/Port=COM5"));
     HWND window = OpenConfiguration(1);

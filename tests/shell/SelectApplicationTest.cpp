@@ -26,23 +26,10 @@ std::string OwnPath()
     return path;
 }
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
 // A top-level window of this program.
 WindowHandle MakeWindow(const char* title, bool visible, HWND owner = nullptr)
 {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &PlainProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
-        wc.lpszClassName = "SelectApplicationTest";
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
-    return WindowHandle(CreateWindowExA(WS_EX_TOOLWINDOW, "SelectApplicationTest", title,
-                                        WS_POPUP | WS_CAPTION | (visible ? WS_VISIBLE : 0), 700, 600, 200, 80, owner,
-                                        nullptr, GetModuleHandleA(nullptr), nullptr));
+    return WindowHandle(MakeTestWindow(title, 700, 600, 200, 80, visible, owner));
 }
 
 POINT RowPoint(TZCLImageListBox* list, int row)

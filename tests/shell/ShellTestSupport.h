@@ -224,4 +224,22 @@ inline std::string BuildDir()
     return dir.substr(0, dir.find_last_of('\\'));
 }
 
+// A top-level tool window of this test program with a caption: an application the driver can list and choose.
+inline HWND MakeTestWindow(const char* title, int x, int y, int width, int height, bool visible = true,
+                           HWND owner = nullptr)
+{
+    static const ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
+        wc.lpszClassName = "ShellTestWindow";
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+    return CreateWindowExA(WS_EX_TOOLWINDOW, "ShellTestWindow", title,
+                           WS_POPUP | WS_CAPTION | (visible ? WS_VISIBLE : 0), x, y, width, height, owner, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
 }  // namespace shelltest
