@@ -100,6 +100,9 @@ KvSerialPort::~KvSerialPort()
     DestroyStatusHeap();
 }
 
+void* KvSerialPort::operator new(std::size_t size) { return ::operator new(size); }
+void KvSerialPort::operator delete(void* memory) { ::operator delete(memory); }
+
 void KvSerialPort::operator delete(KvSerialPort* port, std::destroying_delete_t)
 {
     void* memory = dynamic_cast<void*>(port);

@@ -97,6 +97,10 @@ public:
     // close within the close wait, what is still stuck is handed to a thread of its own, which waits for the
     // link threads and then destroys the link. The port stays open until then.
     void operator delete(KvSerialPort* port, std::destroying_delete_t);
+    // The allocation that delete pairs with: the global one, named here so that both are the class's, and its
+    // release when a constructor throws (delete expressions always take the one above).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory);
 
     virtual bool OpenConnection();
     virtual bool SignalStop();

@@ -114,7 +114,7 @@ bool EnumerateToolhelpProcesses(KvProcessCallback callback, void* user)
 bool WindowQualifies(HWND window, char (&title)[1024])
 {
     title[0] = '\0';
-    if (GetWindowLongA(window, GWL_HWNDPARENT) != 0) return false;
+    if (GetWindowLongPtrA(window, GWLP_HWNDPARENT) != 0) return false;
     if (!IsWindowVisible(window) && !IsIconic(window)) return false;
     return GetWindowTextA(window, title, sizeof(title)) > 0 && title[0] != '\0';
 }

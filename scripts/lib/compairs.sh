@@ -1,6 +1,6 @@
 # Serial port pairs for the Wine test environment: sourced by scripts/lib/testenv.sh.
-# compairs_build_lib BUILD builds the null-modem library (exported as NULLMODEM_LIB, which
-# scripts/wine-run preloads into the 32-bit Wine loader); compairs_start PORTS PREFIX makes socat pty
+# compairs_build_lib BUILD BITS builds the null-modem library for the Wine loader of that word size (exported
+# as NULLMODEM_LIB32 or NULLMODEM_LIB64, which scripts/wine-run preloads into that loader); compairs_start PORTS PREFIX makes socat pty
 # pairs in the folder PORTS and links them into PREFIX's dosdevices as COM ports (one call per prefix:
 # each gets pairs of its own); compairs_stop ends exactly the socat processes it started.
 # Pairs: COM5<->COM6, COM7<->COM8, COM10<->COM11 (COM10 and above open only as "\\.\COM10").
@@ -11,14 +11,14 @@ compairs_pids=()
 compairs_links=()
 
 compairs_build_lib() {
-  local src="$compairs_root/tests/support/nullmodem/nullmodem.c"
-  local lib="$1/nullmodem/libnullmodem32.so"
+  local src="$compairs_root/tests/support/nullmodem/nullmodem.c" bits=${2:-32}
+  local lib="$1/nullmodem/libnullmodem$bits.so"
   if [ ! -f "$lib" ] || [ "$src" -nt "$lib" ]; then
     mkdir -p "$1/nullmodem"
-    gcc -m32 -shared -fPIC -O2 -Wall -Wextra -D_FILE_OFFSET_BITS=64 -o "$lib.tmp" "$src" -ldl
+    gcc "-m$bits" -shared -fPIC -O2 -Wall -Wextra -D_FILE_OFFSET_BITS=64 -o "$lib.tmp" "$src" -ldl
     mv -f "$lib.tmp" "$lib"
   fi
-  export NULLMODEM_LIB="$lib"
+  export "NULLMODEM_LIB$bits=$lib"
 }
 
 compairs_start() {

@@ -6,6 +6,9 @@
 # DRAVIK_SLOT_DISPLAY_N, and testenv_slots_spec writes the slots as a ctest resource file ("desktop" and "plain"
 # slots), so test executables run side by side, one per slot (scripts/wine-run picks the slot ctest gave).
 # testenv_stop ends what testenv_start started.
+# The prefixes are of the build that runs here (scripts/lib/platform.sh): 32-bit ones under the 32-bit loader,
+# or 64-bit ones under the 64-bit loader, always called directly (Debian's wine, wineboot and winepath
+# wrappers pick the 32-bit loader whenever its file exists, even where it cannot run).
 #
 # Why slots: one Wine session shares its named kernel objects (the link's "KvEventNextTransfer") and a prefix
 # has one set of COM ports, so two executables that open the link must not share a prefix at once; a prefix of
@@ -31,10 +34,17 @@ testenv_prefixes=()
 testenv_slot_count=1
 testenv_slot_kinds=()
 testenv_here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=platform.sh
+. "$testenv_here/scripts/lib/platform.sh"
 
 testenv_start() {
   local build=$1 desktops=${2:-1} plains=${3:-0} i
-  export WINEARCH=win32
+  [ -n "${DRAVIK_WINDOWS:-}" ] || platform_decide
+  if [ "$DRAVIK_WINDOWS" = 64 ]; then
+    export WINEARCH=win64 WINELOADER=$DRAVIK_WINE
+  else
+    export WINEARCH=win32
+  fi
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LANG=C.UTF-8 LC_ALL=C.UTF-8 TZ=UTC
@@ -48,7 +58,7 @@ testenv_start() {
   if [ -f "$testenv_here/scripts/lib/compairs.sh" ]; then
     # shellcheck source=compairs.sh
     . "$testenv_here/scripts/lib/compairs.sh"
-    compairs_build_lib "$build"
+    compairs_build_lib "$build" "$DRAVIK_WINDOWS"
   fi
 
   # Displays first (each Xvfb picks its number), then every prefix booted side by side.
@@ -128,7 +138,7 @@ testenv_prefix() {
   mkdir -p "$prefix"
   # Wine's helper processes would otherwise hold our pipes open.
   WINEPREFIX=$prefix DISPLAY=$display wineserver -p </dev/null >/dev/null 2>&1
-  WINEPREFIX=$prefix DISPLAY=$display wineboot -i </dev/null >/dev/null 2>&1 || return 1
+  WINEPREFIX=$prefix DISPLAY=$display "$DRAVIK_WINE" wineboot.exe -i </dev/null >/dev/null 2>&1 || return 1
   local reg="$prefix/testenv-desktop.reg" desktop='"Desktop"=-'
   if [ "$kind" = desktop ] && [ "${DRAVIK_DESKTOP:-1}" != 0 ]; then desktop='"Desktop"="shell"'; fi
   # Imported once per prefix and setting; the running wineserver takes it at once.
@@ -137,11 +147,16 @@ testenv_prefix() {
     '[HKEY_CURRENT_USER\Software\Wine\Explorer]' "$desktop" '' \
     '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"shell"="1024x768"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' >"$reg"
-  if ! WINEPREFIX=$prefix DISPLAY=$display wine regedit /S "$(WINEPREFIX=$prefix winepath -w "$reg")" \
+  if ! WINEPREFIX=$prefix DISPLAY=$display "$DRAVIK_WINE" regedit.exe /S "$(testenv_winepath "$prefix" "$reg")" \
     </dev/null >/dev/null 2>&1; then
     rm -f "$reg"
     return 1
   fi
+}
+
+# testenv_winepath PREFIX PATH: the Windows name of a Unix path in that prefix.
+testenv_winepath() {
+  WINEPREFIX=$1 "$DRAVIK_WINE" winepath.exe -w "$2" 2>/dev/null | tr -d '\r'
 }
 
 # testenv_slots_spec FILE: the 24-bit slots as a ctest resource file, resources "desktop" and "plain" with one

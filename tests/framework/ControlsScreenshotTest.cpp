@@ -117,7 +117,7 @@ TEST(ControlsScreenshot, AFormWithEveryStandardControl)
             itemColour = GetPixel(dc, inItem.x, inItem.y);
             imageColour = GetPixel(dc, inImage.x, inImage.y);
             ReleaseDC(nullptr, dc);
-            return itemColour == ColorToRGB(clHighlight) && imageColour == RGB(255, 255, 0);
+            return itemColour == COLORREF(ColorToRGB(clHighlight)) && imageColour == RGB(255, 255, 0);
         },
         10000);
     Pump(100);  // the rest of the form finishes its paint

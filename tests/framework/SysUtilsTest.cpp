@@ -128,9 +128,16 @@ TEST_F(FormatTest, SpecifiersWidthsAndPrecisions)
         {"%m", {1234.5}, "$1,234.50"},
         {"%m", {-1234.5}, "($1,234.50)"},
         {"%.0m", {7.0}, "$7"},
+        // An address has the pointer's width: 8 digits in the 32-bit build, 16 in the 64-bit one.
+#ifdef _WIN64
+        {"%p", {p}, "000000001234ABCD"},
+        {"%p", {nullptr}, "0000000000000000"},
+        {"%s, Address: %p", {"Boom", static_cast<const void*>(p)}, "Boom, Address: 000000001234ABCD"},
+#else
         {"%p", {p}, "1234ABCD"},
         {"%p", {nullptr}, "00000000"},
         {"%s, Address: %p", {"Boom", static_cast<const void*>(p)}, "Boom, Address: 1234ABCD"},
+#endif
         {"%ld %lu %hd %lld", {1L, 2UL, static_cast<short>(3), 4LL}, "1 2 3 4"},
         {"no specifiers", {1, 2}, "no specifiers"},
     };

@@ -87,7 +87,9 @@ protected:
     {
         HWND window = tray_.Configuration();
         EXPECT_NE(window, nullptr);
-        if (window) EXPECT_TRUE(BringToFront(window));
+        if (window) {
+            EXPECT_TRUE(BringToFront(window));
+        }
         return window;
     }
     // "Define Keyboard" on the "Mouse && Keyboard" page: the keyboard picture.

@@ -343,7 +343,9 @@ TEST_F(SelectApplication, TheEndOfTheLongestRowScrollsIntoView)
     auto dialog = std::make_unique<TFormSelectApplication>(nullptr);
     TFormSelectApplication& d = *dialog;
     const auto position = [&] {
-        SCROLLINFO si{sizeof si, SIF_ALL};
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_ALL;
         GetScrollInfo(d.List->Handle(), SB_HORZ, &si);
         return si;
     };
@@ -367,7 +369,8 @@ TEST_F(SelectApplication, TheEndOfTheLongestRowScrollsIntoView)
                     [&] {
                         if (atEnd()) return;
                         last = position().nPos;
-                        SCROLLBARINFO sb{sizeof sb};
+                        SCROLLBARINFO sb{};
+                        sb.cbSize = sizeof sb;
                         GetScrollBarInfo(d.List->Handle(), OBJID_HSCROLL, &sb);
                         // In the track just left of the right arrow.
                         MouseClick(POINT{sb.rcScrollBar.right - GetSystemMetrics(SM_CXHSCROLL) - 3,

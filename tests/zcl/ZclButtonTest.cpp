@@ -335,7 +335,9 @@ TEST_F(PushButtons, ARepeatEndsAtOnceWhenThePressIsTakenAway)
         }
         EXPECT_EQ(ZCLApplication->GetTimer(id), nullptr) << taker;
         const int clicks = log.Count("A click");
-        if (taker != Free) EXPECT_EQ(a->RepeatTimerId(), 0) << taker;
+        if (taker != Free) {
+            EXPECT_EQ(a->RepeatTimerId(), 0) << taker;
+        }
         // The button is still held where the button was.
         Pump(300);
         EXPECT_EQ(log.Count("A click"), clicks) << taker;

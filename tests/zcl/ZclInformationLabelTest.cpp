@@ -230,7 +230,9 @@ TEST(ZclInformationLabel, OnlyTheLockKeysAndTheClockAreLookedAtAgain)
     for (const auto& k : cases) {
         l->SetInfo(k.kind);
         EXPECT_EQ(item->Enabled(), k.enabled) << int(k.kind);
-        if (k.enabled) EXPECT_EQ(item->Interval(), k.interval) << int(k.kind);
+        if (k.enabled) {
+            EXPECT_EQ(item->Interval(), k.interval) << int(k.kind);
+        }
     }
     const std::uint16_t id = l->TimerId();
     delete l;

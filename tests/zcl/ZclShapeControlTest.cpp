@@ -626,12 +626,15 @@ TEST(ZclShapeControl, TinyShapesPaintOnlyInsideTheirControl)
                     SCOPED_TRACE(std::to_string(kind) + " mode " + std::to_string(int(mode)) + " " +
                                  std::to_string(size.cx) + "x" + std::to_string(size.cy) + " " +
                                  drawtest::Text(drawn));
-                    if (size.cx == 0) EXPECT_TRUE(drawn.IsEmpty());
-                    else EXPECT_TRUE(drawn.IsEmpty() || (drawn.left >= 30 && drawn.top >= 30 &&
-                                                         drawn.right <= 30 + size.cx &&
-                                                         drawn.bottom <= 30 + size.cy));
-                    if (!transparent && size.cx > 0)
+                    if (size.cx == 0) {
+                        EXPECT_TRUE(drawn.IsEmpty());
+                    } else {
+                        EXPECT_TRUE(drawn.IsEmpty() || (drawn.left >= 30 && drawn.top >= 30 &&
+                                                        drawn.right <= 30 + size.cx && drawn.bottom <= 30 + size.cy));
+                    }
+                    if (!transparent && size.cx > 0) {
                         EXPECT_EQ(s.Count(Back, TRect(30, 30, 30 + size.cx, 30 + size.cy)), 0) << "all painted";
+                    }
                 }
 }
 

@@ -104,7 +104,12 @@ TEST_P(TrayIconHint, TheRecordCarriesTheIconsWindowAndAHintOfAtMost63Characters)
     ASSERT_EQ(sent.size(), 1u);
     const NOTIFYICONDATAA& d = sent[0].data;
     EXPECT_EQ(sent[0].message, DWORD(NIM_ADD));
+    // The first version's record, up to the 64-character hint: 88 bytes in the 32-bit build, 104 in the 64-bit one.
+#ifdef _WIN64
+    EXPECT_EQ(d.cbSize, 104u);
+#else
     EXPECT_EQ(d.cbSize, 88u);
+#endif
     EXPECT_EQ(d.hWnd, icon->Handle());
     EXPECT_EQ(d.uID, 0u);
     EXPECT_EQ(d.uFlags, 7u);

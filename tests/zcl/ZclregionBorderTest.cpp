@@ -180,8 +180,9 @@ TEST(ZclRegionBorder, EveryPainterInEveryStyleKeepsToItsRectangleAndGivesTheCanv
                 const TRect drawn = s.Bounds([](std::uint32_t c) { return c != Back; });
                 EXPECT_GE(drawn.left, R.left - 2) << what << " " << drawtest::Text(drawn);
                 // The half round's ellipse runs on above its rectangle, outside the region it frames.
-                if (std::string(p.name) != "half round")
+                if (std::string(p.name) != "half round") {
                     EXPECT_GE(drawn.top, R.top - 2) << what << " " << drawtest::Text(drawn);
+                }
                 EXPECT_LE(drawn.right, R.right + 3) << what << " " << drawtest::Text(drawn);
                 EXPECT_LE(drawn.bottom, R.bottom + 3) << what << " " << drawtest::Text(drawn);
             }

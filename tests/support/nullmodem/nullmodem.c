@@ -1,6 +1,6 @@
 /* Test equipment: gives pseudo-terminals the lines of a null-modem cable.
  *
- * Preloaded into the 32-bit Wine loader by scripts/wine-run. Linux ptys have no
+ * Preloaded into the Wine loader (32-bit or 64-bit) by scripts/wine-run. Linux ptys have no
  * modem-control lines, so Wine fails to raise DTR and fails WaitCommEvent with
  * line events at once. On a pty slave this library answers the modem-control
  * ioctls as a cable to a live peer would: CTS, DSR and CD always up, DTR and RTS
