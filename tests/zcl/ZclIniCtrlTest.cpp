@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -509,12 +510,15 @@ TEST(ZclIniCtrl, ABlankPathIsTheApplicationsDefaultPath)
 
 TEST(ZclIniCtrl, RootKeysOfTheEnumeration)
 {
+    // A root key's handle is its 32-bit number sign-extended to the pointer's width (in the 64-bit build
+    // 0xFFFFFFFF80000000 and up), as Windows defines them.
+    const auto root = [](std::uint32_t number) { return HKEY(ULONG_PTR(LONG(number))); };
     struct Case {
         int key;
         HKEY handle;
     } const cases[] = {
-        {rpClassesRoot, HKEY(0x80000000)}, {rpCurrentUser, HKEY(0x80000001)},  {rpLocalMachine, HKEY(0x80000002)},
-        {rpUsers, HKEY(0x80000003)},       {rpCurrentConfig, HKEY(0x80000005)}, {rpDynData, HKEY(0x80000006)},
+        {rpClassesRoot, root(0x80000000)}, {rpCurrentUser, root(0x80000001)},  {rpLocalMachine, root(0x80000002)},
+        {rpUsers, root(0x80000003)},       {rpCurrentConfig, root(0x80000005)}, {rpDynData, root(0x80000006)},
         {6, nullptr},                      {255, nullptr},
     };
     for (const Case& c : cases) EXPECT_EQ(ZCLGetRootKey(TZCLRegRootKey(c.key)), c.handle) << c.key;
