@@ -1,5 +1,7 @@
 #include "kvcontrols/KvStrGrd.h"
 
+#include <utility>
+
 #include "framework/runtime/Filer.h"
 
 namespace Karvon {
@@ -44,30 +46,36 @@ void KvStringGrid::FitLastCol()
 {
     // A bar shown or hidden by the new width sends WM_SIZE from inside; the loop here takes its width.
     if (adapting_) return;
-    adapting_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{adapting_};
-    for (int round = 0; round < 4; ++round) {
-        const int width = ClientWidth();
-        AdaptLastCol(width);
-        if (ClientWidth() == width) break;
+    {
+        adapting_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{adapting_};
+        for (int round = 0; round < 4; ++round) {
+            const int width = ClientWidth();
+            AdaptLastCol(width);
+            if (ClientWidth() == width) break;
+        }
     }
+    // A resize held while adapting is told now, with the columns in their final widths.
+    if (std::exchange(resizeHeld_, false)) TStringGrid::Resize();
 }
 
 void KvStringGrid::WMSize(TMessage& message)
 {
-    // The grid's own handling first: bounds, OnResize, scroll ranges and the cells on view stay right.
+    // The grid's own handling: bounds, then Resize (which adapts before OnResize), scroll ranges and the cells on
+    // view. A bar shown or hidden on the way changes the client width once more: adapt to the final one.
     TStringGrid::Dispatch(message);
     FitLastCol();
 }
 
 void KvStringGrid::Resize()
 {
-    // Without a window no WM_SIZE comes: a size set from code is adapted to here.
-    if (!HandleAllocated()) FitLastCol();
-    TStringGrid::Resize();
+    // The bounds are new here, with or without a window: adapt first, then tell. Inside an adaptation (a bar shown
+    // or hidden by a new width) the telling waits for its end.
+    resizeHeld_ = true;
+    FitLastCol();
 }
 
 void KvStringGrid::Dispatch(TMessage& message)

@@ -41,6 +41,7 @@ private:
 
     TGridPresentations presentations_;
     bool adapting_ = false;
+    bool resizeHeld_ = false;  // OnResize waits for the adaptation under way
 };
 
 namespace KvStrGrd {

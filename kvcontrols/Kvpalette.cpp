@@ -405,24 +405,40 @@ void KvPalette::UpdateCellSizes()
         if (across > 0) cellWidth_ = Width() / across;
         visibleCols_ = columns_;
     }
+    // More room than columns shows each once, never the next row's entries again.
+    visibleCols_ = std::clamp(visibleCols_, 0, std::max(columns_, 0));
+    // With fixed columns the scroll buttons stand above and below the squares: the height makes room for them.
+    const int buttonCells = ScrollButtonsWanted() && layout_ == Layout::ColumnFixed ? 2 : 0;
     if (cellYSize_ > 0) {
         cellHeight_ = cellYSize_;
-        visibleRows_ = Height() / cellHeight_ - (topOrBottom ? 2 : 0);
+        visibleRows_ = Height() / cellHeight_ - (topOrBottom ? 2 : 0) - buttonCells;
     } else {
-        const int down = rows_ + (topOrBottom ? 2 : 0);
+        const int down = rows_ + (topOrBottom ? 2 : 0) + buttonCells;
         if (down > 0) cellHeight_ = Height() / down;
         visibleRows_ = rows_;
     }
-    // More room than columns or rows shows each once, never the next row's entries again.
-    visibleCols_ = std::clamp(visibleCols_, 0, std::max(columns_, 0));
     visibleRows_ = std::clamp(visibleRows_, 0, std::max(rows_, 0));
     UpdateButtons();
     Invalidate();
 }
 
+bool KvPalette::ScrollButtonsWanted() const
+{
+    if (columns_ <= visibleCols_ || ComponentState().Contains(csDestroying)) return false;
+    // Each button takes a cell at one end of the row direction and spans the squares on view across it: without
+    // room for that the buttons would lie outside the control, or have no size.
+    const int box = selectWindow_ == swTop || selectWindow_ == swBottom ? 2 : 0;
+    if (layout_ == Layout::ColumnFixed) {
+        const bool twoCellsDown = cellYSize_ > 0 ? Height() / cellYSize_ - box >= 2 : Height() / (rows_ + box + 2) > 0;
+        return visibleCols_ >= 3 && twoCellsDown;
+    }
+    const bool oneRowDown = cellYSize_ > 0 ? Height() / cellYSize_ - box >= 1 : Height() / std::max(rows_ + box, 1) > 0;
+    return visibleCols_ >= 2 && oneRowDown;
+}
+
 void KvPalette::UpdateButtons()
 {
-    if (columns_ <= visibleCols_ || ComponentState().Contains(csDestroying)) {
+    if (!ScrollButtonsWanted()) {
         delete decBtn_;
         delete incBtn_;
         decBtn_ = incBtn_ = nullptr;

@@ -129,6 +129,8 @@ private:
     void ApplyColumns(int columns);
     void UpdateCellSizes();
     void CalcAutoSize();
+    // Not all columns on view, and room for a button at each end.
+    bool ScrollButtonsWanted() const;
     void UpdateButtons();
     void EnableButtons();
     // The cells the preview box takes: two while both colour kinds are shown, else one.

@@ -274,4 +274,26 @@ TEST_F(PaletteOnForm, TheScrollButtonsTakeRealClicks)
     EXPECT_EQ(changes, 1) << "clicks on the buttons pick nothing";
 }
 
+TEST_F(PaletteOnForm, WithFixedColumnsAndAComputedHeightBothButtonsTakeClicks)
+{
+    UsePalette(*palette, 32);
+    palette->SetColumns(16);    // 2 rows
+    palette->SetCellXSize(20);  // 200 pixels: 10 cells, 8 squares on view; the height is computed
+    ASSERT_NE(palette->IncButton(), nullptr);
+    ASSERT_EQ(palette->VisibleColumns(), 8);
+    const TRect lower = palette->IncButton()->BoundsRect();
+    ASSERT_LE(lower.bottom, palette->ClientHeight()) << "the lower button inside the control";
+    ASSERT_LE(palette->SquareRect(16).bottom, lower.top) << "the last row above it";
+    for (int step = 1; step <= 8; ++step) {
+        ClickAt(ScreenPoint(palette->IncButton()));
+        ASSERT_TRUE(PumpUntil([&] { return palette->FirstVisibleColumn() == step; }, 5000)) << step;
+    }
+    EXPECT_FALSE(palette->IncButton()->Enabled()) << "the last columns on view";
+    ClickAt(SquarePoint(16 + 15));  // the last square of the lower row
+    ASSERT_TRUE(PumpUntil([&] { return mouseUps == 1; }, 5000));
+    EXPECT_EQ(palette->ForegroundIndex(), 31);
+    ClickAt(ScreenPoint(palette->DecButton()));
+    ASSERT_TRUE(PumpUntil([&] { return palette->FirstVisibleColumn() == 7; }, 5000));
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "PaletteTestHelpers.h"
 #include "framework/runtime/Classes.h"
@@ -494,6 +495,85 @@ TEST(KvPalette, FixedCellsShowWhatFitsAndScrollTheRestByButtons)
     EXPECT_EQ(p.SquareFromPos(10, 50), 16);
     p.IncBtnClick(nullptr);
     EXPECT_EQ(p.SquareFromPos(10, 50), 17);
+}
+
+// Whatever the size, the entry count and the shape asked for, every square on view and both scroll buttons lie
+// inside the control, where a click can reach them, and each square is hit where it is drawn.
+TEST(KvPalette, SquaresAndScrollButtonsStayInsideTheControl)
+{
+    struct Shape {
+        int rows, columns;  // one of them set
+        int cellX, cellY;
+        bool autoSize;
+    };
+    // clang-format off
+    const Shape shapes[] = {
+        {1, 0, 0, 0, false},   {2, 0, 0, 0, false},   {5, 0, 0, 0, false},
+        {0, 1, 0, 0, false},   {0, 3, 0, 0, false},   {0, 16, 0, 0, false},
+        {1, 0, 12, 0, false},  {2, 0, 20, 0, false},  {5, 0, 12, 12, false},  {3, 0, 0, 12, false},
+        {0, 16, 20, 0, false}, {0, 3, 12, 0, false},  {0, 16, 12, 12, false}, {0, 7, 25, 25, false},
+        {0, 8, 0, 20, false},  {0, 0, 0, 0, true},
+    };
+    const TPoint sizes[] = {{200, 160}, {100, 100}, {57, 43}, {30, 300}, {300, 30}, {45, 45}, {13, 9}};
+    // clang-format on
+    const int counts[] = {1, 7, 20, 64, 256};
+    const TSelectWindowPosition boxes[] = {swNone, swTop, swBottom, swLeft, swRight};
+    std::vector<std::string> faults;
+    int withButtons = 0;
+    for (const int count : counts)
+        for (const TPoint& size : sizes)
+            for (const Shape& shape : shapes)
+                for (const TSelectWindowPosition box : boxes) {
+                    KvPalette p(nullptr);
+                    UsePalette(p, count);
+                    p.SetBounds(0, 0, size.x, size.y);
+                    p.SetSelectWindow(box);
+                    if (shape.rows) p.SetRows(shape.rows);
+                    if (shape.columns) p.SetColumns(shape.columns);
+                    if (shape.autoSize) p.SetCellAutoSize(true);
+                    if (shape.cellX) p.SetCellXSize(shape.cellX);
+                    if (shape.cellY) p.SetCellYSize(shape.cellY);
+                    const std::string what = std::to_string(count) + " entries, " + std::to_string(size.x) + "x" +
+                                             std::to_string(size.y) + ", rows " + std::to_string(shape.rows) +
+                                             " columns " + std::to_string(shape.columns) + " cells " +
+                                             std::to_string(shape.cellX) + "x" + std::to_string(shape.cellY) +
+                                             (shape.autoSize ? " auto" : "") + ", box " + std::to_string(int(box));
+                    const TRect client(0, 0, size.x, size.y);
+                    auto inside = [&](const TRect& r) {
+                        return r.left >= client.left && r.top >= client.top && r.right <= client.right &&
+                               r.bottom <= client.bottom;
+                    };
+                    // Scrolled to the far end as well: the last columns are on view there.
+                    for (int step = 0; step < 2; ++step) {
+                        for (int i = 0; i < count; ++i) {
+                            const TRect r = p.SquareRect(i);
+                            if (r.IsEmpty()) continue;
+                            if (!inside(r)) faults.push_back(what + ": square " + std::to_string(i) + " outside");
+                            else if (p.SquareFromPos(Centre(r).x, Centre(r).y) != i)
+                                faults.push_back(what + ": square " + std::to_string(i) + " not hit");
+                        }
+                        for (TSpeedButton* b : {p.DecButton(), p.IncButton()}) {
+                            if (!b) continue;
+                            const TRect r = b->BoundsRect();
+                            if (r.IsEmpty() || !inside(r))
+                                faults.push_back(what + ": " + (b == p.DecButton() ? "decreasing" : "increasing") +
+                                                 " button outside");
+                            else if (p.SquareFromPos(Centre(r).x, Centre(r).y) != -1)
+                                faults.push_back(what + ": a button over a square");
+                        }
+                        if (!p.IncButton()) break;
+                        if (step == 0) ++withButtons;
+                        for (int i = 0; i < p.Columns(); ++i) p.IncBtnClick(nullptr);
+                    }
+                    // With a computed height every row is on view.
+                    if (!shape.cellY && !shape.autoSize && p.CellHeight() > 0 && p.VisibleRows() != p.Rows())
+                        faults.push_back(what + ": " + std::to_string(p.VisibleRows()) + " rows of " +
+                                         std::to_string(p.Rows()) + " on view");
+                }
+    EXPECT_GT(withButtons, 100) << "the table reaches the scrolling layouts";
+    std::string first;
+    for (std::size_t i = 0; i < faults.size() && i < 12; ++i) first += faults[i] + "\n";
+    EXPECT_TRUE(faults.empty()) << faults.size() << " faults, the first:\n" << first;
 }
 
 TEST(KvPalette, HostedInAForeignWindow)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -174,6 +175,33 @@ TEST_F(GridOnForm, ResizedByCodeTheSumStaysExactAndNeverBelowTheMinimum)
     // Wide again: everything fits, the bar goes and the scrolled columns come back.
     grid->SetBounds(10, 10, 360, 150);
     ExpectExactFit("wide again");
+}
+
+TEST_F(GridOnForm, OnResizeSeesTheLastColumnAlreadyAdapted)
+{
+    grid->SetPresentations(Adapt);
+    // What each OnResize found: the columns' sum against the client width at that moment.
+    std::vector<std::pair<int, int>> seen;
+    grid->SetOnResize(TNotifyEvent::From([&](TObject*) {
+        RECT cr;
+        GetClientRect(grid->Handle(), &cr);
+        seen.emplace_back(UsedWidth(*grid), int(cr.right));
+    }));
+    auto expectAllFitted = [&](const char* how, int width) {
+        SCOPED_TRACE(std::string(how) + " to " + std::to_string(width));
+        ASSERT_FALSE(seen.empty()) << "OnResize fired";
+        for (const auto& [used, client] : seen) EXPECT_EQ(used, client);
+        seen.clear();
+    };
+    for (int w : {420, 250, 340, 300}) {
+        grid->SetBounds(10, 10, w, 150);
+        expectAllFitted("by code", w);
+    }
+    for (int w : {280, 390, 310}) {
+        SetWindowPos(grid->Handle(), nullptr, 0, 0, w, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_TRUE(PumpUntil([&] { return grid->Width() == w; }, 5000));
+        expectAllFitted("by the system", w);
+    }
 }
 
 TEST_F(GridOnForm, ResizedByTheSystemAndByTheUser)

@@ -256,6 +256,39 @@ TEST(ImageStrips, ImagesOfAnotherItem)
     EXPECT_EQ(Px(m.MaskStrip(), 6, 0), Black);
 }
 
+// An item's own images inserted into it: the images as they were before the first one went in.
+TEST(ImageStrips, ImagesOfTheItemItself)
+{
+    struct Case {
+        int at;  // -1: added at the end
+        std::vector<std::uint32_t> expected;
+        // clang-format off
+    } const cases[] = {
+        {0, {Red, Green, Red, Green}},
+        {1, {Red, Red, Green, Green}},
+        {2, {Red, Green, Red, Green}},
+        {-1, {Red, Green, Red, Green}},
+    };
+    // clang-format on
+    for (bool masked : {false, true}) {
+        for (const Case& k : cases) {
+            SCOPED_TRACE(std::string(masked ? "masked, at " : "at ") + std::to_string(k.at));
+            TZCLImageListItem item(nullptr, 8, 8);
+            item.SetMasked(masked);
+            item.Add(Solid(8, 8, Red).get(), masked ? CentreMask(8, 8).get() : nullptr);
+            item.Add(Solid(8, 8, Green).get(), nullptr);
+            if (k.at < 0) item.AddImages(&item);
+            else item.InsertImages(k.at, &item);
+            EXPECT_EQ(Colours(item), k.expected);
+            ExpectUniformLayout(item);
+            if (!masked) continue;
+            // Red's mask is the centre square, Green's all opaque: each copy keeps its own.
+            for (int i = 0; i < item.Count(); ++i)
+                EXPECT_EQ(Px(item.MaskStrip(), i * 8, 0), k.expected[std::size_t(i)] == Red ? White : Black) << i;
+        }
+    }
+}
+
 TEST(ImageStrips, ChangesReachTheListAndItsLinks)
 {
     TZCLImageList list(nullptr);

@@ -98,7 +98,7 @@ TEST_F(DateFormatTest, DatesToTextByPattern)
         {"D/M/YYYY", march5, "5/3/2001"},  // "/" is the date separator: here "/"
         // Runs of other lengths give nothing; other characters are copied as they stand.
         {"DDDDD|MMMMM|YYY", march5, "||"},
-        {"D 'of' M", march5, "5 'of' 3"},
+        {"D 'of' M", march5, "5 of 3"},  // quoted text is literal, without its quotes
         {"", march5, ""},
     };
     for (const auto& c : cases) {
@@ -192,7 +192,7 @@ TEST_F(DateFormatTest, EditTextHasFixedWidthFields)
         {"Y", 2001, 1, 1, "2001"},
         {"YYY", 2001, 1, 1, "2001"},
         {"YY", 5, 1, 1, "05"},
-        {"D. MMMM YYYY 'x'", 2001, 3, 5, "5 . March     2001 'x'"},
+        {"D. MMMM YYYY 'x'", 2001, 3, 5, "5 . March     2001 x"},
     };
     for (const auto& c : cases) {
         TZCLDateFormat f;
@@ -319,6 +319,79 @@ TEST(DateFormatLocale, TheLocalesPatternsGiveTheSystemsTexts)
             EXPECT_EQ(f.DateToStr(date), expected);
             EXPECT_EQ(f.StrToDate(expected), date) << expected;
         }
+    }
+}
+
+// The user's locale with date patterns that quote text (set through the system, so that its own formatting
+// agrees); the locale's patterns and the framework's values come back afterwards.
+class QuotedLocaleDates : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, shortPattern_, sizeof shortPattern_);
+        GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SLONGDATE, longPattern_, sizeof longPattern_);
+    }
+    void TearDown() override
+    {
+        SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, shortPattern_);
+        SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SLONGDATE, longPattern_);
+        GetFormatSettings();
+    }
+    static bool UsePatterns(const char* shortPattern, const char* longPattern)
+    {
+        const bool set = SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, shortPattern) &&
+                         SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SLONGDATE, longPattern);
+        GetFormatSettings();
+        return set;
+    }
+
+private:
+    char shortPattern_[80] = "";
+    char longPattern_[80] = "";
+};
+
+TEST_F(QuotedLocaleDates, QuotedTextIsLiteralBothWays)
+{
+    struct Case {
+        const char* shortPattern;
+        const char* longPattern;
+        // clang-format off
+    } const cases[] = {
+        {"d'.'MM'.'yyyy", "dddd, d' de 'MMMM' de 'yyyy"},
+        {"'Day 'dd', month 'MM', year 'yyyy", "'Today is' dddd', the' d 'of' MMMM yyyy"},
+        {"yyyy'-'MM'-'dd", "d. MMMM yyyy' (M/D/Y)'"},
+        {"dd/MM/yyyy", "'mddy' d MMM yyyy"},
+    };
+    // clang-format on
+    const SYSTEMTIME dates[] = {{2001, 3, 4, 1, 0, 0, 0, 0},
+                                {1999, 12, 5, 31, 0, 0, 0, 0},
+                                {2024, 2, 4, 29, 0, 0, 0, 0},
+                                {2030, 9, 0, 1, 0, 0, 0, 0}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.shortPattern) + " | " + k.longPattern);
+        ASSERT_TRUE(UsePatterns(k.shortPattern, k.longPattern));
+        ASSERT_EQ(LongDateFormat, k.longPattern) << "the framework has the locale's pattern";
+        TZCLDateFormat f;
+        for (TZCLDateFormats format : {dfShortSystem, dfLongSystem}) {
+            f.SetFormat(format);
+            for (const SYSTEMTIME& st : dates) {
+                char expected[128] = "";
+                ASSERT_GT(GetDateFormatA(LOCALE_USER_DEFAULT, format == dfShortSystem ? DATE_SHORTDATE : DATE_LONGDATE,
+                                         &st, nullptr, expected, sizeof expected),
+                          0);
+                const TDateTime date = EncodeDate(st.wYear, st.wMonth, st.wDay);
+                EXPECT_EQ(f.DateToStr(date), expected);
+                EXPECT_EQ(f.StrToDate(expected), date) << expected;
+                // The edit text too: its fields are found again past the quoted letters.
+                const AnsiString edit = f.GetDTEditString(date);
+                EXPECT_EQ(f.StrToDate(edit), date) << edit.c_str();
+            }
+        }
+        // The same patterns as custom ones.
+        f.SetFormat(dfCustom);
+        f.SetFormatStr(k.longPattern);
+        const TDateTime date = EncodeDate(2001, 3, 1);
+        EXPECT_EQ(f.StrToDate(f.DateToStr(date)), date);
     }
 }
 

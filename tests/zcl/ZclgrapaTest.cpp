@@ -373,6 +373,41 @@ TEST(ZclGradient, AColourListRunsThroughEveryColourItHolds)
     EXPECT_EQ(one.ColorList()->Count(), 1);
 }
 
+// A new colour list is in the computed colours and the palette at once, still without telling the owner.
+TEST(ZclGradient, NewColoursAreComputedAtOnceWithoutNotification)
+{
+    TZCLGradient g;
+    g.SetTwoColors(false);
+    g.SetPaletteRealize(true);
+    g.SetColorCount(16);
+    int told = 0;
+    g.SetOnChange(TNotifyEvent::From([&](TObject*) { ++told; }));
+    const std::vector<std::vector<std::uint32_t>> lists = {
+        {0x0000FF, 0xFF0000}, {0x00FF00, 0x123456, 0xFFFFFF}, {0x808080}, {0xABCDEF, 0x000000}};
+    for (const std::vector<std::uint32_t>& colours : lists) {
+        TList list;
+        for (std::uint32_t c : colours) list.Add(Entry(c));
+        g.SetColors(&list);
+        TList* c = g.ComputedColors();
+        if (colours.size() < 2) {
+            EXPECT_EQ(c->Count(), 0) << "one colour makes none";
+            continue;
+        }
+        ASSERT_GT(c->Count(), 1) << colours.size();
+        EXPECT_EQ(Rgb(c->Items(0)), colours.front());
+        EXPECT_EQ(Rgb(c->Items(c->Count() - 1)), colours.back());
+        const HPALETTE palette = g.GetPalette();
+        ASSERT_NE(palette, nullptr);
+        std::vector<PALETTEENTRY> entries(std::size_t(c->Count()));
+        ASSERT_EQ(GetPaletteEntries(palette, 0, UINT(c->Count()), entries.data()), UINT(c->Count()));
+        for (int i = 0; i < c->Count(); ++i) {
+            const PALETTEENTRY& e = entries[std::size_t(i)];
+            EXPECT_EQ(std::uint32_t(RGB(e.peRed, e.peGreen, e.peBlue)), Rgb(c->Items(i))) << i;
+        }
+    }
+    EXPECT_EQ(told, 0);
+}
+
 TEST(ZclGradient, PaintsItsComputedColours)
 {
     TZCLGradient g;

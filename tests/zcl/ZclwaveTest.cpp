@@ -3,8 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <mmsystem.h>
+
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "StoreTestHelpers.h"
@@ -324,4 +330,54 @@ TEST(WavePlaying, RefusedWithoutDataOrDeviceAndNeverCrashes)
     }
     w.FreeWave();
     EXPECT_FALSE(w.Play());
+}
+
+// Stopping, freeing, replacing or destroying one wave leaves the sound of another playing; its own wave stops it.
+// Whether the process has a sound is asked of the system: a sound that must not stop another is refused while
+// one plays. A looping sound plays until it is stopped.
+TEST(WavePlaying, AWaveStopsOnlyItsOwnSound)
+{
+    if (!ZCLMMWavePossible()) GTEST_SKIP() << "no wave output device";
+    const Bytes probe = MakeWave({1, 1, 8000, 8, 8000});
+    auto soundPlaying = [&] {
+        if (!::PlaySoundA(reinterpret_cast<LPCSTR>(probe.data()), nullptr,
+                          SND_MEMORY | SND_NODEFAULT | SND_ASYNC | SND_NOSTOP))
+            return true;
+        ::PlaySoundA(nullptr, nullptr, 0);  // the probe played: end it again
+        return false;
+    };
+    TZCLWave playing, other, third;
+    LoadPlain(playing, MakeWave({1, 1, 8000, 8, 8000}));
+    LoadPlain(other, MakeWave({1, 1, 8000, 8, 400}));
+    LoadPlain(third, MakeWave({1, 1, 11025, 8, 400}));
+    ASSERT_TRUE(other.PlaySound(sdSync)) << "the other wave has played, and is over";
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } acts[] = {
+        {"stopped", [&] { other.Stop(); }},
+        {"replaced", [&] { other.Assign(&third); }},
+        {"given new data", [&] { other.NewWave(std::make_unique<TMemoryStream>()); }},
+        {"freed", [&] { other.FreeWave(); }},
+        {"destroyed",
+         [&] {
+             TZCLWave gone;
+             LoadPlain(gone, MakeWave({}));
+         }},
+    };
+    for (const auto& a : acts) {
+        ASSERT_TRUE(playing.PlaySound(sdLoop));
+        a.act();
+        EXPECT_TRUE(soundPlaying()) << "another wave " << a.what;
+    }
+    playing.Stop();
+    EXPECT_FALSE(soundPlaying()) << "its own wave stopped it";
+
+    // A sound that replaced the wave's own is no longer the wave's to stop.
+    ASSERT_TRUE(playing.PlaySound(sdLoop));
+    ASSERT_TRUE(third.PlaySound(sdLoop));
+    playing.FreeWave();
+    EXPECT_TRUE(soundPlaying()) << "the third wave's sound plays on";
+    third.Stop();
+    EXPECT_FALSE(soundPlaying());
 }

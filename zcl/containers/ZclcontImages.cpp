@@ -360,6 +360,14 @@ void TZCLImageListItem::InsertImages(int Index, TZCLImageListItem* Other)
     if (Other->width_ != width_ || Other->height_ != height_) InvalidSize();
     if (Other->Count() * width_ + usedWidth_ > MaxStripWidth) TooMany();
     Index = std::clamp(Index, 0, Count());
+    if (Other == this) {
+        // The insertions below would move the images still to be read: insert from a copy.
+        TZCLImageListItem copy(nullptr, width_, height_);
+        copy.SetMasked(masked_);
+        copy.InsertImages(0, this);
+        InsertImages(Index, &copy);
+        return;
+    }
     BeginUpdate();
     try {
         TBitmap image, mask;

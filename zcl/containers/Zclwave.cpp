@@ -4,12 +4,17 @@
 
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "framework/runtime/Filer.h"
 #include "zcl/containers/Zclstreamutils.h"
 
 namespace {
+
+// The wave whose data the system may still be playing. The system plays one sound of the process at a time, so
+// each new sound replaces the one before; a wave stops the sound only while it is its own.
+std::atomic<const TZCLWave*> soundOwner{nullptr};
 
 std::uint16_t U16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::uint32_t U32(const unsigned char* p) { return std::uint32_t(U16(p)) | std::uint32_t(U16(p + 2)) << 16; }
@@ -147,10 +152,17 @@ bool TZCLWave::PlaySound(TZCLSndPlayMode Mode)
     DWORD flags = SND_MEMORY | SND_NODEFAULT;
     if (Mode == sdAsync) flags |= SND_ASYNC;
     if (Mode == sdLoop) flags |= SND_ASYNC | SND_LOOP;
-    return ::PlaySoundA(static_cast<LPCSTR>(data_->Memory()), nullptr, flags) != FALSE;
+    const bool played = ::PlaySoundA(static_cast<LPCSTR>(data_->Memory()), nullptr, flags) != FALSE;
+    // A synchronous sound is over on return; whatever played before was stopped either way.
+    soundOwner = played && Mode != sdSync ? this : nullptr;
+    return played;
 }
 
-void TZCLWave::Stop() { ::PlaySoundA(nullptr, nullptr, 0); }
+void TZCLWave::Stop()
+{
+    const TZCLWave* self = this;
+    if (soundOwner.compare_exchange_strong(self, nullptr)) ::PlaySoundA(nullptr, nullptr, 0);
+}
 
 void TZCLWave::DefineProperties(TFiler* Filer)
 {

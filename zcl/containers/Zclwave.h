@@ -65,7 +65,7 @@ public:
     // Asynchronously; false for an empty wave, without a wave output device, or when the system refuses.
     bool Play();
     bool PlaySound(TZCLSndPlayMode Mode);
-    // Stops any sound playing.
+    // Stops the sound this wave started, when it is still the process's sound; another wave's plays on.
     void Stop();
 
     // The property "Data" in the extended form, stored whenever there is a data stream.

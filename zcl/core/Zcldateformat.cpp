@@ -29,13 +29,41 @@ struct Piece {
     char Literal = 0;
 };
 
+bool IsQuote(char c) { return c == '\'' || c == '"'; }
+
+// Text in quotes ('...' as the locale writes it, or "...") is literal, the quotes themselves are not shown; two
+// single quotes stand for one, inside quotes or out.
+template <typename F>
+void ForEachQuoted(const std::string& p, std::size_t& i, F&& literal)
+{
+    const char quote = p[i++];
+    while (i < p.size()) {
+        if (p[i] != quote) {
+            literal(p[i++]);
+        } else if (quote == '\'' && i + 1 < p.size() && p[i + 1] == quote) {
+            literal(quote);
+            i += 2;
+        } else {
+            ++i;
+            return;
+        }
+    }
+}
+
 std::vector<Piece> Split(const AnsiString& pattern)
 {
     std::vector<Piece> pieces;
     const std::string& p = pattern.str();
     for (std::size_t i = 0; i < p.size();) {
         const char c = Fold(p[i]);
-        if (c == 'D' || c == 'M' || c == 'Y') {
+        if (IsQuote(c)) {
+            if (c == '\'' && i + 1 < p.size() && p[i + 1] == c) {
+                pieces.push_back({0, 0, c});
+                i += 2;
+            } else {
+                ForEachQuoted(p, i, [&](char l) { pieces.push_back({0, 0, l}); });
+            }
+        } else if (c == 'D' || c == 'M' || c == 'Y') {
             std::size_t j = i;
             while (j < p.size() && Fold(p[j]) == c) ++j;
             pieces.push_back({c, int(j - i), 0});
@@ -121,7 +149,20 @@ AnsiString TZCLDateFormat::GetFormatStr() const
     case dfLongSystem: return LongDateFormat;
     case dfCustom: break;
     }
-    return ZCLReplaceChar(formatStr_, '/', DateSeparator);
+    // A "/" in quotes is text, not the separator.
+    const std::string& p = formatStr_.str();
+    std::string out;
+    for (std::size_t i = 0; i < p.size();) {
+        if (IsQuote(p[i])) {
+            const std::size_t from = i;
+            ForEachQuoted(p, i, [](char) {});
+            out.append(p, from, i - from);
+        } else {
+            out += p[i] == '/' ? DateSeparator : p[i];
+            ++i;
+        }
+    }
+    return AnsiString(out);
 }
 
 int TZCLDateFormat::CurrentYear()
@@ -181,8 +222,10 @@ void TZCLDateFormat::StrToYMD(const AnsiString& S, std::uint16_t& Year, std::uin
     for (const Piece& p : Split(GetFormatStr())) {
         if (!p.Letter) {
             if (p.Literal != ' ') skipSpaces();
-            // A separator of the text is passed over whichever it is.
-            if (pos < s.size() && !IsDigit(s[pos]) && !IsCharAlphaA(s[pos])) ++pos;
+            // A separator of the text is passed over whichever it is, and the pattern's own text (quoted letters)
+            // where the text has it.
+            if (pos < s.size() && (Fold(s[pos]) == Fold(p.Literal) || (!IsDigit(s[pos]) && !IsCharAlphaA(s[pos]))))
+                ++pos;
             continue;
         }
         skipSpaces();

@@ -595,6 +595,8 @@ void TZCLGradient::SetColors(TList* List)
 {
     if (!List || List == colorList_.get()) return;
     colorList_->Assign(List);
+    // Not told, but what is painted must still follow the new colours.
+    InitPalette();
 }
 
 void TZCLGradient::DestroyPalette() { palette_.reset(); }

@@ -176,7 +176,8 @@ public:
 
     // The colours the gradient runs through without TwoColors (RGB values as list entries).
     TList* ColorList() const { return colorList_.get(); }
-    // Replaces the colour list's entries by List's (a null list is ignored), without notification.
+    // Replaces the colour list's entries by List's (a null list is ignored) and recomputes the colours, without
+    // notification.
     void SetColors(TList* List);
     // The computed colours (RGB values as list entries), kept current after every change.
     TList* ComputedColors() const { return computed_.get(); }
