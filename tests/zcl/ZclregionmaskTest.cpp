@@ -239,9 +239,13 @@ TEST(ZclRegionMask, AStoredBlockIsAsLongAsItsPropertyWhateverSizeIsStoredBesideI
     // Without its block a stored size, however large, makes no block: nothing is allocated for it.
     {
         std::string sizeOnly = bytes;
-        const std::size_t nameAt = sizeOnly.find("RegionData\x0A");
-        ASSERT_EQ(sizeOnly[nameAt - 1], char(std::strlen("RegionData")));
-        sizeOnly.erase(nameAt - 1, BlockAt(sizeOnly) + std::size_t(size) - (nameAt - 1));
+        const std::size_t nameAt = sizeOnly.find("Mask.RegionData\x0A");
+        ASSERT_NE(nameAt, std::string::npos);
+        std::int32_t nameLength = 0;
+        std::memcpy(&nameLength, &sizeOnly[nameAt - 4], 4);
+        ASSERT_EQ(nameLength, std::int32_t(std::strlen("Mask.RegionData")));
+        ASSERT_LT(value, nameAt);
+        sizeOnly.erase(nameAt - 4, BlockAt(sizeOnly) + std::size_t(size) - (nameAt - 4));
         ASSERT_EQ(sizeOnly.find("RegionData\x0A"), std::string::npos);
         for (const std::int32_t stated : {size, size * 4, std::int32_t(0x40000000), std::int32_t(0x7FFFFFFF)}) {
             std::memcpy(&sizeOnly[value], &stated, 4);
