@@ -12,6 +12,8 @@ using namespace graphics_detail;
 namespace {
 
 constexpr std::int64_t MaxPixels = std::int64_t(1) << 27;
+// Generous for pictures that skip much with deltas or end early.
+constexpr std::int64_t MaxRlePixelsPerByte = 4096;
 
 std::uint32_t U16(const unsigned char* p) { return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8; }
 std::uint32_t U32(const unsigned char* p) { return U16(p) | U16(p + 2) << 16; }
@@ -122,6 +124,11 @@ DibLayout ParseLayout(const unsigned char* data, std::size_t size, bool fileHead
     }
     if (d.bitsOffset > size) NotValid();
     d.bitsSize = size - d.bitsOffset;
+    // Runs paint at most 255 pixels per two bytes, rows end in two; a picture far larger than its data could
+    // describe is not allocated.
+    if ((d.compression == BI_RLE8 || d.compression == BI_RLE4) &&
+        std::int64_t(d.width) * d.height > (std::int64_t(d.bitsSize) + 2) * MaxRlePixelsPerByte)
+        NotValid();
     return d;
 }
 

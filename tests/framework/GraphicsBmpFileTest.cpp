@@ -338,6 +338,44 @@ TEST(GraphicsBmpFile, RunLengthCodedBitsLoad)
     }
 }
 
+// A run-length picture is allocated only when its data could describe it: 4096 pixels per byte at most.
+TEST(GraphicsBmpFile, RunLengthPicturesAreNoLargerThanTheirDataCanDescribe)
+{
+    const Bytes endOfBitmap = {0, 1};
+    const struct {
+        int width, height;
+        Bytes pixels;
+        bool loads;
+    } cases[] = {
+        {128, 128, endOfBitmap, true},  // (2 + 2) * 4096 pixels
+        {129, 128, endOfBitmap, false},
+        {128, 129, endOfBitmap, false},
+        {8192, 8192, endOfBitmap, false},
+        {32767, 4096, endOfBitmap, false},
+        {255, 2, {255, 1, 0, 0, 255, 1, 0, 1}, true},
+        {1, 1, {}, true},
+    };
+    for (const auto& c : cases) {
+        BmpFile f;
+        f.width = c.width;
+        f.height = c.height;
+        f.bits = 8;
+        f.compression = BI_RLE8;
+        f.table = {White, Red};
+        f.pixels = c.pixels;
+        TBitmap b;
+        b.SetSize(3, 3);
+        if (c.loads) {
+            EXPECT_NO_THROW(LoadBytes(b, f.Make())) << c.width << "x" << c.height;
+            EXPECT_EQ(b.Width(), c.width);
+            EXPECT_EQ(Px(b, c.width - 1, 0), c.pixels.size() > 2 ? Red : White) << c.width << "x" << c.height;
+        } else {
+            EXPECT_THROW(LoadBytes(b, f.Make()), EInvalidGraphic) << c.width << "x" << c.height;
+            EXPECT_EQ(b.Width(), 3);
+        }
+    }
+}
+
 TEST(GraphicsBmpFile, DamagedDataIsRefusedAndTheBitmapKept)
 {
     BmpFile good;

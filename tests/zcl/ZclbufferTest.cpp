@@ -91,6 +91,10 @@ TEST(DynLIFOBuffer, LimitsOverwriteAndRefusal)
         {"none at all", 0, true, {false, false, false}, {}, {}},
         {"none at all, refusing", 0, false, {false, false, false}, {}, {}},
         {"no limit", -1, false, {true, true, true}, {}, {"a", "b", "c"}},
+        // A limit below -1 keeps the buffer full even when empty: it holds one item at most.
+        {"below -1, overwriting", -2, true, {true, true, true}, {"a", "b"}, {"c"}},
+        {"far below -1, overwriting", -100, true, {true, true, true}, {"a", "b"}, {"c"}},
+        {"below -1, refusing", -2, false, {false, false, false}, {}, {}},
     };
     for (const Case& c : cases) {
         Recorder r;
@@ -109,7 +113,7 @@ TEST(DynLIFOBuffer, LimitsOverwriteAndRefusal)
         EXPECT_EQ(r.destroyed, c.destroyed) << c.what;
         EXPECT_EQ(Walk(b), c.held) << c.what;
         EXPECT_EQ(b.Count(), int(c.held.size())) << c.what;
-        EXPECT_EQ(b.isFull(), c.maxItems >= 0 && int(c.held.size()) >= c.maxItems) << c.what;
+        EXPECT_EQ(b.isFull(), c.maxItems != -1 && int(c.held.size()) >= c.maxItems) << c.what;
     }
 }
 

@@ -336,6 +336,16 @@ TEST(ContainerLinks, ChangesReachEveryLinkInOrder)
         gone.SetOnChange(TNotifyEvent::From([&](TObject*) { calls.push_back("gone"); }));
         list->RegisterChanges(&gone);
     }
+    {
+        // Registered twice, told once, and gone without a trace.
+        TZCLChangeLink twice;
+        twice.SetOnChange(TNotifyEvent::From([&](TObject*) { calls.push_back("twice"); }));
+        list->RegisterChanges(&twice);
+        list->RegisterChanges(&twice);
+        list->Add();
+        EXPECT_EQ(calls, (std::vector<std::string>{"a", "b", "twice", "list"}));
+        calls.clear();
+    }
     list->UnRegisterChanges(&a);
     EXPECT_EQ(a.Sender(), nullptr);
     list->Delete(0);

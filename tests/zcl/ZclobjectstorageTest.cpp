@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "StoreTestHelpers.h"
+#include "framework/runtime/Exceptions.h"
 #include "framework/runtime/Filer.h"
 #include "framework/runtime/Streams.h"
+#include "framework/runtime/SysUtils.h"
 #include "framework/visual/Forms.h"
 #include "zcl/containers/Zclobjectstorage.h"
 
@@ -30,8 +32,17 @@ public:
     void SetCount(int v) { count_ = v; }
     bool Checked() const { return checked_; }
     void SetChecked(bool v) { checked_ = v; }
+    // One of choices() choices: a stored choice that no longer exists is refused.
+    int Choice() const { return choice_; }
+    void SetChoice(int v)
+    {
+        if (v < 0 || v >= choices) throw EListError("List index out of bounds (" + IntToStr(v) + ")");
+        choice_ = v;
+    }
+    static inline int choices = 3;
 
 private:
+    int choice_ = 0;
     AnsiString text_;
     int count_ = 0;
     bool checked_ = false;
@@ -90,7 +101,8 @@ const bool partsPublished = [] {
     PublishedProperties<TPart>()
         .String("Text", &TPart::Text, &TPart::SetText)
         .Integer("Count", &TPart::Count, &TPart::SetCount, 0)
-        .Boolean("Checked", &TPart::Checked, &TPart::SetChecked, false);
+        .Boolean("Checked", &TPart::Checked, &TPart::SetChecked, false)
+        .Integer("Choice", &TPart::Choice, &TPart::SetChoice, 0);
     PublishedProperties<TStoredForm>().String("Note", &TStoredForm::Note, &TStoredForm::SetNote);
     return true;
 }();
@@ -379,4 +391,113 @@ TEST_F(ObjectStorage, OlderFormsAutoLoadIsReadAndNeverWritten)
     });
     const Bytes name = Text("AutoLoad");
     EXPECT_EQ(std::search(written.begin(), written.end(), name.begin(), name.end()), written.end());
+}
+
+TEST_F(ObjectStorage, AValueItsSetterRefusesIsSkippedAndTheRestLoaded)
+{
+    auto choose = [](TStoredForm& form) {
+        for (const char* property : {"Choice", "Text", "Count"}) {
+            TZCLPropertyStorageItem* item = form.storage->Properties()->Add();
+            item->SetComponentName("Edit1");
+            item->SetName(property);
+        }
+    };
+    {
+        TPart::choices = 10;
+        TStoredForm seed(nullptr, AnsiString(path), false);
+        choose(seed);
+        seed.edit->SetChoice(7);
+        seed.edit->SetText("stored");
+        seed.edit->SetCount(4);
+        seed.storage->Save();
+        seed.storage->SetEnabled(false);
+        TPart::choices = 3;
+    }
+    {
+        TStoredForm form(nullptr, AnsiString(path), false);
+        form.storage->SetEnabled(false);
+        choose(form);
+        form.edit->SetChoice(1);
+        EXPECT_NO_THROW(form.storage->Load());
+        EXPECT_EQ(form.edit->Choice(), 1);
+        EXPECT_EQ(form.edit->Text(), "stored");
+        EXPECT_EQ(form.edit->Count(), 4);
+    }
+    // The same when the form is made: its creation goes on.
+    auto* form = new TStoredForm(nullptr, AnsiString(path), false);
+    choose(*form);
+    EXPECT_NO_THROW(form->AfterConstruction());
+    EXPECT_EQ(form->edit->Choice(), 0);
+    EXPECT_EQ(form->edit->Text(), "stored");
+    EXPECT_EQ(form->edit->Count(), 4);
+    EXPECT_EQ(log.back(), "form create");
+    form->storage->SetEnabled(false);
+    delete form;
+}
+
+namespace {
+
+// A form with two storages hooked one after the other, and its own handlers noted for comparison.
+class TTwoStorageForm : public TForm {
+public:
+    explicit TTwoStorageForm(const AnsiString& path) : TForm(nullptr)
+    {
+        SetName("Form1");
+        TComponentLoader loading(this);
+        for (TZCLObjectStorage*& s : storages) {
+            s = loading.Create<TZCLObjectStorage>();
+            s->SetRegistryPath(path);
+        }
+        storages[0]->SetName("First");
+        storages[1]->SetName("Second");
+        SetOnCreate(ownCreate);
+        SetOnClose(ownClose);
+        SetOnDestroy(ownDestroy);
+        loading.Finish();
+    }
+    TZCLObjectStorage* storages[2] = {};
+    TNotifyEvent ownCreate = TNotifyEvent::From([](TObject*) { TStoredForm::Log("form create"); });
+    TCloseEvent ownClose = TCloseEvent::From([](TObject*, TCloseAction&) { TStoredForm::Log("form close"); });
+    TNotifyEvent ownDestroy = TNotifyEvent::From([](TObject*) { TStoredForm::Log("form destroy"); });
+};
+
+}  // namespace
+
+TEST_F(ObjectStorage, AStorageGoingGivesBackOnlyTheHandlersThatAreStillItsOwn)
+{
+    // Freed in either order, or only one of them: the form ends with its own handlers, and one storage left
+    // still runs in front of them.
+    for (const std::vector<int>& freed : std::vector<std::vector<int>>{{0, 1}, {1, 0}, {0}, {1}}) {
+        auto* form = new TTwoStorageForm(AnsiString(path));
+        for (TZCLObjectStorage* s : form->storages) {
+            EXPECT_TRUE(s->Hooked());
+            s->SetOnLoading(
+                TNotifyEvent::From([s](TObject*) { TStoredForm::Log("loading " + std::string(s->Name().c_str())); }));
+        }
+        for (int i : freed) delete form->storages[i];
+        log.clear();
+        form->AfterConstruction();
+        std::vector<std::string> expected;
+        if (freed.size() == 1) expected.push_back(freed[0] == 0 ? "loading Second" : "loading First");
+        expected.push_back("form create");
+        EXPECT_EQ(log, expected) << freed.size() << " freed, first " << freed[0];
+        if (freed.size() == 2) {
+            EXPECT_TRUE(form->OnCreate() == form->ownCreate);
+            EXPECT_TRUE(form->OnClose() == form->ownClose);
+            EXPECT_TRUE(form->OnDestroy() == form->ownDestroy);
+        }
+        log.clear();
+        delete form;
+        EXPECT_EQ(log.back(), "form destroy");
+    }
+
+    // Handlers set after loading stay when the storages go.
+    auto* form = new TTwoStorageForm(AnsiString(path));
+    const TNotifyEvent later = TNotifyEvent::From([](TObject*) { TStoredForm::Log("later create"); });
+    form->SetOnCreate(later);
+    delete form->storages[0];
+    delete form->storages[1];
+    EXPECT_TRUE(form->OnCreate() == later);
+    EXPECT_TRUE(form->OnClose() == form->ownClose);
+    delete form;
 }

@@ -236,6 +236,25 @@ TEST(ZclRegionMask, AStoredBlockIsAsLongAsItsPropertyWhateverSizeIsStoredBesideI
         RegionHandle again(read.Mask()->CreateRegion());
         EXPECT_TRUE(CoversPicture(again.get(), picture.get()));
     }
+    // Without its block a stored size, however large, makes no block: nothing is allocated for it.
+    {
+        std::string sizeOnly = bytes;
+        const std::size_t nameAt = sizeOnly.find("Mask.RegionData\x0A");
+        ASSERT_NE(nameAt, std::string::npos);
+        std::int32_t nameLength = 0;
+        std::memcpy(&nameLength, &sizeOnly[nameAt - 4], 4);
+        ASSERT_EQ(nameLength, std::int32_t(std::strlen("Mask.RegionData")));
+        ASSERT_LT(value, nameAt);
+        sizeOnly.erase(nameAt - 4, BlockAt(sizeOnly) + std::size_t(size) - (nameAt - 4));
+        ASSERT_EQ(sizeOnly.find("RegionData\x0A"), std::string::npos);
+        for (const std::int32_t stated : {size, size * 4, std::int32_t(0x40000000), std::int32_t(0x7FFFFFFF)}) {
+            std::memcpy(&sizeOnly[value], &stated, 4);
+            TMaskHost read(nullptr);
+            EXPECT_NO_THROW(Read(sizeOnly, read)) << stated;
+            EXPECT_EQ(read.Mask()->RegionDataSize(), 0) << stated;
+            EXPECT_EQ(read.Mask()->CreateRegion(), nullptr) << stated;
+        }
+    }
     // A damaged block is read, and refused when the region is made.
     const std::size_t block = BlockAt(bytes);
     bytes[block + 8] = '\xFF';

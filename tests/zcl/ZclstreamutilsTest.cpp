@@ -55,6 +55,17 @@ Bytes Runs(int n)
     return b;
 }
 
+// A packed stream of Count copies of one whole block of repeated bytes: a few dozen bytes each, a whole block
+// each unpacked.
+Bytes WholeBlocks(std::size_t Count)
+{
+    const Bytes one = Pack(Bytes(BlockSize, 'A'));
+    const Bytes block(one.begin() + 4, one.end());
+    Bytes out = Le32(std::int32_t(block.size() * Count));
+    for (std::size_t i = 0; i < Count; ++i) out.insert(out.end(), block.begin(), block.end());
+    return out;
+}
+
 Bytes Unpack(const Bytes& packed)
 {
     GuardedStream s(packed);
@@ -244,6 +255,33 @@ TEST(PackedStreams, WorkBetweenOtherData)
     EXPECT_TRUE(std::equal(src.begin(), src.end(), got.begin() + 1));
 }
 
+TEST(PackedStreams, UnpackingStopsAtWhatTheCallerCanHold)
+{
+    const Bytes three = WholeBlocks(3);
+    EXPECT_LT(three.size(), std::size_t(200));
+    const int whole = int(3 * BlockSize);
+    {
+        GuardedStream s(three);
+        TMemoryStream out;
+        LoadCompressedStream(&s, &out, whole);
+        EXPECT_EQ(StreamBytes(out), Bytes(3 * BlockSize, 'A'));
+    }
+    for (const int limit : {whole - 1, int(2 * BlockSize), int(BlockSize) - 1, 0}) {
+        GuardedStream s(three);
+        TMemoryStream out;
+        EXPECT_THROW(LoadCompressedStream(&s, &out, limit), EReadError) << limit;
+        EXPECT_LE(out.Size(), limit);
+    }
+    {
+        GuardedStream s(Le32(0));
+        TMemoryStream out;
+        EXPECT_NO_THROW(LoadCompressedStream(&s, &out, 0));
+    }
+    // A destination that takes nothing: the caller sees a read error too.
+    GuardedStream s(three), full(Bytes{});
+    EXPECT_THROW(LoadCompressedStream(&s, &full), EReadError);
+}
+
 TEST(PackedStreams, ASourceThatRunsDryIsAReadError)
 {
     TMemoryStream source;
@@ -271,6 +309,9 @@ TEST(PackedStreams, DamagedStreamsAreRefused)
         {"match before the start", Concat({Le32(9), Le32(5), {0x40, 0x80, 0x00, 0x10, 0x00}})},
         {"stored block one byte too long",
          Concat({Le32(4 + int(BlockSize) + 2), Le32(int(BlockSize) + 2), {0x80}, Bytes(BlockSize + 1, 1)})},
+        {"a block before the last that is not whole",
+         Concat({Le32(2 * 11), Bytes(block.begin() + 4, block.end()), Bytes(block.begin() + 4, block.end())})},
+        {"more than a caller is given", WholeBlocks(std::size_t(ZCLPackedStreamLimit) / BlockSize + 1)},
     };
     for (const auto& c : cases) {
         GuardedStream s(c.bytes);
@@ -450,5 +491,19 @@ TEST(StreamBitmaps, DamagedStoredBitmapsAreRefused)
                                                 });
             EXPECT_GT(refused, 0);
         }
+    }
+    // A run-length image of a few bytes that claims a huge picture is refused before anything is made for it.
+    // clang-format off
+    const Bytes rle = Concat({Text("BM"), Le32(14 + 40 + 8 + 2), Le32(0), Le32(14 + 40 + 8),
+                              Le32(40), Le32(8192), Le32(8192), {1, 0, 8, 0}, Le32(BI_RLE8), Le32(2), Le32(0),
+                              Le32(0), Le32(2), Le32(0),
+                              {255, 255, 255, 0, 0, 0, 255, 0},
+                              {0, 1}});
+    // clang-format on
+    for (bool compressed : {false, true}) {
+        const Bytes stored = compressed ? Pack(rle) : Concat({Le32(int(rle.size())), rle});
+        GuardedStream s(stored);
+        TBitmap back;
+        EXPECT_THROW(stReadBitmap(&s, &back, compressed), EInvalidGraphic) << compressed;
     }
 }

@@ -127,7 +127,8 @@ void TZCLBaseContainer::RegisterChanges(TZCLChangeLink* Link)
     if (!Link) return;
     if (Link->Sender() && Link->Sender() != this) Link->Sender()->UnRegisterChanges(Link);
     Link->SetSender(this);
-    links_.push_back(Link);
+    // Once only: a freed link takes one entry away with it.
+    if (std::find(links_.begin(), links_.end(), Link) == links_.end()) links_.push_back(Link);
 }
 
 void TZCLBaseContainer::UnRegisterChanges(TZCLChangeLink* Link)

@@ -19,8 +19,8 @@ bool TZCLDynLIFOBuffer::Put(void* Item)
         if (!overwrite_) return false;
         if (MaxItems() == 1) {
             Clear();
-        } else {
-            // Unlink the oldest (bottom) node.
+        } else if (top_) {
+            // Unlink the oldest (bottom) node; a limit below -1 finds none in an empty buffer.
             TZCLDynNode** link = &top_;
             while ((*link)->Next) link = &(*link)->Next;
             TZCLDynNode* oldest = *link;

@@ -64,9 +64,21 @@ void TZCLFormEventsHook::Unhook()
 {
     TCustomForm* form = OwnerForm();
     if (form && hooked_) {
-        form->SetOnCreate(prevCreate_);
-        form->SetOnClose(prevClose_);
-        form->SetOnDestroy(prevDestroy_);
+        // Each handler goes back only where it still is ours: the form's own when it points here, else that
+        // of a hook chained in front of this one, which would otherwise go on calling this one once freed.
+        const TNotifyEvent create(this, &TZCLFormEventsHook::FormCreate);
+        const TCloseEvent close(this, &TZCLFormEventsHook::FormClose);
+        const TNotifyEvent destroy(this, &TZCLFormEventsHook::FormDestroy);
+        if (form->OnCreate() == create) form->SetOnCreate(prevCreate_);
+        if (form->OnClose() == close) form->SetOnClose(prevClose_);
+        if (form->OnDestroy() == destroy) form->SetOnDestroy(prevDestroy_);
+        for (int i = 0; i < form->ComponentCount(); ++i) {
+            auto* other = dynamic_cast<TZCLFormEventsHook*>(form->Components(i));
+            if (!other || other == this || !other->hooked_) continue;
+            if (other->prevCreate_ == create) other->prevCreate_ = prevCreate_;
+            if (other->prevClose_ == close) other->prevClose_ = prevClose_;
+            if (other->prevDestroy_ == destroy) other->prevDestroy_ = prevDestroy_;
+        }
     }
     hooked_ = false;
 }
@@ -81,15 +93,18 @@ void TZCLFormEventsHook::DoSaving()
     if (onSaving_) onSaving_(this);
 }
 
+// The previous handlers are called from copies: a hook behind this one may hand over its own while it runs.
 void TZCLFormEventsHook::FormCreate(TObject* Sender)
 {
     if (enabled_) DoLoading();
-    if (prevCreate_) prevCreate_(Sender);
+    const TNotifyEvent previous = prevCreate_;
+    if (previous) previous(Sender);
 }
 
 void TZCLFormEventsHook::FormClose(TObject* Sender, TCloseAction& Action)
 {
-    if (prevClose_) prevClose_(Sender, Action);
+    const TCloseEvent previous = prevClose_;
+    if (previous) previous(Sender, Action);
     if (Action == caNone || !enabled_) return;
     // A form that is only hidden comes back: the hook stays, so each later close saves too.
     if (Action == caFree) Unhook();
@@ -209,7 +224,16 @@ void TZCLCustomObjectStorage::LoadFromStream(TStream* Stream)
             if (!component) throw EReadError("Can't find component " + name);
             if (reader.NextValue() == vaList) {
                 reader.ReadListBegin();
-                while (!reader.EndOfList()) reader.ReadProperty(component);
+                while (!reader.EndOfList()) {
+                    try {
+                        reader.ReadProperty(component);
+                    } catch (const EStreamError&) {
+                        throw;
+                    } catch (const Exception&) {
+                        // The value was read whole and its setter refused it (say, a choice that no longer
+                        // exists): the component keeps its own, the other values still load.
+                    }
+                }
                 reader.ReadListEnd();
             } else {
                 reader.SkipValue();

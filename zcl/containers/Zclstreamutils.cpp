@@ -286,12 +286,13 @@ void SaveCompressedStream(TStream* Source, TStream* Dest, std::int32_t Count)
     Dest->SetPosition(e);
 }
 
-void LoadCompressedStream(TStream* Source, TStream* Dest)
+void LoadCompressedStream(TStream* Source, TStream* Dest, std::int32_t MaxSize)
 {
     std::int32_t total = stReadInteger(Source);
     if (total < 0 || total > Remaining(Source)) ReadError();
     std::vector<std::uint8_t> packed(PackedCapacity);
     std::vector<std::uint8_t> block(PackedCapacity);
+    std::int64_t written = 0;
     while (total > 0) {
         const std::int32_t n = stReadInteger(Source);
         if (n < 1 || n > PackedCapacity || n > total - 4) ReadError();
@@ -302,8 +303,19 @@ void LoadCompressedStream(TStream* Source, TStream* Dest)
         } catch (const Exception& e) {
             throw EReadError(e.Message());
         }
-        Dest->WriteBuffer(block.data(), size);
         total -= 4 + n;
+        // The writer cuts the data into whole blocks; only the last one is shorter.
+        if (total > 0 && size != BlockSize) ReadError();
+        if (written + size > MaxSize) ReadError();
+        try {
+            Dest->WriteBuffer(block.data(), size);
+        } catch (const EReadError&) {
+            throw;
+        } catch (const EStreamError& e) {
+            // A memory stream that cannot grow: the caller sees a stored record it cannot read.
+            throw EReadError(e.Message());
+        }
+        written += size;
     }
 }
 

@@ -47,8 +47,14 @@ void stReadWave(TStream* Stream, TZCLWave* Wave, bool Compressed);
 // Packs Count bytes from Source's position onto Dest's position: int32 total, then per block of at most 32781
 // source bytes an int32 packed length and the packed block. Raises EReadError when Source runs dry first.
 void SaveCompressedStream(TStream* Source, TStream* Dest, std::int32_t Count);
-// Unpacks one packed stream from Source's position onto Dest's position.
-void LoadCompressedStream(TStream* Source, TStream* Dest);
+// What an unpacked stream may grow to unless the caller says otherwise: a packed block of a few dozen bytes
+// unpacks to a whole block, so a small damaged record could otherwise ask for gigabytes.
+constexpr std::int32_t ZCLPackedStreamLimit = 64 * 1024 * 1024;
+
+// Unpacks one packed stream from Source's position onto Dest's position. Raises EReadError, having written no
+// more than MaxSize bytes, when the data would grow beyond MaxSize or Dest cannot take it, and when a block
+// before the last is not a whole block.
+void LoadCompressedStream(TStream* Source, TStream* Dest, std::int32_t MaxSize = ZCLPackedStreamLimit);
 
 // Writes the bitmap's file image with the depth for Colors (a monochrome bitmap always with 2 colours), then
 // puts the stream's position back where the image begins. Raises EInvalidGraphic "Bitmap image is not valid"

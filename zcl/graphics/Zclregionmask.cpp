@@ -76,6 +76,11 @@ void TZCLRegionMask::Assign(TPersistent* Source)
 
 void TZCLRegionMask::SetDataSize(std::int32_t Value) { data_.resize(std::size_t(std::max(Value, 0))); }
 
+void TZCLRegionMask::SetRegionDataSize(std::int32_t Value)
+{
+    if (Value < RegionDataSize()) SetDataSize(Value);
+}
+
 void TZCLRegionMask::SetRegionData(const void* Data, std::int32_t Size)
 {
     if (!Data || Size <= 0) data_.clear();

@@ -33,7 +33,9 @@ public:
     std::int32_t RegionDataSize() const { return std::int32_t(data_.size()); }
     // A new size keeps the bytes that fit and zeroes the rest; negative sizes are 0.
     void SetDataSize(std::int32_t Value);
-    void SetRegionDataSize(std::int32_t Value) { SetDataSize(Value); }
+    // The stored size, read before the stored block that sizes itself: it only ever shrinks the block, so a
+    // damaged size allocates nothing.
+    void SetRegionDataSize(std::int32_t Value);
     // Copies Size bytes of Data as the block, then tells the change.
     void SetRegionData(const void* Data, std::int32_t Size);
     // The block filled with the region's data, sized as the region needs; false (and no data) for no region.
