@@ -96,9 +96,15 @@ constexpr int Row(int n) { return 8 + n * RowHeight; }
 TMainWindow::TMainWindow(TComponent* owner) : TForm(owner), FLock(std::make_unique<TMultiReadExclusiveWriteSynchronizer>())
 {
     if (!MainWindow) MainWindow = this;
-    BuildForm();
+    try {
+        BuildForm();
+    } catch (...) {
+        // The object is freed as the exception leaves: the global must not keep pointing at it.
+        if (MainWindow == this) MainWindow = nullptr;
+        throw;
+    }
     KvSerialIO::SetSettings(Settings);
-    SetCaptureMessageSink([this](int kind, const AnsiString& text) { ShowMessageBox(kind, text); });
+    SetCaptureMessageSink([this](int kind, const AnsiString& text) { ShowThreadMessage(kind, text); });
 }
 
 TMainWindow::~TMainWindow()
@@ -702,6 +708,7 @@ void TMainWindow::FormShow(TObject*)
     CheckBoxEnableLetterInput->SetChecked(Settings->ReadBool("MouseAndKeyboard", "EnableLetterInput", true));
     EditLetterBrowseTime->SetText(Settings->ReadString("MouseAndKeyboard", "LetterBrowseTime", "600"));
     EditLetterBreakTime->SetText(Settings->ReadString("MouseAndKeyboard", "LetterBreakTime", "1000"));
+    LoadLetterTimeLimits();
     CheckBoxKeyboardEnabledClick(CheckBoxKeyboardEnabled);
 
     ApplicationName->SetFilename(Settings->ReadString("Application", "ApplicationName", ""));
@@ -864,6 +871,23 @@ void TMainWindow::ActionHideWindowExecute(TObject*)
     if (SaveSettings()) SetVisible(false);
 }
 
+void TMainWindow::WndProc(TMessage& message)
+{
+    // The window has no system menu, but Alt+F4 still becomes a close command: it does what "Close Window"
+    // does, so the edits are kept and neither the guard on Exit nor a running transfer is bypassed.
+    if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_CLOSE) {
+        message.Result = 0;
+        if (Visible()) ActionHideWindow->Execute();
+        return;
+    }
+    if (message.Msg == DeferredCommandMessage) {
+        message.Result = 0;
+        RunDeferredCommands();
+        return;
+    }
+    TForm::WndProc(message);
+}
+
 void TMainWindow::ActionConfigurationExecute(TObject*)
 {
     SetVisible(true);
@@ -886,7 +910,10 @@ void TMainWindow::PortChange(TObject*)
 
 void TMainWindow::BtnCommDefaultClick(TObject*)
 {
+    // The window always shows one port's values: another port chosen here is loaded first, as a choice in the
+    // list would, so the next save goes under the port whose values are shown.
     SelectComboItem(Port, "COM1");
+    if (Port->ItemIndex() >= 0 && Port->Text().UpperCase() != FPortName) PortChange(Port);
     SelectCommunicationDefaults();
 }
 
@@ -949,6 +976,26 @@ void TMainWindow::MainPageControlChange(TObject*)
     pause.Step = d;
     pause.LargeStep = d;
     pause.Min = std::min<double>({double(browseValue), pause.Max, double(breakValue)});
+    ApplySpinLimits(EditLetterBreakTime, pause);
+}
+
+void TMainWindow::LoadLetterTimeLimits()
+{
+    // A page change may have let a letter time go below the form's own minimum and the value was saved so: the
+    // loaded values get the lowered minimums again, never one above the form's own, so the save check (which
+    // uses the spin edits' limits) accepts what the driver saved itself.
+    const int d = StrToIntDef(DelayAfterSend->Text(), 200);
+    TSpinEditLimits browse = LetterBrowseTimeLimits;
+    const int browseValue = StrToIntDef(EditLetterBrowseTime->Text(), int(browse.Min));
+    browse.Step = SpinLimits(EditLetterBrowseTime).Step;
+    browse.LargeStep = SpinLimits(EditLetterBrowseTime).LargeStep;
+    browse.Min = std::min<double>({browse.Min, double(d), double(browseValue)});
+    ApplySpinLimits(EditLetterBrowseTime, browse);
+    TSpinEditLimits pause = LetterBreakTimeLimits;
+    const int breakValue = StrToIntDef(EditLetterBreakTime->Text(), int(pause.Min));
+    pause.Step = SpinLimits(EditLetterBreakTime).Step;
+    pause.LargeStep = SpinLimits(EditLetterBreakTime).LargeStep;
+    pause.Min = std::min<double>({pause.Min, double(browseValue), double(breakValue)});
     ApplySpinLimits(EditLetterBreakTime, pause);
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -222,6 +223,9 @@ public:
     // The window's settings for the port: the base key, a backslash and the port.
     static AnsiString PortKey(const AnsiString& port);
 
+protected:
+    void WndProc(TMessage& message) override;
+
 private:
     // Lets the tests set the login state that the password dialog will give.
     friend struct MainWindowTestAccess;
@@ -243,6 +247,7 @@ private:
     void LoadLineSettings();
     // The line 115200 8N1 without flow control, 200 ms after a screen, no beep, high priority, no asynchronous mode.
     void SelectCommunicationDefaults();
+    void LoadLetterTimeLimits();
     // Reads every value to be written, in the order of writing; false (with a message) when one is not valid.
     struct Value {
         const char* section;
@@ -259,6 +264,10 @@ private:
     bool BeginTransfer(bool ping);
     void SetTransferPriority();
     void ShowSeries(TChartSeries* series);
+    // A message of the capture thread, shown while that thread waits for it.
+    void ShowThreadMessage(int kind, const AnsiString& text);
+    // The stop or restart asked for while a message of the capture thread was up.
+    void RunDeferredCommands();
 
     std::unique_ptr<TMultiReadExclusiveWriteSynchronizer> FLock;
     std::unique_ptr<KvBitmapCaptureThread> FCaptureThread;
@@ -268,6 +277,12 @@ private:
     bool FBusy = false;
     // The thread was started (its statistics are worth showing).
     bool FThreadStarted = false;
+    // Posted to the window to run a deferred stop or restart from its message loop.
+    static constexpr UINT DeferredCommandMessage = WM_APP + 0x101;
+    // Messages of the capture thread being shown now: that thread waits for them, so nothing may wait for it.
+    int FThreadMessages = 0;
+    bool FDeferredStop = false;
+    bool FDeferredRestart = false;
 
     struct SpinEdit {
         TZCLExtSpinEdit* edit;
@@ -276,6 +291,11 @@ private:
     std::vector<SpinEdit> spinEdits_;
     void ApplySpinLimits(TZCLExtSpinEdit* edit, const TSpinEditLimits& limits);
 };
+
+// Makes the capture thread of a transfer (suspended, on the given link); empty: the program's own. For tests
+// that need a screen no display here has.
+using TCaptureThreadMaker = std::function<std::unique_ptr<KvBitmapCaptureThread>(KvSerialIO* link)>;
+void SetCaptureThreadMaker(TCaptureThreadMaker maker);
 
 // The one main window of the program.
 extern TMainWindow* MainWindow;

@@ -11,6 +11,12 @@ namespace {
 
 const char* const OpenFailedText = "Not able to open the serial port!";
 
+TCaptureThreadMaker& CaptureThreadMaker()
+{
+    static TCaptureThreadMaker maker;
+    return maker;
+}
+
 DWORD PriorityClassOf(int setting)
 {
     switch (setting) {
@@ -22,6 +28,35 @@ DWORD PriorityClassOf(int setting)
 }
 
 }  // namespace
+
+void SetCaptureThreadMaker(TCaptureThreadMaker maker) { CaptureThreadMaker() = std::move(maker); }
+
+void TMainWindow::ShowThreadMessage(int kind, const AnsiString& text)
+{
+    // The capture thread waits for this call to return, and the box's own message loop serves the display
+    // changes and the tray menu: a stop or restart asked for meanwhile waits until the call is over.
+    struct Showing {
+        int& count;
+        explicit Showing(int& c) : count(c) { ++count; }
+        ~Showing() { --count; }
+    } showing(FThreadMessages);
+    ShowMessageBox(kind, text);
+    if (FThreadMessages == 1 && (FDeferredStop || FDeferredRestart) && HandleAllocated())
+        PostMessageA(Handle(), DeferredCommandMessage, 0, 0);
+}
+
+void TMainWindow::RunDeferredCommands()
+{
+    const bool stop = FDeferredStop;
+    const bool restart = FDeferredRestart;
+    FDeferredStop = false;
+    FDeferredRestart = false;
+    // A stop asked for wins over a restart.
+    if (stop)
+        ActionStopExecute(this);
+    else if (restart)
+        MainFormDataDisplayChange(this, 0, 0, 0);
+}
 
 void TMainWindow::ShowMessageBox(int kind, const AnsiString& text)
 {
@@ -73,7 +108,11 @@ bool TMainWindow::BeginTransfer(bool ping)
         ScopedWriteLock lock(*FLock);
         try {
             FSerialIO = std::make_unique<KvSerialIO>();
-            FCaptureThread = std::make_unique<KvBitmapCaptureThread>(true, FSerialIO.get());
+            if (CaptureThreadMaker())
+                FCaptureThread = CaptureThreadMaker()(FSerialIO.get());
+            else
+                FCaptureThread = std::make_unique<KvBitmapCaptureThread>(true, FSerialIO.get());
+            if (!FCaptureThread) throw Exception("No capture thread");
         } catch (...) {
             FCaptureThread.reset();
             FSerialIO.reset();
@@ -144,6 +183,11 @@ void TMainWindow::StopTransfer(bool requestStop)
 
 void TMainWindow::ActionStopExecute(TObject*)
 {
+    // The capture thread waits for its message on this thread's stack: it cannot be waited for now.
+    if (FThreadMessages > 0 && !FBusy) {
+        FDeferredStop = true;
+        return;
+    }
     if (!TryEnterBusy()) return;
     StopTransfer(true);
     LeaveBusy();
@@ -180,6 +224,10 @@ void TMainWindow::MainFormDataDisplayChange(TObject*, WORD, WORD, WORD)
         running = FCaptureThread && FSerialIO;
     }
     if (!running) return;
+    if (FThreadMessages > 0) {
+        FDeferredRestart = true;
+        return;
+    }
     ActionStopExecute(this);
     ActionStartExecute(this);
 }

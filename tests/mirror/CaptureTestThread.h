@@ -19,6 +19,7 @@ public:
         Screen,    // the capture as it is
         Changing,  // a small block in the top left corner changes colour every cycle
         Checkers,  // every pixel differs from its neighbours: frames of over 300 KB
+        FourBit,   // a screen of 4 bits per pixel: a format the reduction cannot take, which no display here has
     };
 
     explicit TestCaptureThread(KvSerialIO* link, const KvCaptureWaits& waits = {}) : KvBitmapCaptureThread(true, link)
@@ -61,12 +62,30 @@ protected:
             ticks_.push_back(GetTickCount());
         }
         if (HPALETTE p = replacement_.exchange(nullptr)) Reduction().UpdatePalette(p);
+        if (picture_ == Picture::FourBit) return FourBitPicture();
         BitmapHandle picture = KvBitmapCaptureThread::CaptureFrame();
         if (picture && picture_ != Picture::Screen) Paint(picture.get());
         return picture;
     }
 
 private:
+    static BitmapHandle FourBitPicture()
+    {
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colors[16];
+        } info{};
+        info.header.biSize = sizeof(BITMAPINFOHEADER);
+        info.header.biWidth = 640;
+        info.header.biHeight = -480;
+        info.header.biPlanes = 1;
+        info.header.biBitCount = 4;
+        info.header.biClrUsed = 16;
+        for (int i = 0; i < 16; ++i) info.colors[i] = RGBQUAD{BYTE(i * 16), BYTE(i * 16), BYTE(i * 16), 0};
+        void* bits = nullptr;
+        return BitmapHandle(
+            CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+    }
     void Paint(HBITMAP section)
     {
         MemoryDC dc(CreateCompatibleDC(nullptr));

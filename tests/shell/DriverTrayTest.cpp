@@ -224,6 +224,25 @@ TEST_F(DriverTray, TheIconsMenuStartsStopsPingsAndLeaves)
     EXPECT_TRUE(PumpUntil([&] { return !FindTrayIcon(tray_.Icon(), gone); }, 10000)) << "the icon leaves with the program";
 }
 
+TEST_F(DriverTray, AltF4OnTheConfigurationWindowSavesAndHidesItAndTheProgramStays)
+{
+    ASSERT_TRUE(driver_.Start("/Port=COM5"));
+    IconPlace();
+    HWND window = OpenConfiguration(0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(KeyExists(BaseKey() + "\\Default"));
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }, 10000));
+    controltest::Key(VK_F4, {VK_MENU});
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 10000)) << "the window hides";
+    EXPECT_EQ(ReadRaw(BaseKey() + "\\Default", "Port"), "COM5") << "saved as Close Window saves";
+    EXPECT_EQ(ReadRaw(PortKey("COM5", "Communication"), "DelayAfterSend"), "50");
+    // The program is still there: its menu opens and Exit ends it.
+    ASSERT_TRUE(PeekMenu());
+    EXPECT_TRUE(driver_.Running());
+    EXPECT_TRUE(IsWindow(window));
+    Exit();
+}
+
 TEST_F(DriverTray, ConfigurationEditedWithRealInputIsWrittenAndShownAgain)
 {
     WriteRaw(BaseKey() + "\\Default", "Port", "COM5");

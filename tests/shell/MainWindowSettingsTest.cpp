@@ -122,6 +122,18 @@ TEST_F(MainWindowSettings, StartsAsAnIconWithTheTitleAsItsHint)
     EXPECT_FALSE(Application->ShowMainForm());
 }
 
+TEST_F(MainWindowSettings, AWindowWhoseConstructionFailsLeavesNoPointerToItBehind)
+{
+    TMainWindow& first = Window();
+    TMainWindow* const saved = MainWindow;
+    MainWindow = nullptr;
+    // A second window of the same name under the same owner cannot be made.
+    EXPECT_THROW(std::unique_ptr<TMainWindow>(new TMainWindow(Application)), Exception);
+    EXPECT_EQ(MainWindow, nullptr) << "the global would point at freed memory, which the program then deletes";
+    MainWindow = saved;
+    EXPECT_STREQ(first.Name().c_str(), "MainWindow");
+}
+
 TEST_F(MainWindowSettings, DefaultPortNamesTheKey)
 {
     const struct {
@@ -564,6 +576,136 @@ TEST_F(MainWindowSettings, DefaultButtonsSetTheDefaultsAndWriteNothing)
 
     EXPECT_EQ(Written("COM2"), before);
     EXPECT_EQ(ReadRaw(BaseKey() + "\\Default", "Port"), "COM2");
+}
+
+TEST_F(MainWindowSettings, CommunicationDefaultForAnotherPortShowsAndSavesThatPortOnly)
+{
+    ports_.Add("\\Device\\Serial0", "COM1");
+    ports_.Add("\\Device\\Serial1", "COM2");
+    WriteRaw(BaseKey() + "\\Default", "Port", "COM2");
+    CleanSettings::SeedPort("COM2", "baud=9600 parity=E data=7 stop=2 protocol=N");
+    WriteRaw(PortKey("COM2", "Communication"), "DelayAfterSend", "900");
+    WriteRaw(PortKey("COM2", "MouseAndKeyboard"), "LetterBrowseTime", "3000");
+    WriteRaw(PortKey("COM2", "MouseAndKeyboard"), "TransferMouseToPc", "0");
+    WriteRaw(PortKey("COM2", "Application"), "ApplicationName", "c:\\two.exe");
+    CleanSettings::SeedPort("COM1", "baud=4800 parity=O data=7 stop=1 protocol=N");
+    WriteRaw(PortKey("COM1", "MouseAndKeyboard"), "LetterBrowseTime", "700");
+    WriteRaw(PortKey("COM1", "Application"), "ApplicationName", "c:\\one.exe");
+    Show();
+    TMainWindow& w = Window();
+    const auto com2 = Written("COM2");
+
+    w.BtnCommDefault->Click();
+    EXPECT_EQ(w.PortName(), "COM1");
+    EXPECT_STREQ(w.Settings->RegPath().c_str(), PortKey("COM1").c_str());
+    // COM1's own values, with the line defaults over them.
+    EXPECT_STREQ(w.EditLetterBrowseTime->Text().c_str(), "700");
+    EXPECT_TRUE(w.CheckBoxTransferMouseToPc->Checked());
+    EXPECT_STREQ(w.ApplicationName->GetFileName().c_str(), "c:\\one.exe");
+    EXPECT_STREQ(w.BaudRate->Text().c_str(), "115200");
+    EXPECT_STREQ(w.Parity->Text().c_str(), "None");
+    EXPECT_STREQ(w.DelayAfterSend->Text().c_str(), "200");
+    EXPECT_EQ(Written("COM2"), com2) << "nothing written before Close Window";
+
+    w.ActionHideWindow->Execute();
+    ASSERT_FALSE(w.Visible());
+    EXPECT_EQ(ReadRaw(BaseKey() + "\\Default", "Port"), "COM1");
+    EXPECT_EQ(Written("COM2"), com2) << "the other port's key is left alone";
+    EXPECT_EQ(ReadRaw(PortKey("COM1", "MouseAndKeyboard"), "LetterBrowseTime"), "700");
+    EXPECT_EQ(ReadRaw(PortKey("COM1", "MouseAndKeyboard"), "TransferMouseToPc"), "1");
+    EXPECT_EQ(ReadRaw(PortKey("COM1", "Application"), "ApplicationName"), "c:\\one.exe");
+    EXPECT_EQ(ReadRaw(PortKey("COM1", "Communication"), "DelayAfterSend"), "200");
+    DCB dcb{};
+    ASSERT_TRUE(ParseCommParameter(ReadRaw(PortKey("COM1", "Communication"), "Parameter").c_str(), dcb));
+    EXPECT_EQ(dcb.BaudRate, 115200u);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    EXPECT_EQ(dcb.ByteSize, 8);
+
+    // On the port shown already it only sets the defaults, keeping the other edits.
+    Show();
+    w.EditLetterBrowseTime->SetText("800");
+    w.BtnCommDefault->Click();
+    EXPECT_EQ(w.PortName(), "COM1");
+    EXPECT_STREQ(w.EditLetterBrowseTime->Text().c_str(), "800");
+}
+
+TEST_F(MainWindowSettings, LetterTimesSavedBelowTheFormsMinimumAreAcceptedAgainAfterARestart)
+{
+    const struct {
+        const char* delay;
+        const char* browse;
+        const char* pause;
+    } cases[] = {
+        {"50", "50", "50"},
+        {"50", "50", "60"},
+        {"80", "90", "99"},
+        {"200", "100", "100"},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.delay) + " " + c.browse + " " + c.pause;
+        DeleteTree(BaseKey());
+        boxes_.Clear();
+        Restart();
+        Show();
+        TMainWindow& w = Window();
+        w.DelayAfterSend->SetText(c.delay);
+        // A page change lets the letter times go down to the delay.
+        w.MainPageControlChange(w.MainPageControl);
+        w.EditLetterBrowseTime->SetText(c.browse);
+        w.MainPageControlChange(w.MainPageControl);
+        w.EditLetterBreakTime->SetText(c.pause);
+        w.ActionHideWindow->Execute();
+        ASSERT_FALSE(w.Visible()) << what << ": " << (boxes_.Texts().empty() ? "" : boxes_.Texts()[0]);
+        ASSERT_EQ(ReadRaw(PortKey("COM1", "MouseAndKeyboard"), "LetterBrowseTime"), c.browse) << what;
+
+        // What the driver saved itself is saved again as it is, before and after a page change.
+        for (bool pageChange : {false, true}) {
+            Restart();
+            Show();
+            TMainWindow& again = Window();
+            EXPECT_STREQ(again.EditLetterBrowseTime->Text().c_str(), c.browse) << what;
+            EXPECT_STREQ(again.EditLetterBreakTime->Text().c_str(), c.pause) << what;
+            EXPECT_EQ(again.SpinLimits(again.EditLetterBrowseTime).Min, again.EditLetterBrowseTime->MinValue());
+            EXPECT_EQ(again.SpinLimits(again.EditLetterBreakTime).Min, again.EditLetterBreakTime->MinValue());
+            if (pageChange) again.MainPageControlChange(again.MainPageControl);
+            again.ActionHideWindow->Execute();
+            EXPECT_FALSE(again.Visible()) << what << (pageChange ? " after a page change" : "");
+            EXPECT_TRUE(boxes_.Texts().empty()) << what << ": " << (boxes_.Texts().empty() ? "" : boxes_.Texts()[0]);
+            boxes_.Clear();
+            EXPECT_EQ(ReadRaw(PortKey("COM1", "MouseAndKeyboard"), "LetterBrowseTime"), c.browse) << what;
+            EXPECT_EQ(ReadRaw(PortKey("COM1", "MouseAndKeyboard"), "LetterBreakTime"), c.pause) << what;
+        }
+    }
+    // Below what a page change allows stays refused.
+    Restart();
+    Show();
+    Window().EditLetterBrowseTime->SetText("99");
+    Window().ActionHideWindow->Execute();
+    EXPECT_TRUE(Window().Visible());
+    EXPECT_EQ(boxes_.Boxes().size(), 1u);
+}
+
+TEST_F(MainWindowSettings, AltF4OnTheShownWindowDoesWhatCloseWindowDoes)
+{
+    Show();
+    TMainWindow& w = Window();
+    w.BeepAfterSend->SetChecked(true);
+    controltest::Activate(&w);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == w.Handle(); }, 10000));
+    controltest::Key(VK_F4, {VK_MENU});
+    ASSERT_TRUE(PumpUntil([&] { return !w.Visible(); }, 10000)) << "the window is hidden";
+    EXPECT_EQ(ReadRaw(PortKey("COM1", "Communication"), "BeepAfterSend"), "1") << "the edits are saved";
+    EXPECT_EQ(ReadRaw(BaseKey() + "\\Default", "Port"), "COM1");
+
+    // Refused edits keep the window open, as with the tool-bar button.
+    Show();
+    w.DelayAfterSend->SetText("abc");
+    controltest::Activate(&w);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == w.Handle(); }, 10000));
+    boxes_.Clear();
+    controltest::Key(VK_F4, {VK_MENU});
+    ASSERT_TRUE(PumpUntil([&] { return !boxes_.Boxes().empty(); }, 10000));
+    EXPECT_TRUE(w.Visible());
 }
 
 TEST_F(MainWindowSettings, PageChangeCouplesTheLetterTimesWithoutChangingThem)

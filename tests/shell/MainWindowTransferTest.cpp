@@ -4,9 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+#include "DriverProcess.h"
 #include "ShellTestSupport.h"
 #include "mirror/BitmapCapture.h"
 #include "mirror/CaptureTestTerminal.h"
+#include "mirror/CaptureTestThread.h"
 #include "support/TrayArea.h"
 
 namespace {
@@ -272,6 +279,146 @@ TEST_F(MainWindowTransfer, ADisplayOrColourChangeRestartsARunningTransfer)
         w.ActionStop->Execute();
     }
     EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+TEST_F(MainWindowTransfer, AltF4WhileATransferRunsSavesAndHidesAndTheTransferGoesOn)
+{
+    OpenTerminal();
+    TMainWindow& w = Window();
+    w.ActionStart->Execute();
+    ASSERT_TRUE(w.TransferRunning());
+    ASSERT_TRUE(WaitFrames(1)) << terminal_.Errors();
+    const DWORD thread = w.CaptureThread()->ThreadID();
+    w.ActionConfigurationExecute(nullptr);
+    ASSERT_TRUE(w.Visible());
+    w.BeepAfterSend->SetChecked(true);
+    controltest::Activate(&w);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == w.Handle(); }, 10000));
+    controltest::Key(VK_F4, {VK_MENU});
+    ASSERT_TRUE(PumpUntil([&] { return !w.Visible(); }, 10000));
+    EXPECT_EQ(ReadRaw(PortKey("COM5", "Communication"), "BeepAfterSend"), "1") << "saved as Close Window saves";
+    ASSERT_TRUE(w.TransferRunning());
+    EXPECT_EQ(w.CaptureThread()->ThreadID(), thread) << "the transfer goes on";
+    const int frames = terminal_.Frames();
+    ASSERT_TRUE(WaitFrames(frames + 1)) << terminal_.Errors();
+    w.ActionStop->Execute();
+    EXPECT_TRUE(boxes_.Texts().empty());
+}
+
+// A window of this thread that runs a command when another thread sends it a message: how a choice in the tray
+// menu reaches the main thread while a message box runs its own loop there.
+class CommandWindow {
+public:
+    explicit CommandWindow(std::function<void()> command) : command_(std::move(command))
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &CommandWindow::Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "DravikTestCommandWindow";
+        RegisterClassA(&wc);
+        window_ = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, nullptr);
+        SetWindowLongPtrA(window_, GWLP_USERDATA, LONG_PTR(this));
+    }
+    ~CommandWindow() { DestroyWindow(window_); }
+    CommandWindow(const CommandWindow&) = delete;
+    CommandWindow& operator=(const CommandWindow&) = delete;
+    HWND get() const { return window_; }
+    static constexpr UINT RunMessage = WM_APP + 7;
+
+private:
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        auto* self = reinterpret_cast<CommandWindow*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        if (self && msg == RunMessage) {
+            self->command_();
+            return 1;
+        }
+        return DefWindowProcA(wnd, msg, wp, lp);
+    }
+
+    std::function<void()> command_;
+    HWND window_ = nullptr;
+};
+
+// The capture thread's box about an unsupported screen is up; meanwhile the display changes (what the box asks
+// for) or the tray's "Stop Transfer" is chosen. Neither may wait for the thread, which waits for the box: they
+// are done once the user has closed it. A driver that hangs cannot be ended from inside, so the watcher ends
+// this program with a message instead.
+TEST_F(MainWindowTransfer, AStopOrRestartAskedForWhileTheThreadsMessageIsUpIsDoneOnceTheBoxCloses)
+{
+    OpenTerminal();
+    TMainWindow& w = Window();
+    const struct {
+        const char* what;
+        bool stop;
+    } cases[] = {{"display change", false}, {"tray stop", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        terminal_.Reset();
+        // The first screen of a transfer is one no display here has; after the change the screen is the real one.
+        std::atomic<int> made{0};
+        SetCaptureThreadMaker([&](KvSerialIO* link) -> std::unique_ptr<KvBitmapCaptureThread> {
+            auto thread = std::make_unique<capturetest::TestCaptureThread>(link);
+            if (made++ == 0) thread->SetPicture(capturetest::TestCaptureThread::Picture::FourBit);
+            return thread;
+        });
+        // The real box, closed by the watcher as a user would.
+        Application->SetMessageBoxHook(nullptr);
+        CommandWindow stopCommand([&] { w.ActionStopExecute(nullptr); });
+        std::atomic<bool> closed{false};
+        std::string boxText;
+        std::thread watcher([&] {
+            HWND box = nullptr;
+            const DWORD start = GetTickCount();
+            while (GetTickCount() - start < 30000 && !box) {
+                HWND found = FindWindowA("#32770", MainWindowTitle);
+                DWORD pid = 0;
+                if (found) GetWindowThreadProcessId(found, &pid);
+                if (found && pid == GetCurrentProcessId() && IsWindowVisible(found)) box = found;
+                Sleep(10);
+            }
+            if (!box) return;
+            boxText = DialogText(box);
+            DWORD_PTR answer = 0;
+            const BOOL served =
+                c.stop ? SendMessageTimeoutA(stopCommand.get(), CommandWindow::RunMessage, 0, 0, SMTO_NORMAL, 20000,
+                                             &answer)
+                       : SendMessageTimeoutA(w.Handle(), WM_DISPLAYCHANGE, 24, MAKELPARAM(1024, 768), SMTO_NORMAL,
+                                             20000, &answer);
+            if (!served) {
+                std::fprintf(stderr, "%s while the capture thread's message is up: the driver hangs\n", c.what);
+                std::fflush(stderr);
+                TerminateProcess(GetCurrentProcess(), 3);
+            }
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            closed = true;
+        });
+        w.ActionStart->Execute();
+        ASSERT_TRUE(w.TransferRunning());
+        const DWORD first = w.CaptureThread()->ThreadID();
+        const bool done = PumpUntil(
+            [&] {
+                if (!closed) return false;
+                if (c.stop) return !w.TransferRunning();
+                return w.TransferRunning() && w.CaptureThread()->ThreadID() != first;
+            },
+            40000);
+        watcher.join();
+        SetCaptureThreadMaker(nullptr);
+        ASSERT_TRUE(closed) << "the box came up and was closed";
+        EXPECT_EQ(boxText, KvUnsupportedFormatMessage);
+        ASSERT_TRUE(done) << (c.stop ? "the transfer stopped" : "the transfer restarted on the real screen")
+                          << ": running " << w.TransferRunning() << ", threads made " << made;
+        EXPECT_FALSE(w.Busy());
+        if (!c.stop) {
+            EXPECT_EQ(made, 2);
+            w.ActionStop->Execute();
+        } else {
+            EXPECT_EQ(made, 1) << "a stop asked for is not a restart";
+        }
+        EXPECT_FALSE(w.TransferRunning());
+    }
 }
 
 // The screen's mode as it was, put back after a test that changed it.

@@ -260,4 +260,85 @@ TEST(HiTimerTest, FreeingARunningTimerEndsItsThreadAndWindowAtOnce)
     }
 }
 
+// A tick that the timer thread holds, without synchronisation, until either its thread is told to stop or the
+// handler changes under it (which must never happen: the handler is read by the running thread).
+struct HeldTick {
+    std::atomic<TZCLThreadedTimer*> thread{nullptr};
+    std::atomic<bool> hold{true};  // only the first tick is held
+    std::atomic<bool> entered{false};
+    std::atomic<bool> changedUnderTick{false};
+    std::atomic<int> first{0};
+    std::atomic<int> second{0};
+    TNotifyEvent original;
+};
+std::atomic<HeldTick*> heldTick{nullptr};
+
+class HoldingTimer : public TZCLHiTimer {
+public:
+    using TZCLHiTimer::TZCLHiTimer;
+    void Timer() override
+    {
+        HeldTick* h = heldTick;
+        if (h && h->hold.exchange(false)) {
+            h->entered = true;
+            const DWORD start = GetTickCount();
+            while (GetTickCount() - start < 20000) {
+                TZCLThreadedTimer* t = h->thread;
+                if (t && t->Stopped()) break;
+                if (OnTimer() != h->original) {
+                    h->changedUnderTick = true;
+                    break;
+                }
+                Sleep(1);
+            }
+        }
+        TZCLHiTimer::Timer();
+    }
+};
+
+struct HandlerTarget {
+    void First(TObject*) { ++heldTick.load()->first; }
+    void Second(TObject*) { ++heldTick.load()->second; }
+};
+
+enum class Change { SetOnTimer, Destroy };
+
+class HiTimerUnsynchronisedChange : public testing::TestWithParam<Change> {};
+
+TEST_P(HiTimerUnsynchronisedChange, TheThreadEndsBeforeTheHandlerChanges)
+{
+    HeldTick held;
+    heldTick = &held;
+    HandlerTarget target;
+    held.original = TNotifyEvent(&target, &HandlerTarget::First);
+    auto timer = std::make_unique<HoldingTimer>(nullptr, 10);
+    timer->SetSynchronize(false);
+    timer->SetOnTimer(held.original);
+    timer->SetEnabled(true);
+    held.thread = timer->TimerThread();
+    ASSERT_NE(held.thread.load(), nullptr);
+    ASSERT_TRUE(testwait::WaitUntil([&] { return held.entered.load(); }, 10000)) << "a tick is held";
+    if (GetParam() == Change::SetOnTimer) {
+        timer->SetOnTimer(TNotifyEvent(&target, &HandlerTarget::Second));
+        EXPECT_FALSE(held.changedUnderTick) << "the handler changed while the thread was calling it";
+        EXPECT_EQ(held.first, 1) << "the held tick ends with the handler it began with";
+        EXPECT_EQ(held.second, 0);
+        // The new handler ticks on a new thread.
+        EXPECT_TRUE(testwait::WaitUntil([&] { return held.second.load() >= 2; }, 10000));
+        timer->SetEnabled(false);
+        EXPECT_EQ(timer->TimerThread(), nullptr);
+    } else {
+        timer.reset();
+        EXPECT_FALSE(held.changedUnderTick) << "the handler was cleared while the thread was calling it";
+        EXPECT_EQ(held.first, 1);
+    }
+    timer.reset();
+    heldTick = nullptr;
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, HiTimerUnsynchronisedChange, testing::Values(Change::SetOnTimer, Change::Destroy),
+                         [](const testing::TestParamInfo<Change>& i) {
+                             return std::string(i.param == Change::SetOnTimer ? "SetOnTimer" : "Destroy");
+                         });
+
 }  // namespace

@@ -86,9 +86,10 @@ TZCLHiTimer::TZCLHiTimer(TComponent* AOwner, std::uint32_t AInterval)
 TZCLHiTimer::~TZCLHiTimer()
 {
     *alive_ = false;
-    onTimer_ = nullptr;
     destroying_ = true;
+    // The thread may be calling the handler (directly, without synchronisation): it ends before the handler goes.
     StopTimers();
+    onTimer_ = nullptr;
     timeEndPeriod(periodMin_);
     enabled_ = false;
     DeallocateHWnd(window_);
@@ -125,6 +126,8 @@ void TZCLHiTimer::SetInterval(std::uint32_t Value)
 void TZCLHiTimer::SetOnTimer(TNotifyEvent Value)
 {
     if (Value == onTimer_) return;
+    // A thread that calls the handler without synchronisation is stopped before the handler changes under it.
+    if (!Designing()) StopTimers();
     onTimer_ = Value;
     UpdateTimer();
 }

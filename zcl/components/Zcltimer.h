@@ -29,6 +29,8 @@ public:
 
     // Ends the waiting and the loop. Detach also forgets the owner, for a thread that cannot be waited for.
     void Stop(bool Detach);
+    // Stop has been called.
+    bool Stopped() const { return Terminated(); }
     // The owner's Timer is running on the main thread for this thread, which waits for it meanwhile.
     bool InOwnerCall() const { return inOwnerCall_; }
 
