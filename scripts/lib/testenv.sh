@@ -48,6 +48,10 @@ testenv_start() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LANG=C.UTF-8 LC_ALL=C.UTF-8 TZ=UTC
+  # A sound device that plays into nothing (ALSA's null device), so that Wine has a wave output to play on.
+  mkdir -p "$build/config/alsa"
+  printf '%s\n' 'pcm.!default {' '  type null' '}' >"$build/config/alsa/asoundrc"
+  export XDG_CONFIG_HOME="$build/config"
   [ "$desktops" -ge 1 ] || desktops=1
   testenv_slot_count=$((desktops + plains))
   testenv_slot_kinds=()
