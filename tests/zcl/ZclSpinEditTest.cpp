@@ -11,6 +11,7 @@
 #include "ZclEditTestHelpers.h"
 #include "framework/runtime/Streams.h"
 #include "framework/runtime/SysUtils.h"
+#include "framework/visual/Clipbrd.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/edits/Zclbrowseedit.h"
 #include "zcl/edits/Zclcombobox.h"
@@ -348,6 +349,41 @@ TEST_F(ZclTypedEdit, PastedTextThatBreaksTheRulesGoesInNowhere)
     e->SetSelLength(2);
     e->SetSelText("42");
     EXPECT_EQ(S(e->Text()), "42/__");
+}
+
+// A paste the edit's type turns away changes nothing: the selection it would have replaced stays, selected.
+TEST_F(ZclTypedEdit, ARefusedPasteLeavesTheSelectionInPlace)
+{
+    const struct {
+        const char* name;
+        TZCLMaskType type;
+        const char* text;
+        int from, to;  // the selection, as EM_SETSEL takes it
+        const char* pasted;
+        const char* expected;
+    } cases[] = {
+        {"letters over all of an integer", meInteger, "123", 0, 3, "abc", "123"},
+        {"a minus inside an integer", meInteger, "123", 1, 2, "-", "123"},
+        {"a second separator in a float", meFloat, "1.5", 2, 3, "2.0", "1.5"},
+        {"a minus into a word", meWord, "42", 0, 2, "-1", "42"},
+        {"digits taken", meInteger, "123", 0, 3, "77", "77"},
+    };
+    TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
+    Focus(e);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        e->SetMaskType(c.type);
+        e->SetText(c.text);
+        SendMessageA(e->Handle(), EM_SETSEL, WPARAM(c.from), LPARAM(c.to));
+        Clipboard()->SetAsText(c.pasted);
+        Press('V', {VK_CONTROL});
+        ASSERT_TRUE(Flush(e));
+        EXPECT_EQ(S(e->Text()), c.expected);
+        if (std::string(c.expected) == c.text) {
+            EXPECT_EQ(e->SelStart(), c.from + 1);
+            EXPECT_EQ(e->SelLength(), c.to - c.from);
+        }
+    }
 }
 
 TEST_F(ZclTypedEdit, MaskBackspaceAndDeleteBlankPositionsAndKeepLiterals)
