@@ -334,7 +334,8 @@ void TFormLayoutK5::FormShow(TObject*)
 {
     // The port the main window shows, saved or not: the link uses the map under its name.
     FPortName = MainWindow ? MainWindow->PortName() : AnsiString();
-    FLetterInput = MainWindow ? MainWindow->Settings->ReadBool("MouseAndKeyboard", "EnableLetterInput", true) : true;
+    // The window's own setting, as it stands: the port edited may not be saved yet.
+    FLetterInput = MainWindow ? MainWindow->CheckBoxEnableLetterInput->Checked() : true;
     FKeyMap->LoadFromFile(FPortName, KeyMapFileName());
     KeyShiftAltClick(this);
 }
