@@ -386,6 +386,57 @@ TEST_F(ZclTypedEdit, ARefusedPasteLeavesTheSelectionInPlace)
     }
 }
 
+// A negative number is typed from its sign on, whether the edit was emptied or its text is all selected: the
+// lone sign is not yet a number, so it is not formatted away.
+TEST_F(ZclTypedEdit, ANegativeNumberCanBeTypedFromTheStart)
+{
+    const struct {
+        const char* name;
+        TZCLMaskType type;
+    } kinds[] = {{"fixed", meFloatFixed}, {"number", meFloatNumber}, {"currency", meCurrency}};
+    const struct {
+        const char* name;
+        bool emptied;  // all of the text deleted with Backspace first, else all of it selected
+    } starts[] = {{"emptied", true}, {"all selected", false}};
+    for (const auto& k : kinds)
+        for (const auto& s : starts)
+            for (bool spin : {false, true}) {
+                SCOPED_TRACE(std::string(k.name) + ", " + s.name + (spin ? ", spin edit" : ", mask edit"));
+                TZCLCustomMaskEdit* e = nullptr;
+                if (spin) {
+                    auto* sp = Add<TZCLExtSpinEdit>(20, 20);
+                    sp->SetMinValue(-1000);
+                    sp->SetEditType(k.type == meFloatFixed    ? ntFloatFixed
+                                    : k.type == meFloatNumber ? ntFloatNumber
+                                                              : ntCurrency);
+                    e = sp;
+                } else {
+                    auto* m = Add<TZCLMaskEdit>(20, 20);
+                    m->SetMaskType(k.type);
+                    e = m;
+                }
+                Focus(e);
+                e->SelectAll();
+                if (s.emptied) {
+                    Press(VK_BACK);
+                    ASSERT_TRUE(Flush(e));
+                    e->SelectAll();
+                }
+                Type("-");
+                ASSERT_TRUE(Flush(e));
+                EXPECT_EQ(S(e->Text()), "-") << "the sign waits for its digits";
+                Type("7");
+                ASSERT_TRUE(Flush(e));
+                const std::string expected = k.type == meCurrency ? S(e->CurrencySettings()->toStr(Currency(-7)))
+                                                                  : S(FloatToStrF(-7.0L,
+                                                                      k.type == meFloatNumber ? ffNumber : ffFixed,
+                                                                      15, e->Decimals()));
+                EXPECT_EQ(S(e->Text()), expected);
+                EXPECT_EQ(static_cast<long double>(e->AsCurrency()), -7.0L);
+                delete e;
+            }
+}
+
 TEST_F(ZclTypedEdit, MaskBackspaceAndDeleteBlankPositionsAndKeepLiterals)
 {
     TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);

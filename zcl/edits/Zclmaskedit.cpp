@@ -729,6 +729,13 @@ void TZCLCustomMaskEdit::ChangedText(int At)
             break;
         }
         case meCurrency: {
+            // A sign typed first is not yet an amount: formatted now it would turn into zero and be lost.
+            bool digit = false, sign = false;
+            for (int i = 1; i <= text.Length(); ++i) {
+                digit = digit || IsDigit(text[i]);
+                sign = sign || text[i] == '-' || text[i] == '(';
+            }
+            if (sign && !digit) break;
             const AnsiString formatted = currencySettings_->toStr(currencySettings_->toCur(text));
             if (formatted != text) {
                 PutText(formatted);
