@@ -437,6 +437,78 @@ TEST_F(ZclTypedEdit, ANegativeNumberCanBeTypedFromTheStart)
             }
 }
 
+// The system's time form, put back when the test ends.
+class TimeFormat {
+public:
+    TimeFormat(const char* format, const char* am, const char* pm)
+        : format_(LongTimeFormat), am_(TimeAMString), pm_(TimePMString)
+    {
+        LongTimeFormat = format;
+        TimeAMString = am;
+        TimePMString = pm;
+    }
+    TimeFormat(const TimeFormat&) = delete;
+    TimeFormat& operator=(const TimeFormat&) = delete;
+    ~TimeFormat()
+    {
+        LongTimeFormat = format_;
+        TimeAMString = am_;
+        TimePMString = pm_;
+    }
+
+private:
+    AnsiString format_, am_, pm_;
+};
+
+// What a time edit writes when it is left, typed back with real keys, is taken as it stands: in the 12-hour
+// forms that includes the day half and the space before or after it.
+TEST_F(ZclTypedEdit, ATimeEditTakesTypedWhatItWrites)
+{
+    const struct {
+        const char* name;
+        const char* format;
+        const char* am;
+        const char* pm;
+    } forms[] = {
+        {"12-hour, half behind", "h:mm:ss AMPM", "AM", "PM"},
+        {"12-hour, half in front", "AMPM h:mm:ss", "am", "pm"},
+        {"12-hour, am/pm", "hh:mm:ss am/pm", "AM", "PM"},
+        {"24-hour", "hh:mm:ss", "AM", "PM"},
+        {"24-hour, short hour", "h:mm:ss", "AM", "PM"},
+    };
+    const struct {
+        const char* typed;  // the 24-hour digits every form reads
+        int h, m, s;
+    } times[] = {{"9:05:07", 9, 5, 7}, {"21:45:30", 21, 45, 30}};
+    TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
+    TZCLEdit* other = AddEdit(20, 60);
+    e->SetMaskType(meTime);
+    for (const auto& f : forms) {
+        const TimeFormat form(f.format, f.am, f.pm);
+        for (const auto& t : times) {
+            SCOPED_TRACE(std::string(f.name) + ", " + t.typed);
+            const std::string written = S(TimeToStr(EncodeTime(t.h, t.m, t.s, 0)));
+            Focus(e);
+            e->SelectAll();
+            Type(t.typed);
+            ASSERT_TRUE(Flush(e));
+            ASSERT_EQ(S(e->Text()), t.typed);
+            Focus(other);
+            ASSERT_EQ(S(e->Text()), written) << "the edit writes the time in the system's form";
+
+            Focus(e);
+            e->SelectAll();
+            Press(VK_BACK);
+            Type(written);
+            ASSERT_TRUE(Flush(e));
+            EXPECT_EQ(S(e->Text()), written);
+            EXPECT_EQ(double(e->AsTime()), double(EncodeTime(t.h, t.m, t.s, 0)));
+            Focus(other);
+            EXPECT_EQ(S(e->Text()), written) << "left again, it stays as it is";
+        }
+    }
+}
+
 TEST_F(ZclTypedEdit, MaskBackspaceAndDeleteBlankPositionsAndKeepLiterals)
 {
     TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
