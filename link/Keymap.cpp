@@ -3,6 +3,9 @@
 #include "framework/runtime/IniFiles.h"
 #include "framework/runtime/SysUtils.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 BYTE ScanCode(BYTE key)
@@ -35,6 +38,34 @@ bool ParseCode(const AnsiString& name, KvKeyCode& code)
     if (value <= 0 || value > 0xFFFFFFFFll) return false;
     code = KvKeyCode(value);
     return true;
+}
+
+// A value the map takes in: one item at least.
+bool Readable(const AnsiString& value)
+{
+    if (value.IsEmpty()) return false;
+    TStringList items;
+    items.SetCommaText(value);
+    return items.Count() > 0;
+}
+
+// The section's lines as the file holds them, however long.
+std::vector<std::string> SectionLines(const AnsiString& section, const AnsiString& fileName)
+{
+    std::vector<char> buffer(1 << 12);
+    for (;;) {
+        const DWORD n =
+            GetPrivateProfileSectionA(section.c_str(), buffer.data(), DWORD(buffer.size()), fileName.c_str());
+        if (std::size_t(n) + 2 < buffer.size()) {
+            std::vector<std::string> lines;
+            for (DWORD i = 0; i < n;) {
+                lines.emplace_back(&buffer[i]);
+                i += DWORD(lines.back().size()) + 1;
+            }
+            return lines;
+        }
+        buffer.resize(buffer.size() * 4);
+    }
 }
 
 }  // namespace
@@ -156,17 +187,27 @@ bool KvKeyMap::LoadFromFile(const AnsiString& portName, const AnsiString& fileNa
 bool KvKeyMap::SaveToFile(const AnsiString& portName, const AnsiString& fileName) const
 {
     const AnsiString section = SectionOf(portName);
-    try {
-        TIniFile file(fileName);
-        file.EraseSection(section);
-        TStringList items;
-        for (const auto& [code, list] : lists_) {
-            list.ToText(&items);
-            file.WriteString(section, "0x" + IntToHex(unsigned(code), 8), items.CommaText());
-        }
-        file.UpdateFile();
-    } catch (const EIniFileException&) {
-        return false;
+    // Lines the map could not read stay as they are, unless the map now holds their code; the map's own follow
+    // in ascending code order. The section is replaced in one write, so a failure leaves the file as it was.
+    std::string lines;
+    for (const std::string& line : SectionLines(section, fileName)) {
+        const std::size_t eq = line.find('=');
+        const AnsiString name = line.substr(0, eq).c_str();
+        const AnsiString value = eq == std::string::npos ? AnsiString() : AnsiString(line.substr(eq + 1).c_str());
+        KvKeyCode code;
+        const bool named = ParseCode(name, code);
+        if (named && lists_.count(code)) continue;
+        if (named && Readable(value)) continue;
+        lines.append(line).push_back('\0');
     }
+    TStringList items;
+    for (const auto& [code, list] : lists_) {
+        list.ToText(&items);
+        lines.append(("0x" + IntToHex(unsigned(code), 8) + "=" + items.CommaText()).c_str()).push_back('\0');
+    }
+    lines.push_back('\0');
+    if (!WritePrivateProfileSectionA(section.c_str(), lines.data(), fileName.c_str())) return false;
+    // Windows keeps the file cached; this writes it out.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName.c_str());
     return true;
 }

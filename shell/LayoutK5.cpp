@@ -334,16 +334,28 @@ void TFormLayoutK5::FormShow(TObject*)
 {
     // The port the main window shows, saved or not: the link uses the map under its name.
     FPortName = MainWindow ? MainWindow->PortName() : AnsiString();
-    FLetterInput = MainWindow ? MainWindow->Settings->ReadBool("MouseAndKeyboard", "EnableLetterInput", true) : true;
+    // The window's own setting, as it stands: the port edited may not be saved yet.
+    FLetterInput = MainWindow ? MainWindow->CheckBoxEnableLetterInput->Checked() : true;
     FKeyMap->LoadFromFile(FPortName, KeyMapFileName());
+    FSaveFailed = false;
     KeyShiftAltClick(this);
 }
 
-void TFormLayoutK5::FormClose(TObject*, TCloseAction&)
+void TFormLayoutK5::FormClose(TObject*, TCloseAction& Action)
 {
     const AnsiString file = KeyMapFileName();
     if (FKeyMap->SaveToFile(FPortName, file)) return;
-    const AnsiString text = "The key map could not be saved to " + file + ".";
+    // The picture has no cancel: a first failure keeps it open with the keys defined, so that the file can be
+    // made writable and the picture closed again; closing it once more leaves without them, and says so.
+    const bool again = FSaveFailed;
+    FSaveFailed = true;
+    AnsiString text = "The key map could not be saved to " + file + ".";
+    if (again) {
+        text += "\nThe keys defined now are not kept.";
+    } else {
+        text += "\nThe picture stays open with the keys defined: close it again to save them.";
+        Action = caNone;
+    }
     if (MainWindow)
         MainWindow->ShowMessageBox(1, text);
     else

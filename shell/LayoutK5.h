@@ -67,6 +67,8 @@ public:
     KvKeyMap* FKeyMap;
     bool FLetterInput = false;
     AnsiString FPortName;
+    // A save failed since the picture was shown: closing it again leaves without saving.
+    bool FSaveFailed = false;
 
 private:
     void BuildKeys(TComponentLoader& loading);

@@ -359,6 +359,41 @@ TEST_F(KeyMapFile, LongListsAndEveryNamedKeyComeBackWhole)
         EXPECT_EQ(back.GetActions(0x88000079)[i].Value(), all[i].Value()) << all[i].ToText().str();
 }
 
+// Lines the map cannot read are kept as they are through a load and a save; only lines of codes the map holds
+// are its own to rewrite.
+TEST_F(KeyMapFile, LinesTheMapCannotReadAreKeptThroughASave)
+{
+    const std::vector<std::string> unreadable = {"0x00000000=F4", "0=F4", "F1=F4", "0x70zz=F4", "0x100000070=F4",
+                                                 "-1=F4", "0x=F4", "0x00000073=", "note=keep me, as written"};
+    std::string text = "[KeyMap.COM1]\r\n0x08000070=Ctrl+C,Ctrl+V\r\n";
+    for (const std::string& line : unreadable) text += line + "\r\n";
+    text += "0x80000070=F2\r\n[KeyMap.COM2]\r\n0x00000070=F9\r\n";
+    Write(text);
+
+    KvKeyMap map;
+    ASSERT_TRUE(map.LoadFromFile("COM1", file_.c_str()));
+    ASSERT_TRUE(map.SaveToFile("COM1", file_.c_str()));
+    std::vector<std::string> expected = unreadable;
+    expected.push_back("0x08000070=Ctrl+C,Ctrl+V");
+    expected.push_back("0x80000070=F2");
+    EXPECT_EQ(Lines("KeyMap.COM1"), expected) << "unchanged but for the order";
+    EXPECT_EQ(Lines("KeyMap.COM2"), (std::vector<std::string>{"0x00000070=F9"}));
+
+    // A code the map now holds is the map's: its empty line goes, so that the file holds the code once.
+    KvActionList list = List({"F3"});
+    map.SetActions(0x73, &list);
+    map.SetActions(0x80000070, nullptr);
+    ASSERT_TRUE(map.SaveToFile("COM1", file_.c_str()));
+    expected = unreadable;
+    expected.erase(std::find(expected.begin(), expected.end(), "0x00000073="));
+    expected.push_back("0x00000073=F3");
+    expected.push_back("0x08000070=Ctrl+C,Ctrl+V");
+    EXPECT_EQ(Lines("KeyMap.COM1"), expected);
+    KvKeyMap back;
+    ASSERT_TRUE(back.LoadFromFile("COM1", file_.c_str()));
+    EXPECT_TRUE(back == map);
+}
+
 TEST_F(KeyMapFile, ASaveThatCannotBeWrittenIsReported)
 {
     KvKeyMap map;

@@ -164,6 +164,39 @@ protected:
         Click(WaitChild(select, "TButton", "OK"));
         ASSERT_TRUE(Gone(select));
     }
+    // F1 given Ctrl+C for the key going down, taken with "&Ok".
+    void DefineF1(HWND picture)
+    {
+        ClickKey(picture, layout_.KeyF[0]);
+        HWND define = WaitWindow("Define Key Actions");
+        ASSERT_NE(define, nullptr);
+        AddPressed(define, 'C', {VK_CONTROL}, MAKEWORD('C', HOTKEYF_CONTROL));
+        Click(WaitChild(define, "TZCLButton", "&Ok"));
+        ASSERT_TRUE(Gone(define));
+    }
+    // F1 clicked again shows Ctrl+C in its key-down list; "&Ok" leaves it so.
+    void ExpectF1Defined(HWND picture)
+    {
+        ASSERT_TRUE(BringToFront(picture));
+        ClickKey(picture, layout_.KeyF[0]);
+        HWND define = WaitWindow("Define Key Actions");
+        ASSERT_NE(define, nullptr);
+        const std::vector<HWND> lists = FindChildren(define, "TListBox");
+        ASSERT_EQ(lists.size(), 2u) << Describe(Children(define));
+        EXPECT_TRUE(PumpUntil([&] { return Rows(lists[0]) == Events{"Ctrl+C"}; }, 10000))
+            << testing::PrintToString(Rows(lists[0]));
+        Click(WaitChild(define, "TZCLButton", "&Ok"));
+        ASSERT_TRUE(Gone(define));
+    }
+    // The message box of a failed save.
+    HWND WaitNotSavedBox()
+    {
+        HWND box = nullptr;
+        EXPECT_TRUE(PumpUntil([&] { return (box = driver_.VisibleWindow("#32770", MainWindowTitle)) != nullptr; },
+                              20000))
+            << "the failed save is reported";
+        return box;
+    }
     // The events at the test window from the index'th on, once n of them have come.
     Events EventsOnceThere(InputWindow& target, std::size_t from, std::size_t n)
     {
@@ -247,6 +280,8 @@ TEST_F(DriverKeyboard, AKeyDefinedOnThePictureIsSavedForThePortAndPlayedByTheNex
     Exit();
 }
 
+// A save that fails is reported, and the picture stays open with the keys defined: once the file can be written,
+// closing it again saves them.
 TEST_F(DriverKeyboard, AKeyMapThatCannotBeSavedIsReportedInAMessageBox)
 {
     ASSERT_TRUE(CreateDirectoryA(ini_.c_str(), nullptr)) << "a folder where the .ini goes";
@@ -255,21 +290,61 @@ TEST_F(DriverKeyboard, AKeyMapThatCannotBeSavedIsReportedInAMessageBox)
     ASSERT_NE(window, nullptr);
     HWND picture = OpenPicture(window);
     ASSERT_NE(picture, nullptr);
-    ClickKey(picture, layout_.KeyF[0]);
-    HWND define = WaitWindow("Define Key Actions");
-    ASSERT_NE(define, nullptr);
-    AddPressed(define, 'C', {VK_CONTROL}, MAKEWORD('C', HOTKEYF_CONTROL));
-    Click(WaitChild(define, "TZCLButton", "&Ok"));
-    ASSERT_TRUE(Gone(define));
+    DefineF1(picture);
 
     ClosePicture(picture);
-    HWND box = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (box = driver_.VisibleWindow("#32770", MainWindowTitle)) != nullptr; }, 20000))
-        << "the failed save is reported";
+    HWND box = WaitNotSavedBox();
+    ASSERT_NE(box, nullptr);
     const std::string text = DialogText(box);
     EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
     EXPECT_NE(text.find("DravikREMOTE.ini"), std::string::npos) << text;
+    EXPECT_NE(text.find("stays open"), std::string::npos) << text;
     testshot::Shot::OfWindow(box).SaveArtifact("driver-key-map-not-saved");
+    ASSERT_TRUE(BringToFront(box));
+    Click(WaitChild(box, "Button", "OK"));
+    ASSERT_TRUE(Gone(box));
+
+    // The picture answers a click again, and F1 still has what was defined.
+    ExpectF1Defined(picture);
+    EXPECT_TRUE(IsWindowVisible(picture)) << "the picture stays open";
+    EXPECT_EQ(GetFileAttributesA(ini_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+
+    // The file can be written now: closing again saves and closes.
+    RemoveIni();
+    ClosePicture(picture);
+    ASSERT_TRUE(Gone(picture));
+    EXPECT_EQ(driver_.VisibleWindow("#32770"), nullptr) << "no message: the map was saved";
+    EXPECT_EQ(IniLines(ini_, "KeyMap.COM5"), (Lines{{"0x00000070", "Ctrl+C"}}));
+    EXPECT_EQ(RegistryTree(BaseKey()), before_) << "nothing went to the registry instead";
+    Exit();
+}
+
+// The picture has no cancel: closing it again while the file still cannot be written leaves it, and the box says
+// that the keys defined are not kept.
+TEST_F(DriverKeyboard, AKeyMapThatStillCannotBeSavedIsLeftWithAMessageThatSaysSo)
+{
+    ASSERT_TRUE(CreateDirectoryA(ini_.c_str(), nullptr)) << "a folder where the .ini goes";
+    ASSERT_TRUE(driver_.Start("/Port=COM5"));
+    HWND window = OpenConfiguration();
+    ASSERT_NE(window, nullptr);
+    HWND picture = OpenPicture(window);
+    ASSERT_NE(picture, nullptr);
+    DefineF1(picture);
+
+    ClosePicture(picture);
+    HWND box = WaitNotSavedBox();
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(BringToFront(box));
+    Click(WaitChild(box, "Button", "OK"));
+    ASSERT_TRUE(Gone(box));
+    ExpectF1Defined(picture);
+
+    ClosePicture(picture);
+    box = WaitNotSavedBox();
+    ASSERT_NE(box, nullptr);
+    const std::string text = DialogText(box);
+    EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
+    EXPECT_NE(text.find("not kept"), std::string::npos) << text;
     ASSERT_TRUE(BringToFront(box));
     Click(WaitChild(box, "Button", "OK"));
     ASSERT_TRUE(Gone(box));

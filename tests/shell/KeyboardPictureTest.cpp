@@ -190,4 +190,24 @@ TEST_F(KeyboardPicture, WithoutLetterInputTheDigitsStayDefinableWithShift)
     EXPECT_TRUE(form.KeyDot->Enabled());
 }
 
+// Letter input as the window shows it, not as it was last stored: the user may have changed it without saving.
+TEST_F(KeyboardPicture, LetterInputIsTheWindowsAsItStandsNotTheStoredOne)
+{
+    Show(true);
+    TFormLayoutK5& form = *form_;
+    for (bool shown : {false, true}) {
+        SCOPED_TRACE(std::string("stored on, shown ") + (shown ? "on" : "off"));
+        form.Hide();
+        window_->CheckBoxEnableLetterInput->SetChecked(shown);
+        form.Show();
+        controltest::Activate(&form);
+        Click(form.KeyShift);
+        ASSERT_TRUE(PumpUntil([&] { return form.KeyShift->Pressed(); }, 10000));
+        for (TZCLSpeedButton* digit : form.KeyN) EXPECT_EQ(digit->Enabled(), !shown) << digit->Name().c_str();
+        EXPECT_EQ(form.KeyDot->Enabled(), !shown);
+        Click(form.KeyShift);
+        ASSERT_TRUE(PumpUntil([&] { return !form.KeyShift->Pressed(); }, 10000));
+    }
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -728,6 +729,106 @@ TEST_F(ZclEditMouse, ContextMenuOffersWhatCanBeDone)
     EXPECT_FALSE(enabled[4]) << "Insert";
     EXPECT_FALSE(enabled[5]) << "Delete";
     EXPECT_TRUE(enabled[7]) << "Select all";
+}
+
+// Undo and redo put every kind of change back exactly where it was made, whatever the cursor did since: each
+// case's steps are real input (or the edit's own replace), then each step is undone with the cursor sent to the
+// end, and redone with it sent to the start.
+TEST_F(ZclEditMouse, UndoAndRedoRestoreEveryKindOfChangeAtItsOwnPlace)
+{
+    TZCLEdit* e = AddEdit(20, 20, 260);
+    e->Font()->SetSize(14);
+    FocusOn(e);
+    auto at = [&](int pos) {
+        Press(VK_HOME);
+        if (pos > 1) Press(VK_RIGHT, {}, pos - 1);
+    };
+    auto select = [&](int from, int to) { SendMessageA(e->Handle(), EM_SETSEL, WPARAM(from), LPARAM(to)); };
+    auto paste = [&](const char* text) {
+        Clipboard()->SetAsText(text);
+        Press('V', {VK_CONTROL});
+    };
+    auto drag = [&](int from, int to, int dropBefore) {
+        select(from, to);
+        MouseAt(e, Left(e, from + 1) + 1, Middle(e));
+        MouseButtons(MOUSEEVENTF_LEFTDOWN);
+        ASSERT_TRUE(Settles([&] { return Screen->Cursor() == crDrag; }));
+        MouseAt(e, Left(e, dropBefore) + 1, Middle(e));
+        MouseButtons(MOUSEEVENTF_LEFTUP);
+        ASSERT_TRUE(Settles([&] { return Screen->Cursor() == crDefault; }));
+        // The next press lands away from this one, so that it is no double click.
+        MouseAt(e, 2, Middle(e));
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> act;  // the change, then the cursor sent elsewhere
+        const char* after;
+        const char* removed;  // selected after its undo
+        int changes = 1;      // undo steps it makes
+    };
+    // clang-format off
+    const struct {
+        const char* name;
+        const char* text;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"two deletions", "abcdef", {
+            {"Delete at 2", [&] { at(2); Press(VK_DELETE); Press(VK_END); }, "acdef", "b"},
+            {"Delete at 5", [&] { at(5); Press(VK_DELETE); Press(VK_HOME); }, "acde", "f"}}},
+        {"a selection deleted, then a click at the start", "hello world", {
+            {"Delete", [&] { select(6, 11); Press(VK_DELETE); MouseAt(e, 2, Middle(e));
+                             MouseButtons(MOUSEEVENTF_LEFTDOWN); MouseButtons(MOUSEEVENTF_LEFTUP);
+                             ASSERT_TRUE(Settles([&] { return e->CursorPos() == 1; })); }, "hello ", "world"}}},
+        {"Backspace", "hello world", {
+            {"Backspace at the end", [&] { Press(VK_END); Press(VK_BACK); Press(VK_HOME); }, "hello worl", "d"},
+            {"Backspace inside", [&] { at(3); Press(VK_BACK); Press(VK_END); }, "hllo worl", "e"}}},
+        {"typing", "ab", {
+            {"c at the end", [&] { Press(VK_END); Type("c"); Press(VK_HOME); }, "abc", ""},
+            {"x at 2", [&] { at(2); Type("x"); Press(VK_END); }, "axbc", ""},
+            {"y over a selection", [&] { select(0, 2); Type("y"); Press(VK_END); }, "ybc", "ax"}}},
+        {"cut", "hello world", {
+            {"Ctrl+X of the first word", [&] { select(0, 6); Press('X', {VK_CONTROL}); Press(VK_END); }, "world",
+             "hello "}}},
+        {"paste", "hello world", {
+            {"over a selection", [&] { select(6, 11); paste("there"); Press(VK_HOME); }, "hello there", "world"},
+            {"at the cursor", [&] { at(1); paste(">"); Press(VK_END); }, ">hello there", ""}}},
+        {"drag-move", "abcdefgh", {
+            {"bc before g", [&] { drag(1, 3, 6); Press(VK_END); }, "adefbcgh", "bc", 2}}},
+        {"replace", "abcdef", {
+            {"nothing selected", [&] { Press(VK_END); e->Replace(3, 0, "XY"); }, "abXYcdef", ""},
+            {"a span", [&] { Press(VK_HOME); e->Replace(5, 2, "Z"); }, "abXYZef", "cd"},
+            {"to nothing", [&] { Press(VK_END); e->Replace(1, 2, ""); }, "XYZef", "ab"}}},
+        {"CR LF", "a\r\nb", {
+            {"Delete at the pair", [&] { at(2); Press(VK_DELETE); Press(VK_HOME); }, "ab", "\r\n"}}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        e->SetText(c.text);
+        std::vector<std::string> texts{c.text};
+        for (const Step& s : c.steps) {
+            s.act();
+            ASSERT_TRUE(Flush(e)) << s.name;
+            ASSERT_EQ(std::string(e->Text().c_str()), s.after) << s.name;
+            texts.push_back(s.after);
+        }
+        for (std::size_t i = c.steps.size(); i-- > 0;) {
+            for (int n = 0; n < c.steps[i].changes; ++n) {
+                e->SetSelStart(e->GetLength() + 1);
+                e->Undo();
+            }
+            EXPECT_EQ(std::string(e->Text().c_str()), texts[i]) << "undo of " << c.steps[i].name;
+            EXPECT_EQ(std::string(e->SelText().c_str()), c.steps[i].removed) << "undo of " << c.steps[i].name;
+        }
+        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+            for (int n = 0; n < c.steps[i].changes; ++n) {
+                e->SetSelStart(1);
+                e->Redo();
+            }
+            EXPECT_EQ(std::string(e->Text().c_str()), texts[i + 1]) << "redo of " << c.steps[i].name;
+        }
+        EXPECT_FALSE(e->CanRedo());
+    }
 }
 
 }  // namespace

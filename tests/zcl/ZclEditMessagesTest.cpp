@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -403,6 +404,32 @@ TEST_F(ZclEditMessages, PasswordIsReadOnlyByTheProgramItself)
     EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 20000));
     plain.join();
     EXPECT_EQ(text, "s3cret");
+}
+
+// Another thread (and so another program) cannot switch the mask off and read the text or see it shown.
+TEST_F(ZclEditMessages, OnlyTheProgramItselfChangesThePasswordMask)
+{
+    edit->SetPasswordChar('*');
+    edit->SetText("s3cret");
+    std::string text;
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(wnd, EM_SETPASSWORDCHAR, 0, 0, SMTO_ABORTIFHUNG, 10000, &r);
+        SendMessageTimeoutA(wnd, EM_SETPASSWORDCHAR, 'x', 0, SMTO_ABORTIFHUNG, 10000, &r);
+        text = ReadForeign(wnd, WM_GETTEXT);
+        done = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 20000));
+    other.join();
+    EXPECT_EQ(text, "******");
+    EXPECT_EQ(edit->PasswordChar(), '*');
+    EXPECT_EQ(edit->DisplayText(), "******");
+    EXPECT_EQ(Send(EM_GETPASSWORDCHAR), '*');
+
+    // The program itself still does, through the message as through the property.
+    Send(EM_SETPASSWORDCHAR, 0);
+    EXPECT_EQ(edit->DisplayText(), "s3cret");
 }
 
 // Run by the test below in a second process: reads the edit's text the way another program would.

@@ -11,6 +11,7 @@
 #include "ZclEditTestHelpers.h"
 #include "framework/runtime/Streams.h"
 #include "framework/runtime/SysUtils.h"
+#include "framework/visual/Clipbrd.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/edits/Zclbrowseedit.h"
 #include "zcl/edits/Zclcombobox.h"
@@ -348,6 +349,164 @@ TEST_F(ZclTypedEdit, PastedTextThatBreaksTheRulesGoesInNowhere)
     e->SetSelLength(2);
     e->SetSelText("42");
     EXPECT_EQ(S(e->Text()), "42/__");
+}
+
+// A paste the edit's type turns away changes nothing: the selection it would have replaced stays, selected.
+TEST_F(ZclTypedEdit, ARefusedPasteLeavesTheSelectionInPlace)
+{
+    const struct {
+        const char* name;
+        TZCLMaskType type;
+        const char* text;
+        int from, to;  // the selection, as EM_SETSEL takes it
+        const char* pasted;
+        const char* expected;
+    } cases[] = {
+        {"letters over all of an integer", meInteger, "123", 0, 3, "abc", "123"},
+        {"a minus inside an integer", meInteger, "123", 1, 2, "-", "123"},
+        {"a second separator in a float", meFloat, "1.5", 2, 3, "2.0", "1.5"},
+        {"a minus into a word", meWord, "42", 0, 2, "-1", "42"},
+        {"digits taken", meInteger, "123", 0, 3, "77", "77"},
+    };
+    TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
+    Focus(e);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        e->SetMaskType(c.type);
+        e->SetText(c.text);
+        SendMessageA(e->Handle(), EM_SETSEL, WPARAM(c.from), LPARAM(c.to));
+        Clipboard()->SetAsText(c.pasted);
+        Press('V', {VK_CONTROL});
+        ASSERT_TRUE(Flush(e));
+        EXPECT_EQ(S(e->Text()), c.expected);
+        if (std::string(c.expected) == c.text) {
+            EXPECT_EQ(e->SelStart(), c.from + 1);
+            EXPECT_EQ(e->SelLength(), c.to - c.from);
+        }
+    }
+}
+
+// A negative number is typed from its sign on, whether the edit was emptied or its text is all selected: the
+// lone sign is not yet a number, so it is not formatted away.
+TEST_F(ZclTypedEdit, ANegativeNumberCanBeTypedFromTheStart)
+{
+    const struct {
+        const char* name;
+        TZCLMaskType type;
+    } kinds[] = {{"fixed", meFloatFixed}, {"number", meFloatNumber}, {"currency", meCurrency}};
+    const struct {
+        const char* name;
+        bool emptied;  // all of the text deleted with Backspace first, else all of it selected
+    } starts[] = {{"emptied", true}, {"all selected", false}};
+    for (const auto& k : kinds)
+        for (const auto& s : starts)
+            for (bool spin : {false, true}) {
+                SCOPED_TRACE(std::string(k.name) + ", " + s.name + (spin ? ", spin edit" : ", mask edit"));
+                TZCLCustomMaskEdit* e = nullptr;
+                if (spin) {
+                    auto* sp = Add<TZCLExtSpinEdit>(20, 20);
+                    sp->SetMinValue(-1000);
+                    sp->SetEditType(k.type == meFloatFixed    ? ntFloatFixed
+                                    : k.type == meFloatNumber ? ntFloatNumber
+                                                              : ntCurrency);
+                    e = sp;
+                } else {
+                    auto* m = Add<TZCLMaskEdit>(20, 20);
+                    m->SetMaskType(k.type);
+                    e = m;
+                }
+                Focus(e);
+                e->SelectAll();
+                if (s.emptied) {
+                    Press(VK_BACK);
+                    ASSERT_TRUE(Flush(e));
+                    e->SelectAll();
+                }
+                Type("-");
+                ASSERT_TRUE(Flush(e));
+                EXPECT_EQ(S(e->Text()), "-") << "the sign waits for its digits";
+                Type("7");
+                ASSERT_TRUE(Flush(e));
+                const std::string expected = k.type == meCurrency ? S(e->CurrencySettings()->toStr(Currency(-7)))
+                                                                  : S(FloatToStrF(-7.0L,
+                                                                      k.type == meFloatNumber ? ffNumber : ffFixed,
+                                                                      15, e->Decimals()));
+                EXPECT_EQ(S(e->Text()), expected);
+                EXPECT_EQ(static_cast<long double>(e->AsCurrency()), -7.0L);
+                delete e;
+            }
+}
+
+// The system's time form, put back when the test ends.
+class TimeFormat {
+public:
+    TimeFormat(const char* format, const char* am, const char* pm)
+        : format_(LongTimeFormat), am_(TimeAMString), pm_(TimePMString)
+    {
+        LongTimeFormat = format;
+        TimeAMString = am;
+        TimePMString = pm;
+    }
+    TimeFormat(const TimeFormat&) = delete;
+    TimeFormat& operator=(const TimeFormat&) = delete;
+    ~TimeFormat()
+    {
+        LongTimeFormat = format_;
+        TimeAMString = am_;
+        TimePMString = pm_;
+    }
+
+private:
+    AnsiString format_, am_, pm_;
+};
+
+// What a time edit writes when it is left, typed back with real keys, is taken as it stands: in the 12-hour
+// forms that includes the day half and the space before or after it.
+TEST_F(ZclTypedEdit, ATimeEditTakesTypedWhatItWrites)
+{
+    const struct {
+        const char* name;
+        const char* format;
+        const char* am;
+        const char* pm;
+    } forms[] = {
+        {"12-hour, half behind", "h:mm:ss AMPM", "AM", "PM"},
+        {"12-hour, half in front", "AMPM h:mm:ss", "am", "pm"},
+        {"12-hour, am/pm", "hh:mm:ss am/pm", "AM", "PM"},
+        {"24-hour", "hh:mm:ss", "AM", "PM"},
+        {"24-hour, short hour", "h:mm:ss", "AM", "PM"},
+    };
+    const struct {
+        const char* typed;  // the 24-hour digits every form reads
+        int h, m, s;
+    } times[] = {{"9:05:07", 9, 5, 7}, {"21:45:30", 21, 45, 30}};
+    TZCLMaskEdit* e = Add<TZCLMaskEdit>(20, 20);
+    TZCLEdit* other = AddEdit(20, 60);
+    e->SetMaskType(meTime);
+    for (const auto& f : forms) {
+        const TimeFormat form(f.format, f.am, f.pm);
+        for (const auto& t : times) {
+            SCOPED_TRACE(std::string(f.name) + ", " + t.typed);
+            const std::string written = S(TimeToStr(EncodeTime(t.h, t.m, t.s, 0)));
+            Focus(e);
+            e->SelectAll();
+            Type(t.typed);
+            ASSERT_TRUE(Flush(e));
+            ASSERT_EQ(S(e->Text()), t.typed);
+            Focus(other);
+            ASSERT_EQ(S(e->Text()), written) << "the edit writes the time in the system's form";
+
+            Focus(e);
+            e->SelectAll();
+            Press(VK_BACK);
+            Type(written);
+            ASSERT_TRUE(Flush(e));
+            EXPECT_EQ(S(e->Text()), written);
+            EXPECT_EQ(double(e->AsTime()), double(EncodeTime(t.h, t.m, t.s, 0)));
+            Focus(other);
+            EXPECT_EQ(S(e->Text()), written) << "left again, it stays as it is";
+        }
+    }
 }
 
 TEST_F(ZclTypedEdit, MaskBackspaceAndDeleteBlankPositionsAndKeepLiterals)

@@ -196,12 +196,15 @@ bool TZCLBaseEdit::ReplaceSelection(AnsiString Value)
     text_.Delete(start, end - start);
     selStart_ = start;
     selLength_ = 0;
+    const bool offered = !Value.IsEmpty();
     HandleInsertText(start, Value);
+    // A text the edit's type turns away is refused whole: what it would have replaced stays too.
+    const bool turnedAway = offered && Value.IsEmpty();
     const int newLength = text_.Length() + Value.Length();
     // A change that would pass MaxLength is refused whole (no part of it is inserted); one that does not make
     // the text longer is always let through, so an over-long text can still be shortened.
     const bool tooLong = maxLength_ > 0 && newLength > maxLength_ && newLength > length;
-    if (tooLong || (removed.IsEmpty() && Value.IsEmpty())) {
+    if (tooLong || turnedAway || (removed.IsEmpty() && Value.IsEmpty())) {
         text_ = savedText;
         selStart_ = savedStart;
         selLength_ = savedLength;
@@ -380,6 +383,8 @@ bool TZCLBaseEdit::StepUndo(TZCLDynLIFOBuffer* From, bool IsRedo)
     const int oldStart = selStart_, oldLength = selLength_, oldCursor = cursorPos_;
     selStart_ = std::clamp(record->selStart, 1, text_.Length() + 1);
     selLength_ = std::clamp(record->insertedLength, 0, text_.Length() + 1 - selStart_);
+    // A deletion put nothing in: its text goes back at its own place, wherever the cursor is now.
+    cursorPos_ = selStart_;
     bool& flag = IsRedo ? redoInProgress_ : undoInProgress_;
     flag = true;
     const bool done = ReplaceSelection(record->replaced);
@@ -530,7 +535,10 @@ void TZCLBaseEdit::Replace(int At, int Length, const AnsiString& Value)
 {
     const int oldStart = selStart_, oldLength = selLength_;
     SetSelection(At, Length, false);
-    ReplaceSelection(Value);
+    // At the given place even when the span is empty: the cursor may stand anywhere.
+    const int oldCursor = cursorPos_;
+    cursorPos_ = selStart_;
+    if (!ReplaceSelection(Value)) cursorPos_ = oldCursor;
     SetSelection(oldStart, oldLength, true);
 }
 

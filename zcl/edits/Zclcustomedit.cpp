@@ -361,7 +361,10 @@ void TZCLCustomEdit::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {
     case EM_GETPASSWORDCHAR: Message.Result = static_cast<unsigned char>(passwordChar_); return;
-    case EM_SETPASSWORDCHAR: SetPasswordChar(char(Message.WParam)); return;
+    case EM_SETPASSWORDCHAR:
+        // Only the program itself lifts or changes the mask: from another thread or process it would show the text.
+        if (!InSendMessage()) SetPasswordChar(char(Message.WParam));
+        return;
     case EM_POSFROMCHAR: {
         const std::vector<int> widths = PrefixWidths();
         const int index = std::clamp(int(Message.WParam), 0, int(widths.size()) - 1);

@@ -82,6 +82,15 @@ private:
     bool old_;
 };
 
+// Whether the system's time form writes Ch, as it writes it: the day half of a 12-hour form and its space
+// too, so that what a time edit writes can be typed back.
+bool WrittenInTimes(char Ch)
+{
+    for (const AnsiString& t : {TimeToStr(EncodeTime(1, 0, 0, 0)), TimeToStr(EncodeTime(13, 0, 0, 0))})
+        if (t.Pos(AnsiString(Ch))) return true;
+    return false;
+}
+
 bool IsFloatType(TZCLMaskType T) { return T == meFloat || T == meFloatFixed || T == meFloatNumber; }
 
 }  // namespace
@@ -515,7 +524,7 @@ void TZCLCustomMaskEdit::WMChar(TMessage& Message)
         if (ch == DateSeparator) return drop();
         break;
     case meTime:
-        if (IsDigit(ch) || ch == TimeSeparator) break;
+        if (IsDigit(ch) || ch == TimeSeparator || WrittenInTimes(ch)) break;
         return drop();
     case meMask: TypeMask(ch); return drop();
     case meNone: break;
@@ -729,6 +738,13 @@ void TZCLCustomMaskEdit::ChangedText(int At)
             break;
         }
         case meCurrency: {
+            // A sign typed first is not yet an amount: formatted now it would turn into zero and be lost.
+            bool digit = false, sign = false;
+            for (int i = 1; i <= text.Length(); ++i) {
+                digit = digit || IsDigit(text[i]);
+                sign = sign || text[i] == '-' || text[i] == '(';
+            }
+            if (sign && !digit) break;
             const AnsiString formatted = currencySettings_->toStr(currencySettings_->toCur(text));
             if (formatted != text) {
                 PutText(formatted);
