@@ -13,6 +13,25 @@
 
 namespace capturetest {
 
+// A 640 x 480 picture of 4 bits a pixel: a screen format the capture thread does not support.
+inline BitmapHandle FourBitScreenPicture()
+{
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[16];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = 640;
+    info.header.biHeight = -480;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 4;
+    info.header.biClrUsed = 16;
+    for (int i = 0; i < 16; ++i) info.colors[i] = RGBQUAD{BYTE(i * 16), BYTE(i * 16), BYTE(i * 16), 0};
+    void* bits = nullptr;
+    return BitmapHandle(
+        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
 class TestCaptureThread : public KvBitmapCaptureThread {
 public:
     enum class Picture {
@@ -62,30 +81,13 @@ protected:
             ticks_.push_back(GetTickCount());
         }
         if (HPALETTE p = replacement_.exchange(nullptr)) Reduction().UpdatePalette(p);
-        if (picture_ == Picture::FourBit) return FourBitPicture();
+        if (picture_ == Picture::FourBit) return FourBitScreenPicture();
         BitmapHandle picture = KvBitmapCaptureThread::CaptureFrame();
         if (picture && picture_ != Picture::Screen) Paint(picture.get());
         return picture;
     }
 
 private:
-    static BitmapHandle FourBitPicture()
-    {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[16];
-        } info{};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = 640;
-        info.header.biHeight = -480;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 4;
-        info.header.biClrUsed = 16;
-        for (int i = 0; i < 16; ++i) info.colors[i] = RGBQUAD{BYTE(i * 16), BYTE(i * 16), BYTE(i * 16), 0};
-        void* bits = nullptr;
-        return BitmapHandle(
-            CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
-    }
     void Paint(HBITMAP section)
     {
         MemoryDC dc(CreateCompatibleDC(nullptr));

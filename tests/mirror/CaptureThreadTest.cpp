@@ -912,21 +912,8 @@ public:
 protected:
     BitmapHandle CaptureFrame() override
     {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[16];
-        } info{};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = 640;
-        info.header.biHeight = -480;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 4;
-        info.header.biClrUsed = 16;
-        for (int i = 0; i < 16; ++i) info.colors[i] = RGBQUAD{BYTE(i * 16), BYTE(i * 16), BYTE(i * 16), 0};
-        void* bits = nullptr;
         ++captures;
-        return BitmapHandle(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                             nullptr, 0));
+        return capturetest::FourBitScreenPicture();
     }
 
 public:
