@@ -188,6 +188,28 @@ protected:
         Click(WaitChild(define, "TZCLButton", "&Ok"));
         ASSERT_TRUE(Gone(define));
     }
+    // The driver on COM5 with a folder where its .ini goes, F1 defined in the picture and the picture closed:
+    // the save fails. The picture is left in picture_, the box of the failure in box_.
+    void DefineF1AndFailTheSave()
+    {
+        ASSERT_TRUE(CreateDirectoryA(ini_.c_str(), nullptr)) << "a folder where the .ini goes";
+        ASSERT_TRUE(driver_.Start("/Port=COM5"));
+        HWND window = OpenConfiguration();
+        ASSERT_NE(window, nullptr);
+        picture_ = OpenPicture(window);
+        ASSERT_NE(picture_, nullptr);
+        DefineF1(picture_);
+        ClosePicture(picture_);
+        box_ = WaitNotSavedBox();
+        ASSERT_NE(box_, nullptr);
+    }
+    // The box answered with OK, and gone.
+    void DismissBox(HWND box)
+    {
+        ASSERT_TRUE(BringToFront(box));
+        Click(WaitChild(box, "Button", "OK"));
+        ASSERT_TRUE(Gone(box));
+    }
     // The message box of a failed save.
     HWND WaitNotSavedBox()
     {
@@ -207,6 +229,8 @@ protected:
 
     std::string ini_;
     std::map<std::string, std::string> before_;
+    HWND picture_ = nullptr;  // the picture and the box of DefineF1AndFailTheSave
+    HWND box_ = nullptr;
     TFormLayoutK5 layout_{nullptr};
     SerialCommList ports_;
     CleanSettings clean_;
@@ -284,25 +308,14 @@ TEST_F(DriverKeyboard, AKeyDefinedOnThePictureIsSavedForThePortAndPlayedByTheNex
 // closing it again saves them.
 TEST_F(DriverKeyboard, AKeyMapThatCannotBeSavedIsReportedInAMessageBox)
 {
-    ASSERT_TRUE(CreateDirectoryA(ini_.c_str(), nullptr)) << "a folder where the .ini goes";
-    ASSERT_TRUE(driver_.Start("/Port=COM5"));
-    HWND window = OpenConfiguration();
-    ASSERT_NE(window, nullptr);
-    HWND picture = OpenPicture(window);
-    ASSERT_NE(picture, nullptr);
-    DefineF1(picture);
-
-    ClosePicture(picture);
-    HWND box = WaitNotSavedBox();
-    ASSERT_NE(box, nullptr);
-    const std::string text = DialogText(box);
+    ASSERT_NO_FATAL_FAILURE(DefineF1AndFailTheSave());
+    HWND picture = picture_;
+    const std::string text = DialogText(box_);
     EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
     EXPECT_NE(text.find("DravikREMOTE.ini"), std::string::npos) << text;
     EXPECT_NE(text.find("stays open"), std::string::npos) << text;
-    testshot::Shot::OfWindow(box).SaveArtifact("driver-key-map-not-saved");
-    ASSERT_TRUE(BringToFront(box));
-    Click(WaitChild(box, "Button", "OK"));
-    ASSERT_TRUE(Gone(box));
+    testshot::Shot::OfWindow(box_).SaveArtifact("driver-key-map-not-saved");
+    ASSERT_NO_FATAL_FAILURE(DismissBox(box_));
 
     // The picture answers a click again, and F1 still has what was defined.
     ExpectF1Defined(picture);
@@ -323,31 +336,18 @@ TEST_F(DriverKeyboard, AKeyMapThatCannotBeSavedIsReportedInAMessageBox)
 // that the keys defined are not kept.
 TEST_F(DriverKeyboard, AKeyMapThatStillCannotBeSavedIsLeftWithAMessageThatSaysSo)
 {
-    ASSERT_TRUE(CreateDirectoryA(ini_.c_str(), nullptr)) << "a folder where the .ini goes";
-    ASSERT_TRUE(driver_.Start("/Port=COM5"));
-    HWND window = OpenConfiguration();
-    ASSERT_NE(window, nullptr);
-    HWND picture = OpenPicture(window);
-    ASSERT_NE(picture, nullptr);
-    DefineF1(picture);
+    ASSERT_NO_FATAL_FAILURE(DefineF1AndFailTheSave());
+    HWND picture = picture_;
+    ASSERT_NO_FATAL_FAILURE(DismissBox(box_));
+    ExpectF1Defined(picture);
 
     ClosePicture(picture);
     HWND box = WaitNotSavedBox();
     ASSERT_NE(box, nullptr);
-    ASSERT_TRUE(BringToFront(box));
-    Click(WaitChild(box, "Button", "OK"));
-    ASSERT_TRUE(Gone(box));
-    ExpectF1Defined(picture);
-
-    ClosePicture(picture);
-    box = WaitNotSavedBox();
-    ASSERT_NE(box, nullptr);
     const std::string text = DialogText(box);
     EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
     EXPECT_NE(text.find("not kept"), std::string::npos) << text;
-    ASSERT_TRUE(BringToFront(box));
-    Click(WaitChild(box, "Button", "OK"));
-    ASSERT_TRUE(Gone(box));
+    ASSERT_NO_FATAL_FAILURE(DismissBox(box));
     ASSERT_TRUE(Gone(picture));
     EXPECT_EQ(GetFileAttributesA(ini_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(RegistryTree(BaseKey()), before_) << "nothing went to the registry instead";
