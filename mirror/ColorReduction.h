@@ -24,9 +24,6 @@ constexpr std::uint32_t KvColorCacheLimit = 1u << 20;
 constexpr int KvRowMemoryBytes = 640 * 4;
 constexpr int KvRowMemoryRows = 480;
 
-// True when the first count bytes of a and b are equal; sixteen at a time where the processor can.
-bool KvBytesEqual(const std::uint8_t* a, const std::uint8_t* b, std::size_t count);
-
 // The palette entry nearest to a colour by squared distance, the lowest index among equally near ones: what a
 // search over every entry finds. Colour space is cut into cubes of 32 levels a side; each cube lists, in index
 // order, only the entries that can be nearest to some colour inside it (those no farther from the cube than the

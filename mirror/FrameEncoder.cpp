@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "mirror/Bitmapfunctions.h"
+#include "mirror/BytesEqual.h"
 #include "mirror/ColorReduction.h"
 
 namespace {

@@ -119,69 +119,26 @@ bool WindowQualifies(HWND window, char (&title)[1024])
     return GetWindowTextA(window, title, sizeof(title)) > 0 && title[0] != '\0';
 }
 
-BOOL CALLBACK ListWindowsProc(HWND window, LPARAM lParam)
+// Walks the top-level windows that pass the filter; visit returns false to stop. The one exception barrier of
+// the walks: an exception ends the walk and goes to the application object.
+template <typename Visit>
+bool ForEachQualifyingWindow(Visit visit)
 {
-    try {
-        char title[1024];
-        if (WindowQualifies(window, title)) reinterpret_cast<TStrings*>(lParam)->Add(title);
-        return TRUE;
-    } catch (...) {
-        if (ApplicationHandleException) ApplicationHandleException(nullptr);
-        return FALSE;
-    }
-}
-
-BOOL CALLBACK ListApplicationsProc(HWND window, LPARAM lParam)
-{
-    try {
-        auto* record = reinterpret_cast<KvEnumLParam*>(lParam);
-        char title[1024];
-        if (WindowQualifies(window, title)) {
-            const AnsiString path = GetWindowProcessName(record->ProcessMap, window);
-            if (!path.IsEmpty()) record->List->Add(path);
+    struct Walk {
+        Visit& visit;
+        static BOOL CALLBACK Step(HWND window, LPARAM lParam)
+        {
+            try {
+                char title[1024];
+                if (!WindowQualifies(window, title)) return TRUE;
+                return reinterpret_cast<Walk*>(lParam)->visit(window, title) ? TRUE : FALSE;
+            } catch (...) {
+                if (ApplicationHandleException) ApplicationHandleException(nullptr);
+                return FALSE;
+            }
         }
-        return TRUE;
-    } catch (...) {
-        if (ApplicationHandleException) ApplicationHandleException(nullptr);
-        return FALSE;
-    }
-}
-
-struct WindowPairs {
-    KvProcessMap processes;
-    TStrings* titles;
-    TStrings* paths;
-};
-
-BOOL CALLBACK ListApplicationWindowsProc(HWND window, LPARAM lParam)
-{
-    try {
-        auto* pairs = reinterpret_cast<WindowPairs*>(lParam);
-        char title[1024];
-        if (WindowQualifies(window, title)) {
-            pairs->titles->Add(title);
-            pairs->paths->Add(GetWindowProcessName(pairs->processes, window));
-        }
-        return TRUE;
-    } catch (...) {
-        if (ApplicationHandleException) ApplicationHandleException(nullptr);
-        return FALSE;
-    }
-}
-
-BOOL CALLBACK FindApplicationWindowProc(HWND window, LPARAM lParam)
-{
-    try {
-        auto* record = reinterpret_cast<KvEnumLParam*>(lParam);
-        char title[1024];
-        if (!WindowQualifies(window, title)) return TRUE;
-        if (!AnsiSameText(GetWindowProcessName(record->ProcessMap, window), record->Path)) return TRUE;
-        record->Window = window;
-        return FALSE;
-    } catch (...) {
-        if (ApplicationHandleException) ApplicationHandleException(nullptr);
-        return FALSE;
-    }
+    } walk{visit};
+    return EnumWindows(&Walk::Step, reinterpret_cast<LPARAM>(&walk));
 }
 
 BOOL CALLBACK FindUsableChildProc(HWND window, LPARAM lParam)
@@ -262,7 +219,10 @@ bool ListWindows(TStrings* list)
 {
     if (!list) return false;
     list->Clear();
-    return EnumWindows(&ListWindowsProc, reinterpret_cast<LPARAM>(list));
+    return ForEachQualifyingWindow([list](HWND, const char* title) {
+        list->Add(title);
+        return true;
+    });
 }
 
 bool ListApplications(TStrings* list)
@@ -272,7 +232,11 @@ bool ListApplications(TStrings* list)
     KvEnumLParam record;
     record.List = list;
     RefreshProcessMap(record);
-    return EnumWindows(&ListApplicationsProc, reinterpret_cast<LPARAM>(&record));
+    return ForEachQualifyingWindow([&record](HWND window, const char*) {
+        const AnsiString path = GetWindowProcessName(record.ProcessMap, window);
+        if (!path.IsEmpty()) record.List->Add(path);
+        return true;
+    });
 }
 
 bool ListApplicationWindows(TStrings* titles, TStrings* paths)
@@ -280,9 +244,13 @@ bool ListApplicationWindows(TStrings* titles, TStrings* paths)
     if (!titles || !paths) return false;
     titles->Clear();
     paths->Clear();
-    WindowPairs pairs{{}, titles, paths};
-    EnumerateProcesses(&AddProcessProc, &pairs.processes);
-    return EnumWindows(&ListApplicationWindowsProc, reinterpret_cast<LPARAM>(&pairs));
+    KvProcessMap processes;
+    EnumerateProcesses(&AddProcessProc, &processes);
+    return ForEachQualifyingWindow([&](HWND window, const char* title) {
+        titles->Add(title);
+        paths->Add(GetWindowProcessName(processes, window));
+        return true;
+    });
 }
 
 bool IsApplicationRunning(const AnsiString& path)
@@ -299,7 +267,11 @@ HWND FindApplicationWindow(const AnsiString& path)
     KvEnumLParam record;
     record.Path = path;
     RefreshProcessMap(record);
-    EnumWindows(&FindApplicationWindowProc, reinterpret_cast<LPARAM>(&record));
+    ForEachQualifyingWindow([&record](HWND window, const char*) {
+        if (!AnsiSameText(GetWindowProcessName(record.ProcessMap, window), record.Path)) return true;
+        record.Window = window;
+        return false;
+    });
     return record.Window;
 }
 
