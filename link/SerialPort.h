@@ -225,6 +225,11 @@ private:
     void WriterProc();
     void ReaderAndStatusProc();
     void ReaderLoop(ReaderState& s);
+    // The reader loop's three steps: keep a line-event wait posted, start the next read that is wanted, wait
+    // for whichever completes. The first two are false after a fatal error, the last when the loop ends.
+    bool WatchLineEvents(ReaderState& s);
+    bool StartRead(ReaderState& s);
+    bool AwaitReaderEvent(ReaderState& s);
     void HandleEvents(ReaderState& s, DWORD events);
     void HandleRead(ReaderState& s, DWORD count);
     void EndReaderIo(ReaderState& s);
@@ -242,12 +247,50 @@ private:
     bool ReleaseRequest(KvWriteRequest* request);
     // What a close frees of the queue: every request, and the heaps unless a caller still holds one.
     void ReleaseRequests();
+    // Under the writer-list lock. Releases every queued request and the current one, then empties the queue.
+    // With payloadsGone the payloads are left alone: the data heap they point into is being destroyed.
+    void ReleaseQueue(bool payloadsGone);
+    // Under the writer-list lock: the queue empty and no current request, with nothing freed.
+    void ResetQueue();
     bool PurgeAll();
     bool CreateEventChecked(KernelHandle& event, BOOL manualReset, const char* operation);
 
+    // The failure texts of one private heap, one for each step.
+    struct HeapTexts {
+        const char* create;
+        const char* destroy;
+        const char* alloc;
+        const char* free;
+    };
+    static const HeapTexts DataHeapTexts;
+    static const HeapTexts WriterHeapTexts;
+    static const HeapTexts StatusHeapTexts;
+    // One of the three private heaps (payloads, write requests, status texts): they are made, used and
+    // destroyed alike, and each reports its failures with its own texts. Not locked: the holder's lock for
+    // that heap guards every call.
+    class PrivateHeap {
+    public:
+        PrivateHeap(KvSerialPort& owner, const HeapTexts& texts) : owner_(owner), texts_(texts) {}
+        HANDLE get() const { return handle_.get(); }
+        explicit operator bool() const { return bool(handle_); }
+        // True when the heap is there, made now if it was not.
+        bool Create();
+        // None afterwards, whether or not the system destroyed it.
+        void Destroy();
+        // Null when there is no heap or no memory.
+        void* Alloc(SIZE_T size, DWORD flags);
+        // True for no item or no heap; failure reported with the given text, else the heap's own.
+        bool Free(void* item, const char* failure = nullptr);
+
+    private:
+        KvSerialPort& owner_;
+        const HeapTexts& texts_;
+        HeapHandle handle_;
+    };
+
     // Status texts: any thread appends under the status lock; the reader thread delivers and frees them under
     // it. The heap is made by the constructor and destroyed by the destructor.
-    HeapHandle statusHeap_;
+    PrivateHeap statusHeap_;
     StatusItem* statusHead_ = nullptr;  // a dummy item
     StatusItem* statusTail_ = nullptr;
     TCriticalSection statusLock_;
@@ -290,7 +333,7 @@ private:
     // Under the writer-list lock: the writer heap, the queue's sentinels and links, the current request and
     // the count of requests out with callers. Made on first use by any thread, destroyed by the owner's close
     // once no caller holds a request.
-    HeapHandle writerHeap_;
+    PrivateHeap writerHeap_;
     KernelHandle eventAddNode_;
     KernelHandle eventNextNode_;
     KernelHandle eventTransferComplete_;
@@ -304,7 +347,7 @@ private:
     KvWriteRequest queueTail_{};
     int outstanding_ = 0;  // requests made and not yet queued or freed
     // Under the data-heap lock (destroyed with the dispatch and writer-list locks held as well).
-    HeapHandle dataHeap_;
+    PrivateHeap dataHeap_;
 
     // Owner: made at open and released once the threads have ended; the threads use them meanwhile.
     FileHandle port_;
