@@ -8,6 +8,7 @@
 #include "framework/runtime/Filer.h"
 #include "framework/runtime/SysUtils.h"
 #include "framework/visual/Forms.h"
+#include "framework/visual/Menus.h"
 #include "zcl/core/Zclclass.h"
 #include "zcl/core/Zclstrings.h"
 #include "zcl/core/Zclutils.h"
@@ -62,13 +63,26 @@ const bool listBoxPublished = [] {
         .Enumeration("Align", &C::Align, &C::SetAlign, {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"},
                      alNone)
         .Boolean("Visible", &C::Visible, &C::SetVisible, true)
+        .Object("PopupMenu", &C::PopupMenu, &C::SetPopupMenu)
+        .Integer("TabOrder", &C::TabOrder, &C::SetTabOrder)
         .Event("OnClick", &C::OnClick, &C::SetOnClick)
         .Event("OnDblClick", &C::OnDblClick, &C::SetOnDblClick)
+        .Event("OnEnter", &C::OnEnter, &C::SetOnEnter)
+        .Event("OnExit", &C::OnExit, &C::SetOnExit)
+        .Event("OnKeyDown", &C::OnKeyDown, &C::SetOnKeyDown)
+        .Event("OnKeyPress", &C::OnKeyPress, &C::SetOnKeyPress)
+        .Event("OnKeyUp", &C::OnKeyUp, &C::SetOnKeyUp)
+        .Event("OnMouseDown", &C::OnMouseDown, &C::SetOnMouseDown)
+        .Event("OnMouseMove", &C::OnMouseMove, &C::SetOnMouseMove)
+        .Event("OnMouseUp", &C::OnMouseUp, &C::SetOnMouseUp)
+        .Event("OnResize", &C::OnResize, &C::SetOnResize)
         .Event("OnDrawItem", &C::OnDrawItem, &C::SetOnDrawItem)
         .Event("OnMeasureItem", &C::OnMeasureItem, &C::SetOnMeasureItem)
         .Event("OnHeaderSized", &C::OnHeaderSized, &C::SetOnHeaderSized)
         .Event("OnHeaderSectionResize", &C::OnHeaderSectionResize, &C::SetOnHeaderSectionResize)
         .Event("OnHeaderSectionClick", &C::OnHeaderSectionClick, &C::SetOnHeaderSectionClick)
+        .Event("OnHeaderSectionTrack", &C::OnHeaderSectionTrack, &C::SetOnHeaderSectionTrack)
+        .Event("OnHeaderDrawSection", &C::OnHeaderDrawSection, &C::SetOnHeaderDrawSection)
         .Event("OnIniReadData", &C::OnIniReadData, &C::SetOnIniReadData)
         .Event("OnIniWriteData", &C::OnIniWriteData, &C::SetOnIniWriteData)
         .Event("OnSelect", &C::OnSelect, &C::SetOnSelect);
