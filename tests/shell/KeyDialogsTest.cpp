@@ -173,6 +173,59 @@ TEST_F(KeyDialogs, MoveAndDeleteAtTheFirstAndLastRowsWithTheButtonsFollowing)
     EXPECT_EQ(d->FKeyUp.Count(), 0);
 }
 
+// A row deleted in the middle leaves the row that took its place chosen, with the buttons following it.
+TEST_F(KeyDialogs, DeletingAMiddleRowChoosesTheRowThatTookItsPlace)
+{
+    ShellDialog<TFormDefineKey> d(FormDefineKey);
+    d->FKeyDown = Actions({scCtrl | 'C', scCtrl | 'V', VK_F5, VK_F2});
+    TListBox* const down = d->ListBoxDown;
+    ModalScript script;
+    script.Then("shown", [&] { return ModalScript::Up(d.get()); }, [&] { ModalScript::Front(d.get()); })
+        .Then("the list filled", Shows(d.get(), down, {{"Ctrl+C", "Ctrl+V", "F5", "F2"}, -1, false, false, false, true}))
+        .Do("the second row chosen", [&] { ModalScript::Click(RowPoint(down, 1)); })
+        .Then("chosen", Shows(d.get(), down, {{"Ctrl+C", "Ctrl+V", "F5", "F2"}, 1, true, true, true, true}))
+        .Do("deleted", [&] { ModalScript::Click(d->ButtonDelete); })
+        .Then("the next row in its place", Shows(d.get(), down, {{"Ctrl+C", "F5", "F2"}, 1, true, true, true, true}))
+        .Do("deleted again", [&] { ModalScript::Click(d->ButtonDelete); })
+        .Then("the last row in its place", Shows(d.get(), down, {{"Ctrl+C", "F2"}, 1, true, false, true, true}))
+        .Do("Ok", [&] { ModalScript::Click(d->ButtonExit); });
+    Run(script, d.get(), mrOk);
+    EXPECT_EQ(Values(d->FKeyDown), (std::vector<TShortCut>{scCtrl | 'C', VK_F2}));
+}
+
+// Each modifier box adds its own bit, and only its own, to the special key.
+TEST_F(KeyDialogs, EachModifierBoxAddsItsOwnBitToTheSpecialKey)
+{
+    const struct {
+        const char* what;
+        TCheckBox* TFormSelectKeys::*box;
+        TShortCut bit;
+    } cases[] = {
+        {"Control", &TFormSelectKeys::BoxControl, scCtrl},
+        {"Shift", &TFormSelectKeys::BoxShift, scShift},
+        {"Alt", &TFormSelectKeys::BoxAlt, scAlt},
+    };
+    for (const auto& c : cases) {
+        ShellDialog<TFormSelectKeys> s(FormSelectKeys);
+        TFormSelectKeys* const f = s.get();
+        ModalScript script;
+        script.Then("shown", [&] { return ModalScript::Up(f) && Focused(f->HotKeyInput); },
+                    [&] { ModalScript::Front(f); })
+            .Do("Special Keys", [&] { ModalScript::Click(f->RadioSpecial); })
+            .Then("the list ready", [&] { return Focused(f->SpecialKey) && (f->*c.box)->Enabled(); },
+                  [&] { ModalScript::Click(f->*c.box); })
+            .Then(std::string(c.what) + " checked", [&] { return (f->*c.box)->Checked(); },
+                  [&] { ModalScript::Click(f->BtnOk); });
+        script.Start();
+        const TModalResult result = f->ShowModal();
+        PumpUntil([&] { return script.Done() || script.Failed(); }, 30000);
+        script.Stop();
+        ASSERT_TRUE(script.Done()) << c.what << ": stuck at " << script.FailedStep();
+        EXPECT_EQ(result, mrOk) << c.what;
+        EXPECT_EQ(f->FShortCut, TShortCut(VK_ESCAPE | c.bit)) << c.what;
+    }
+}
+
 TEST_F(KeyDialogs, AddTakesAPressedOrSpecialKeyAndNothingWhenNothingWasChosen)
 {
     ShellDialog<TFormDefineKey> d(FormDefineKey);

@@ -1,4 +1,5 @@
-// Every page of the configuration window, reached with real clicks on its tab and saved as a picture.
+// Every page of the configuration window, reached with real clicks on its tab and saved as a picture; a tab
+// click runs the window's page-change work.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -52,6 +53,34 @@ TEST(MainWindowPages, EveryPageByItsTab)
         EXPECT_FALSE(testshot::Shot::OfWindow(window->Handle()).SaveArtifact(std::string("main-window-") + names[i]).empty())
             << names[i];
     }
+    window->SetVisible(false);
+}
+
+// A real click on another tab runs the window's page-change work: the letter times step by the delay after a
+// screen as it stands on the first page.
+TEST(MainWindowPages, ATabClickedTakesTheDelayIntoTheLetterTimesSteps)
+{
+    SerialCommList ports;
+    ports.Add("\\Device\\Serial1", "COM5");
+    CleanSettings clean;
+    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+    CleanSettings::SeedPort("COM5");
+    MessageBoxes boxes;
+    auto window = MakeMainWindow();
+    window->ActionConfiguration->Execute();
+    controltest::Activate(window.get());
+    ASSERT_EQ(window->MainPageControl->ActivePageIndex(), 0);
+    window->DelayAfterSend->SetText("350");
+    ASSERT_NE(window->SpinLimits(window->EditLetterBrowseTime).Step, 350);
+    const int target = 2;
+    MouseClick(TabPoint(window->MainPageControl, target), false);
+    ASSERT_TRUE(PumpUntil([&] { return window->MainPageControl->ActivePageIndex() == target; }));
+    for (TZCLExtSpinEdit* edit : {window->EditLetterBrowseTime, window->EditLetterBreakTime}) {
+        const TSpinEditLimits limits = window->SpinLimits(edit);
+        EXPECT_EQ(limits.Step, 350) << edit->Name().c_str();
+        EXPECT_EQ(limits.LargeStep, 350) << edit->Name().c_str();
+    }
+    controltest::MouseTo(1000, 750);
     window->SetVisible(false);
 }
 

@@ -163,6 +163,33 @@ TEST_F(MainWindowTransfer, PingShowsWhatTheTerminalAnsweredAndEndsByItself)
     }
 }
 
+// While a command runs (here: its error box is up) the tray icon offers no menu; afterwards it has it again.
+TEST_F(MainWindowTransfer, TheTrayIconHasNoMenuWhileACommandRuns)
+{
+    WriteRaw(BaseKey() + "\\Default", "Port", "COM9");
+    CleanSettings::SeedPort("COM9");
+    TMainWindow& w = Window();
+    ASSERT_NE(w.PopupMenu, nullptr);
+    ASSERT_EQ(w.TrayIcon->PopupMenu(), w.PopupMenu);
+    const struct {
+        const char* what;
+        TAction* action;
+    } cases[] = {{"start", w.ActionStart}, {"ping", w.ActionPing}};
+    for (const auto& c : cases) {
+        std::vector<TPopupMenu*> menuDuringBox;
+        Application->SetMessageBoxHook(TMessageBoxHook::From([&](const AnsiString&, const AnsiString&, UINT) {
+            menuDuringBox.push_back(w.TrayIcon->PopupMenu());
+            return IDOK;
+        }));
+        c.action->Execute();
+        Application->SetMessageBoxHook(nullptr);
+        ASSERT_EQ(menuDuringBox.size(), 1u) << c.what;
+        EXPECT_EQ(menuDuringBox[0], nullptr) << c.what << ": a menu while the command ran";
+        EXPECT_EQ(w.TrayIcon->PopupMenu(), w.PopupMenu) << c.what << ": the menu given back";
+        EXPECT_FALSE(w.Busy()) << c.what;
+    }
+}
+
 TEST_F(MainWindowTransfer, OneCommandAtATime)
 {
     OpenTerminal();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ComponentsTestKit.h"
+#include "PoolClock.h"
 #include "ZclButtonTestHelpers.h"
 #include "framework/runtime/Exceptions.h"
 #include "framework/visual/Menus.h"
@@ -306,6 +307,45 @@ TEST_F(PushButtons, AHeldRepeatButtonClicksAfterTheDelayThenAtTheIntervalAndOnce
     EXPECT_EQ(a->RepeatTimerId(), 0);
     EXPECT_EQ(ZCLApplication->GetTimer(id), nullptr);
     ASSERT_TRUE(PumpUntil([&] { return log.Count("A click") == repeats + 1; }, 3000)) << "the system's own click";
+}
+
+// Counted on the pool's own clock: off the button the held press clicks no more but keeps its timer; back on
+// it, the clicks go on at the interval.
+TEST_F(PushButtons, AHeldRepeatPausesWhileThePointerIsOffTheButtonAndGoesOnWhenItComesBack)
+{
+    auto* a = AddButton("A", 20, 20);
+    a->SetRepeatedClick(true);
+    poolclock::PoolClock clock;
+    ASSERT_TRUE(clock.Running());
+    std::vector<int> clicks;
+    a->SetOnClick(TNotifyEvent::From([&](TObject*) { clicks.push_back(clock.Now()); }));
+    ShowForm();
+    MouseToCentre(a);
+    Press();
+    ASSERT_TRUE(PumpUntil([&] { return clicks.size() >= 2; }, 10000));
+    const int interval = clock.Ticks(a->RepeatingInterval());
+    EXPECT_EQ(clicks[1] - clicks[0], interval);
+
+    // Off the button, still held: many intervals pass without a click.
+    MouseToControl(a, a->Width() + 40, a->Height() / 2);
+    const TPoint off = a->ClientToScreen(TPoint(a->Width() + 40, a->Height() / 2));
+    ASSERT_TRUE(PumpUntil([&] {
+        POINT p;
+        return GetCursorPos(&p) && p.x == off.x && p.y == off.y;
+    }, 5000));
+    const std::size_t before = clicks.size();
+    const int offFrom = clock.Now();
+    ASSERT_TRUE(PumpUntil([&] { return clock.Now() >= offFrom + 6 * interval || clicks.size() > before; }, 20000));
+    EXPECT_EQ(clicks.size(), before) << "clicks while the pointer was off the button";
+    EXPECT_NE(a->RepeatTimerId(), 0) << "the press is still held";
+
+    // Back on it: the clicks go on.
+    const std::size_t offClicks = clicks.size();
+    MouseToCentre(a);
+    ASSERT_TRUE(PumpUntil([&] { return clicks.size() >= offClicks + 2; }, 10000)) << "no clicks after coming back";
+    EXPECT_EQ(clicks[offClicks + 1] - clicks[offClicks], interval);
+    Release();
+    EXPECT_EQ(a->RepeatTimerId(), 0);
 }
 
 TEST_F(PushButtons, ARepeatEndsAtOnceWhenThePressIsTakenAway)

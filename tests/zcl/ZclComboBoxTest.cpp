@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "PoolClock.h"
 #include "ZclEditTestHelpers.h"
 #include "zcl/edits/Zclcombobox.h"
 
@@ -72,6 +73,48 @@ TEST_F(ZclCombo, TypingSearchesTheListAfterThePause)
     ASSERT_TRUE(PumpUntil([&] { return S(c->Text()) == "ZZ"; }, 5000));
     ASSERT_TRUE(PumpUntil([&] { return !c->SearchTimerActive(); }, 10000));
     EXPECT_EQ(S(c->Text()), "ZZ");
+}
+
+// On the pool's own clock: a typed character waits Interval before the search, Backspace and Delete a second
+// longer; every key starts the wait again.
+TEST_F(ZclCombo, TheSearchWaitsItsIntervalAfterAKeyAndASecondLongerAfterADeletion)
+{
+    TZCLComboBox* c = AddCombo(20, csDropDown, {"com1", "com10", "lpt1"});
+    c->SetInterval(300);
+    c->SetSearch(true);
+    Focus(c);
+    poolclock::PoolClock clock;
+    ASSERT_TRUE(clock.Running());
+    int keyAt = -1;
+    c->SetOnKeyDown(TKeyEvent::From([&](TObject*, WORD& key, TShiftState) {
+        if (key != VK_F24) keyAt = clock.Now();
+    }));
+    // Each leaves "c" or "co" typed, which "com1" begins.
+    const struct {
+        const char* what;
+        const char* before;
+        int selStart;
+        WORD key;
+        unsigned wait;
+    } cases[] = {
+        {"a character", "", 0, 'C', 300},
+        {"backspace", "cox", 3, VK_BACK, 1300},
+        {"delete", "cox", 2, VK_DELETE, 1300},
+    };
+    for (const auto& k : cases) {
+        c->SetItemIndex(-1);
+        SetWindowTextA(c->Handle(), k.before);
+        SendMessageA(c->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(k.selStart, k.selStart));
+        keyAt = -1;
+        const int watch = clock.Watch([&] { return c->ItemIndex() >= 0; });
+        Press(k.key);
+        ASSERT_TRUE(PumpUntil([&] { return clock.SeenAt(watch) >= 0; }, 20000))
+            << k.what << ": " << c->Text().c_str() << " " << keyAt << " " << c->SearchTimerActive();
+        ASSERT_GE(keyAt, 0) << k.what;
+        // Seen at the start of the tick after the one the search ran on.
+        EXPECT_EQ(clock.SeenAt(watch) - 1 - keyAt, clock.Ticks(k.wait)) << k.what << ": " << c->Text().c_str();
+        EXPECT_FALSE(c->SearchTimerActive()) << k.what;
+    }
 }
 
 TEST_F(ZclCombo, LeavingStopsThePendingSearch)

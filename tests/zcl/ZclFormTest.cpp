@@ -1,7 +1,8 @@
 // The form hook on real forms: the owner's OnShow and OnDestroy chained (and given back), display and colour
 // changes as events, the window messages it turns into events while the form still gets them, tracking limits
 // and the maximised rectangle in pixels or screen fractions, placement texts, the settings store in the real
-// registry, dropped files, snapping to the screen edges and the one-instance rule.
+// registry, dropped files, snapping to the screen edges, the opening effect seen on the screen and the
+// one-instance rule.
 
 #include "zcl/components/ZclformA.h"
 
@@ -9,13 +10,19 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ComponentsTestKit.h"
 #include "RegistryTestHelpers.h"
+#include "support/Screenshot.h"
 #include "framework/runtime/Registry.h"
 #include "framework/visual/StdCtrls.h"
 #include "zcl/core/Zclclass.h"
@@ -783,6 +790,81 @@ TEST_F(FormHookTest, AFormDesignedAtAnotherResolutionIsScaledBackOnce)
     TZCLForm* second = Load([](TZCLForm* h) { h->SetDesignPPI(120); });
     second->AdaptResolution();
     EXPECT_EQ(other->BoundsRect(), TRect(8, 16, 88, 40));
+}
+
+// The rectangles the opening effect draws on the screen while the form is being shown, seen by a thread that
+// looks at the screen all the while: each held for 25.5 ms, so dozens of them are there to be seen.
+std::vector<TRect> FramesWhileShown(TCustomForm* form, const TRect& area)
+{
+    const testshot::Shot base = testshot::Shot::OfScreen(area);
+    std::atomic<bool> done{false};
+    std::vector<TRect> seen;
+    std::thread watcher([&] {
+        while (!done) {
+            const testshot::Shot now = testshot::Shot::OfScreen(area);
+            TRect box(INT_MAX, INT_MAX, INT_MIN, INT_MIN);
+            for (int y = 0; y < area.Height(); ++y)
+                for (int x = 0; x < area.Width(); ++x)
+                    if (now.At(x, y) != base.At(x, y)) {
+                        box.left = std::min<int>(box.left, area.left + x);
+                        box.top = std::min<int>(box.top, area.top + y);
+                        box.right = std::max<int>(box.right, area.left + x + 1);
+                        box.bottom = std::max<int>(box.bottom, area.top + y + 1);
+                    }
+            if (box.left < box.right && (seen.empty() || !(seen.back() == box))) seen.push_back(box);
+        }
+    });
+    form->Show();
+    done = true;
+    watcher.join();
+    return seen;
+}
+
+TEST_F(FormHookTest, TheOpeningEffectPlaysAsTheFormIsShown)
+{
+    if (GetSystemMetrics(SM_CXSCREEN) != 1024 || GetSystemMetrics(SM_CYSCREEN) != 768)
+        GTEST_SKIP() << "needs the 1024 x 768 test display";
+    struct Restore {
+        std::uint8_t delay = ZCLApplication->ExplodeDelay();
+        ~Restore() { ZCLApplication->SetExplodeDelay(delay); }
+    } restore;
+    ZCLApplication->SetExplodeDelay(255);
+    TZCLForm* hook = Load();
+    const TRect target(500, 300, 900, 600);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(target.left, target.top, target.Width(), target.Height());
+    // The effects start at the cursor, well away from the form.
+    SetCursorPos(60, 60);
+    ASSERT_TRUE(PumpUntil([] {
+        POINT p;
+        return GetCursorPos(&p) && p.x == 60 && p.y == 60;
+    }));
+    const struct {
+        TZCLDlgEffect effect;
+        const char* what;
+        bool fromCursor;  // frames between the cursor and the form
+        bool strips;      // frames of the form's width opening on its centre line
+    } cases[] = {
+        {deNone, "none", false, false},
+        {deExplode, "explode", true, false},
+        {deExplodeExt, "explode from the centre line", true, true},
+    };
+    for (const auto& c : cases) {
+        hook->SetEffect(c.effect);
+        form->Hide();
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(form->Handle()); }));
+        testwait::PumpFor(100);  // the screen where the form was settles
+        const std::vector<TRect> frames = FramesWhileShown(form.get(), TRect(0, 0, 960, 640));
+        bool fromCursor = false, strips = false;
+        for (const TRect& f : frames) {
+            fromCursor = fromCursor || f.right < target.left || f.left < target.left - 100;
+            strips = strips || (std::abs(f.left - target.left) <= 1 && std::abs(f.right - target.right) <= 1 &&
+                                f.Height() < target.Height() - 40 &&
+                                std::abs((f.top + f.bottom) - (target.top + target.bottom)) <= 2);
+        }
+        EXPECT_EQ(fromCursor, c.fromCursor) << c.what << ", " << frames.size() << " frames";
+        EXPECT_EQ(strips, c.strips) << c.what << ", " << frames.size() << " frames";
+    }
 }
 
 TEST(FormHookDesign, ASecondHookOnAFormBeingDesignedIsRefused)

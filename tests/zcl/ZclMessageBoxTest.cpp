@@ -773,6 +773,72 @@ TEST_F(MessageBoxTest, PlayingAWaveWithoutASoundDeviceStillShowsTheBox)
     EXPECT_TRUE(script.Done()) << script.Report();
 }
 
+// A silent RIFF WAVE image: 8-bit mono at 8000 Hz.
+std::unique_ptr<TMemoryStream> SilentWave(std::uint32_t samples)
+{
+    std::vector<std::uint8_t> wav = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                                     16,  0,   0,   0,   1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0,
+                                     1,   0,   8,   0,   'd', 'a', 't', 'a', 0, 0, 0, 0};
+    wav.resize(wav.size() + samples, 0x80);
+    const std::uint32_t riff = std::uint32_t(wav.size() - 8);
+    for (int i = 0; i < 4; ++i) {
+        wav[std::size_t(4 + i)] = std::uint8_t(riff >> (8 * i));
+        wav[std::size_t(40 + i)] = std::uint8_t(samples >> (8 * i));
+    }
+    auto stream = std::make_unique<TMemoryStream>();
+    stream->Write(wav.data(), int(wav.size()));
+    stream->SetPosition(0);
+    return stream;
+}
+
+// Whether the process has a sound going: the system refuses one that must not stop another while one plays.
+bool SoundPlaying()
+{
+    static const std::unique_ptr<TMemoryStream> probe = SilentWave(8000);
+    if (!::PlaySoundA(static_cast<LPCSTR>(probe->Memory()), nullptr,
+                      SND_MEMORY | SND_NODEFAULT | SND_ASYNC | SND_NOSTOP))
+        return true;
+    ::PlaySoundA(nullptr, nullptr, 0);  // the probe played: end it again
+    return false;
+}
+
+// The sound is going while the box is up exactly when PlayWave is set and the chosen wave has data.
+TEST_F(MessageBoxTest, TheChosenWavePlaysAsTheBoxShowsOnlyWhenAskedTo)
+{
+    if (!ZCLMMWavePossible()) GTEST_SKIP() << "no wave output device";
+    TZCLWaveList waves(nullptr);
+    waves.Add();  // item 0 holds no wave
+    waves.Add();
+    auto* item = dynamic_cast<TZCLWaveListItem*>(waves.Items(1));
+    ASSERT_NE(item, nullptr);
+    item->Wave()->LoadFromStream(SilentWave(8000 * 20).get());  // long enough to outlast the box
+    box->SetWaveList(&waves);
+    const struct {
+        bool play;
+        int index;
+        bool sounds;
+    } cases[] = {{true, 1, true}, {false, 1, false}, {true, 0, false}};
+    for (const auto& c : cases) {
+        ::PlaySoundA(nullptr, nullptr, 0);
+        ASSERT_FALSE(SoundPlaying());
+        box->SetPlayWave(c.play);
+        box->SetWaveIndex(c.index);
+        bool heard = !c.sounds;
+        ModalScript shown;
+        shown.Then([&] { return ReadyForInput(shown.Form()); },
+                   [&] {
+                       heard = SoundPlaying();
+                       SendKey(VK_RETURN);
+                   },
+                   "the box to take input");
+        shown.Arm();
+        EXPECT_EQ(box->ShowMessage("Beep."), 1);
+        EXPECT_TRUE(shown.Done()) << shown.Report();
+        EXPECT_EQ(heard, c.sounds) << "play " << c.play << ", wave " << c.index;
+    }
+    ::PlaySoundA(nullptr, nullptr, 0);
+}
+
 TEST_F(MessageBoxTest, ScreenshotOfAWarningWithThreeButtonsAndTheShowAgainBox)
 {
     box->SetShowAgainBox(true);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "PoolClock.h"
 #include "ZclEditTestHelpers.h"
 #include "framework/runtime/Streams.h"
 #include "framework/runtime/SysUtils.h"
@@ -945,6 +946,28 @@ TEST_F(ZclSpinButtonInput, APressRepeatsUntilReleaseAndNoLonger)
     Pump(400);
     EXPECT_EQ(bottom, settled) << "nothing after the release";
     EXPECT_EQ(top, 0);
+}
+
+// On the pool's own clock: the event at the press, the first repeat 300 ms later (the repeat interval and
+// 200 ms), the next ones every 100 ms.
+TEST_F(ZclSpinButtonInput, TheRepeatWaitsTheFirstPauseThenStepsAtTheInterval)
+{
+    TZCLSpinButton* b = AddButton(TZCLSpinButtons{sbUp});
+    const unsigned interval = b->RepeatInterval();
+    ASSERT_EQ(interval, 100u);
+    poolclock::PoolClock clock;
+    ASSERT_TRUE(clock.Running());
+    std::vector<int> fired;
+    b->SetOnTopClick(TNotifyEvent::From([&](TObject*) { fired.push_back(clock.Now()); }));
+    ShowForm();
+    MouseAt(b->Parent(), 50, 50);
+    ASSERT_TRUE(Flush(form.get()));
+    MouseButtons(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(PumpUntil([&] { return fired.size() >= 4; }, 20000));
+    MouseButtons(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpUntil([&] { return !b->TimerRunning(); }, 5000));
+    EXPECT_EQ(fired[1] - fired[0], clock.Ticks(interval + 200)) << "the first pause";
+    for (std::size_t i = 2; i < 4; ++i) EXPECT_EQ(fired[i] - fired[i - 1], clock.Ticks(interval)) << i;
 }
 
 TEST_F(ZclSpinButtonInput, LeavingWhilePressedEndsThePressWithoutAnEvent)
