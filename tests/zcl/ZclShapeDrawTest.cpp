@@ -284,3 +284,43 @@ TEST(ZclShapeDraw, RepeatedDrawingGivesBackEveryGdiObject)
     for (int i = 0; i < 5; ++i) drawAll();
     EXPECT_EQ(gfxtest::GdiObjectsInUse(), before);
 }
+
+TEST(ZclShapeDraw, EachKindsBevelHasItsFirstAndSecondColourOnItsOwnSides)
+{
+    // R = (10, 10, 110, 90), pen width 4. Points on the bevel lines the first colour draws and on those the
+    // second draws (away from where lines meet).
+    struct Case {
+        TZCLShapeType shape;
+        std::vector<TPoint> first, second;
+        // clang-format off
+    } const cases[] = {
+        {stEllipse, {{60, 12}, {12, 50}}, {{60, 88}, {108, 50}}},
+        {stRectangle, {{60, 12}, {12, 50}}, {{60, 88}, {108, 50}}},
+        {stRoundRect, {{60, 12}, {12, 50}}, {{60, 88}, {108, 50}}},
+        {stDirectUp, {{35, 50}, {85, 50}}, {{60, 89}}},
+        {stDirectRight, {{12, 50}}, {{60, 31}, {60, 69}}},
+        {stDirectDown, {{60, 11}}, {{34, 50}, {84, 50}}},
+        {stDirectLeft, {{59, 32}, {59, 70}}, {{107, 50}}},
+        {stDiamond, {{36, 31}, {84, 31}}, {{84, 69}, {36, 69}}},
+        {stComb, {{12, 50}, {36, 19}, {84, 19}}, {{108, 50}, {84, 81}, {36, 81}}},
+        {stOctagon, {{12, 50}, {60, 12}}, {{108, 50}, {60, 88}}},
+        {stStar, {{92, 40}, {27, 40}}, {{67, 25}, {77, 80}}},
+    };
+    // clang-format on
+    for (TZCLSimpleBevelStyle style : {sbInset, sbOffset})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(Name(c.shape) + (style == sbInset ? " inset" : " offset"));
+            Style st;
+            st.bevel->SetStyle(style);
+            st.bevel->SetWidth(4);
+            st.bevel->SetLightColor(TColor(Yellow));
+            st.bevel->SetShadowColor(TColor(Blue));
+            drawtest::Surface s(120, 100, White);
+            ZCLShapeDraw(TRect(10, 10, 110, 90), s.Canvas(), c.shape, nullptr, nullptr, false, &st.face, 33,
+                         st.bevel.get(), nullptr, nullptr, clWhite, clWhite);
+            const std::uint32_t first = style == sbInset ? Blue : Yellow, second = style == sbInset ? Yellow : Blue;
+            for (const TPoint& p : c.first) EXPECT_EQ(s.At(p.x, p.y), first) << p.x << "," << p.y;
+            for (const TPoint& p : c.second) EXPECT_EQ(s.At(p.x, p.y), second) << p.x << "," << p.y;
+            EXPECT_EQ(s.At(60, 52), Red);
+        }
+}

@@ -763,3 +763,39 @@ TEST(ZclShapeHelpers, LightColoursAndTileModeFlags)
     EXPECT_EQ(ZCLTileMode2DSF(tmStretch), 16);
     EXPECT_EQ(ZCLTileMode2DSF(tmTile), 32);
 }
+
+TEST(ZclShapeCalc, AWidePenMovesTheInnerPointsInByItsTwoHalves)
+{
+    // Pen width 6: h1 = 3 on the left and top, h2 = 2 on the right and bottom (100 x 60, no shadow).
+    const TRect R(30, 40, 130, 100);
+    auto bevel = BevelOf(6);
+    struct Case {
+        TZCLShapeType shape;
+        std::vector<TPoint> points;
+        // clang-format off
+    } const cases[] = {
+        {stEllipse, {{0, 0}, {100, 60}, {3, 3}, {98, 58}}},
+        {stRectangle, {{0, 0}, {100, 60}, {3, 3}, {98, 58}}},
+        {stRoundRect, {{0, 0}, {100, 60}, {19, 19}, {3, 3}, {100, 60}, {19, 19}}},
+        {stDirectUp, {{50, 0}, {100, 60}, {0, 60}, {50, 3}, {98, 58}, {6, 60}}},
+        {stDirectRight, {{0, 0}, {100, 30}, {0, 60}, {3, 3}, {98, 30}, {3, 58}}},
+        {stDirectDown, {{0, 0}, {100, 0}, {50, 60}, {3, 3}, {98, 3}, {50, 60}}},
+        {stDirectLeft, {{100, 0}, {0, 30}, {100, 60}, {98, 3}, {3, 30}, {98, 58}}},
+        {stDiamond, {{50, 0}, {100, 30}, {50, 60}, {0, 30}, {50, 3}, {98, 30}, {50, 58}, {3, 30}}},
+        {stComb,
+         {{50, 0}, {100, 12}, {100, 48}, {50, 60}, {0, 48}, {0, 12},
+          {50, 3}, {98, 15}, {98, 51}, {50, 58}, {3, 51}, {3, 15}}},
+        {stOctagon,
+         {{29, 0}, {70, 0}, {100, 18}, {100, 43}, {70, 60}, {29, 60}, {0, 43}, {0, 18},
+          {32, 3}, {73, 3}, {98, 21}, {98, 46}, {73, 58}, {32, 58}, {3, 46}, {3, 21}}},
+        // Only the five tips move; the left one by h2.
+        {stStar,
+         {{50, 0}, {65, 23}, {100, 23}, {70, 36}, {85, 60}, {50, 45}, {15, 60}, {30, 36}, {0, 23}, {35, 23},
+          {50, 3}, {65, 23}, {98, 23}, {70, 36}, {85, 58}, {50, 45}, {15, 58}, {30, 36}, {2, 23}, {35, 23}}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const auto got = Calc(R, c.shape, nullptr, false, 33, bevel.get(), nullptr);
+        EXPECT_EQ(Text(got), Text(c.points)) << "shape " << int(c.shape);
+    }
+}

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -280,4 +281,59 @@ TEST(ZclRegionBorder, ThinkBubblesAreFramedEachWithTheBodyFramedAroundThem)
     EXPECT_EQ(s.At(20, 50), One);
     EXPECT_GT(s.Count(One, TRect(0, 0, 19, 19)), 0);  // bubbles out towards the corner
     EXPECT_FALSE(drawtest::ClipOf(s.dc()).has);
+}
+
+namespace {
+
+// The mean of x + y over the pixels of colour c: small towards the top left, large towards the bottom right.
+double Lean(const drawtest::Surface& s, std::uint32_t c, int& count)
+{
+    double sum = 0;
+    count = 0;
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x)
+            if (s.At(x, y) == c) {
+                sum += x + y;
+                ++count;
+            }
+    return count ? sum / count : 0;
+}
+
+}  // namespace
+
+TEST(ZclRegionBorder, EveryShapesLightPartLiesTopLeftOfItsShadowPart)
+{
+    // Styles by the colours of the part towards the top left and of the part towards the bottom right.
+    struct Style {
+        TZCLRegionBorderStyle style;
+        std::uint32_t upper, lower;
+    } const styles[] = {
+        {rbRaised, Light, Dark},       {rbLowered, Dark, Light},      {rbSingleRaised, Light, Dark},
+        {rbSingleLowered, Dark, Light}, {rbRaisedpsb, Light, Dark},    {rbLoweredpsb, Dark, Light},
+    };
+    const char* const shapes[] = {"rect", "diamond", "octagon", "comb", "round shield", "sharp shield", "ellipse",
+                                  "half round"};
+    for (const NamedPainter& p : AllPainters()) {
+        if (std::find_if(std::begin(shapes), std::end(shapes), [&](const char* n) { return std::string(n) == p.name; }) ==
+            std::end(shapes))
+            continue;
+        for (const Style& st : styles) {
+            SCOPED_TRACE(testing::Message() << p.name << " style " << int(st.style));
+            drawtest::Surface s(140, 120, Back);
+            Prepare(s.Canvas(), 2);
+            p.paint(s.Canvas(), TRect(20, 20, 120, 100), st.style);
+            int upperCount = 0, lowerCount = 0;
+            const double upper = Lean(s, st.upper, upperCount), lower = Lean(s, st.lower, lowerCount);
+            ASSERT_GT(upperCount, 0);
+            ASSERT_GT(lowerCount, 0);
+            EXPECT_LT(upper + 10, lower);
+            if (st.style == rbRaisedpsb || st.style == rbLoweredpsb) {
+                // The outer shadow part is in the single colour, the inner lines in the remaining one.
+                int singleCount = 0;
+                const double single = Lean(s, One, singleCount);
+                ASSERT_GT(singleCount, 0);
+                EXPECT_LT(upper + 10, single);
+            }
+        }
+    }
 }
