@@ -450,6 +450,14 @@ TValueType TReader::NextValue()
     return v;
 }
 
+bool TReader::EndOfList()
+{
+    unsigned char b = 0;
+    stream_->ReadBuffer(&b, 1);
+    stream_->Seek(-1, soFromCurrent);
+    return b == vaNull;
+}
+
 void TReader::CheckValue(TValueType expected)
 {
     if (ReadValue() != expected) InvalidValue();

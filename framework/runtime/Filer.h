@@ -392,7 +392,8 @@ public:
     TValueType NextValue();
     TValueType ReadValue();
     void SkipValue();
-    bool EndOfList() { return NextValue() == vaNull; }
+    // Whether the next byte ends a list; it may also begin a property name's length.
+    bool EndOfList();
     void ReadListBegin();
     void ReadListEnd();
     int ReadInteger();
