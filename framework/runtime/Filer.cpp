@@ -14,10 +14,12 @@
 //                vaSet       int32 count, then count x str (the element names)
 //                vaNil       -                       (no object, no handler)
 //                vaBinary    int32 length, then the bytes the property's own writer produced
+//                vaCollection { vaList { str(property name) value } str("") } vaNull   (the items, in order)
 //
 // Integers are little-endian. Properties of sub-objects are written flat with dotted names ("Font.Name",
 // "Region.Mask.RegionData"), their defined properties included. Published properties come before the defined
-// ones, so a size property is applied before the block it sizes.
+// ones, so a size property is applied before the block it sizes. A collection is written as its item list, each
+// item with its own (undotted) properties; reading it replaces the items.
 
 #include "framework/runtime/Filer.h"
 
@@ -318,9 +320,28 @@ void TWriter::WriteSubObject(TObject* instance, const TPropInfo& prop, TObject* 
         return;
     }
     if (!persistent) return;
+    if (auto* collection = dynamic_cast<TCollection*>(persistent)) {
+        WritePropName(prop.Name);
+        WriteCollection(collection);
+        return;
+    }
     AnsiString prefix = prefix_;
     prefix_ = prefix + prop.Name + ".";
     WriteProperties(persistent);
+    prefix_ = prefix;
+}
+
+void TWriter::WriteCollection(TCollection* collection)
+{
+    AnsiString prefix = prefix_;  // the items' properties are their own, not dotted
+    prefix_ = AnsiString();
+    WriteValue(vaCollection);
+    for (int i = 0; i < collection->Count(); ++i) {
+        WriteValue(vaList);
+        WriteProperties(collection->Items(i));
+        WriteStr(AnsiString());
+    }
+    WriteValue(vaNull);
     prefix_ = prefix;
 }
 
@@ -418,7 +439,7 @@ TValueType TReader::ReadValue()
 {
     unsigned char b = 0;
     stream_->ReadBuffer(&b, 1);
-    if (b > vaBinary) InvalidFormat();
+    if (b > vaCollection) InvalidFormat();
     return TValueType(b);
 }
 
@@ -429,6 +450,14 @@ TValueType TReader::NextValue()
     return v;
 }
 
+bool TReader::EndOfList()
+{
+    unsigned char b = 0;
+    stream_->ReadBuffer(&b, 1);
+    stream_->Seek(-1, soFromCurrent);
+    return b == vaNull;
+}
+
 void TReader::CheckValue(TValueType expected)
 {
     if (ReadValue() != expected) InvalidValue();
@@ -436,17 +465,25 @@ void TReader::CheckValue(TValueType expected)
 
 void TReader::SkipValue()
 {
+    SkipNested(0);
+}
+
+// Nesting is bounded so that a damaged stream of list openers cannot exhaust the stack.
+void TReader::SkipNested(int depth)
+{
+    constexpr int MaxDepth = 64;
+    if (depth > MaxDepth) InvalidFormat();
     switch (ReadValue()) {
     case vaNull:
     case vaFalse:
     case vaTrue:
     case vaNil: break;
     case vaList:
-        while (!EndOfList()) SkipValue();
+        while (!EndOfList()) SkipNested(depth + 1);
         ReadListEnd();
         break;
-    case vaInt32: stream_->Seek(4, soFromCurrent); break;
-    case vaExtended: stream_->Seek(10, soFromCurrent); break;
+    case vaInt32: SkipBytes(4); break;
+    case vaExtended: SkipBytes(10); break;
     case vaString:
     case vaIdent: ReadStr(); break;
     case vaSet: {
@@ -459,11 +496,27 @@ void TReader::SkipValue()
     case vaBinary: {
         std::int32_t n = 0;
         stream_->ReadBuffer(&n, 4);
-        if (n < 0 || n > stream_->Size() - stream_->Position()) InvalidFormat();
-        stream_->Seek(n, soFromCurrent);
+        SkipBytes(n);
         break;
     }
+    case vaCollection:
+        while (!EndOfList()) {
+            CheckValue(vaList);
+            while (!AtListEnd()) {
+                ReadStr();
+                SkipNested(depth + 1);
+            }
+            ReadStr();
+        }
+        ReadListEnd();
+        break;
     }
+}
+
+void TReader::SkipBytes(std::int32_t n)
+{
+    if (n < 0 || n > stream_->Size() - stream_->Position()) InvalidFormat();
+    stream_->Seek(n, soFromCurrent);
 }
 
 void TReader::ReadListBegin()
@@ -557,8 +610,38 @@ void TReader::PropertyError(const AnsiString& name)
     throw EReadError("Property " + name + " does not exist");
 }
 
+// The whole item list is checked before the collection is touched, so a damaged one leaves its items as they were.
+void TReader::ReadCollection(TCollection* collection)
+{
+    const int start = stream_->Position();
+    SkipValue();
+    stream_->SetPosition(start);
+    CheckValue(vaCollection);
+    collection->BeginUpdate();
+    try {
+        collection->Clear();
+        while (!EndOfList()) {
+            CheckValue(vaList);
+            TCollectionItem* item = collection->Add();
+            while (!AtListEnd()) ReadProperty(item);
+            ReadStr();
+        }
+        ReadListEnd();
+    } catch (...) {
+        collection->EndUpdate();
+        throw;
+    }
+    collection->EndUpdate();
+}
+
 void TReader::ReadPropValue(TObject* instance, const TPropInfo& prop, const AnsiString& fullName)
 {
+    if (prop.Kind == tkClass && NextValue() == vaCollection) {
+        auto* collection = dynamic_cast<TCollection*>(prop.GetObj(instance));
+        if (!collection) PropertyError(fullName);
+        ReadCollection(collection);
+        return;
+    }
     if (!prop.Writable() || (prop.Kind == tkClass && !prop.SetObj)) PropertyError(fullName);
     switch (prop.Kind) {
     case tkInteger: prop.SetOrd(instance, ReadInteger()); break;

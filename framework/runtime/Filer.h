@@ -19,6 +19,7 @@ class TObject;
 class TMetaClass;
 class TPersistent;
 class TComponent;
+class TCollection;
 class TFiler;
 class TReader;
 class TWriter;
@@ -321,6 +322,7 @@ enum TValueType : unsigned char {
     vaSet = 8,
     vaNil = 9,
     vaBinary = 10,
+    vaCollection = 11,
 };
 
 class TWriter : public TFiler {
@@ -360,6 +362,7 @@ private:
     void WritePropName(const AnsiString& name);
     void WritePropValue(TObject* instance, const TPropInfo& prop);
     void WriteSubObject(TObject* instance, const TPropInfo& prop, TObject* value);
+    void WriteCollection(TCollection* collection);
     void WriteChild(TComponent* child);
     AnsiString prefix_;             // dotted path of the sub-object being written
     TComponent* writing_ = nullptr;  // the component whose record is open, until its data is written
@@ -389,7 +392,8 @@ public:
     TValueType NextValue();
     TValueType ReadValue();
     void SkipValue();
-    bool EndOfList() { return NextValue() == vaNull; }
+    // Whether the next byte ends a list; it may also begin a property name's length.
+    bool EndOfList();
     void ReadListBegin();
     void ReadListEnd();
     int ReadInteger();
@@ -412,6 +416,9 @@ private:
     void CheckValue(TValueType expected);
     AnsiString ReadStr();
     void ReadPropValue(TObject* instance, const TPropInfo& prop, const AnsiString& fullName);
+    void ReadCollection(TCollection* collection);
+    void SkipNested(int depth);
+    void SkipBytes(std::int32_t n);
     [[noreturn]] void PropertyError(const AnsiString& name);
     TComponent* FindComponentByName(const AnsiString& name) const;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/runtime/Exceptions.h"
+#include "framework/runtime/Filer.h"
 #include "framework/runtime/SysUtils.h"
 
 void InitCommonControlClasses()
@@ -612,38 +613,79 @@ void THotKey::Dispatch(TMessage& message)
 // ---------------------------------------------------------------------------------------------------------------
 // Header sections
 
-THeaderSection::THeaderSection(THeaderSections* owner) : owner_(owner) {}
+namespace {
 
-int THeaderSection::Index() const
+const bool headerSectionPublished = [] {
+    using S = THeaderSection;
+    PublishedProperties<S>()
+        .Enumeration("Alignment", &S::Alignment, &S::SetAlignment, {"taLeftJustify", "taRightJustify", "taCenter"},
+                     taLeftJustify)
+        .Boolean("AllowClick", &S::AllowClick, &S::SetAllowClick, true)
+        .Integer("MaxWidth", &S::MaxWidth, &S::SetMaxWidth, 10000)
+        .Integer("MinWidth", &S::MinWidth, &S::SetMinWidth, 0)
+        .Enumeration("Style", &S::Style, &S::SetStyle, {"hsText", "hsOwnerDraw"}, hsText)
+        .String("Text", &S::Text, &S::SetText)
+        .Integer("Width", &S::Width, &S::SetWidth, 50);
+    return true;
+}();
+
+}  // namespace
+
+// The header hears of the section once it is built: the collection announces it before.
+THeaderSection::THeaderSection(TCollection* collection) : TCollectionItem(collection)
 {
-    const auto& items = owner_->items_;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].get() == this) return int(i);
-    return -1;
+    if (THeaderControl* header = Header()) header->InsertItem(Index());
+}
+
+THeaderControl* THeaderSection::Header() const
+{
+    auto* sections = dynamic_cast<THeaderSections*>(Collection());
+    return sections ? sections->HeaderControl() : nullptr;
 }
 
 int THeaderSection::Left() const
 {
     int x = 0;
-    for (const auto& s : owner_->items_) {
-        if (s.get() == this) break;
+    auto* sections = Collection();
+    for (int i = 0; sections && i < sections->Count(); ++i) {
+        auto* s = static_cast<THeaderSection*>(sections->Items(i));
+        if (s == this) break;
         x += s->width_;
     }
     return x;
 }
 
-void THeaderSection::Changed() { owner_->header_->UpdateSection(Index()); }
+void THeaderSection::UpdateHeader()
+{
+    if (THeaderControl* header = Header()) header->UpdateSection(Index());
+}
+
+void THeaderSection::Assign(TPersistent* source)
+{
+    if (auto* other = dynamic_cast<THeaderSection*>(source)) {
+        text_ = other->text_;
+        minWidth_ = other->minWidth_;
+        maxWidth_ = other->maxWidth_;
+        width_ = other->width_;
+        alignment_ = other->alignment_;
+        style_ = other->style_;
+        allowClick_ = other->allowClick_;
+        UpdateHeader();
+        return;
+    }
+    TCollectionItem::Assign(source);
+}
 
 void THeaderSection::SetText(const AnsiString& value)
 {
     text_ = value;
-    Changed();
+    UpdateHeader();
 }
 
 void THeaderSection::SetWidth(int value)
 {
     width_ = std::clamp(value, minWidth_, std::max(minWidth_, maxWidth_));
-    Changed();
+    UpdateHeader();
 }
 
 void THeaderSection::SetMinWidth(int value)
@@ -661,38 +703,27 @@ void THeaderSection::SetMaxWidth(int value)
 void THeaderSection::SetAlignment(TAlignment value)
 {
     alignment_ = value;
-    Changed();
+    UpdateHeader();
 }
 
 void THeaderSection::SetStyle(THeaderSectionStyle value)
 {
     style_ = value;
-    Changed();
+    UpdateHeader();
 }
 
-THeaderSection* THeaderSections::Add()
+THeaderSections::THeaderSections(THeaderControl* header)
+    : TCollection(ClassOf<THeaderSection>()), header_(header)
 {
-    items_.push_back(std::make_unique<THeaderSection>(this));
-    header_->InsertItem(Count() - 1);
-    return items_.back().get();
 }
 
-void THeaderSections::Clear()
-{
-    while (Count() > 0) Delete(Count() - 1);
-}
+TPersistent* THeaderSections::GetOwner() const { return header_; }
 
-void THeaderSections::Delete(int index)
+void THeaderSections::Notify(TCollectionItem* item, int action)
 {
-    Items(index);  // checks the index
-    if (header_->HandleAllocated()) SendMessageA(header_->Handle(), HDM_DELETEITEM, WPARAM(index), 0);
-    items_.erase(items_.begin() + index);
-}
-
-THeaderSection* THeaderSections::Items(int index) const
-{
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + IntToStr(index) + ")");
-    return items_[std::size_t(index)].get();
+    TCollection::Notify(item, action);
+    if (action == 1 && header_->HandleAllocated())
+        SendMessageA(header_->Handle(), HDM_DELETEITEM, WPARAM(item->Index()), 0);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -199,9 +199,10 @@ class THeaderSections;
 
 enum THeaderSectionStyle : unsigned char { hsText, hsOwnerDraw };
 
-class THeaderSection {
+// One section of a header control; an item of the header's Sections collection.
+class THeaderSection : public TCollectionItem {
 public:
-    THeaderSection(THeaderSections* owner);
+    explicit THeaderSection(TCollection* collection);
 
     AnsiString Text() const { return text_; }
     void SetText(const AnsiString& value);
@@ -217,16 +218,16 @@ public:
     void SetStyle(THeaderSectionStyle value);
     bool AllowClick() const { return allowClick_; }
     void SetAllowClick(bool value) { allowClick_ = value; }
-    int Index() const;
+    void Assign(TPersistent* source) override;
     // The left edge in the header (the sum of the widths before it).
     int Left() const;
     int Right() const { return Left() + width_; }
 
 private:
     friend class THeaderControl;
-    void Changed();
+    THeaderControl* Header() const;
+    void UpdateHeader();
 
-    THeaderSections* owner_;  // the collection that owns this section
     AnsiString text_;
     int width_ = 50;
     int minWidth_ = 0;
@@ -236,20 +237,21 @@ private:
     bool allowClick_ = true;
 };
 
-class THeaderSections {
+// The sections of a header control, which owns them; stored in forms as an item list.
+class THeaderSections : public TCollection {
 public:
-    explicit THeaderSections(THeaderControl* header) : header_(header) {}
-    THeaderSection* Add();
-    void Clear();
-    void Delete(int index);
-    int Count() const { return int(items_.size()); }
-    THeaderSection* Items(int index) const;
+    explicit THeaderSections(THeaderControl* header);
+    THeaderSection* Add() { return static_cast<THeaderSection*>(TCollection::Add()); }
+    // Raises EListError for a bad index.
+    THeaderSection* Items(int index) const { return static_cast<THeaderSection*>(TCollection::Items(index)); }
     THeaderControl* HeaderControl() const { return header_; }
 
+protected:
+    TPersistent* GetOwner() const override;
+    void Notify(TCollectionItem* item, int action) override;
+
 private:
-    friend class THeaderSection;
     THeaderControl* header_;  // owns this collection
-    std::vector<std::unique_ptr<THeaderSection>> items_;
 };
 
 enum THeaderStyle : unsigned char { hsButtons, hsFlat };

@@ -385,11 +385,17 @@ public:
     TNotifyEvent OnChange() const { return onChange_; }
     void SetOnChange(TNotifyEvent e) { onChange_ = e; }
 
+    // The binary property "Data", written when the graphic is not empty.
+    void DefineProperties(TFiler* filer) override;
+
 protected:
     friend class TCanvas;
     friend class TPicture;
     // Draws the whole graphic into r of canvas.
     virtual void Draw(TCanvas* canvas, const TRect& r) = 0;
+    // The content of "Data": the stream holds exactly the stored bytes. By default the graphic's file image.
+    virtual void ReadData(TStream* stream);
+    virtual void WriteData(TStream* stream);
     // Marks the graphic modified and notifies OnChange.
     virtual void Changed();
 
@@ -463,6 +469,9 @@ public:
 protected:
     void Draw(TCanvas* canvas, const TRect& r) override;
     void Changed() override;
+    // An int32 byte count, then the bitmap file.
+    void ReadData(TStream* stream) override;
+    void WriteData(TStream* stream) override;
 
 private:
     friend class TBitmapCanvas;
@@ -554,7 +563,13 @@ public:
     TNotifyEvent OnChange() const { return onChange_; }
     void SetOnChange(TNotifyEvent e) { onChange_ = e; }
 
+    // The binary property "Data": the graphic's class name as a counted string (one length byte), then the
+    // graphic's own "Data" content; written when the picture holds a graphic.
+    void DefineProperties(TFiler* filer) override;
+
 private:
+    void ReadData(TStream* stream);
+    void WriteData(TStream* stream);
     void Take(std::unique_ptr<TGraphic> graphic);
     void GraphicChanged(TObject* sender);
     std::unique_ptr<TGraphic> graphic_;

@@ -314,6 +314,27 @@ void TBitmap::LoadFromStream(TStream* stream)
     LoadDIB(data.data(), data.size(), true);
 }
 
+void TBitmap::ReadData(TStream* stream)
+{
+    std::int32_t size = 0;
+    if (stream->Read(&size, 4) != 4 || size < 0 || size > stream->Size() - stream->Position())
+        throw EReadError("Invalid stream format");
+    TMemoryStream file;
+    file.SetSize(size);
+    if (size > 0) stream->ReadBuffer(file.Memory(), size);
+    file.SetPosition(0);
+    LoadFromStream(&file);
+}
+
+void TBitmap::WriteData(TStream* stream)
+{
+    TMemoryStream file;
+    SaveToStream(&file);
+    const std::int32_t size = file.Size();
+    stream->WriteBuffer(&size, 4);
+    stream->WriteBuffer(file.Memory(), size);
+}
+
 void TBitmap::SaveToStream(TStream* stream)
 {
     if (!image_) return;

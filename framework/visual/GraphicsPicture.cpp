@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/visual/Graphics.h"
+#include "framework/runtime/Filer.h"
 #include "framework/runtime/Streams.h"
 #include "framework/runtime/SysUtils.h"
 
@@ -33,6 +34,17 @@ void TGraphic::SaveToFile(const AnsiString& fileName)
     TFileStream stream(fileName, fmCreate);
     SaveToStream(&stream);
 }
+
+void TGraphic::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer->DefineBinaryProperty("Data", TStreamProc(this, &TGraphic::ReadData), TStreamProc(this, &TGraphic::WriteData),
+                                !Empty());
+}
+
+void TGraphic::ReadData(TStream* stream) { LoadFromStream(stream); }
+
+void TGraphic::WriteData(TStream* stream) { SaveToStream(stream); }
 
 // Icon ---------------------------------------------------------------------------------------------------------
 
@@ -147,6 +159,8 @@ void TIcon::LoadFromStream(TStream* stream)
         end = std::max<std::size_t>(end, std::size_t(last));
     }
     const std::size_t have = data.size();
+    // Offsets beyond what the stream holds are refused before room is made for them.
+    if (end - have > std::size_t(std::max(0, stream->Size() - stream->Position()))) NotAnIcon();
     data.resize(end);
     if (stream->Read(data.data() + have, int(end - have)) != int(end - have)) NotAnIcon();
     const unsigned char* e = data.data() + 6;
@@ -266,6 +280,38 @@ void TPicture::Assign(TPersistent* source)
     else if (auto* p = dynamic_cast<TPicture*>(source)) SetGraphic(p->Graphic());
     else if (auto* g = dynamic_cast<TGraphic*>(source)) SetGraphic(g);
     else TPersistent::Assign(source);
+}
+
+void TPicture::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer->DefineBinaryProperty("Data", TStreamProc(this, &TPicture::ReadData), TStreamProc(this, &TPicture::WriteData),
+                                graphic_ != nullptr);
+}
+
+void TPicture::ReadData(TStream* stream)
+{
+    unsigned char length = 0;
+    AnsiString name;
+    if (stream->Read(&length, 1) == 1) {
+        name.SetLength(length);
+        if (stream->Read(name.data(), length) != length) throw EReadError("Invalid stream format");
+    }
+    std::unique_ptr<TGraphic> graphic;
+    if (name == "TBitmap") graphic = std::make_unique<TBitmap>();
+    else if (name == "TIcon") graphic = std::make_unique<TIcon>();
+    else throw EReadError("Invalid property value");
+    graphic->ReadData(stream);
+    Take(std::move(graphic));
+}
+
+void TPicture::WriteData(TStream* stream)
+{
+    const AnsiString name = graphic_->ClassName();
+    const unsigned char length = static_cast<unsigned char>(name.Length());
+    stream->WriteBuffer(&length, 1);
+    stream->WriteBuffer(name.c_str(), length);
+    graphic_->WriteData(stream);
 }
 
 void TPicture::LoadFromFile(const AnsiString& fileName)

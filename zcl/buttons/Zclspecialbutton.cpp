@@ -1,7 +1,38 @@
 #include "zcl/buttons/Zclspecialbutton.h"
 
+#include "framework/runtime/Filer.h"
+
 #include "zcl/graphics/Zclcaption.h"
 #include "zcl/graphics/Zcllayout.h"
+
+namespace {
+
+// Stored in forms as the items of the owner's custom-button list. Index and DisplayName follow from the item's
+// place and caption and are not stored; the font only when it is the item's own, since reading it ends ParentFont.
+const bool specialButtonPublished = [] {
+    using B = TZCLSpecialButton;
+    PublishedProperties<B>()
+        .String("Caption", &B::Caption, &B::SetCaption)
+        .Integer("Cursor", [](B* b) { return int(b->Cursor()); }, [](B* b, int v) { b->SetCursor(TCursor(v)); },
+                 int(crArrow))
+        .String("Hint", &B::Hint, &B::SetHint)
+        .Object("Glyph", &B::Glyph, &B::SetGlyph)
+        .Boolean("Enabled", &B::Enabled, &B::SetEnabled, true)
+        .Object("Layout", &B::Layout, &B::SetLayout)
+        .Boolean("ParentFont", &B::ParentFont, &B::SetParentFont, true)
+        .Object("Font", &B::Font, &B::SetFont)
+        .Stored([](B* b) { return !b->ParentFont(); })
+        .Object("FontFX", &B::FontFX, &B::SetFontFX)
+        .Integer("GroupIndex", &B::GroupIndex, &B::SetGroupIndex, 0)
+        .Integer("Index", &B::Index, &B::SetIndex)
+        .Stored(false)
+        .String("DisplayName", &B::DisplayName, &B::SetDisplayName)
+        .Stored(false)
+        .Event("OnClick", &B::OnClick, &B::SetOnClick);
+    return true;
+}();
+
+}  // namespace
 
 // TZCLSpecialButton -------------------------------------------------------------------------------------------
 

@@ -17,6 +17,7 @@ const bool backPublished = [] {
         .Boolean("Enabled", &TZCLBack::Enabled, &TZCLBack::SetEnabled, true)
         .Integer("ImageIndex", &TZCLBack::ImageIndex, &TZCLBack::SetImageIndex, -1)
         .Object("ImageList", &TZCLBack::ImageList, &TZCLBack::SetImageList)
+        .Stored([](TZCLBack* b) { return !ZCLIsGlobalIdent(b->ImageList()); })  // those go as "Internal"
         .Integer("ListIndex", &TZCLBack::ListIndex, &TZCLBack::SetListIndex, 0)
         .Enumeration("PaintMode", &TZCLBack::PaintMode, &TZCLBack::SetPaintMode,
                      {"pcNone", "pcControl", "pcOwnerDraw"}, pcControl)

@@ -1,5 +1,6 @@
 #include "zcl/components/Zclcustomformfill.h"
 
+#include "framework/runtime/Filer.h"
 #include "framework/visual/Forms.h"
 #include "zcl/core/Zclclass.h"
 
@@ -67,6 +68,15 @@ void TZCLCustomFormFill::Notification(TComponent* AComponent, TOperation Operati
         imageList_ = nullptr;
         GetChange(this);
     }
+}
+
+void TZCLCustomFormFill::DefineProperties(TFiler* Filer)
+{
+    TZCLWndProcComponent::DefineProperties(Filer);
+    Filer->DefineProperty(
+        "Internal", TReaderProc::From([this](TReader* reader) { SetImageList(ZCLReadGlobalIdent(reader)); }),
+        TWriterProc::From([this](TWriter* writer) { ZCLWriteGlobalIdent(writer, imageList_); }),
+        ZCLIsGlobalIdent(imageList_));
 }
 
 bool TZCLCustomFormFill::HasControl() const

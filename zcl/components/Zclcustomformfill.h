@@ -53,6 +53,8 @@ public:
     bool NeedsRepaint() const { return needsRepaint_; }
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // "Internal": a default image list by its identifier, written only for those lists.
+    void DefineProperties(TFiler* Filer) override;
 
 protected:
     virtual void GetIMLChange(TObject* Sender);

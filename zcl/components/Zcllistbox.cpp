@@ -89,6 +89,13 @@ const bool listBoxPublished = [] {
     return true;
 }();
 
+// The header's sections, stored as their item list; reading it replaces the sections the box was made with.
+const bool listBoxSectionsPublished = [] {
+    PublishedProperties<TZCLListBox>().Object("HeaderSections", &TZCLListBox::HeaderSections,
+                                              &TZCLListBox::SetHeaderSections);
+    return true;
+}();
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -21,6 +21,7 @@ const bool trayIconPublished = [] {
         .String("About", &TZCLTrayIcon::About, &TZCLTrayIcon::SetAbout)
         .Boolean("Active", &TZCLTrayIcon::Active, &TZCLTrayIcon::SetActive, true)
         .String("Hint", &TZCLTrayIcon::Hint, &TZCLTrayIcon::SetHint)
+        .Object("Icon", &TZCLTrayIcon::Icon, &TZCLTrayIcon::SetIcon)
         .Boolean("NoClose", &TZCLTrayIcon::NoClose, &TZCLTrayIcon::SetNoClose, false)
         .Boolean("ShowMinimizedIcon", &TZCLTrayIcon::ShowMinimizedIcon, &TZCLTrayIcon::SetShowMinimizedIcon, false)
         .Object("PopupMenu", &TZCLTrayIcon::PopupMenu, &TZCLTrayIcon::SetPopUpMenu)
