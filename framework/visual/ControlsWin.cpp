@@ -500,6 +500,10 @@ void TWinControl::WndProc(TMessage& message)
     case WM_SETFOCUS:
         if (TCustomForm* form = GetParentForm(this))
             if (!form->SetFocusedControl(this)) return;
+        SetIme(handle_);
+        break;
+    case WM_KILLFOCUS:
+        ResetIme();
         break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
