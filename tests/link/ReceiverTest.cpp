@@ -82,6 +82,103 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"TwoInOne", S::Acknowledge(1) + S::StatusReply(2), 1, 2, -1, true, {}}),
     [](const testing::TestParamInfo<FrameCase>& info) { return std::string(info.param.name); });
 
+// What a frame left behind in the link: the reply state and the input it caused.
+struct Taken {
+    int acknowledge;  // 0xFF: none
+    int status;       // -1: none
+    int transferNo;
+    Events input;
+    bool woke;
+    bool operator==(const Taken& o) const
+    {
+        return acknowledge == o.acknowledge && status == o.status && transferNo == o.transferNo && input == o.input &&
+               woke == o.woke;
+    }
+};
+
+void PrintTo(const Taken& t, std::ostream* os)
+{
+    *os << "ack " << t.acknowledge << ", status " << t.status << ", number " << t.transferNo << ", input "
+        << testing::PrintToString(t.input) << (t.woke ? ", woke" : "");
+}
+
+class ReceiverCheck : public Receiver {
+protected:
+    // Feeds the bytes, lets the read time out (as the line falls quiet after them) and takes what they left.
+    Taken Take(const std::string& bytes)
+    {
+        event_.Reset();
+        link_.Feed(bytes);
+        link_.TimeOut();
+        Taken t;
+        t.woke = event_.IsSet();
+        t.acknowledge = link_.TakeAcknowledge();
+        BYTE status = 0;
+        t.status = link_.TakeStatusReply(status) ? status : -1;
+        t.transferNo = link_.GetReceivedTransferNo();
+        t.input = input_.Take();
+        link_.SetReceivedTransferNo(0);
+        return t;
+    }
+    const Taken nothing_{0xFF, -1, 0, {}, false};
+};
+
+// Good frames whose sums use both bytes (the high byte not zero) or a data byte of 0xFF.
+std::vector<std::string> CheckedFrames()
+{
+    return {S::Acknowledge(0xFE), S::StatusReply(0xFF), S::TransferNumber(0xF0), S::Pointer(511, 479, 0),
+            S::KeyBitmap({0x0001, 0, 0, 0})};
+}
+
+// One byte of a good frame changed, anywhere from its start byte to the last byte of its sum, in a few ways:
+// the frame is refused whole, and the next good frame is taken.
+TEST_F(ReceiverCheck, AFrameWithAnyOneByteDamagedIsRefused)
+{
+    for (const std::string& frame : CheckedFrames()) {
+        SCOPED_TRACE(testing::PrintToString(frame));
+        const Taken intact = Take(frame);
+        ASSERT_NE(intact, nothing_) << "a good frame";
+        // The pointer moves and the key stays down: back to where they were for each damaged copy.
+        const std::string undo = frame[1] == char(0x11) ? S::KeyBitmap({0, 0, 0, 0}) : "";
+        Take(undo);
+        for (size_t at = 0; at < frame.size(); ++at)
+            for (BYTE flip : {BYTE(0x01), BYTE(0x10), BYTE(0x80), BYTE(0xFF)}) {
+                std::string damaged = frame;
+                damaged[at] = char(BYTE(damaged[at]) ^ flip);
+                SCOPED_TRACE("byte " + std::to_string(at) + " ^ " + std::to_string(flip));
+                EXPECT_EQ(Take(damaged), nothing_);
+                EXPECT_EQ(Take(frame), intact) << "taken again after the damaged one";
+                Take(undo);
+            }
+    }
+}
+
+struct RefusedCase {
+    const char* name;
+    std::string bytes;
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+class ReceiverRefuses : public ReceiverCheck, public testing::WithParamInterface<RefusedCase> {};
+
+// Sums that a check of fewer bytes than it should would let through.
+TEST_P(ReceiverRefuses, ASumThatIsNotTheWholeBigEndianSum)
+{
+    EXPECT_EQ(Take(GetParam().bytes), nothing_);
+    EXPECT_EQ(Take(S::StatusReply(0xFF)).status, 0xFF) << "the receiver goes on with the next frame";
+}
+
+// The status reply 0xFF sums to 0x0105 (command 3 + length 3 + 0xFF).
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReceiverRefuses,
+    testing::Values(RefusedCase{"LowByteOnly", S::FrameWithSum(0x03, "\xFF", 0x0005)},
+                    RefusedCase{"HighByteOnly", S::FrameWithSum(0x03, "\xFF", 0x01FF)},
+                    RefusedCase{"LittleEndian", S::FrameWithSum(0x03, "\xFF", 0x0501)},
+                    RefusedCase{"WithoutTheLength", S::FrameWithSum(0x03, "\xFF", 0x0102)},
+                    RefusedCase{"WithoutTheData", S::FrameWithSum(0x03, "\xFF", 0x0006)}),
+    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+
 TEST_F(Receiver, ReadsOneByteThenTheLengthItWasGiven)
 {
     const std::string frame = Hex("02 00 03 05 00 08");

@@ -245,6 +245,109 @@ INSTANTIATE_TEST_SUITE_P(Areas, DesktopCapture,
                              return std::to_string(i.param.width) + "x" + std::to_string(i.param.height);
                          });
 
+// A topmost window over the whole screen with one-pixel black and white stripes, white first.
+class StripesWindow {
+public:
+    explicit StripesWindow(bool vertical) : vertical_(vertical)
+    {
+        static const ATOM atom = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = &StripesWindow::Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "MirrorTestStripes";
+            return RegisterClassA(&wc);
+        }();
+        (void)atom;
+        window_.reset(CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "MirrorTestStripes", "Stripes", WS_POPUP, 0,
+                                      0, 1024, 768, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+        SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+        UpdateWindow(window_.get());
+    }
+    HWND get() const { return window_.get(); }
+    // The stripe's colour at a screen position.
+    COLORREF At(int x, int y) const { return (vertical_ ? x : y) % 2 ? RGB(0, 0, 0) : RGB(255, 255, 255); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_ERASEBKGND) return 1;
+        if (msg != WM_PAINT) return DefWindowProcA(wnd, msg, wParam, lParam);
+        auto* self = reinterpret_cast<StripesWindow*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(wnd, &ps);
+        RECT client;
+        GetClientRect(wnd, &client);
+        PatBlt(dc, 0, 0, client.right, client.bottom, WHITENESS);
+        const bool vertical = self && self->vertical_;
+        for (int i = 1; i < (vertical ? client.right : client.bottom); i += 2)
+            PatBlt(dc, vertical ? i : 0, vertical ? 0 : i, vertical ? 1 : client.right, vertical ? client.bottom : 1,
+                   BLACKNESS);
+        EndPaint(wnd, &ps);
+        return 0;
+    }
+
+    WindowHandle window_;
+    bool vertical_;
+};
+
+struct StripesCase {
+    const char* name;
+    bool vertical;
+    int width, height;
+};
+
+void PrintTo(const StripesCase& c, std::ostream* os) { *os << c.name; }
+
+class ScaledStripes : public testing::TestWithParam<StripesCase> {};
+
+// Scaling picks pixels of the screen: one-pixel stripes stay black and white, in lines across the picture
+// (no grey from blending, no stripe swallowed by its neighbour), with both colours kept.
+TEST_P(ScaledStripes, KeepThePicturesOwnColours)
+{
+    const StripesCase c = GetParam();
+    StripesWindow stripes(c.vertical);
+    // Shown once the screen's first stripes are copied as they are.
+    ASSERT_TRUE(testwait::PumpUntil(
+        [&] {
+            BitmapHandle shot = CaptureDesktop(RECT{0, 0, 640, 480});
+            if (!shot) return false;
+            PixelReader reader(shot.get());
+            for (int i = 0; i < 8; ++i)
+                if (reader.At(i, i) != stripes.At(i, i) || reader.At(639 - i, 479 - i) != stripes.At(639 - i, 479 - i))
+                    return false;
+            return true;
+        },
+        10000));
+
+    BitmapHandle shot = CaptureDesktop(RECT{0, 0, c.width, c.height});
+    ASSERT_TRUE(shot);
+    PixelReader reader(shot.get());
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+    int whites = 0;
+    // The stripes of the picture, each a whole column (or row).
+    const int lines = c.vertical ? 640 : 480, along = c.vertical ? 480 : 640;
+    for (int line = 0; line < lines; ++line) {
+        const COLORREF first = c.vertical ? reader.At(line, 0) : reader.At(0, line);
+        ASSERT_TRUE(first == white || first == black) << "line " << line << ": " << std::hex << first;
+        if (first == white) ++whites;
+        for (int i = 1; i < along; ++i) {
+            const COLORREF p = c.vertical ? reader.At(line, i) : reader.At(i, line);
+            ASSERT_EQ(p, first) << "line " << line << " at " << i;
+        }
+    }
+    // Picked evenly, about as many lines of each colour come through.
+    EXPECT_GE(whites, lines * 2 / 5);
+    EXPECT_LE(whites, lines * 3 / 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Areas, ScaledStripes,
+                         testing::Values(StripesCase{"Columns800x600", true, 800, 600},
+                                         StripesCase{"Rows800x600", false, 800, 600},
+                                         StripesCase{"Columns1024x768", true, 1024, 768},
+                                         StripesCase{"Rows1024x768", false, 1024, 768}),
+                         [](const testing::TestParamInfo<StripesCase>& i) { return std::string(i.param.name); });
+
 TEST(ScreenCapture, WindowIsCopiedUnscaledIntoTheTopLeft)
 {
     const int bits = ScreenBits();
