@@ -82,6 +82,24 @@ TEST(ZclShapesScreenshot, EveryShapeKindWithShadowsBevelsAndFills)
 
     const testshot::Shot shot = testshot::Shot::OfDC(c->Handle(), panel.Width(), panel.Height());
     EXPECT_FALSE(shot.SaveArtifact("shapes").empty());
+
+    // What a person looks for: each shape's middle in its own fill, the solid shadow below and right of the
+    // rectangle, the gradient picture inside the third row's shapes, the teeth rectangles' face.
+    const COLORREF face = ColorToRGB(clBtnFace);
+    for (int i = 0; i < cols; ++i) {
+        const int x = 10 + i * cell + (cell - 10) / 2;
+        EXPECT_EQ(shot.At(x, 10 + (cell - 10) / 2), RGB(0xF0, 0xA0, 0x30)) << names[i] << ", solid shadow";
+        EXPECT_EQ(shot.At(x, 10 + (cell + 16) + (cell - 10) / 2), RGB(0x60, 0xD0, 0x60)) << names[i] << ", inset";
+        const COLORREF inside = shot.At(x, 10 + 2 * (cell + 16) + (cell - 10) / 2);
+        EXPECT_NE(inside, face) << names[i] << ", gradient fill";
+        EXPECT_NE(inside, RGB(0xFF, 0x00, 0xFF)) << names[i] << ", the transparent colour never shows";
+    }
+    EXPECT_EQ(shot.At(10 + cell + (cell - 10) - 2, 10 + (cell - 10) / 2), ColorToRGB(clGray)) << "shadow right";
+    EXPECT_EQ(shot.At(10 + cell + (cell - 10) / 2, 10 + (cell - 10) - 2), ColorToRGB(clGray)) << "shadow below";
+    EXPECT_EQ(shot.At(10 + cell - 4, 10 + (cell - 10) / 2), face) << "between the shapes";
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(shot.At(10 + i * 2 * cell + cell - 10, 10 + 3 * (cell + 16) + (cell - 20) / 2), RGB(0xFF, 0xE0, 0xE0))
+            << directions[i];
 }
 
 TEST(ZclShapesScreenshot, EveryRegionShapeWithItsBorder)
@@ -126,4 +144,16 @@ TEST(ZclShapesScreenshot, EveryRegionShapeWithItsBorder)
         }
     const testshot::Shot shot = testshot::Shot::OfDC(c->Handle(), panel.Width(), panel.Height());
     EXPECT_FALSE(shot.SaveArtifact("region-shapes").empty());
+
+    // Every region's middle keeps the area's colour inside its border; the panel between the cells stays bare.
+    cell = 0;
+    for (int row = 0; row < 3; ++row)
+        for (int s = rsRect; s <= rsPointList; ++s, ++cell) {
+            if (s == rsBitmap || s == rsUserRegion || s == rsPointList) continue;
+            const int x = 10 + (cell % cols) * cellW, y = 10 + (cell / cols) * cellH;
+            const TRect r = Bounds(x, y, cellW - 14, cellH - 26);
+            EXPECT_EQ(shot.At((r.left + r.right) / 2, (r.top + r.bottom) / 2), RGB(0xC0, 0xE0, 0xF0))
+                << names[s] << " in row " << row;
+        }
+    EXPECT_EQ(shot.At(5, 5), ColorToRGB(clBtnFace));
 }
