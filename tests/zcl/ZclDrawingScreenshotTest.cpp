@@ -166,4 +166,14 @@ TEST(ZclDrawingScreenshot, PanelOfGradientsFramesBevelsAndCaptions)
     for (int y = 0; y < 500; y += 3)
         for (int x = 0; x < 660; x += 3) colours.insert(drawtest::PixelOf(&panel, x, y));
     EXPECT_GT(colours.size(), 100u);
+    // The file holds the picture itself: read back, every third pixel matches the panel drawn.
+    TBitmap saved;
+    saved.LoadFromFile(file.c_str());
+    ASSERT_EQ(saved.Width(), panel.Width());
+    ASSERT_EQ(saved.Height(), panel.Height());
+    int differing = 0;
+    for (int y = 0; y < panel.Height(); y += 3)
+        for (int x = 0; x < panel.Width(); x += 3)
+            if (drawtest::PixelOf(&saved, x, y) != drawtest::PixelOf(&panel, x, y)) ++differing;
+    EXPECT_EQ(differing, 0);
 }
