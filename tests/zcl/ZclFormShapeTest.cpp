@@ -342,3 +342,24 @@ TEST_F(FormShape, ADefaultImageListIsStoredByItsName)
     EXPECT_EQ(read->Region()->Shape(), rsStar);
     EXPECT_FALSE(read->UseRgnBitmap());
 }
+
+TEST_F(FormShape, AMinimisedFormIsItsCaptionStripAloneAndRestoredItsShapeAgain)
+{
+    const int fy = GetSystemMetrics(SM_CYFRAME), c = GetSystemMetrics(SM_CYCAPTION);
+    Make(bsSizeable, 220, 160, [](TZCLFormShape* s) { s->Region()->SetShape(rsElliptic); });
+    form->Show();
+    RegionHandle shaped(rgntest::WindowRegion(Wnd()));
+    ASSERT_NE(shaped.get(), nullptr);
+
+    ShowWindow(Wnd(), SW_MINIMIZE);
+    ASSERT_TRUE(testwait::PumpUntil([&] { return IsIconic(Wnd()) != 0; }, 10000));
+    {
+        RegionHandle window(rgntest::WindowRegion(Wnd()));
+        RegionHandle strip(CreateRectRgn(0, 0, form->Width(), fy + c));
+        EXPECT_TRUE(SameRegion(window.get(), strip.get()));
+    }
+    ShowWindow(Wnd(), SW_RESTORE);
+    ASSERT_TRUE(testwait::PumpUntil([&] { return !IsIconic(Wnd()) && form->Width() == 220; }, 10000));
+    RegionHandle restored(rgntest::WindowRegion(Wnd()));
+    EXPECT_TRUE(SameRegion(restored.get(), shaped.get()));
+}
