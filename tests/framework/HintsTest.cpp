@@ -77,7 +77,7 @@ TEST_F(Hints, APointerRestingOnAControlShowsItsShortHintBelowThePointer)
     ASSERT_TRUE(AwaitHint("Short"));
     POINT p;
     GetCursorPos(&p);
-    const hinttest::ShownHint h = VisibleHint();
+    const ShownHint h = VisibleHint();
     EXPECT_GE(h.rect.left, p.x - 2);
     EXPECT_LE(h.rect.left, p.x + 40);
     EXPECT_GT(h.rect.top, p.y);

@@ -101,9 +101,7 @@ TEST_F(Ime, TheModeOpensOrClosesTheInputMethodAndSetsItsConversionWhenFocused)
         const ImeState s = ImeOf(edit->Handle());
         ASSERT_TRUE(s.hasContext);
         EXPECT_EQ(s.open, c.open);
-        if (c.checkConversion) {
-            EXPECT_EQ(s.conversion, c.conversion);
-        }
+        if (c.checkConversion) EXPECT_EQ(s.conversion, c.conversion);
     }
 }
 
