@@ -69,7 +69,6 @@ void SetMouseControl(TControl* control)
     mouseControl = control;
     if (old) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
     if (control && mouseControl == control) control->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(control));
-    if (mouseControl == control) detail::HintMouseControlChanged(control);
 }
 
 // The framework control at a screen point, windowless children included (disabled ones too).
@@ -100,7 +99,6 @@ void MouseMovedOver(TControl* control) { SetMouseControl(control); }
 void ControlGone(TControl* control)
 {
     if (mouseControl == control) mouseControl = nullptr;
-    HintControlGone(control);
 }
 }  // namespace detail
 
@@ -196,8 +194,6 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void TControl::WndProc(TMessage& message)
 {
-    if ((message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MBUTTONDBLCLK))
-        if (TApplication* app = TApplicationRef::Get()) app->HintMouseMessage(this, message);
     switch (message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -306,11 +302,7 @@ void TControl::Dispatch(TMessage& message)
         if (!dynamic_cast<TWinControl*>(this)) Invalidate();
         return;
     case CM_PARENTSHOWHINTCHANGED:
-        // Passed on, so that the children of a windowed control follow too.
-        if (parentShowHint_ && parent_ && showHint_ != parent_->ShowHint()) {
-            showHint_ = parent_->ShowHint();
-            Perform(CM_SHOWHINTCHANGED);
-        }
+        if (parentShowHint_ && parent_) showHint_ = parent_->ShowHint();
         return;
     default:
         break;
@@ -538,10 +530,7 @@ void TControl::SetShowHint(bool value)
 void TControl::SetParentShowHint(bool value)
 {
     parentShowHint_ = value;
-    if (value && parent_ && showHint_ != parent_->ShowHint()) {
-        showHint_ = parent_->ShowHint();
-        Perform(CM_SHOWHINTCHANGED);
-    }
+    if (value && parent_) showHint_ = parent_->ShowHint();
 }
 
 void TControl::InvalidateControlRect(const TRect& r, bool erase)

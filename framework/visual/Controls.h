@@ -385,14 +385,6 @@ struct TCreateParams {
 
 using TWindowHook = Closure<bool(TMessage& Message)>;
 
-// How a control sets the input method up while it has the focus (ControlsIme.cpp).
-enum TImeMode : unsigned char {
-    imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel,
-    imHanguel
-};
-// The name of a keyboard layout (or input method) as the system lists it.
-using TImeName = AnsiString;
-
 class TWinControl : public TControl {
 public:
     explicit TWinControl(TComponent* owner);
@@ -488,15 +480,6 @@ public:
     TKeyPressEvent OnKeyPress() const { return onKeyPress_; }
     void SetOnKeyPress(TKeyPressEvent e) { onKeyPress_ = e; }
 
-    // Input method (ControlsIme.cpp) -----------------------------------------------------------------------------
-    // Applied when the control gets the focus and undone when it loses it; imDontCare leaves the input method
-    // as it is, imDisable takes it from the window. ImeName switches to the installed layout of that name while
-    // the control has the focus; a name not installed does nothing.
-    TImeMode ImeMode() const { return imeMode_; }
-    void SetImeMode(TImeMode value);
-    TImeName ImeName() const { return imeName_; }
-    void SetImeName(const TImeName& value);
-
     // Overrides --------------------------------------------------------------------------------------------------
     void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;
@@ -547,10 +530,6 @@ protected:
     void UpdateBounds();
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
-    // Sets the input method up for wnd (the control's window or an inner one that has the focus), first undoing
-    // what it did before; ResetIme undoes it.
-    void SetIme(HWND wnd);
-    void ResetIme();
 
 private:
     struct HookEntry {
@@ -601,12 +580,6 @@ private:
     TNotifyEvent onEnter_, onExit_;
     TKeyEvent onKeyDown_, onKeyUp_;
     TKeyPressEvent onKeyPress_;
-    TImeMode imeMode_ = imDontCare;
-    TImeName imeName_;
-    HWND imeWindow_ = nullptr;       // the window SetIme set up; not owned
-    HANDLE imeSavedContext_ = nullptr;  // the input context taken from imeWindow_ by imDisable; given back
-    bool imeDisabled_ = false;
-    HKL imeOldLayout_ = nullptr;     // the layout before ImeName switched
 };
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -9,8 +9,4 @@ namespace detail {
 // and leave messages that follow from that.
 void MouseMovedOver(TControl* control);
 
-// Hints (Hints.cpp): the control under the pointer changed (null: none of ours); a control is being freed.
-void HintMouseControlChanged(TControl* control);
-void HintControlGone(TControl* control);
-
 }  // namespace detail

@@ -500,10 +500,6 @@ void TWinControl::WndProc(TMessage& message)
     case WM_SETFOCUS:
         if (TCustomForm* form = GetParentForm(this))
             if (!form->SetFocusedControl(this)) return;
-        SetIme(handle_);
-        break;
-    case WM_KILLFOCUS:
-        ResetIme();
         break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:

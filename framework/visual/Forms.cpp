@@ -152,7 +152,6 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_ACTIVATEAPP:
         active_ = wParam != 0;
-        if (!active_) CancelHint();
         return DefWindowProcA(window_, msg, wParam, lParam);
     case WM_NULL:  // posted by a worker that queued a synchronised call or handed over an exception
         wakeUpPosted_ = false;  // before serving, so a call queued from now on posts again
@@ -173,18 +172,6 @@ bool TApplication::ProcessMessage(MSG& msg)
     if (msg.message == WM_QUIT) {
         terminated_ = true;
         return true;
-    }
-    // Any key or click of the user's hides the hint, whichever window it goes to.
-    switch (msg.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCMBUTTONDOWN:
-        CancelHint();
-        break;
-    default:
-        break;
     }
     if (IsKeyMsg(msg)) return true;
     TranslateMessage(&msg);

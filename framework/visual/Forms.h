@@ -240,7 +240,6 @@ using TExceptionEvent = Closure<void(TObject* Sender, Exception* E)>;
 // Stands in for MessageBoxA (text, caption, MB_ flags) -> the button's id.
 using TMessageBoxHook = Closure<int(const AnsiString& Text, const AnsiString& Caption, UINT Flags)>;
 using TIdleEvent = Closure<void(TObject* Sender, bool& Done)>;
-class THintWindow;  // framework/visual/Hints.h
 
 class TApplication : public TComponent {
 public:
@@ -314,31 +313,6 @@ public:
     TMessageBoxHook MessageBoxHook() const { return messageBoxHook_; }
     void SetMessageBoxHook(TMessageBoxHook value) { messageBoxHook_ = value; }
 
-    // Hints (framework/visual/Hints.cpp) -------------------------------------------------------------------------
-    // Whether controls show their hints at all (true by default); switching it off hides a hint shown now.
-    bool ShowHint() const { return showHint_; }
-    void SetShowHint(bool value);
-    // How long the pointer rests on a control before its hint shows, and how long the hint then stays (ms).
-    int HintPause() const { return hintPause_; }
-    void SetHintPause(int value) { hintPause_ = value < 0 ? 0 : value; }
-    int HintHidePause() const { return hintHidePause_; }
-    void SetHintHidePause(int value) { hintHidePause_ = value < 0 ? 0 : value; }
-    TColor HintColor() const { return hintColor_; }
-    void SetHintColor(TColor value);
-    // The long hint of the control under the pointer (for status lines); OnHint fires when it changes.
-    AnsiString Hint() const { return hint_; }
-    void SetHint(const AnsiString& value);
-    TNotifyEvent OnHint() const { return onHint_; }
-    void SetOnHint(TNotifyEvent value) { onHint_ = value; }
-    // Hides the hint window; the hint comes back only once the pointer rests on another control.
-    void HideHint();
-    // Hides the hint window and forgets its control: the next move over it waits the pause again.
-    void CancelHint();
-    // Told of every mouse message a control gets: a move starts the pause, a button press cancels the hint.
-    void HintMouseMessage(TControl* control, TMessage& message);
-    // The hint window, once one was shown (owned by the application); null before.
-    THintWindow* HintWindow() const;
-
 private:
     static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -377,12 +351,6 @@ private:
     std::vector<std::shared_ptr<MainWindowHook>> hooks_;
     std::mutex queuedMutex_;
     std::vector<QueuedException> queued_;  // handed over by other threads, reported on the main thread
-    bool showHint_ = true;
-    int hintPause_ = 500;
-    int hintHidePause_ = 2500;
-    TColor hintColor_ = clInfoBk;
-    AnsiString hint_;
-    TNotifyEvent onHint_;
 };
 
 // The program's application object, made during start-up on the main thread (or by whatever start-up code uses

@@ -755,12 +755,6 @@ void TCustomComboBox::Dispatch(TMessage& message)
         case CBN_DROPDOWN:
             DropDown();
             break;
-        case CBN_SETFOCUS:  // the edit part has the focus: the input method is set up there
-            SetIme(EditHandle() ? EditHandle() : Handle());
-            break;
-        case CBN_KILLFOCUS:
-            ResetIme();
-            break;
         default:
             break;
         }

@@ -394,7 +394,6 @@ void TZCLCustomButton::Dispatch(TMessage& Message)
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
         TButton::Dispatch(Message);
-        if (mine && Message.Msg == CM_MOUSELEAVE && hideHint_) Application->HideHint();
         if (mine) MouseEnterExit(Message.Msg == CM_MOUSEENTER);
         return;
     case CM_FONTCHANGED:

@@ -343,7 +343,6 @@ void TZCLBaseGraphicButton::SetMouseOver(bool Value)
         DeActivateTimer(ZCLMouseOverTimer);
         if (state_ == bsMouseOver) StateChange(bsUp);
         MouseOverChanged();
-        if (hideHint_) Application->HideHint();
         MouseExit();
     }
 }

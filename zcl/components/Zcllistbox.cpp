@@ -59,11 +59,6 @@ const bool listBoxPublished = [] {
         .Object("Font", [](C* c) { return c->Font(); }, [](C* c, TFont* f) { c->SetFont(f); })
         .Object("HeaderFont", &C::HeaderFont, &C::SetHeaderFont)
         .Object("Items", &C::Items, &C::SetItems)
-        .Enumeration("ImeMode", &C::ImeMode, &C::SetImeMode,
-                     {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira", "imSKata",
-                      "imKata", "imChinese", "imSHanguel", "imHanguel"},
-                     imDontCare)
-        .String("ImeName", &C::ImeName, &C::SetImeName)
         .Object("Bevel", &C::Bevel, &C::SetBevel)
         .Enumeration("Align", &C::Align, &C::SetAlign, {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"},
                      alNone)

@@ -122,11 +122,6 @@ public:
 
     TStrings* Items() const { return list_->Items(); }
     void SetItems(TStrings* Value) { list_->Items()->Assign(Value); }
-    // The input method is the inner list's, which has the focus.
-    TImeMode ImeMode() const { return list_->ImeMode(); }
-    void SetImeMode(TImeMode Value) { list_->SetImeMode(Value); }
-    TImeName ImeName() const { return list_->ImeName(); }
-    void SetImeName(const TImeName& Value) { list_->SetImeName(Value); }
     THeaderSections* HeaderSections() const { return header_->Sections(); }
     void SetHeaderSections(THeaderSections* Value);
     TMeasureItemEvent OnMeasureItem() const { return list_->OnMeasureItem(); }

@@ -40,11 +40,6 @@ const bool baseEditPublished = [] {
         .String("Hint", &E::Hint, &E::SetHint)
         .Object("ImageList", &E::ImageList, &E::SetImageList)
         .Integer("ImageIndex", &E::ImageIndex, [](E* e, int v) { e->SetIndex(0, v); }, 0)
-        .Enumeration("ImeMode", &E::ImeMode, &E::SetImeMode,
-                     {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira", "imSKata",
-                      "imKata", "imChinese", "imSHanguel", "imHanguel"},
-                     imDontCare)
-        .String("ImeName", &E::ImeName, &E::SetImeName)
         .Integer("Left", &E::Left, &E::SetLeft)
         .Integer("ListIndex", &E::ListIndex, &E::SetListIndex, 0)
         .Boolean("ParentColor", &E::ParentColor, &E::SetParentColor, false)

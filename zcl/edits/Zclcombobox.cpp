@@ -14,11 +14,6 @@ const bool comboBoxPublished = [] {
         .Integer("DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth, 0)
         .Boolean("Flat", &C::Flat, &C::SetFlat, false)
         .Object("FocusControl", &C::FocusControl, &C::SetFocusControl)
-        .Enumeration("ImeMode", &C::ImeMode, &C::SetImeMode,
-                     {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira", "imSKata",
-                      "imKata", "imChinese", "imSHanguel", "imHanguel"},
-                     imDontCare)
-        .String("ImeName", &C::ImeName, &C::SetImeName)
         .Integer("Interval", &C::Interval, &C::SetInterval, 1500)
         .Boolean("MRUList", &C::MRUList, &C::SetMRUList, false)
         .Integer("MRUMax", &C::MRUMax, &C::SetMRUMax, 5)
