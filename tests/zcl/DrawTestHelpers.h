@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <cstdio>
 #include <string>
 
 #include "framework/GraphicsTestHelpers.h"
@@ -79,6 +80,20 @@ private:
     TCanvas canvas_;
     int w_, h_;
 };
+
+// The first pixel where the two surfaces differ; empty when they are the same.
+inline std::string FirstDifference(const Surface& actual, const Surface& expected)
+{
+    for (int y = 0; y < actual.Height(); ++y)
+        for (int x = 0; x < actual.Width(); ++x)
+            if (actual.At(x, y) != expected.At(x, y)) {
+                char text[96];
+                snprintf(text, sizeof text, "(%d,%d) is %06X, expected %06X", x, y, unsigned(actual.At(x, y)),
+                         unsigned(expected.At(x, y)));
+                return text;
+            }
+    return {};
+}
 
 // A 24-bit bitmap whose pixel (x, y) is colour(x, y).
 inline std::unique_ptr<TBitmap> MakeBitmap(int width, int height,

@@ -25,20 +25,6 @@ namespace {
 constexpr std::uint32_t Ground = 0x123456;
 constexpr std::uint32_t Face = 0x00FF00;
 
-// The first pixel where the two surfaces differ; empty when they are the same.
-std::string FirstDifference(const Surface& actual, const Surface& expected)
-{
-    for (int y = 0; y < actual.Height(); ++y)
-        for (int x = 0; x < actual.Width(); ++x)
-            if (actual.At(x, y) != expected.At(x, y)) {
-                char text[96];
-                snprintf(text, sizeof text, "(%d,%d) is %06X, expected %06X", x, y, unsigned(actual.At(x, y)),
-                         unsigned(expected.At(x, y)));
-                return text;
-            }
-    return {};
-}
-
 // Plain GDI steps for the expected faces.
 class Steps {
 public:

@@ -29,19 +29,6 @@ constexpr std::uint32_t LightGreen = 0x00FF00;
 constexpr std::uint32_t ShadowBlue = 0xFF0000;
 constexpr std::uint32_t BrushYellow = 0x00FFFF;
 
-std::string FirstDifference(const Surface& actual, const Surface& expected)
-{
-    for (int y = 0; y < actual.Height(); ++y)
-        for (int x = 0; x < actual.Width(); ++x)
-            if (actual.At(x, y) != expected.At(x, y)) {
-                char text[96];
-                snprintf(text, sizeof text, "(%d,%d) is %06X, expected %06X", x, y, unsigned(actual.At(x, y)),
-                         unsigned(expected.At(x, y)));
-                return text;
-            }
-    return {};
-}
-
 // One copy of the text: where it goes (from R's top-left) and its colour.
 struct Copy {
     int x, y;
