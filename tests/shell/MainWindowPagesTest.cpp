@@ -23,18 +23,28 @@ POINT TabPoint(TPageControl* pages, int index)
     return p;
 }
 
+// The configuration window of COM5 (among the given ports) opened from its action and in front, with the port's
+// settings fresh and message boxes answered.
+struct OpenConfiguration {
+    explicit OpenConfiguration(std::initializer_list<std::pair<const char*, const char*>> devices)
+    {
+        for (const auto& d : devices) ports.Add(d.first, d.second);
+        WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
+        CleanSettings::SeedPort("COM5");
+        window = MakeMainWindow();
+        window->ActionConfiguration->Execute();
+        controltest::Activate(window.get());
+    }
+    SerialCommList ports;
+    CleanSettings clean;
+    MessageBoxes boxes;
+    decltype(MakeMainWindow()) window;
+};
+
 TEST(MainWindowPages, EveryPageByItsTab)
 {
-    SerialCommList ports;
-    ports.Add("\\Device\\Serial0", "COM1");
-    ports.Add("\\Device\\Serial1", "COM5");
-    CleanSettings clean;
-    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
-    CleanSettings::SeedPort("COM5");
-    MessageBoxes boxes;
-    auto window = MakeMainWindow();
-    window->ActionConfiguration->Execute();
-    controltest::Activate(window.get());
+    OpenConfiguration open({{"\\Device\\Serial0", "COM1"}, {"\\Device\\Serial1", "COM5"}});
+    auto& window = open.window;
     EXPECT_EQ(window->ClientWidth(), 577);
     EXPECT_EQ(window->ClientHeight(), 253);
 
@@ -60,15 +70,8 @@ TEST(MainWindowPages, EveryPageByItsTab)
 // screen as it stands on the first page.
 TEST(MainWindowPages, ATabClickedTakesTheDelayIntoTheLetterTimesSteps)
 {
-    SerialCommList ports;
-    ports.Add("\\Device\\Serial1", "COM5");
-    CleanSettings clean;
-    WriteRaw(BaseKey() + "\\Default", "Port", "COM5");
-    CleanSettings::SeedPort("COM5");
-    MessageBoxes boxes;
-    auto window = MakeMainWindow();
-    window->ActionConfiguration->Execute();
-    controltest::Activate(window.get());
+    OpenConfiguration open({{"\\Device\\Serial1", "COM5"}});
+    auto& window = open.window;
     ASSERT_EQ(window->MainPageControl->ActivePageIndex(), 0);
     window->DelayAfterSend->SetText("350");
     ASSERT_NE(window->SpinLimits(window->EditLetterBrowseTime).Step, 350);
